@@ -1,0 +1,174 @@
+#include "db/column_reader.h"
+
+#include "db/odbc_handles.h"
+
+#include <QByteArray>
+#include <QRegularExpression>
+#include <cstring>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+namespace tw::db {
+
+namespace {
+
+    constexpr SQLLEN firstChunk = 8192;
+
+    // Long data arrives in pieces: each call fills the buffer and, while more
+    // remains, answers SQL_SUCCESS_WITH_INFO. When the driver tells the total
+    // (anything but SQL_NO_TOTAL), the buffer grows to take the rest at once.
+    // `terminator` is the size of the null the driver writes after text.
+    bool readChunks(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLLEN terminator,
+        QByteArray& out)
+    {
+        std::vector<char> buffer(static_cast<size_t>(firstChunk));
+        bool first = true;
+        for (;;) {
+            SQLLEN indicator = 0;
+            SQLRETURN rc = SQLGetData(
+                stmt, column, cType, buffer.data(), SQLLEN(buffer.size()), &indicator);
+            if (rc == SQL_NO_DATA)
+                return true;
+            check(rc, SQL_HANDLE_STMT, stmt);
+            if (indicator == SQL_NULL_DATA)
+                return false;
+            const SQLLEN room = SQLLEN(buffer.size()) - terminator;
+            const bool truncated = indicator == SQL_NO_TOTAL || indicator > room;
+            if (!truncated) {
+                out.append(buffer.data(), qsizetype(indicator));
+                return true;
+            }
+            // Wide text never ends a piece in the middle of a code unit.
+            SQLLEN got = room - (cType == SQL_C_WCHAR ? room % SQLLEN(sizeof(SQLWCHAR)) : 0);
+            out.append(buffer.data(), qsizetype(got));
+            if (first && indicator != SQL_NO_TOTAL) {
+                out.reserve(qsizetype(indicator));
+                buffer.assign(size_t(indicator - got + terminator), 0);
+            }
+            first = false;
+        }
+    }
+
+    template <typename T> bool readFixed(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, T& out)
+    {
+        SQLLEN indicator = 0;
+        check(SQLGetData(stmt, column, cType, &out, sizeof(T), &indicator), SQL_HANDLE_STMT, stmt);
+        return indicator != SQL_NULL_DATA;
+    }
+
+    Value readText(SQLHSTMT stmt, SQLUSMALLINT column)
+    {
+        QByteArray bytes;
+        if (!readChunks(stmt, column, SQL_C_WCHAR, sizeof(SQLWCHAR), bytes))
+            return Null();
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
+            bytes.size() / qsizetype(sizeof(SQLWCHAR)));
+    }
+
+    Value readBinary(SQLHSTMT stmt, SQLUSMALLINT column)
+    {
+        QByteArray bytes;
+        if (!readChunks(stmt, column, SQL_C_BINARY, 0, bytes))
+            return Null();
+        return bytes;
+    }
+
+    // DECIMAL and NUMERIC keep the digits the database gave; their text in
+    // SQL_C_CHAR is plain ASCII with '.' whatever the locale.
+    Value readDecimal(SQLHSTMT stmt, SQLUSMALLINT column)
+    {
+        QByteArray bytes;
+        if (!readChunks(stmt, column, SQL_C_CHAR, 1, bytes))
+            return Null();
+        return QString::fromLatin1(bytes);
+    }
+
+    // SQL_TIME_STRUCT holds a time of day only; MySQL's TIME is a duration of
+    // up to ±838 hours with fractions, so read the text and take it apart.
+    Value readTime(SQLHSTMT stmt, SQLUSMALLINT column)
+    {
+        QByteArray bytes;
+        if (!readChunks(stmt, column, SQL_C_CHAR, 1, bytes))
+            return Null();
+        static const QRegularExpression form(
+            QStringLiteral("^\\s*(-)?(\\d+):(\\d\\d):(\\d\\d)(?:\\.(\\d{1,9}))?\\s*$"));
+        const QString text = QString::fromLatin1(bytes);
+        const auto m = form.match(text);
+        if (!m.hasMatch())
+            return text;
+        SqlTime t;
+        t.negative = m.capturedLength(1) > 0;
+        t.hour = m.captured(2).toInt();
+        t.minute = m.captured(3).toInt();
+        t.second = m.captured(4).toInt();
+        if (m.capturedLength(5) > 0)
+            t.fraction = m.captured(5).leftJustified(9, QLatin1Char('0')).toUInt();
+        return QVariant::fromValue(t);
+    }
+
+} // namespace
+
+Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info)
+{
+    switch (info.sqlType) {
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return readBinary(stmt, column);
+    case SQL_BIT: {
+        // MariaDB hands BIT(1) out as one raw byte; any non-zero bit is true.
+        QByteArray bytes;
+        if (!readChunks(stmt, column, SQL_C_BINARY, 0, bytes))
+            return Null();
+        bool on = false;
+        for (char c : bytes)
+            on = on || (c != 0 && c != '0');
+        return on;
+    }
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT:
+        if (info.isUnsigned) {
+            SQLUBIGINT v = 0;
+            return readFixed(stmt, column, SQL_C_UBIGINT, v) ? Value(quint64(v)) : Null();
+        } else {
+            SQLBIGINT v = 0;
+            return readFixed(stmt, column, SQL_C_SBIGINT, v) ? Value(qint64(v)) : Null();
+        }
+    case SQL_REAL: {
+        SQLREAL v = 0;
+        return readFixed(stmt, column, SQL_C_FLOAT, v) ? Value(float(v)) : Null();
+    }
+    case SQL_FLOAT:
+    case SQL_DOUBLE: {
+        SQLDOUBLE v = 0;
+        return readFixed(stmt, column, SQL_C_DOUBLE, v) ? Value(double(v)) : Null();
+    }
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+        return readDecimal(stmt, column);
+    case SQL_TYPE_DATE:
+    case SQL_DATE: {
+        SQL_DATE_STRUCT d {};
+        if (!readFixed(stmt, column, SQL_C_TYPE_DATE, d))
+            return Null();
+        return QVariant::fromValue(SqlDate { d.year, d.month, d.day });
+    }
+    case SQL_TYPE_TIME:
+    case SQL_TIME:
+        return readTime(stmt, column);
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP: {
+        SQL_TIMESTAMP_STRUCT t {};
+        if (!readFixed(stmt, column, SQL_C_TYPE_TIMESTAMP, t))
+            return Null();
+        return QVariant::fromValue(
+            SqlTimestamp { t.year, t.month, t.day, t.hour, t.minute, t.second, t.fraction });
+    }
+    default:
+        return readText(stmt, column);
+    }
+}
+
+} // namespace tw::db

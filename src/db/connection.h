@@ -1,0 +1,47 @@
+#pragma once
+
+#include "db/odbc_handles.h"
+#include "db/recordset.h"
+
+#include <QString>
+#include <memory>
+
+namespace tw::db {
+
+
+// ADO's cursor locations; the value only documents the caller's intent here,
+// because the recordset always knows its row count before the first row.
+enum CursorLocationEnum { adUseServer = 2, adUseClient = 3 };
+
+// An ADO-shaped connection over unixODBC. Properties take effect at the next
+// Open. Destroying the object closes the connection (ADO's release).
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    int CursorLocation = adUseServer;
+    int CommandTimeout = 30; // seconds; 0 = no limit
+    int ConnectionTimeout = 15; // seconds; 0 = no limit
+
+    // Throws DbError with the driver's message when the connection fails.
+    void Open(const QString& connectionString);
+    // Runs one statement. Returns the result positioned on the first row when
+    // the statement produced one, else nullptr. Throws DbError when refused.
+    std::unique_ptr<Recordset> Execute(const QString& sql);
+    // Throws DbError when the connection is not open, as ADO does.
+    void Close();
+
+    bool isOpen() const { return m_dbc.valid(); }
+    SQLHDBC handle() const { return m_dbc.get(); }
+
+private:
+    friend class Recordset;
+    StatementHandle newStatement();
+
+    ConnectionHandle m_dbc;
+};
+
+} // namespace tw::db

@@ -1,0 +1,168 @@
+#include "db/odbc_handles.h"
+
+#include "db/db_error.h"
+
+#include <utility>
+
+namespace tw::db {
+
+namespace {
+
+    class Environment {
+    public:
+        Environment()
+        {
+            if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env)))
+                throw DbError(QStringLiteral("Could not allocate the ODBC environment."));
+            check(SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION,
+                      reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+                SQL_HANDLE_ENV, m_env);
+        }
+        ~Environment() { SQLFreeHandle(SQL_HANDLE_ENV, m_env); }
+        SQLHENV get() const { return m_env; }
+
+    private:
+        SQLHENV m_env = SQL_NULL_HENV;
+    };
+
+    QList<Diagnostic> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
+    {
+        QList<Diagnostic> records;
+        for (SQLSMALLINT i = 1;; ++i) {
+            SQLWCHAR state[6] = {};
+            SQLINTEGER native = 0;
+            SQLSMALLINT length = 0;
+            SQLRETURN rc = SQLGetDiagRecW(handleType, handle, i, state, &native, nullptr, 0, &length);
+            if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc))
+                break;
+            std::vector<SQLWCHAR> text(size_t(length) + 1, 0);
+            rc = SQLGetDiagRecW(handleType, handle, i, state, &native, text.data(),
+                SQLSMALLINT(text.size()), &length);
+            if (!SQL_SUCCEEDED(rc))
+                break;
+            records.append(
+                { fromSqlWChar(state, 5), int(native), fromSqlWChar(text.data(), length) });
+        }
+        return records;
+    }
+
+} // namespace
+
+SQLHENV environment()
+{
+    static Environment env;
+    return env.get();
+}
+
+void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle)
+{
+    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA)
+        return;
+    if (rc == SQL_INVALID_HANDLE)
+        throw DbError(QStringLiteral("Invalid ODBC handle."));
+    QList<Diagnostic> records = diagnostics(handleType, handle);
+    if (records.isEmpty())
+        records.append({ QStringLiteral("HY000"), 0,
+            QStringLiteral("The ODBC call failed without a diagnostic (return code %1).").arg(rc) });
+    throw DbError(std::move(records));
+}
+
+std::vector<SQLWCHAR> toSqlWChar(const QString& text)
+{
+    static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC's SQLWCHAR is UTF-16");
+    std::vector<SQLWCHAR> out(size_t(text.size()) + 1, 0);
+    std::copy(text.utf16(), text.utf16() + text.size(), out.begin());
+    return out;
+}
+
+QString fromSqlWChar(const SQLWCHAR* text, qsizetype length)
+{
+    if (length < 0) {
+        length = 0;
+        while (text[length])
+            ++length;
+    }
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
+}
+
+ConnectionHandle::~ConnectionHandle() { reset(); }
+
+ConnectionHandle::ConnectionHandle(ConnectionHandle&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, SQLHDBC(SQL_NULL_HDBC)))
+    , m_connected(std::exchange(other.m_connected, false))
+    , m_alive(std::move(other.m_alive))
+{
+}
+
+ConnectionHandle& ConnectionHandle::operator=(ConnectionHandle&& other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_handle = std::exchange(other.m_handle, SQLHDBC(SQL_NULL_HDBC));
+        m_connected = std::exchange(other.m_connected, false);
+        m_alive = std::move(other.m_alive);
+    }
+    return *this;
+}
+
+ConnectionHandle ConnectionHandle::allocate()
+{
+    ConnectionHandle h;
+    SQLHENV env = environment();
+    check(SQLAllocHandle(SQL_HANDLE_DBC, env, &h.m_handle), SQL_HANDLE_ENV, env);
+    h.m_alive = std::make_shared<bool>(true);
+    return h;
+}
+
+void ConnectionHandle::reset() noexcept
+{
+    if (m_alive)
+        *m_alive = false;
+    m_alive.reset();
+    if (m_handle == SQL_NULL_HDBC)
+        return;
+    if (m_connected)
+        SQLDisconnect(m_handle);
+    SQLFreeHandle(SQL_HANDLE_DBC, m_handle);
+    m_handle = SQL_NULL_HDBC;
+    m_connected = false;
+}
+
+StatementHandle::~StatementHandle() { reset(); }
+
+StatementHandle::StatementHandle(StatementHandle&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, SQLHSTMT(SQL_NULL_HSTMT)))
+    , m_connectionAlive(std::move(other.m_connectionAlive))
+{
+}
+
+StatementHandle& StatementHandle::operator=(StatementHandle&& other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_handle = std::exchange(other.m_handle, SQLHSTMT(SQL_NULL_HSTMT));
+        m_connectionAlive = std::move(other.m_connectionAlive);
+    }
+    return *this;
+}
+
+StatementHandle StatementHandle::allocate(const ConnectionHandle& connection)
+{
+    StatementHandle s;
+    check(SQLAllocHandle(SQL_HANDLE_STMT, connection.get(), &s.m_handle), SQL_HANDLE_DBC,
+        connection.get());
+    s.m_connectionAlive = connection.liveness();
+    return s;
+}
+
+void StatementHandle::reset() noexcept
+{
+    // A disconnect frees the connection's statements; freeing one again
+    // afterwards would touch a dead handle.
+    if (m_handle != SQL_NULL_HSTMT && m_connectionAlive && *m_connectionAlive)
+        SQLFreeHandle(SQL_HANDLE_STMT, m_handle);
+    m_handle = SQL_NULL_HSTMT;
+    m_connectionAlive.reset();
+}
+
+} // namespace tw::db

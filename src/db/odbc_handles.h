@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <sql.h>
+#include <sqlext.h>
+#include <vector>
+
+namespace tw::db {
+
+// The process-wide ODBC 3 environment, allocated on first use.
+SQLHENV environment();
+
+// Throws DbError carrying every diagnostic record of the handle unless rc
+// reports success. SQL_NO_DATA counts as success: callers that care test it.
+void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle);
+
+// Wide text as unixODBC wants it (SQLWCHAR is UTF-16 there) and back.
+std::vector<SQLWCHAR> toSqlWChar(const QString& text);
+QString fromSqlWChar(const SQLWCHAR* text, qsizetype length);
+
+// Owns a connected (or allocated) SQLHDBC. Statements made on it hold a
+// share of its liveness, so that a statement released after its connection
+// never touches a freed handle.
+class ConnectionHandle {
+public:
+    ConnectionHandle() = default;
+    ~ConnectionHandle();
+    ConnectionHandle(ConnectionHandle&& other) noexcept;
+    ConnectionHandle& operator=(ConnectionHandle&& other) noexcept;
+
+    static ConnectionHandle allocate();
+    void markConnected() { m_connected = true; }
+    // Disconnects (when connected) and frees the handle; never throws.
+    void reset() noexcept;
+
+    bool valid() const { return m_handle != SQL_NULL_HDBC; }
+    bool connected() const { return m_connected; }
+    SQLHDBC get() const { return m_handle; }
+    std::shared_ptr<bool> liveness() const { return m_alive; }
+
+private:
+    SQLHDBC m_handle = SQL_NULL_HDBC;
+    bool m_connected = false;
+    std::shared_ptr<bool> m_alive;
+};
+
+class StatementHandle {
+public:
+    StatementHandle() = default;
+    ~StatementHandle();
+    StatementHandle(StatementHandle&& other) noexcept;
+    StatementHandle& operator=(StatementHandle&& other) noexcept;
+
+    static StatementHandle allocate(const ConnectionHandle& connection);
+    void reset() noexcept;
+
+    bool valid() const { return m_handle != SQL_NULL_HSTMT; }
+    SQLHSTMT get() const { return m_handle; }
+
+private:
+    SQLHSTMT m_handle = SQL_NULL_HSTMT;
+    std::shared_ptr<bool> m_connectionAlive;
+};
+
+} // namespace tw::db

@@ -1,0 +1,147 @@
+#include "db/recordset.h"
+
+#include "db/ado_types.h"
+#include "db/column_reader.h"
+#include "db/connection.h"
+#include "db/db_error.h"
+
+namespace tw::db {
+
+namespace {
+    const char* const notWhenClosed = "Operation is not allowed when the object is closed.";
+    const char* const notWhenOpen = "Operation is not allowed when the object is open.";
+} // namespace
+
+Recordset::Recordset() = default;
+Recordset::~Recordset() = default;
+
+void Recordset::Open(const QString& sql, Connection& connection)
+{
+    if (m_open)
+        throw DbError(QString::fromLatin1(notWhenOpen));
+    StatementHandle stmt = connection.newStatement();
+    std::vector<SQLWCHAR> text = toSqlWChar(sql);
+    check(SQLExecDirectW(stmt.get(), text.data(), SQL_NTS), SQL_HANDLE_STMT, stmt.get());
+    attach(std::move(stmt));
+}
+
+void Recordset::attach(StatementHandle statement)
+{
+    m_stmt = std::move(statement);
+    SQLHSTMT stmt = m_stmt.get();
+    SQLSMALLINT columns = 0;
+    check(SQLNumResultCols(stmt, &columns), SQL_HANDLE_STMT, stmt);
+    m_fields.clear();
+    m_columns.clear();
+    for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columns); ++c) {
+        SQLWCHAR name[512] = {};
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT sqlType = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        check(SQLDescribeColW(stmt, c, name, SQLSMALLINT(std::size(name)), &nameLength, &sqlType,
+                  &size, &digits, &nullable),
+            SQL_HANDLE_STMT, stmt);
+        SQLLEN isUnsigned = SQL_FALSE;
+        check(SQLColAttributeW(stmt, c, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned),
+            SQL_HANDLE_STMT, stmt);
+        ColumnInfo info { sqlType, isUnsigned == SQL_TRUE };
+        m_columns.append(info);
+        Field f;
+        f.Name = fromSqlWChar(name, qMin<qsizetype>(nameLength, qsizetype(std::size(name)) - 1));
+        f.Type = adoTypeCode(sqlType, info.isUnsigned);
+        m_fields.append(f);
+    }
+
+    SQLLEN count = -1;
+    check(SQLRowCount(stmt, &count), SQL_HANDLE_STMT, stmt);
+    m_open = true;
+    m_buffered.clear();
+    // A driver that does not know the count up front (Oracle's answers -1)
+    // gets its rows read ahead, so that the count is known before the first.
+    m_buffering = count < 0;
+    if (m_buffering) {
+        QList<Value> row;
+        while (fetchRow(row))
+            m_buffered.push_back(std::move(row));
+        m_count = qint64(m_buffered.size());
+    } else {
+        m_count = count;
+    }
+    MoveNext();
+}
+
+bool Recordset::fetchRow(QList<Value>& row)
+{
+    SQLHSTMT stmt = m_stmt.get();
+    SQLRETURN rc = SQLFetch(stmt);
+    if (rc == SQL_NO_DATA)
+        return false;
+    check(rc, SQL_HANDLE_STMT, stmt);
+    row.clear();
+    row.reserve(m_columns.size());
+    for (qsizetype c = 0; c < m_columns.size(); ++c)
+        row.append(readColumn(stmt, SQLUSMALLINT(c + 1), m_columns[c]));
+    return true;
+}
+
+void Recordset::MoveNext()
+{
+    requireOpen();
+    QList<Value> row;
+    bool have = false;
+    if (m_buffering) {
+        have = !m_buffered.empty();
+        if (have) {
+            row = std::move(m_buffered.front());
+            m_buffered.pop_front();
+        }
+    } else if (m_stmt.valid()) {
+        have = fetchRow(row);
+    }
+    m_eof = !have;
+    for (qsizetype c = 0; c < m_fields.size(); ++c)
+        m_fields[c].Value = have ? row[c] : Null();
+}
+
+void Recordset::Close()
+{
+    requireOpen();
+    m_stmt.reset();
+    m_buffered.clear();
+    m_fields.clear();
+    m_columns.clear();
+    m_open = false;
+    m_eof = true;
+    m_count = 0;
+}
+
+qint64 Recordset::RecordCount() const
+{
+    requireOpen();
+    return m_count;
+}
+
+int Recordset::FieldCount() const
+{
+    requireOpen();
+    return int(m_fields.size());
+}
+
+const Field& Recordset::field(int index) const
+{
+    requireOpen();
+    if (index < 0 || index >= m_fields.size())
+        throw DbError(QStringLiteral(
+            "Item cannot be found in the collection corresponding to the requested name or ordinal."));
+    return m_fields[index];
+}
+
+void Recordset::requireOpen() const
+{
+    if (!m_open)
+        throw DbError(QString::fromLatin1(notWhenClosed));
+}
+
+} // namespace tw::db

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "db/column_reader.h"
+#include "db/odbc_handles.h"
+#include "db/value.h"
+
+#include <QList>
+#include <QString>
+#include <deque>
+
+namespace tw::db {
+
+class Connection;
+
+// One column of a result: its name, ADO type code and the value of the
+// current row (Null once the rows are used up).
+struct Field {
+    QString Name;
+    qint16 Type = 0;
+    tw::db::Value Value;
+};
+
+// An ADO-shaped forward-only recordset. The row count is known as soon as
+// the recordset is open: taken from the driver when it reports it, otherwise
+// counted by buffering the rows.
+class Recordset {
+public:
+    Recordset();
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    void Open(const QString& sql, Connection& connection);
+    void Close();
+
+    qint64 RecordCount() const;
+    int FieldCount() const;
+    const Field& field(int index) const;
+    // Each field's Value reflects the current row.
+    const QList<Field>& Fields() const { return m_fields; }
+    void MoveNext();
+    bool atEnd() const { return m_eof; }
+    bool isOpen() const { return m_open; }
+
+private:
+    friend class Connection;
+    void attach(StatementHandle statement);
+    bool fetchRow(QList<Value>& row);
+    void requireOpen() const;
+
+    StatementHandle m_stmt;
+    QList<Field> m_fields;
+    QList<ColumnInfo> m_columns;
+    std::deque<QList<Value>> m_buffered;
+    bool m_buffering = false;
+    qint64 m_count = 0;
+    bool m_eof = true;
+    bool m_open = false;
+};
+
+} // namespace tw::db

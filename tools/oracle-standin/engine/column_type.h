@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+namespace orastandin {
+
+// The column types a table may be created with. The numbers are stored in
+// the catalog of each SID file, so they must never be renumbered.
+enum class TypeKind : int {
+    Varchar2 = 1,
+    NVarchar2 = 2,
+    Char = 3,
+    Number = 4,
+    Float = 5,
+    BinaryFloat = 6,
+    BinaryDouble = 7,
+    Date = 8,
+    Timestamp = 9,
+    Clob = 10,
+    NClob = 11,
+    Blob = 12,
+    Raw = 13,
+    Long = 14,
+    LongRaw = 15,
+};
+
+struct ColumnType {
+    TypeKind kind = TypeKind::Varchar2;
+    int length = 0; // VARCHAR2, NVARCHAR2, CHAR, RAW: maximum length
+    bool charSemantics = false; // VARCHAR2(n CHAR): n counts characters
+    int precision = 0; // NUMBER: 0 when none was given; FLOAT: binary precision
+    int scale = 0; // NUMBER; TIMESTAMP: fractional second digits
+    bool scaleGiven = false; // NUMBER(p,s) or NUMBER(p) (scale 0) as opposed to NUMBER
+
+    bool isText() const;
+    bool isBinary() const;
+    bool isNumeric() const; // NUMBER and FLOAT, kept as exact decimals
+    bool isDateTime() const;
+    bool isLong() const { return kind == TypeKind::Long || kind == TypeKind::LongRaw; }
+    // The type as Oracle names it in its data dictionary (USER_TAB_COLUMNS.DATA_TYPE).
+    std::string oracleName() const;
+};
+
+} // namespace orastandin

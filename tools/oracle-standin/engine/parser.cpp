@@ -1,0 +1,407 @@
+#include "lexer.h"
+#include "ora_error.h"
+#include "statement.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <string_view>
+
+namespace orastandin {
+
+namespace {
+
+// Words Oracle refuses as unquoted names (a subset of V$RESERVED_WORDS that
+// covers everything this program could meet).
+bool isReserved(const std::string& word)
+{
+    static constexpr std::array<std::string_view, 56> words { "ACCESS", "ADD", "ALL", "ALTER",
+        "AND", "ANY", "AS", "ASC", "AUDIT", "BETWEEN", "BY", "CHAR", "CHECK", "CLUSTER", "COLUMN",
+        "COMMENT", "COMPRESS", "CONNECT", "CREATE", "CURRENT", "DATE", "DECIMAL", "DEFAULT",
+        "DELETE", "DESC", "DISTINCT", "DROP", "ELSE", "EXISTS", "FLOAT", "FOR", "FROM", "GRANT",
+        "GROUP", "HAVING", "IN", "INDEX", "INSERT", "INTEGER", "INTO", "IS", "LIKE", "NOT", "NULL",
+        "NUMBER", "OF", "ON", "OR", "ORDER", "RENAME", "SELECT", "SET", "TABLE", "UPDATE",
+        "VALUES", "WHERE" };
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+class Parser {
+public:
+    explicit Parser(const std::string& sql)
+        : m_tokens(tokenize(sql))
+    {
+    }
+
+    Statement run()
+    {
+        const Token& first = peek();
+        if (first.isWord("SELECT"))
+            return select();
+        if (first.isWord("CREATE"))
+            return createTable();
+        if (first.isWord("INSERT"))
+            return insert();
+        if (first.isWord("DROP"))
+            return dropTable();
+        if (first.isWord("RENAME"))
+            return rename();
+        if (first.isWord("ALTER"))
+            return alterSession();
+        if (first.isWord("COMMIT") || first.isWord("ROLLBACK")) {
+            take();
+            if (peek().isWord("WORK"))
+                take();
+            expectEnd();
+            return TransactionStmt {};
+        }
+        throwOra(900, "invalid SQL statement");
+    }
+
+private:
+    const Token& peek(std::size_t ahead = 0) const
+    {
+        return m_tokens[std::min(m_pos + ahead, m_tokens.size() - 1)];
+    }
+    const Token& take()
+    {
+        const Token& t = peek();
+        if (m_pos < m_tokens.size() - 1)
+            ++m_pos;
+        return t;
+    }
+    bool takeSymbol(char c)
+    {
+        if (!peek().isSymbol(c))
+            return false;
+        take();
+        return true;
+    }
+    bool takeWord(std::string_view w)
+    {
+        if (!peek().isWord(w))
+            return false;
+        take();
+        return true;
+    }
+    void expectEnd()
+    {
+        if (peek().kind != TokenKind::End)
+            throwOra(933, "SQL command not properly ended");
+    }
+
+    std::string tableName(bool* quoted = nullptr)
+    {
+        const Token& t = peek();
+        if (!t.isName() || (t.kind == TokenKind::Word && isReserved(t.text)))
+            throwOra(903, "invalid table name");
+        if (quoted)
+            *quoted = t.kind == TokenKind::QuotedName;
+        return take().text;
+    }
+
+    std::string columnName()
+    {
+        const Token& t = peek();
+        if (!t.isName() || (t.kind == TokenKind::Word && isReserved(t.text)))
+            throwOra(904, "\"" + t.text + "\": invalid identifier");
+        return take().text;
+    }
+
+    int integer()
+    {
+        const Token& t = peek();
+        if (t.kind != TokenKind::Number
+            || !std::all_of(t.text.begin(), t.text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            throwOra(2017, "integer value required");
+        const std::string& digits = take().text;
+        // Longer than any limit Oracle checks against; keep it from overflowing.
+        return digits.size() > 9 ? 999999999 : std::stoi(digits);
+    }
+
+    SelectStmt select()
+    {
+        take();
+        SelectStmt s;
+        if (takeSymbol('*')) {
+            s.star = true;
+        } else {
+            if (peek().isWord("FROM") || peek().kind == TokenKind::End)
+                throwOra(936, "missing expression");
+            for (;;) {
+                s.columns.push_back(columnName());
+                if (!takeSymbol(','))
+                    break;
+            }
+        }
+        if (!takeWord("FROM"))
+            throwOra(923, "FROM keyword not found where expected");
+        s.table = tableName(&s.tableQuoted);
+        expectEnd();
+        return s;
+    }
+
+    CreateTableStmt createTable()
+    {
+        take();
+        if (!takeWord("TABLE"))
+            throwOra(901, "invalid CREATE command");
+        CreateTableStmt s;
+        s.table = tableName();
+        if (!takeSymbol('('))
+            throwOra(906, "missing left parenthesis");
+        std::set<std::string> seen;
+        int longs = 0;
+        for (;;) {
+            ColumnDef c;
+            c.name = columnName();
+            c.type = columnType();
+            if (!seen.insert(c.name).second)
+                throwOra(957, "duplicate column name");
+            if (c.type.isLong() && ++longs > 1)
+                throwOra(1754, "a table may contain only one column of type LONG");
+            s.columns.push_back(std::move(c));
+            if (takeSymbol(','))
+                continue;
+            if (takeSymbol(')'))
+                break;
+            throwOra(907, "missing right parenthesis");
+        }
+        if (s.columns.size() > 1000)
+            throwOra(1792, "maximum number of columns in a table or view is 1000");
+        if (peek().kind != TokenKind::End)
+            throwOra(922, "missing or invalid option");
+        return s;
+    }
+
+    // "(n)" or "(n BYTE)" / "(n CHAR)" after a character or RAW type name.
+    void length(ColumnType& t, int maximum, bool semantics, bool required)
+    {
+        if (!takeSymbol('(')) {
+            if (required)
+                throwOra(906, "missing left parenthesis");
+            t.length = 1;
+            return;
+        }
+        t.length = integer();
+        if (semantics) {
+            if (takeWord("CHAR"))
+                t.charSemantics = true;
+            else
+                takeWord("BYTE");
+        }
+        if (!takeSymbol(')'))
+            throwOra(907, "missing right parenthesis");
+        if (t.length == 0)
+            throwOra(1723, "zero-length columns are not allowed");
+        if (t.length > maximum)
+            throwOra(910, "specified length too long for its datatype");
+    }
+
+    void numberPrecision(ColumnType& t)
+    {
+        if (!takeSymbol('('))
+            return;
+        if (takeSymbol('*'))
+            t.precision = 38;
+        else
+            t.precision = integer();
+        if (t.precision < 1 || t.precision > 38)
+            throwOra(1727, "numeric precision specifier is out of range (1 to 38)");
+        t.scaleGiven = true;
+        if (takeSymbol(',')) {
+            const bool negative = takeSymbol('-');
+            if (!negative)
+                takeSymbol('+');
+            t.scale = integer() * (negative ? -1 : 1);
+            if (t.scale < -84 || t.scale > 127)
+                throwOra(1728, "numeric scale specifier is out of range (-84 to 127)");
+        }
+        if (!takeSymbol(')'))
+            throwOra(907, "missing right parenthesis");
+    }
+
+    ColumnType columnType()
+    {
+        const Token& t = peek();
+        if (t.kind != TokenKind::Word)
+            throwOra(902, "invalid datatype");
+        const std::string name = take().text;
+        ColumnType c;
+        if (name == "VARCHAR2" || name == "VARCHAR") {
+            c.kind = TypeKind::Varchar2;
+            length(c, 4000, true, true);
+        } else if (name == "NVARCHAR2") {
+            c.kind = TypeKind::NVarchar2;
+            length(c, 2000, false, true);
+        } else if (name == "CHAR" || name == "CHARACTER") {
+            c.kind = TypeKind::Char;
+            length(c, 2000, true, false);
+        } else if (name == "RAW") {
+            c.kind = TypeKind::Raw;
+            length(c, 2000, false, true);
+        } else if (name == "NUMBER" || name == "DECIMAL" || name == "DEC" || name == "NUMERIC") {
+            c.kind = TypeKind::Number;
+            numberPrecision(c);
+            if (name != "NUMBER" && !c.scaleGiven) {
+                c.precision = 38;
+                c.scaleGiven = true;
+            }
+        } else if (name == "INT" || name == "INTEGER" || name == "SMALLINT") {
+            c.kind = TypeKind::Number;
+            c.precision = 38;
+            c.scaleGiven = true;
+        } else if (name == "FLOAT") {
+            c.kind = TypeKind::Float;
+            c.precision = 126;
+            if (takeSymbol('(')) {
+                c.precision = integer();
+                if (c.precision < 1 || c.precision > 126)
+                    throwOra(1724, "float precision specifier is out of range (1 to 126)");
+                if (!takeSymbol(')'))
+                    throwOra(907, "missing right parenthesis");
+            }
+        } else if (name == "REAL") {
+            c.kind = TypeKind::Float;
+            c.precision = 63;
+        } else if (name == "DOUBLE" && peek().isWord("PRECISION")) {
+            take();
+            c.kind = TypeKind::Float;
+            c.precision = 126;
+        } else if (name == "BINARY_FLOAT") {
+            c.kind = TypeKind::BinaryFloat;
+        } else if (name == "BINARY_DOUBLE") {
+            c.kind = TypeKind::BinaryDouble;
+        } else if (name == "DATE") {
+            c.kind = TypeKind::Date;
+        } else if (name == "TIMESTAMP") {
+            c.kind = TypeKind::Timestamp;
+            c.scale = 6;
+            if (takeSymbol('(')) {
+                c.scale = integer();
+                if (c.scale > 9)
+                    throwOra(30088, "datetime/interval precision is out of range");
+                if (!takeSymbol(')'))
+                    throwOra(907, "missing right parenthesis");
+            }
+        } else if (name == "CLOB") {
+            c.kind = TypeKind::Clob;
+        } else if (name == "NCLOB") {
+            c.kind = TypeKind::NClob;
+        } else if (name == "BLOB") {
+            c.kind = TypeKind::Blob;
+        } else if (name == "LONG") {
+            c.kind = takeWord("RAW") ? TypeKind::LongRaw : TypeKind::Long;
+        } else {
+            throwOra(902, "invalid datatype");
+        }
+        return c;
+    }
+
+    Literal literal()
+    {
+        const Token& t = peek();
+        if (t.kind == TokenKind::String)
+            return Literal { Literal::Kind::String, take().text };
+        if (t.isWord("NULL")) {
+            take();
+            return Literal {};
+        }
+        std::string sign;
+        if (t.isSymbol('-') || t.isSymbol('+')) {
+            sign = take().text;
+            if (peek().kind != TokenKind::Number)
+                throwOra(936, "missing expression");
+        }
+        if (peek().kind == TokenKind::Number)
+            return Literal { Literal::Kind::Number, sign + take().text };
+        throwOra(936, "missing expression");
+    }
+
+    InsertStmt insert()
+    {
+        take();
+        if (!takeWord("INTO"))
+            throwOra(925, "missing INTO keyword");
+        InsertStmt s;
+        s.table = tableName();
+        if (takeSymbol('(')) {
+            for (;;) {
+                s.columns.push_back(columnName());
+                if (takeSymbol(','))
+                    continue;
+                if (takeSymbol(')'))
+                    break;
+                throwOra(917, "missing comma");
+            }
+        }
+        if (!takeWord("VALUES"))
+            throwOra(926, "missing VALUES keyword");
+        if (!takeSymbol('('))
+            throwOra(906, "missing left parenthesis");
+        for (;;) {
+            s.values.push_back(literal());
+            if (takeSymbol(','))
+                continue;
+            if (takeSymbol(')'))
+                break;
+            throwOra(917, "missing comma");
+        }
+        expectEnd();
+        return s;
+    }
+
+    DropTableStmt dropTable()
+    {
+        take();
+        if (!takeWord("TABLE"))
+            throwOra(950, "invalid DROP option");
+        DropTableStmt s { tableName() };
+        if (takeWord("CASCADE") && !takeWord("CONSTRAINTS"))
+            throwOra(905, "missing keyword");
+        takeWord("PURGE");
+        expectEnd();
+        return s;
+    }
+
+    RenameStmt rename()
+    {
+        take();
+        RenameStmt s;
+        s.from = tableName();
+        if (!takeWord("TO"))
+            throwOra(905, "missing keyword");
+        s.to = tableName();
+        expectEnd();
+        return s;
+    }
+
+    AlterSessionStmt alterSession()
+    {
+        take();
+        if (!takeWord("SESSION"))
+            throwOra(940, "invalid ALTER command");
+        if (!takeWord("SET"))
+            throwOra(922, "missing or invalid option");
+        if (peek().kind != TokenKind::Word)
+            throwOra(922, "missing or invalid option");
+        AlterSessionStmt s;
+        s.parameter = take().text;
+        if (!takeSymbol('='))
+            throwOra(922, "missing or invalid option");
+        const Token& v = peek();
+        if (v.kind != TokenKind::String && v.kind != TokenKind::Word && v.kind != TokenKind::Number)
+            throwOra(922, "missing or invalid option");
+        s.value = take().text;
+        expectEnd();
+        return s;
+    }
+
+    std::vector<Token> m_tokens;
+    std::size_t m_pos = 0;
+};
+
+} // namespace
+
+Statement parseStatement(const std::string& sql) { return Parser(sql).run(); }
+
+} // namespace orastandin

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "db/connection.h"
+#include "db/table_list.h"
+#include "db/value.h"
+
+namespace tw::db {
+
+// Look-ups visit every entry (no early exit); where several entries match
+// ignoring case, ListFindItemNoCase answers the one with the highest index.
+bool ListHasItem(const TableList& list, const QString& name);
+bool ListHasItemNoCase(const TableList& list, const QString& name);
+QString ListFindItemNoCase(const TableList& list, const QString& name);
+void ListRemoveItem(TableList& list, const QString& name);
+
+// The default for a Null value; any other value unchanged.
+Value NullDefault(const Value& value, const Value& fallback);
+
+void ExecuteSql(Connection& connection, const QString& sql);
+
+} // namespace tw::db

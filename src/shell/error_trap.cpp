@@ -1,0 +1,47 @@
+#include "shell/error_trap.h"
+
+#include "db/db_error.h"
+#include "shell/product.h"
+
+namespace tw::shell {
+
+ErrorTrap::ErrorTrap(Dialogs& dialogs, QString procedure, const QString* statement)
+    : m_dialogs(dialogs)
+    , m_procedure(std::move(procedure))
+    , m_statement(statement)
+{
+}
+
+QString ErrorTrap::Description(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const db::DbError& e) {
+        return e.description();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
+QString ErrorTrap::ReportText(
+    const QString& description, const QString& procedure, int line, const QString* statement)
+{
+    QString text = description + QStringLiteral("\r\n") + QStringLiteral("in ") + procedure
+        + QLatin1Char(' ') + QStringLiteral("at line ") + QString::number(line) + QStringLiteral("\r\r")
+        + QStringLiteral("Please email screenshot of this message to ") + SupportAddress();
+    if (statement)
+        text += QStringLiteral("\r\r") + QStringLiteral("sql: ") + *statement;
+    return text;
+}
+
+void ErrorTrap::Report(std::exception_ptr error)
+{
+    m_dialogs.MsgBox(ReportText(Description(error), m_procedure, m_line, m_statement),
+        Dialogs::OkOnly, QStringLiteral("Application Error"), Dialogs::Exclamation);
+}
+
+} // namespace tw::shell

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace tw::shell {
+
+// The folder of the running executable, without a trailing separator.
+QString ProgramFolder();
+
+// The optional files next to the program.
+QString ThemeFilePath(); // folder + "/x/o.cjs"
+QString HandPointerPath(); // folder + "/HAND-M.CUR"
+
+// True when the modification time of the path (file or folder) can be read;
+// never reports an error.
+bool FileExists(const QString& path);
+
+} // namespace tw::shell

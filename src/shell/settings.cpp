@@ -1,0 +1,59 @@
+#include "shell/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace tw::shell {
+
+namespace {
+    constexpr QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+
+    // Creates the file empty and private before QSettings ever writes it, and
+    // makes it private again after each write (QSettings replaces the file).
+    void makePrivate(const QString& path)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!QFileInfo::exists(path)) {
+            QFile f(path);
+            if (f.open(QIODevice::WriteOnly))
+                f.close();
+        }
+        if (QFile::permissions(path) != ownerOnly)
+            QFile::setPermissions(path, ownerOnly);
+    }
+
+    // QSettings stores its group and key names escaped, so any text works
+    // as a section or key; values stay plain text.
+    QString fullKey(const QString& section, const QString& key) { return section + QLatin1Char('/') + key; }
+} // namespace
+
+QString SettingsFilePath(const QString& appName)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/')
+        + appName + QStringLiteral(".ini");
+}
+
+QString GetSetting(
+    const QString& appName, const QString& section, const QString& key, const QString& fallback)
+{
+    QSettings store(SettingsFilePath(appName), QSettings::IniFormat);
+    return store.value(fullKey(section, key), fallback).toString();
+}
+
+void SaveSetting(
+    const QString& appName, const QString& section, const QString& key, const QString& value)
+{
+    const QString path = SettingsFilePath(appName);
+    makePrivate(path);
+    {
+        QSettings store(path, QSettings::IniFormat);
+        store.setValue(fullKey(section, key), value);
+        store.sync();
+    }
+    makePrivate(path);
+}
+
+} // namespace tw::shell

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace tw::shell {
+
+// The per-user store of named text values, addressed by application name,
+// section and key. One plain INI file per user and application name, under
+// the user's configuration folder, readable by its owner only: it holds
+// passwords in plain text.
+QString GetSetting(const QString& appName, const QString& section, const QString& key,
+    const QString& fallback = QString());
+void SaveSetting(
+    const QString& appName, const QString& section, const QString& key, const QString& value);
+
+// The file behind an application name (for tests and the README).
+QString SettingsFilePath(const QString& appName);
+
+} // namespace tw::shell

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "db/login_details.h"
+#include "shell/dialogs.h"
+#include "shell/push_button.h"
+#include "shell/window_pointer.h"
+#include "tables/table_list_box.h"
+
+#include <QGroupBox>
+#include <QProgressBar>
+#include <QWidget>
+#include <memory>
+
+namespace tw::tables {
+
+// The tables window: the MySQL tables on the left, the Oracle tables on the
+// right, the five actions under each list, the progress bar, "< Back" and
+// "Help". It keeps no credentials: every action reads the login window's
+// fields through `login` at the moment it connects.
+class Form2 : public QWidget {
+    Q_OBJECT
+public:
+    Form2(const db::LoginSource& login, shell::Dialogs& dialogs, QWidget* loginWindow);
+    ~Form2() override;
+
+    void Form_Load();
+
+    void PushButton1_Click(); // MySQL "Delete Table/s"
+    void PushButton2_Click(); // "< Back"
+    void PushButton3_Click(); // "Send Table/s To Oracle"
+    void PushButton4_Click(); // "Send Table/s To MySQL"
+    void PushButton5_Click(); // Oracle "Delete Table/s"
+    void PushButton6_Click(); // MySQL "Rename Table"
+    void PushButton7_Click(); // Oracle "Rename Table"
+    void PushButton8_Click(); // Oracle "Select All"
+    void PushButton9_Click(); // Oracle "Deselect All"
+    void PushButton10_Click(); // MySQL "Select All"
+    void PushButton11_Click(); // MySQL "Deselect All"
+    void PushButton12_Click(); // "Help"
+
+    TableListBox* List1 = nullptr; // MySQL tables
+    TableListBox* List2 = nullptr; // Oracle tables
+    QProgressBar* ProgressBar1 = nullptr;
+    QGroupBox* Frame1 = nullptr; // "Oracle Tables"
+    QGroupBox* Frame2 = nullptr; // "MySQL Tables"
+    shell::PushButton* PushButton[13] = {}; // PushButton[1] .. PushButton[12]
+
+    shell::WindowPointer& Pointer() { return *m_pointer; }
+    const db::LoginSource& Login() const { return m_login; }
+    shell::Dialogs& Dialogs() { return m_dialogs; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    void selectAll(TableListBox* list, bool selected, const char* procedure);
+
+    const db::LoginSource& m_login;
+    shell::Dialogs& m_dialogs;
+    QWidget* m_loginWindow;
+    std::unique_ptr<shell::WindowPointer> m_pointer;
+    bool m_centred = false;
+};
+
+// Text of the "Help" message.
+QString Form2HelpText();
+
+} // namespace tw::tables

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "db/value.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace tw::transfer {
+
+// Identifiers in the quote character of each server, with that character
+// doubled inside the name, so that no table or column name can end its
+// quoting early.
+QString mysqlName(const QString& name);
+QString oracleName(const QString& name);
+
+// ToOracle reads MySQL and writes Oracle; ToMySQL reads Oracle and writes
+// MySQL.
+enum class Direction { ToOracle, ToMySQL };
+
+QString dropStatement(Direction direction, const QString& targetName);
+QString selectStatement(Direction direction, const QString& sourceName);
+
+// The column type chosen by the direction's word tests on a lower-case ADO
+// type name: the first word found anywhere in the name decides. The
+// fragment begins with a blank and ends with a comma, e.g. " VARCHAR(2000),".
+QString columnTypeFragment(Direction direction, const QString& lowerCaseAdoTypeName);
+
+// CREATE TABLE, built column by column so that the caller can show the text
+// as far as it got when a step fails:
+//   createOpening, then columnEntry appended per column, then finishCreate.
+QString createOpening(Direction direction, const QString& targetName);
+QString columnEntry(Direction direction, const QString& columnName, qint16 adoType);
+// Drops the trailing comma and closes with ")" (Oracle) or ");" (MySQL).
+void finishCreate(Direction direction, QString& statement);
+QString createStatement(
+    Direction direction, const QString& targetName, const QList<QPair<QString, qint16>>& columns);
+
+// INSERT, built value by value in the same way:
+//   insertOpening, then appendInsertValue per column, then finishInsert.
+// Every value goes as a quoted literal with its single quotes doubled; Null
+// and empty text both go as NULL.
+QString insertOpening(Direction direction, const QString& targetName);
+void appendInsertValue(QString& statement, const tw::db::Value& value);
+// Drops the trailing ", '" and closes with ")".
+void finishInsert(QString& statement);
+QString insertStatement(
+    Direction direction, const QString& targetName, const QList<tw::db::Value>& row);
+
+} // namespace tw::transfer

@@ -224,8 +224,10 @@ void Form2::mouseMoveEvent(QMouseEvent* event)
 
 bool Form2::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool isList = watched == List1 || watched == List2 || watched == List1->viewport()
-        || watched == List2->viewport();
+    // Frames get their filter while the lists do not exist yet.
+    const bool isList = List1 && List2
+        && (watched == List1 || watched == List2 || watched == List1->viewport()
+            || watched == List2->viewport());
     if (isList && shell::BusyGuard::Busy()) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:

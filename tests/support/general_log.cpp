@@ -46,6 +46,16 @@ QList<LogEntry> GeneralLog::entries() const
     return out;
 }
 
+// What MariaDB Connector/ODBC sends by itself right after it connects.
+bool GeneralLog::isDriverSetup(const QString& query)
+{
+    return query == QLatin1String("SET SESSION SQL_AUTO_IS_NULL=0")
+        || query == QLatin1String("SET autocommit=1")
+        || query.startsWith(QLatin1String("SET session_track_schema"))
+        || query.startsWith(QLatin1String("SET session_track_system_variables"))
+        || query.startsWith(QLatin1String("SET NAMES "));
+}
+
 QStringList GeneralLog::queries(const QString& user) const
 {
     QSet<int> threads;
@@ -55,7 +65,7 @@ QStringList GeneralLog::queries(const QString& user) const
             threads.insert(e.thread);
         // Statements with a result set travel as Prepare + Execute.
         else if ((e.command == QLatin1String("Query") || e.command == QLatin1String("Execute"))
-            && threads.contains(e.thread))
+            && threads.contains(e.thread) && !isDriverSetup(e.argument))
             out << e.argument;
     }
     return out;

@@ -24,6 +24,8 @@ public:
     // mark (the test bed's own client connects over the socket as root@localhost).
     QStringList queries(const QString& user = QStringLiteral("root@127.0.0.1")) const;
     int connects(const QString& user = QStringLiteral("root@127.0.0.1")) const;
+    // The driver's own statements after connecting, which queries() leaves out.
+    static bool isDriverSetup(const QString& query);
 
 private:
     QString m_path;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "db/login_details.h"
+#include "db/value.h"
+#include "support/scripted_dialogs.h"
+#include "tables/form2.h"
+
+#include <QList>
+#include <QPair>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+namespace tw::test {
+
+// The tables window as the user meets it: shown offscreen, both lists filled
+// from the databases, every dialog answered by script and every value the
+// progress bar takes recorded.
+class TablesWindow {
+public:
+    explicit TablesWindow(const db::LoginDetails& details);
+    ~TablesWindow();
+
+    // Refills both lists from the databases, as "Next >" does.
+    void refill();
+    // Selects exactly `names` in a list; the current item goes to the first.
+    static void select(tables::TableListBox* list, const QStringList& names);
+    // A click on "Send Table/s To Oracle" / "Send Table/s To MySQL".
+    void sendToOracle();
+    void sendToMySQL();
+
+    db::FixedLogin login;
+    ScriptedDialogs dialogs;
+    QWidget loginWindow;
+    std::unique_ptr<tables::Form2> form;
+    QList<int> progress; // every value ProgressBar1 took, in order
+};
+
+// Reads through the program's own data access layer, as the transfers do.
+QList<QList<db::Value>> oracleRows(const db::LoginDetails& details, const QString& sql);
+// Each column's name and ADO type code as the Oracle driver reports them.
+QList<QPair<QString, qint16>> oracleColumns(const db::LoginDetails& details, const QString& table);
+QList<QPair<QString, qint16>> mysqlColumns(const db::LoginDetails& details, const QString& table);
+
+// The report text up to "sql: " cut off, and the statement after it.
+QString reportStatement(const QString& report);
+// The number after "at line " in a report.
+int reportLine(const QString& report);
+
+} // namespace tw::test

@@ -181,6 +181,12 @@ void Form1::build()
         connect(b, &shell::PushButton::MouseMove, this, [this] { shell::PointerToHand(*m_pointer); });
     }
 
+    // Labels and the database and port fields have no pointer feedback.
+    for (int n = 1; n <= 8; ++n)
+        shell::WithoutPointerFeedback(Label[n]);
+    shell::WithoutPointerFeedback(Text[7]);
+    shell::WithoutPointerFeedback(Text[8]);
+
     QWidget* order[] = { Text[1], PushButton[6], Text[2], Text[3], PushButton[3], PushButton[7],
         Text[4], Text[8], Text[5], Text[6], Text[7], PushButton[1], PushButton[4], PushButton[2] };
     for (size_t i = 1; i < std::size(order); ++i)

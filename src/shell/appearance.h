@@ -24,4 +24,8 @@ QCursor LoadPointerFile(const QString& path);
 void PointerToHand(WindowPointer& pointer);
 void PointerToDefault(WindowPointer& pointer, bool evenWhenBusy = false);
 
+// A control without pointer feedback: moving over it changes nothing, and
+// its mouse moves do not reach the frame or window beneath it either.
+void WithoutPointerFeedback(QWidget* control);
+
 } // namespace tw::shell

@@ -6,7 +6,20 @@
 
 namespace tw::shell {
 
-QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+namespace {
+    QString& folderOverride()
+    {
+        static QString folder;
+        return folder;
+    }
+} // namespace
+
+QString ProgramFolder()
+{
+    return folderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : folderOverride();
+}
+
+void SetProgramFolderForTests(const QString& folder) { folderOverride() = folder; }
 
 QString ThemeFilePath() { return ProgramFolder() + QStringLiteral("/x/o.cjs"); }
 

@@ -6,6 +6,8 @@ namespace tw::shell {
 
 // The folder of the running executable, without a trailing separator.
 QString ProgramFolder();
+// Tests point the program folder elsewhere; empty restores the real one.
+void SetProgramFolderForTests(const QString& folder);
 
 // The optional files next to the program.
 QString ThemeFilePath(); // folder + "/x/o.cjs"

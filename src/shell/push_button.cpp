@@ -17,6 +17,8 @@ void PushButton::mouseMoveEvent(QMouseEvent* event)
     emit MouseMove(int(event->buttons()), int(event->modifiers()), event->position().toPoint().x(),
         event->position().toPoint().y());
     QPushButton::mouseMoveEvent(event);
+    // Handled here: the frame beneath must not answer the same move.
+    event->accept();
 }
 
 } // namespace tw::shell

@@ -117,6 +117,7 @@ void Form2::build()
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
+    shell::WithoutPointerFeedback(ProgressBar1);
 
     // Tab order as laid out: lists first, then each side's buttons, then
     // "< Back", the progress bar (which takes no focus) and "Help".

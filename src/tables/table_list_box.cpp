@@ -76,6 +76,8 @@ void TableListBox::mouseMoveEvent(QMouseEvent* event)
     emit MouseMove(int(event->buttons()), int(event->modifiers()), event->position().toPoint().x(),
         event->position().toPoint().y());
     QListWidget::mouseMoveEvent(event);
+    // Handled here: the frame beneath must not answer the same move.
+    event->accept();
 }
 
 } // namespace tw::tables

@@ -32,7 +32,7 @@ private slots:
         QCOMPARE(bed->form->List1->Items(), QStringList({ "t1", "t3", "t4" }));
         QCOMPARE(bed->form->List1->SelCount(), 0);
         QCOMPARE(bed->mysqlTables(), QStringList({ "t1", "t3", "t4" }));
-        QVERIFY(bed->dialogs.shown.isEmpty());
+        QVERIFY(bed->dialogs().shown.isEmpty());
         QCOMPARE(bed->form->Pointer().MousePointer(), 0);
     }
 
@@ -61,7 +61,7 @@ private slots:
         QCOMPARE(bed->oracleTables(), QStringList({ "T1", "T3", "T4" }));
         QCOMPARE(bed->form->List1->Items(), QStringList({ "keep" }));
         QVERIFY(bed->mysqlChanges().isEmpty());
-        QVERIFY(bed->dialogs.shown.isEmpty());
+        QVERIFY(bed->dialogs().shown.isEmpty());
         QCOMPARE(bed->form->Pointer().MousePointer(), 0);
     }
 
@@ -71,20 +71,20 @@ private slots:
     void emptyListsAskForATable()
     {
         bed->form->PushButton1_Click();
-        QCOMPARE(bed->dialogs.texts(), QStringList({ pleaseSelect }));
-        QCOMPARE(bed->dialogs.shown[0].title, QString());
-        QCOMPARE(bed->dialogs.shown[0].buttons, tw::shell::Dialogs::OkOnly);
-        QCOMPARE(bed->dialogs.shown[0].icon, tw::shell::Dialogs::NoIcon);
+        QCOMPARE(bed->dialogs().texts(), QStringList({ pleaseSelect }));
+        QCOMPARE(bed->dialogs().shown[0].title, QString());
+        QCOMPARE(bed->dialogs().shown[0].buttons, tw::shell::Dialogs::OkOnly);
+        QCOMPARE(bed->dialogs().shown[0].icon, tw::shell::Dialogs::NoIcon);
         QCOMPARE(bed->mysqlConnects(), 0);
         QCOMPARE(bed->form->Pointer().MousePointer(), 0);
 
-        bed->dialogs.clear();
+        bed->dialogs().clear();
         bed->login.details.oraclePassword = QStringLiteral("wrong");
         bed->form->PushButton5_Click();
-        QCOMPARE(bed->dialogs.shown.size(), 2);
-        QVERIFY(bed->dialogs.reports().value(0).endsWith(reportTail("PushButton5_Click", 104)));
-        QCOMPARE(bed->dialogs.shown[1].text, pleaseSelect);
-        QCOMPARE(bed->dialogs.shown[1].title, QString());
+        QCOMPARE(bed->dialogs().shown.size(), 2);
+        QVERIFY(bed->dialogs().reports().value(0).endsWith(reportTail("PushButton5_Click", 104)));
+        QCOMPARE(bed->dialogs().shown[1].text, pleaseSelect);
+        QCOMPARE(bed->dialogs().shown[1].title, QString());
         QCOMPARE(bed->form->Pointer().MousePointer(), 0);
     }
 
@@ -97,7 +97,7 @@ private slots:
         bed->form->List2->SetListIndex(1);
         bed->form->PushButton1_Click();
         bed->form->PushButton5_Click();
-        QVERIFY(bed->dialogs.shown.isEmpty());
+        QVERIFY(bed->dialogs().shown.isEmpty());
         QCOMPARE(bed->mysqlConnects(), 0);
         QCOMPARE(bed->form->List1->Items(), QStringList({ "a", "b" }));
         QCOMPARE(bed->form->List2->Items(), QStringList({ "A", "B" }));
@@ -125,13 +125,13 @@ private slots:
         else
             bed->form->PushButton5_Click();
 
-        const QStringList reports = bed->dialogs.reports();
+        const QStringList reports = bed->dialogs().reports();
         QCOMPARE(reports.size(), 1);
         QVERIFY2(reports[0].endsWith(mysql ? reportTail("PushButton1_Click", 120)
                                            : reportTail("PushButton5_Click", 112)),
             qPrintable(reports[0]));
         QVERIFY2(reports[0].contains(mysql ? "zz_gone" : "ORA-00942"), qPrintable(reports[0]));
-        QCOMPARE(bed->dialogs.shown[0].icon, tw::shell::Dialogs::Exclamation);
+        QCOMPARE(bed->dialogs().shown[0].icon, tw::shell::Dialogs::Exclamation);
         QCOMPARE(list.ListCount(), 0);
         QVERIFY((mysql ? bed->mysqlTables() : bed->oracleTables()).isEmpty());
     }
@@ -147,7 +147,7 @@ private slots:
         bed->form->List2->SetSelected(0, true);
         bed->form->PushButton1_Click();
         bed->form->PushButton5_Click();
-        QCOMPARE(bed->dialogs.texts(), QStringList());
+        QCOMPARE(bed->dialogs().texts(), QStringList());
         QCOMPARE(bed->mysqlChanges(), QStringList({ "DROP TABLE `we``ird`" }));
         QVERIFY(bed->mysqlTables().isEmpty());
         QVERIFY(bed->oracleTables().isEmpty());

@@ -15,12 +15,15 @@ private:
     {
         QTest::mouseClick(bed->form->PushButton[mysql ? 6 : 7], Qt::LeftButton);
     }
-    tw::tables::TableListBox& list(bool mysql) { return mysql ? *bed->form->List1 : *bed->form->List2; }
+    tw::tables::TableListBox& list(bool mysql)
+    {
+        return mysql ? *bed->form->List1 : *bed->form->List2;
+    }
     // Every box here is an information message or the prompt: OK only (OK
     // and Cancel for the prompt), no icon, the application title.
     void verifyPlainBoxes()
     {
-        for (const auto& s : bed->dialogs.shown) {
+        for (const auto& s : bed->dialogs().shown) {
             QCOMPARE(s.title, QString());
             QCOMPARE(s.buttons, Dialogs::OkOnly);
             QCOMPARE(s.icon, Dialogs::NoIcon);
@@ -38,12 +41,14 @@ private slots:
         QTest::addColumn<QList<int>>("selected");
         QTest::addColumn<QString>("message");
         const QString one = QStringLiteral("Please select just one table to rename");
-        QTest::newRow("MySQL, nothing current") << true << -1 << QList<int>() << "Please select a table";
+        QTest::newRow("MySQL, nothing current")
+            << true << -1 << QList<int>() << "Please select a table";
         QTest::newRow("MySQL, current but none selected") << true << 1 << QList<int>() << one;
         QTest::newRow("MySQL, two selected") << true << 0 << QList<int> { 0, 2 } << one;
         QTest::newRow("Oracle, nothing current")
             << false << -1 << QList<int>() << "Please select a table to rename.";
-        QTest::newRow("Oracle, current but none selected") << false << 1 << QList<int>() << one + '.';
+        QTest::newRow("Oracle, current but none selected")
+            << false << 1 << QList<int>() << one + '.';
         QTest::newRow("Oracle, two selected") << false << 0 << QList<int> { 0, 2 } << one + '.';
     }
     void withoutExactlyOneSelectedTableEachSideSaysSo()
@@ -58,7 +63,7 @@ private slots:
         list(mysql).SetListIndex(current);
         tw::test::select(list(mysql), selected);
         press(mysql);
-        QCOMPARE(bed->dialogs.texts(), QStringList { message });
+        QCOMPARE(bed->dialogs().texts(), QStringList { message });
         verifyPlainBoxes();
         QCOMPARE(bed->mysqlConnects(), 0);
         QCOMPARE(bed->mysqlTables(), QStringList({ "a", "b", "c" }));
@@ -72,9 +77,9 @@ private slots:
     {
         bed->login.details.oraclePassword = QStringLiteral("wrong");
         press(false);
-        QCOMPARE(bed->dialogs.shown.size(), 2);
-        QVERIFY(bed->dialogs.shown[0].text.endsWith(reportTail("PushButton7_Click", 104)));
-        QCOMPARE(bed->dialogs.shown[1].text, QStringLiteral("Please select a table to rename."));
+        QCOMPARE(bed->dialogs().shown.size(), 2);
+        QVERIFY(bed->dialogs().shown[0].text.endsWith(reportTail("PushButton7_Click", 104)));
+        QCOMPARE(bed->dialogs().shown[1].text, QStringLiteral("Please select a table to rename."));
     }
 
     void cancelOrAnEmptyAnswerChangesNothing_data()
@@ -90,12 +95,14 @@ private slots:
         bed->createOracleTables({ "A", "B" });
         bed->listBoth();
         list(mysql).SetSelected(1, true);
-        bed->dialogs.answerInput({ QString() });
+        bed->dialogs().answerInput({ QString() });
         press(mysql);
-        QCOMPARE(bed->dialogs.shown.size(), 1);
-        const auto& prompt = bed->dialogs.shown[0];
+        QCOMPARE(bed->dialogs().shown.size(), 1);
+        const auto& prompt = bed->dialogs().shown[0];
         QVERIFY(prompt.input);
-        QCOMPARE(prompt.text, mysql ? QStringLiteral("Enter new name of b:") : QStringLiteral("Enter new name of B:"));
+        QCOMPARE(prompt.text,
+            mysql ? QStringLiteral("Enter new name of b:")
+                  : QStringLiteral("Enter new name of B:"));
         QCOMPARE(prompt.defaultText, mysql ? QStringLiteral("b") : QStringLiteral("B"));
         QCOMPARE(prompt.title, QString());
         QCOMPARE(bed->mysqlConnects(), 0);
@@ -112,8 +119,7 @@ private slots:
         bed->listBoth();
         bed->form->List1->SetListIndex(0);
         bed->form->List1->SetSelected(2, true);
-        bed->form->List1->SetSelected(1, false);
-        bed->dialogs.answerInput({ QStringLiteral("Delta") });
+        bed->dialogs().answerInput({ QStringLiteral("Delta") });
         press(true);
         QCOMPARE(bed->mysqlChanges(), QStringList { "RENAME TABLE `gamma` TO `Delta`" });
         QCOMPARE(bed->mysqlConnects(), 1);
@@ -121,7 +127,7 @@ private slots:
         QCOMPARE(bed->form->List1->ListIndex(), 0);
         QCOMPARE(bed->form->List1->SelCount(), 0);
         QCOMPARE(bed->mysqlTables(), QStringList({ "Delta", "alpha", "beta" }));
-        QCOMPARE(bed->dialogs.shown.size(), 1);
+        QCOMPARE(bed->dialogs().shown.size(), 1);
         QCOMPARE(bed->form->Pointer().MousePointer(), 0);
     }
 
@@ -133,10 +139,10 @@ private slots:
         bed->listBoth();
         bed->form->List2->SetListIndex(3);
         bed->form->List2->SetSelected(2, true);
-        bed->dialogs.answerInput({ QStringLiteral("BB"), QStringLiteral("never asked") });
+        bed->dialogs().answerInput({ QStringLiteral("BB"), QStringLiteral("never asked") });
         press(false);
-        QCOMPARE(bed->dialogs.shown.size(), 1);
-        QCOMPARE(bed->dialogs.shown[0].text, QStringLiteral("Enter new name of C:"));
+        QCOMPARE(bed->dialogs().shown.size(), 1);
+        QCOMPARE(bed->dialogs().shown[0].text, QStringLiteral("Enter new name of C:"));
         QCOMPARE(bed->form->List2->Items(), QStringList({ "A", "B", "BB", "D" }));
         QCOMPARE(bed->form->List2->ListIndex(), 0);
         QCOMPARE(bed->form->List2->SelCount(), 0);
@@ -148,9 +154,9 @@ private slots:
         bed->createOracleTables({ "ORDERS" });
         bed->listBoth();
         bed->form->List2->SetSelected(0, true);
-        bed->dialogs.answerInput({ QStringLiteral("Orders") });
+        bed->dialogs().answerInput({ QStringLiteral("Orders") });
         press(false);
-        QVERIFY(bed->dialogs.reports().isEmpty());
+        QVERIFY(bed->dialogs().reports().isEmpty());
         QCOMPARE(bed->oracleTables(), QStringList { "Orders" });
         QCOMPARE(bed->form->List2->Items(), QStringList { "Orders" });
     }
@@ -171,13 +177,15 @@ private slots:
         bed->listBoth();
         list(mysql).SetSelected(0, true);
         press(mysql); // the prompt's preset answer is the old name
-        const QStringList reports = bed->dialogs.reports();
+        const QStringList reports = bed->dialogs().reports();
         QCOMPARE(reports.size(), 1);
         QVERIFY2(reports[0].endsWith(tail), qPrintable(reports[0]));
-        QVERIFY2(reports[0].contains(mysql ? "already exists" : "ORA-00955"), qPrintable(reports[0]));
+        QVERIFY2(
+            reports[0].contains(mysql ? "already exists" : "ORA-00955"), qPrintable(reports[0]));
         if (mysql)
             QCOMPARE(bed->mysqlChanges(), QStringList { "RENAME TABLE `a` TO `a`" });
-        QCOMPARE(list(mysql).Items(), mysql ? QStringList({ "a", "b" }) : QStringList({ "A", "B" }));
+        QCOMPARE(
+            list(mysql).Items(), mysql ? QStringList({ "a", "b" }) : QStringList({ "A", "B" }));
         QCOMPARE(list(mysql).SelCount(), 0); // the entry came back, not selected
         QCOMPARE(bed->form->Pointer().MousePointer(), 0);
     }
@@ -198,9 +206,9 @@ private slots:
         bed->createOracleTables({ "A", "B" });
         bed->listBoth();
         list(mysql).SetSelected(0, true);
-        bed->dialogs.answerInput({ typed });
+        bed->dialogs().answerInput({ typed });
         press(mysql);
-        QCOMPARE(bed->dialogs.reports(), QStringList());
+        QCOMPARE(bed->dialogs().reports(), QStringList());
         QCOMPARE(mysql ? bed->mysqlTables() : bed->oracleTables(),
             QStringList({ mysql ? "b" : "B", typed }));
         QCOMPARE(list(mysql).Items(), QStringList({ mysql ? "b" : "B", typed }));

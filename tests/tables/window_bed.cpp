@@ -28,15 +28,17 @@ void WindowBed::reset()
 {
     Testbed& bed = Testbed::instance();
     for (const QString& t : mysqlTables())
-        bed.mysql(QStringLiteral("DROP TABLE `%1`;").arg(QString(t).replace(u'`', QStringLiteral("``"))),
+        bed.mysql(
+            QStringLiteral("DROP TABLE `%1`;").arg(QString(t).replace(u'`', QStringLiteral("``"))),
             name);
     bed.freshOracleUser(name);
     login.details = bed.login(name, name);
     login.details.mysqlUser = name;
     login.details.mysqlPassword = QStringLiteral("pw");
-    dialogs.clear();
-    dialogs.onShow = nullptr;
-    form = std::make_unique<tables::Form2>(login, dialogs, &loginWindow);
+    form.reset();
+    loginWindow.hide();
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    form = std::make_unique<tables::Form2>(login, *m_dialogs, &loginWindow);
     form->Form_Load();
     log.mark();
 }
@@ -44,8 +46,8 @@ void WindowBed::reset()
 void WindowBed::createMySQLTables(const QStringList& names)
 {
     for (const QString& t : names)
-        Testbed::instance().mysql(
-            QStringLiteral("CREATE TABLE `%1` (a INT);").arg(QString(t).replace(u'`', QStringLiteral("``"))),
+        Testbed::instance().mysql(QStringLiteral("CREATE TABLE `%1` (a INT);")
+                                      .arg(QString(t).replace(u'`', QStringLiteral("``"))),
             name);
 }
 
@@ -53,7 +55,8 @@ void WindowBed::createOracleTables(const QStringList& names)
 {
     for (const QString& t : names)
         Testbed::instance().oracle(name,
-            QStringLiteral("CREATE TABLE \"%1\" (a NUMBER)").arg(QString(t).replace(u'"', QStringLiteral("\"\""))));
+            QStringLiteral("CREATE TABLE \"%1\" (a NUMBER)")
+                .arg(QString(t).replace(u'"', QStringLiteral("\"\""))));
 }
 
 void WindowBed::listBoth()
@@ -72,7 +75,8 @@ QStringList WindowBed::mysqlTables() const
 
 QStringList WindowBed::oracleTables() const
 {
-    QStringList t = Testbed::instance().oracle(name, QStringLiteral("SELECT table_name FROM user_tables"));
+    QStringList t
+        = Testbed::instance().oracle(name, QStringLiteral("SELECT table_name FROM user_tables"));
     t.sort();
     return t;
 }
@@ -83,7 +87,10 @@ QStringList WindowBed::mysqlChanges() const
     return log.queries(name + QStringLiteral("@127.0.0.1")).filter(change);
 }
 
-int WindowBed::mysqlConnects() const { return log.connects(name + QStringLiteral("@127.0.0.1")); }
+int WindowBed::mysqlConnects() const
+{
+    return log.connects(name + QStringLiteral("@127.0.0.1"));
+}
 
 void select(tables::TableListBox& list, const QList<int>& indexes)
 {

@@ -34,10 +34,14 @@ public:
 
     const QString name;
     db::FixedLogin login;
-    ScriptedDialogs dialogs;
+    // Fresh for every reset(), so that no scripted answer outlives its test.
+    ScriptedDialogs& dialogs() { return *m_dialogs; }
     QWidget loginWindow;
     std::unique_ptr<tables::Form2> form;
     GeneralLog log;
+
+private:
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
 };
 
 // One selection per list entry, for compact expectations.

@@ -11,15 +11,29 @@
 namespace tw::test {
 
 namespace {
-    QList<QPair<QString, qint16>> columnsOf(db::Connection& connection, const QString& sql)
-    {
-        db::Recordset rs;
-        rs.Open(sql, connection);
-        QList<QPair<QString, qint16>> out;
+QList<QPair<QString, qint16>> columnsOf(db::Connection& connection, const QString& sql)
+{
+    db::Recordset rs;
+    rs.Open(sql, connection);
+    QList<QPair<QString, qint16>> out;
+    for (const db::Field& f : rs.Fields())
+        out.append({ f.Name, f.Type });
+    return out;
+}
+
+QList<QList<db::Value>> rowsOf(db::Connection& connection, const QString& sql)
+{
+    db::Recordset rs;
+    rs.Open(sql, connection);
+    QList<QList<db::Value>> rows;
+    for (; !rs.atEnd(); rs.MoveNext()) {
+        QList<db::Value> row;
         for (const db::Field& f : rs.Fields())
-            out.append({ f.Name, f.Type });
-        return out;
+            row.append(f.Value);
+        rows.append(row);
     }
+    return rows;
+}
 } // namespace
 
 TablesWindow::TablesWindow(const db::LoginDetails& details)
@@ -72,16 +86,22 @@ QList<QList<db::Value>> oracleRows(const db::LoginDetails& details, const QStrin
 {
     db::Connection connection;
     connection.Open(db::OracleConnectionString(details));
-    db::Recordset rs;
-    rs.Open(sql, connection);
-    QList<QList<db::Value>> rows;
-    for (; !rs.atEnd(); rs.MoveNext()) {
-        QList<db::Value> row;
-        for (const db::Field& f : rs.Fields())
-            row.append(f.Value);
-        rows.append(row);
-    }
-    return rows;
+    return rowsOf(connection, sql);
+}
+
+void oracleExecute(const db::LoginDetails& details, const QStringList& statements)
+{
+    db::Connection connection;
+    connection.Open(db::OracleConnectionString(details));
+    for (const QString& sql : statements)
+        connection.Execute(sql);
+}
+
+QList<QList<db::Value>> mysqlRows(const db::LoginDetails& details, const QString& sql)
+{
+    db::Connection connection;
+    connection.Open(db::MySQLConnectionString(details));
+    return rowsOf(connection, sql);
 }
 
 QList<QPair<QString, qint16>> oracleColumns(const db::LoginDetails& details, const QString& table)

@@ -1,0 +1,368 @@
+#include "db/ado_types.h"
+#include "support/general_log.h"
+#include "support/testbed.h"
+#include "tables_window.h"
+#include "transfer/statements.h"
+#include "transfer/value_text.h"
+
+#include <QTest>
+
+using namespace tw::test;
+using tw::db::Value;
+using tw::transfer::valueText;
+
+namespace {
+
+const QString database = QStringLiteral("tw_send_oracle");
+const QString oracleUser = QStringLiteral("SEND_ORA");
+
+// ADO codes the Oracle driver reports for the column types this direction
+// creates.
+constexpr qint16 oracleInt = 131; // INT is NUMBER(38): adNumeric
+constexpr qint16 oracleVarchar = 200;
+constexpr qint16 oracleDate = 135; // DATE holds a time of day: adDBTimeStamp
+constexpr qint16 oracleFloat = 5;
+constexpr qint16 oracleBlob = 205;
+
+// One column of every MySQL type, with the Oracle column type the MySQL
+// driver's ADO code must lead to.
+struct TypedColumn {
+    const char* name;
+    const char* mysqlType;
+    qint16 oracleType;
+};
+const TypedColumn typedColumns[] = {
+    { "ti", "TINYINT", oracleInt },
+    { "tiu", "TINYINT UNSIGNED", oracleInt },
+    { "si", "SMALLINT", oracleInt },
+    { "siu", "SMALLINT UNSIGNED", oracleInt },
+    { "mi", "MEDIUMINT", oracleInt },
+    { "i", "INT", oracleInt },
+    { "iu", "INT UNSIGNED", oracleInt },
+    { "bi", "BIGINT", oracleInt },
+    { "biu", "BIGINT UNSIGNED", oracleInt },
+    { "de", "DECIMAL(30,10)", oracleVarchar },
+    { "fl", "FLOAT", oracleVarchar },
+    { "db", "DOUBLE", oracleFloat },
+    { "d", "DATE", oracleDate },
+    { "dt", "DATETIME(6)", oracleVarchar },
+    { "ts", "TIMESTAMP(3) NULL", oracleVarchar },
+    { "tm", "TIME(2)", oracleVarchar },
+    { "yr", "YEAR", oracleInt },
+    { "ch", "CHAR(10)", oracleVarchar },
+    { "vc", "VARCHAR(100)", oracleVarchar },
+    { "tx", "TEXT", oracleVarchar },
+    { "lt", "LONGTEXT", oracleVarchar },
+    { "bl", "BLOB", oracleBlob },
+    { "vb", "VARBINARY(100)", oracleVarchar },
+    { "bt", "BIT(1)", oracleVarchar },
+    { "en", "ENUM('alpha','beta')", oracleVarchar },
+    { "js", "JSON", oracleVarchar },
+};
+
+// The statement the run must build for that table, written out by hand.
+const QString typedCreate = QStringLiteral(
+    "CREATE TABLE \"all_types\"(\"ti\" INT,\"tiu\" INT,\"si\" INT,\"siu\" INT,\"mi\" INT,\"i\" INT,"
+    "\"iu\" INT,\"bi\" INT,\"biu\" INT,\"de\" VARCHAR(2000),\"fl\" VARCHAR(2000),\"db\" FLOAT,"
+    "\"d\" DATE,\"dt\" VARCHAR(2000),\"ts\" VARCHAR(2000),\"tm\" VARCHAR(2000),\"yr\" INT,"
+    "\"ch\" VARCHAR(2000),\"vc\" VARCHAR(2000),\"tx\" VARCHAR(2000),\"lt\" VARCHAR(2000),"
+    "\"bl\" BLOB,\"vb\" VARCHAR(2000),\"bt\" VARCHAR(2000),\"en\" VARCHAR(2000),"
+    "\"js\" VARCHAR(2000))");
+
+QStringList oracleTables()
+{
+    QStringList t = Testbed::instance().oracle(
+        oracleUser, QStringLiteral("SELECT table_name FROM user_tables"));
+    t.sort();
+    return t;
+}
+
+QList<Value> rowWithFirst(const QList<QList<Value>>& rows, const QString& firstText)
+{
+    for (const auto& row : rows) {
+        if (valueText(row.value(0)) == firstText)
+            return row;
+    }
+    return {};
+}
+
+} // namespace
+
+class TestSendToOracle : public QObject {
+    Q_OBJECT
+
+    Testbed& bed = Testbed::instance();
+    tw::db::LoginDetails details;
+
+    void freshOracle() { bed.freshOracleUser(oracleUser); }
+
+private slots:
+    void initTestCase()
+    {
+        bed.freshMySQLDatabase(database);
+        details = bed.login(database, oracleUser);
+    }
+
+    void init()
+    {
+        bed.freshMySQLDatabase(database);
+        freshOracle();
+    }
+
+    void everyMySQLColumnTypeArrivesAsItsOracleTypeWithItsValue()
+    {
+        QStringList columns;
+        for (const TypedColumn& c : typedColumns)
+            columns << QStringLiteral("`%1` %2").arg(
+                QLatin1String(c.name), QLatin1String(c.mysqlType));
+        bed.mysql(
+            QStringLiteral("CREATE TABLE all_types(%1);").arg(columns.join(QStringLiteral(", "))),
+            database);
+        bed.mysql(
+            QString::fromUtf8(
+                R"(INSERT INTO all_types VALUES(-128,255,-32768,65535,-8388608,-2147483648,)"
+                R"(4294967295,-9223372036854775808,18446744073709551615,)"
+                R"('-12345678901234567890.0123456789',1.5,0.1,'2024-02-29',)"
+                R"('2024-02-29 13:14:15.123456','2038-01-19 03:14:07.5','-838:59:58.25',2024,)"
+                R"('ab','Grüße 😀','tab\there','','\0\0x\0',X'00FF0010',b'1','beta','{"k": [1, 2]}');)"
+                R"(INSERT INTO all_types (ti) VALUES (NULL);)"),
+            database);
+        TablesWindow w(details);
+        TablesWindow::select(w.form->List1, { QStringLiteral("all_types") });
+        w.sendToOracle();
+        QCOMPARE(w.dialogs.reports(), QStringList());
+
+        const auto mysqlSide = mysqlColumns(details, QStringLiteral("all_types"));
+        QCOMPARE(tw::transfer::createStatement(
+                     tw::transfer::Direction::ToOracle, QStringLiteral("all_types"), mysqlSide),
+            typedCreate);
+
+        const auto oracleSide = oracleColumns(details, QStringLiteral("all_types"));
+        QCOMPARE(oracleSide.size(), qsizetype(std::size(typedColumns)));
+        for (int i = 0; i < oracleSide.size(); ++i) {
+            QCOMPARE(oracleSide[i].first, QLatin1String(typedColumns[i].name));
+            QVERIFY2(oracleSide[i].second == typedColumns[i].oracleType,
+                qPrintable(
+                    QStringLiteral("%1 arrived as %2")
+                        .arg(oracleSide[i].first, tw::db::AdoTypeName(oracleSide[i].second))));
+        }
+
+        const QList<Value> source
+            = mysqlRows(details, QStringLiteral("SELECT * FROM all_types WHERE ti = -128"))
+                  .value(0);
+        const auto copied = oracleRows(details, QStringLiteral("SELECT * FROM \"all_types\""));
+        QCOMPARE(copied.size(), 2);
+        const QList<Value> full = rowWithFirst(copied, QStringLiteral("-128"));
+        QCOMPARE(full.size(), source.size());
+        for (int i = 0; i < source.size(); ++i) {
+            QString expected = valueText(source[i]);
+            if (typedColumns[i].oracleType == oracleDate)
+                expected += QStringLiteral(" 00:00:00");
+            if (expected.isEmpty()) {
+                QVERIFY2(tw::db::isNull(full[i]), typedColumns[i].name);
+                continue;
+            }
+            QVERIFY2(valueText(full[i]) == expected,
+                qPrintable(
+                    QStringLiteral("%1: %2 instead of %3")
+                        .arg(QLatin1String(typedColumns[i].name), valueText(full[i]), expected)));
+        }
+        const QList<Value> empty = rowWithFirst(copied, QString());
+        QCOMPARE(empty.size(), source.size());
+        for (const Value& v : empty)
+            QVERIFY(tw::db::isNull(v));
+    }
+
+    void textValuesArriveUnchangedAndEmptyTextAsNull_data()
+    {
+        QTest::addColumn<QString>("literal"); // as the mariadb client reads it
+        QTest::addColumn<QString>("expected"); // null: arrives as NULL
+        QTest::newRow("single quote") << R"('O''Brien')"
+                                      << "O'Brien";
+        QTest::newRow("quotes only") << R"('''''')"
+                                     << "''";
+        QTest::newRow("windows path") << R"('C:\\temp\\new')"
+                                      << R"(C:\temp\new)";
+        QTest::newRow("ends in a backslash") << R"('ends\\')"
+                                             << R"(ends\)";
+        QTest::newRow("non-Latin scripts") << "'Grüße, 日本語, Ελληνικά'"
+                                           << "Grüße, 日本語, Ελληνικά";
+        QTest::newRow("emoji") << "'🙂 ok 😀'"
+                               << "🙂 ok 😀";
+        QTest::newRow("empty text") << "''" << QString();
+        QTest::newRow("null") << "NULL" << QString();
+    }
+    void textValuesArriveUnchangedAndEmptyTextAsNull()
+    {
+        QFETCH(QString, literal);
+        QFETCH(QString, expected);
+        bed.mysql(QStringLiteral("CREATE TABLE people(id INT, name VARCHAR(100), tail INT);"
+                                 "INSERT INTO people VALUES(7, %1, 1);")
+                      .arg(literal),
+            database);
+        TablesWindow w(details);
+        TablesWindow::select(w.form->List1, { QStringLiteral("people") });
+        w.sendToOracle();
+        QCOMPARE(w.dialogs.reports(), QStringList());
+        const auto rows = oracleRows(details, QStringLiteral("SELECT * FROM \"people\""));
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(valueText(rows[0][0]), QStringLiteral("7"));
+        if (expected.isNull())
+            QVERIFY(tw::db::isNull(rows[0][1]));
+        else
+            QCOMPARE(rows[0][1].toString(), expected);
+        QCOMPARE(valueText(rows[0][2]), QStringLiteral("1"));
+    }
+
+    // A table the Oracle list does not show cannot be created again; the
+    // report shows the CREATE as sent, and the rows go into the old table.
+    void createOfATableTheListDoesNotShowIsReportedWithItsText()
+    {
+        bed.mysql(QStringLiteral("CREATE TABLE stale(id INT, name VARCHAR(10), born DATE, score "
+                                 "DOUBLE, pic BLOB);"
+                                 "INSERT INTO stale VALUES(1, 'Ann', '1999-12-31', 2.5, X'CAFE');"),
+            database);
+        TablesWindow w(details);
+        bed.oracle(oracleUser,
+            QStringLiteral("CREATE TABLE \"stale\"(\"id\" NUMBER, \"name\" VARCHAR2(50), \"born\" "
+                           "DATE, \"score\" FLOAT, \"pic\" BLOB)"));
+        TablesWindow::select(w.form->List1, { QStringLiteral("stale") });
+        w.sendToOracle();
+        const QStringList reports = w.dialogs.reports();
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reportLine(reports[0]), 212);
+        QVERIFY2(reports[0].contains(QLatin1String("ORA-00955")), qPrintable(reports[0]));
+        QCOMPARE(reportStatement(reports[0]),
+            QStringLiteral("CREATE TABLE \"stale\"(\"id\" INT,\"name\" VARCHAR(2000),\"born\" "
+                           "DATE,\"score\" FLOAT,\"pic\" BLOB)"));
+        const auto rows = oracleRows(details, QStringLiteral("SELECT * FROM \"stale\""));
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(valueText(rows[0][0]), QStringLiteral("1"));
+        QCOMPARE(rows[0][1].toString(), QStringLiteral("Ann"));
+        QCOMPARE(valueText(rows[0][2]), QStringLiteral("1999-12-31 00:00:00"));
+        QCOMPARE(rows[0][3].toDouble(), 2.5);
+        QCOMPARE(rows[0][4].toByteArray(), QByteArray("\xCA\xFE"));
+        QCOMPARE(w.form->List2->Items(), QStringList { QStringLiteral("stale") });
+    }
+
+    void overwriteIsAskedOnlyForTheExactOracleName_data()
+    {
+        QTest::addColumn<QString>("oracleTable");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("prompted");
+        QTest::addColumn<QStringList>("tablesAfter");
+        QTest::addColumn<QString>("ordersFirstValue"); // of the Oracle table "orders"
+        QTest::newRow("ORDERS is another table: no prompt, a second table")
+            << "ORDERS" << 0 << false << QStringList { "ORDERS", "orders" } << "1";
+        QTest::newRow("orders answered Yes: dropped and made anew")
+            << "orders" << 6 << true << QStringList { "orders" } << "1";
+        QTest::newRow("orders answered No: left as it was")
+            << "orders" << 7 << true << QStringList { "orders" } << "old";
+    }
+    void overwriteIsAskedOnlyForTheExactOracleName()
+    {
+        QFETCH(QString, oracleTable);
+        QFETCH(int, answer);
+        QFETCH(bool, prompted);
+        QFETCH(QStringList, tablesAfter);
+        QFETCH(QString, ordersFirstValue);
+        bed.mysql(QStringLiteral("CREATE TABLE orders(id INT, item VARCHAR(20));"
+                                 "INSERT INTO orders VALUES(1, 'pen'), (2, 'ink');"),
+            database);
+        bed.oracle(
+            oracleUser, QStringLiteral("CREATE TABLE \"%1\"(\"x\" VARCHAR2(10))").arg(oracleTable));
+        bed.oracle(oracleUser, QStringLiteral("INSERT INTO \"%1\" VALUES('old')").arg(oracleTable));
+        TablesWindow w(details);
+        const QStringList listBefore = w.form->List2->Items();
+        if (answer)
+            w.dialogs.answerYesNo({ answer });
+        int pointerAtPrompt = -1;
+        QStringList listAtPrompt;
+        w.dialogs.onShow = [&](const ScriptedDialogs::Shown&) {
+            pointerAtPrompt = w.form->Pointer().MousePointer();
+            listAtPrompt = w.form->List2->Items();
+        };
+        GeneralLog log(bed.generalLogPath());
+        TablesWindow::select(w.form->List1, { QStringLiteral("orders") });
+        w.sendToOracle();
+
+        QCOMPARE(w.dialogs.reports(), QStringList());
+        if (prompted) {
+            QCOMPARE(w.dialogs.shown.size(), 1);
+            const auto& box = w.dialogs.shown[0];
+            QCOMPARE(box.text, QStringLiteral("Would you like to overwrite orders?"));
+            QCOMPARE(box.title, QStringLiteral("Overwrite?"));
+            QCOMPARE(box.buttons, tw::shell::Dialogs::YesNo);
+            QCOMPARE(box.icon, tw::shell::Dialogs::NoIcon);
+            QCOMPARE(box.defaultButton, tw::shell::Dialogs::Yes);
+            QCOMPARE(pointerAtPrompt, int(tw::shell::WindowPointer::Busy));
+            QCOMPARE(listAtPrompt, listBefore);
+        } else {
+            QCOMPARE(w.dialogs.shown.size(), 0);
+        }
+        QCOMPARE(oracleTables(), tablesAfter);
+        QCOMPARE(w.form->List2->Items(), tablesAfter);
+        const auto rows = oracleRows(details, QStringLiteral("SELECT * FROM \"orders\""));
+        QCOMPARE(valueText(rows.value(0).value(0)), ordersFirstValue);
+        const bool copied = answer != 7;
+        QCOMPARE(log.queries().contains(QStringLiteral("SELECT * FROM `orders`")), copied);
+        QCOMPARE(rows.size(), copied ? 2 : 1);
+        if (oracleTable != QLatin1String("orders")) {
+            const auto other
+                = oracleRows(details, QStringLiteral("SELECT * FROM \"%1\"").arg(oracleTable));
+            QCOMPARE(other.size(), 1);
+            QCOMPARE(other[0][0].toString(), QStringLiteral("old"));
+        }
+        QCOMPARE(w.form->Pointer().MousePointer(), int(tw::shell::WindowPointer::Default));
+    }
+
+    void progressMovesPerRowAndReturnsToZero_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QList<int>>("values");
+        QTest::newRow("four rows") << 4 << QList<int> { 25, 50, 75, 100, 0 };
+        QTest::newRow("one row") << 1 << QList<int> { 100, 0 };
+        QTest::newRow("no rows: the bar stays at 0") << 0 << QList<int> {};
+    }
+    void progressMovesPerRowAndReturnsToZero()
+    {
+        QFETCH(int, rows);
+        QFETCH(QList<int>, values);
+        bed.mysql(QStringLiteral("CREATE TABLE counted(n INT);"), database);
+        for (int r = 1; r <= rows; ++r)
+            bed.mysql(QStringLiteral("INSERT INTO counted VALUES(%1);").arg(r), database);
+        TablesWindow w(details);
+        TablesWindow::select(w.form->List1, { QStringLiteral("counted") });
+        w.sendToOracle();
+        QCOMPARE(w.dialogs.shown.size(), 0);
+        QCOMPARE(w.progress, values);
+        QCOMPARE(w.form->ProgressBar1->value(), 0);
+        QCOMPARE(oracleRows(details, QStringLiteral("SELECT * FROM \"counted\"")).size(), rows);
+        QCOMPARE(w.form->List2->Items(), QStringList { QStringLiteral("counted") });
+    }
+
+    void selectedTablesAreCopiedFromTheBottomOfTheListUp()
+    {
+        bed.mysql(QStringLiteral("CREATE TABLE a_first(n INT); CREATE TABLE b_second(n INT);"
+                                 "CREATE TABLE c_third(n INT); INSERT INTO a_first VALUES(1);"
+                                 "INSERT INTO c_third VALUES(3);"),
+            database);
+        TablesWindow w(details);
+        TablesWindow::select(
+            w.form->List1, { QStringLiteral("a_first"), QStringLiteral("c_third") });
+        GeneralLog log(bed.generalLogPath());
+        w.sendToOracle();
+        QCOMPARE(w.dialogs.shown.size(), 0);
+        QStringList queries = log.queries();
+        QCOMPARE(queries.size(), 3);
+        QCOMPARE(queries.mid(1),
+            (QStringList { QStringLiteral("SELECT * FROM `c_third`"),
+                QStringLiteral("SELECT * FROM `a_first`") }));
+        QCOMPARE(
+            oracleTables(), (QStringList { QStringLiteral("a_first"), QStringLiteral("c_third") }));
+        QCOMPARE(w.progress, (QList<int> { 100, 0, 100, 0 }));
+    }
+};
+
+QTEST_MAIN(TestSendToOracle)
+#include "tst_send_to_oracle.moc"

@@ -22,7 +22,10 @@ bool ColumnType::isBinary() const
     return kind == TypeKind::Blob || kind == TypeKind::Raw || kind == TypeKind::LongRaw;
 }
 
-bool ColumnType::isNumeric() const { return kind == TypeKind::Number || kind == TypeKind::Float; }
+bool ColumnType::isNumeric() const
+{
+    return kind == TypeKind::Number || kind == TypeKind::Float;
+}
 
 bool ColumnType::isDateTime() const
 {

@@ -16,10 +16,22 @@ constexpr std::array<const char*, 12> monthNames { "JANUARY", "FEBRUARY", "MARCH
 constexpr std::array<const char*, 7> dayNames { "SUNDAY", "MONDAY", "TUESDAY", "WEDNESDAY",
     "THURSDAY", "FRIDAY", "SATURDAY" };
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isAlnum(char c) { return isDigit(c) || isAlpha(c); }
-char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isAlpha(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool isAlnum(char c)
+{
+    return isDigit(c) || isAlpha(c);
+}
+char upper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
 
 bool startsWithNoCase(std::string_view text, std::size_t pos, std::string_view word)
 {
@@ -32,7 +44,10 @@ bool startsWithNoCase(std::string_view text, std::size_t pos, std::string_view w
     return true;
 }
 
-[[noreturn]] void literalMismatch() { throwOra(1861, "literal does not match format string"); }
+[[noreturn]] void literalMismatch()
+{
+    throwOra(1861, "literal does not match format string");
+}
 
 } // namespace
 
@@ -80,7 +95,8 @@ DateFormat DateFormat::parse(std::string_view model)
             const auto end = model.find('"', i + 1);
             if (end == std::string_view::npos)
                 throwOra(1821, "date format not recognized");
-            f.m_items.push_back({ Element::Literal, std::string(model.substr(i + 1, end - i - 1)) });
+            f.m_items.push_back(
+                { Element::Literal, std::string(model.substr(i + 1, end - i - 1)) });
             i = end + 1;
             continue;
         }
@@ -126,8 +142,7 @@ public:
     DateReader(std::string_view text, const Today& today)
         : m_text(text)
         , m_today(today)
-    {
-    }
+    { }
 
     DateTime run(const DateFormat& format)
     {
@@ -226,9 +241,9 @@ private:
             int n = 0;
             const int v = digits(4, &n);
             const int wanted = item.element == E::Year4 ? 4
-                : item.element == E::Year3             ? 3
-                : item.element == E::Year2             ? 2
-                                                       : 1;
+                : item.element == E::Year3              ? 3
+                : item.element == E::Year2              ? 2
+                                                        : 1;
             if (n > wanted && n == 4) {
                 m_year = v; // a four-digit year is always taken as written
             } else if (wanted < 4 && n <= wanted) {
@@ -317,10 +332,12 @@ private:
             break;
         }
         case E::Meridian:
-            if (startsWithNoCase(m_text, m_pos, "A.M.") || startsWithNoCase(m_text, m_pos, "P.M.")) {
+            if (startsWithNoCase(m_text, m_pos, "A.M.")
+                || startsWithNoCase(m_text, m_pos, "P.M.")) {
                 m_pm = upper(m_text[m_pos]) == 'P';
                 m_pos += 4;
-            } else if (startsWithNoCase(m_text, m_pos, "AM") || startsWithNoCase(m_text, m_pos, "PM")) {
+            } else if (startsWithNoCase(m_text, m_pos, "AM")
+                || startsWithNoCase(m_text, m_pos, "PM")) {
                 m_pm = upper(m_text[m_pos]) == 'P';
                 m_pos += 2;
             } else {
@@ -394,8 +411,8 @@ bool parseCanonical(std::string_view text, DateTime& dt)
     unsigned y, mo, d, h = 0, mi = 0, s = 0;
     char frac[16] = {};
     const std::string copy(text);
-    const int n = std::sscanf(copy.c_str(), "%4u-%2u-%2u %2u:%2u:%2u.%9[0-9]", &y, &mo, &d, &h,
-        &mi, &s, frac);
+    const int n = std::sscanf(
+        copy.c_str(), "%4u-%2u-%2u %2u:%2u:%2u.%9[0-9]", &y, &mo, &d, &h, &mi, &s, frac);
     if (n < 3 || mo < 1 || mo > 12 || d < 1 || int(d) > daysInMonth(int(y), int(mo)) || h > 23
         || mi > 59 || s > 59)
         return false;

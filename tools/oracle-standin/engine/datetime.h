@@ -31,8 +31,26 @@ struct Today {
 class DateFormat {
 public:
     enum class Element {
-        Punct, Literal, Year4, Year3, Year2, Year1, RoundYear, Month, MonthAbbr, MonthName,
-        Day, DayName, DayAbbr, WeekDay, Hour12, Hour24, Minute, Second, Fraction, Meridian,
+        Punct,
+        Literal,
+        Year4,
+        Year3,
+        Year2,
+        Year1,
+        RoundYear,
+        Month,
+        MonthAbbr,
+        MonthName,
+        Day,
+        DayName,
+        DayAbbr,
+        WeekDay,
+        Hour12,
+        Hour24,
+        Minute,
+        Second,
+        Fraction,
+        Meridian,
         Radix,
     };
     struct Item {

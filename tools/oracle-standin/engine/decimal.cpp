@@ -6,8 +6,14 @@ namespace orastandin {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 

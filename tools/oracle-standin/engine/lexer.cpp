@@ -6,11 +6,20 @@ namespace orastandin {
 
 namespace {
 
-bool isAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool isAsciiLetter(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool isDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
 // Oracle accepts letters of the database character set in unquoted names;
 // every non-ASCII byte of UTF-8 counts as such a letter here.
-bool startsWord(unsigned char c) { return isAsciiLetter(c) || c >= 0x80; }
+bool startsWord(unsigned char c)
+{
+    return isAsciiLetter(c) || c >= 0x80;
+}
 bool continuesWord(unsigned char c)
 {
     return startsWord(c) || isDigit(c) || c == '_' || c == '$' || c == '#';
@@ -30,8 +39,7 @@ class Lexer {
 public:
     explicit Lexer(std::string_view sql)
         : m_sql(sql)
-    {
-    }
+    { }
 
     std::vector<Token> run()
     {
@@ -168,6 +176,9 @@ private:
 
 } // namespace
 
-std::vector<Token> tokenize(std::string_view sql) { return Lexer(sql).run(); }
+std::vector<Token> tokenize(std::string_view sql)
+{
+    return Lexer(sql).run();
+}
 
 } // namespace orastandin

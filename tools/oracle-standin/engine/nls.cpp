@@ -10,8 +10,7 @@ namespace orastandin {
 NlsSettings::NlsSettings()
     : dateFormat(DateFormat::parse(dateFormatText))
     , timestampFormat(DateFormat::parse(timestampFormatText))
-{
-}
+{ }
 
 namespace {
 
@@ -38,8 +37,8 @@ void NlsSettings::set(const std::string& parameter, const std::string& value)
         groupChar = value[1];
     } else {
         // Settings that change nothing this stand-in does are accepted as is.
-        static constexpr std::array<std::string_view, 6> accepted { "NLS_LANGUAGE",
-            "NLS_TERRITORY", "NLS_SORT", "NLS_COMP", "TIME_ZONE", "NLS_LENGTH_SEMANTICS" };
+        static constexpr std::array<std::string_view, 6> accepted { "NLS_LANGUAGE", "NLS_TERRITORY",
+            "NLS_SORT", "NLS_COMP", "TIME_ZONE", "NLS_LENGTH_SEMANTICS" };
         for (const std::string_view name : accepted) {
             if (parameter == name)
                 return;

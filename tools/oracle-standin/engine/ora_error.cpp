@@ -19,8 +19,7 @@ OraError::OraError(int code, std::string text)
     : std::runtime_error(format(code, text))
     , m_code(code)
     , m_text(std::move(text))
-{
-}
+{ }
 
 const char* sqlStateFor(int oraCode)
 {
@@ -71,18 +70,27 @@ const char* sqlStateFor(int oraCode)
         break;
     }
     // Parse-time errors: ORA-00900 to ORA-00999 and the lexical ones.
-    if ((oraCode >= 900 && oraCode <= 999) || oraCode == 1740 || oraCode == 1741
-        || oraCode == 1756 || oraCode == 1704 || oraCode == 1723 || oraCode == 1727
-        || oraCode == 1728 || oraCode == 1724 || oraCode == 1754 || oraCode == 1792
-        || oraCode == 2248 || oraCode == 1821 || oraCode == 30088 || oraCode == 12705)
+    if ((oraCode >= 900 && oraCode <= 999) || oraCode == 1740 || oraCode == 1741 || oraCode == 1756
+        || oraCode == 1704 || oraCode == 1723 || oraCode == 1727 || oraCode == 1728
+        || oraCode == 1724 || oraCode == 1754 || oraCode == 1792 || oraCode == 2248
+        || oraCode == 1821 || oraCode == 30088 || oraCode == 12705)
         return "42000";
     return "HY000";
 }
 
-void throwOra(int code, const std::string& text) { throw OraError(code, text); }
+void throwOra(int code, const std::string& text)
+{
+    throw OraError(code, text);
+}
 
-void invalidCharacter() { throw OraError(911, "invalid character"); }
+void invalidCharacter()
+{
+    throw OraError(911, "invalid character");
+}
 
-void invalidNumber() { throw OraError(1722, "invalid number"); }
+void invalidNumber()
+{
+    throw OraError(1722, "invalid number");
+}
 
 } // namespace orastandin

@@ -20,8 +20,8 @@ bool isReserved(const std::string& word)
         "COMMENT", "COMPRESS", "CONNECT", "CREATE", "CURRENT", "DATE", "DECIMAL", "DEFAULT",
         "DELETE", "DESC", "DISTINCT", "DROP", "ELSE", "EXISTS", "FLOAT", "FOR", "FROM", "GRANT",
         "GROUP", "HAVING", "IN", "INDEX", "INSERT", "INTEGER", "INTO", "IS", "LIKE", "NOT", "NULL",
-        "NUMBER", "OF", "ON", "OR", "ORDER", "RENAME", "SELECT", "SET", "TABLE", "UPDATE",
-        "VALUES", "WHERE" };
+        "NUMBER", "OF", "ON", "OR", "ORDER", "RENAME", "SELECT", "SET", "TABLE", "UPDATE", "VALUES",
+        "WHERE" };
     return std::find(words.begin(), words.end(), word) != words.end();
 }
 
@@ -29,10 +29,9 @@ class Parser {
 public:
     explicit Parser(const std::string& sql)
         : m_tokens(tokenize(sql))
-    {
-    }
+    { }
 
-    Statement run()
+    ParsedStatement run()
     {
         const Token& first = peek();
         if (first.isWord("SELECT"))
@@ -110,8 +109,9 @@ private:
     int integer()
     {
         const Token& t = peek();
-        if (t.kind != TokenKind::Number
-            || !std::all_of(t.text.begin(), t.text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        if (t.kind != TokenKind::Number || !std::all_of(t.text.begin(), t.text.end(), [](char c) {
+                return c >= '0' && c <= '9';
+            }))
             throwOra(2017, "integer value required");
         const std::string& digits = take().text;
         // Longer than any limit Oracle checks against; keep it from overflowing.
@@ -402,6 +402,9 @@ private:
 
 } // namespace
 
-Statement parseStatement(const std::string& sql) { return Parser(sql).run(); }
+ParsedStatement parseStatement(const std::string& sql)
+{
+    return Parser(sql).run();
+}
 
 } // namespace orastandin

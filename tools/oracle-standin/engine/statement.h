@@ -54,10 +54,10 @@ struct AlterSessionStmt {
 // COMMIT and ROLLBACK: nothing to do under autocommit, accepted all the same.
 struct TransactionStmt { };
 
-using Statement = std::variant<SelectStmt, CreateTableStmt, InsertStmt, DropTableStmt,
+using ParsedStatement = std::variant<SelectStmt, CreateTableStmt, InsertStmt, DropTableStmt,
     RenameStmt, AlterSessionStmt, TransactionStmt>;
 
 // Parses one statement. Throws OraError with Oracle's number for any fault.
-Statement parseStatement(const std::string& sql);
+ParsedStatement parseStatement(const std::string& sql);
 
 } // namespace orastandin

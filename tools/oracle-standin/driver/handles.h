@@ -1,0 +1,94 @@
+#pragma once
+
+#include "diagnostics.h"
+#include "odbc.h"
+#include "session.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace orastandin::odbc {
+
+struct HandleBase {
+    explicit HandleBase(SQLSMALLINT type)
+        : handleType(type)
+    { }
+    virtual ~HandleBase() = default;
+    SQLSMALLINT handleType;
+    Diagnostics diag;
+};
+
+struct Environment : HandleBase {
+    Environment()
+        : HandleBase(SQL_HANDLE_ENV)
+    { }
+    SQLINTEGER odbcVersion = SQL_OV_ODBC3;
+};
+
+struct Statement;
+
+struct Connection : HandleBase {
+    explicit Connection(Environment* e)
+        : HandleBase(SQL_HANDLE_DBC)
+        , env(e)
+    { }
+    ~Connection() override;
+
+    Environment* env;
+    std::unique_ptr<Session> session;
+    std::string dataSourceName;
+    std::string serverName;
+    SQLUINTEGER loginTimeout = 0;
+    SQLUINTEGER connectionTimeout = 0;
+    SQLUINTEGER autocommit = SQL_AUTOCOMMIT_ON;
+    std::map<SQLINTEGER, SQLULEN> otherAttributes;
+    // Statements stay allocated until freed one by one or with the connection.
+    std::set<Statement*> statements;
+};
+
+// One column bound with SQLBindCol.
+struct Binding {
+    SQLSMALLINT cType = SQL_C_DEFAULT;
+    SQLPOINTER target = nullptr;
+    SQLLEN bufferLength = 0;
+    SQLLEN* indicator = nullptr;
+};
+
+struct Statement : HandleBase {
+    explicit Statement(Connection* c)
+        : HandleBase(SQL_HANDLE_STMT)
+        , dbc(c)
+    { }
+
+    Connection* dbc;
+    std::optional<std::string> preparedSql;
+    std::optional<Result> result;
+    long long currentRow = -1; // index into result->rows; -1 before the first fetch
+
+    // SQLGetData's place in the column it last read, for data in pieces.
+    SQLUSMALLINT getDataColumn = 0;
+    SQLSMALLINT getDataType = 0;
+    std::size_t getDataOffset = 0;
+    bool getDataDone = false;
+
+    std::map<SQLUSMALLINT, Binding> bindings;
+    SQLULEN queryTimeout = 0;
+    SQLULEN maxRows = 0;
+    SQLULEN maxLength = 0;
+    SQLULEN* rowsFetched = nullptr;
+    SQLUSMALLINT* rowStatus = nullptr;
+    std::map<SQLINTEGER, SQLULEN> otherAttributes;
+
+    void closeCursor()
+    {
+        result.reset();
+        currentRow = -1;
+        getDataColumn = 0;
+    }
+};
+
+} // namespace orastandin::odbc

@@ -1,0 +1,114 @@
+#include "utf.h"
+
+namespace orastandin::odbc {
+
+namespace {
+
+constexpr char32_t replacement = 0xFFFD;
+
+void appendUtf8(std::string& out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+} // namespace
+
+std::string toUtf8(const SQLWCHAR* text, SQLLEN length)
+{
+    std::string out;
+    if (!text)
+        return out;
+    if (length == SQL_NTS) {
+        length = 0;
+        while (text[length])
+            ++length;
+    }
+    if (length < 0)
+        return out;
+    out.reserve(std::size_t(length));
+    for (SQLLEN i = 0; i < length; ++i) {
+        const char32_t u = text[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00
+            && text[i + 1] <= 0xDFFF) {
+            appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            appendUtf8(out, replacement);
+        } else {
+            appendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
+std::u16string toUtf16(std::string_view s)
+{
+    std::u16string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const unsigned char c = s[i];
+        char32_t cp = replacement;
+        std::size_t len = 1;
+        if (c < 0x80) {
+            cp = c;
+        } else if ((c & 0xE0) == 0xC0 && c >= 0xC2) {
+            len = 2;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+        } else if ((c & 0xF8) == 0xF0 && c <= 0xF4) {
+            len = 4;
+        }
+        if (len > 1) {
+            bool ok = i + len <= s.size();
+            char32_t v = c & (0x7F >> len);
+            for (std::size_t k = 1; ok && k < len; ++k) {
+                const unsigned char cc = s[i + k];
+                ok = (cc & 0xC0) == 0x80;
+                v = (v << 6) | (cc & 0x3F);
+            }
+            // Overlong forms and surrogates are malformed too.
+            const char32_t minimum = len == 2 ? 0x80 : len == 3 ? 0x800 : 0x10000;
+            if (ok && v >= minimum && v <= 0x10FFFF && !(v >= 0xD800 && v <= 0xDFFF)) {
+                cp = v;
+            } else {
+                cp = replacement;
+                len = 1;
+            }
+        }
+        if (cp >= 0x10000) {
+            out += char16_t(0xD800 + ((cp - 0x10000) >> 10));
+            out += char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += char16_t(cp);
+        }
+        i += len;
+    }
+    return out;
+}
+
+std::string narrowArg(const SQLCHAR* text, SQLLEN length)
+{
+    if (!text)
+        return {};
+    const char* p = reinterpret_cast<const char*>(text);
+    if (length == SQL_NTS)
+        return std::string(p);
+    return length > 0 ? std::string(p, std::size_t(length)) : std::string();
+}
+
+} // namespace orastandin::odbc

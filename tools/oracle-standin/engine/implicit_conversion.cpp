@@ -1,0 +1,230 @@
+#include "implicit_conversion.h"
+
+#include "decimal.h"
+#include "ora_error.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace orastandin {
+
+namespace {
+
+// Counts code points, and UTF-16 units when `utf16` (NVARCHAR2 is AL16UTF16).
+std::size_t characterCount(const std::string& utf8, bool utf16)
+{
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const unsigned char c = utf8[i];
+        if ((c & 0xC0) == 0x80)
+            continue;
+        n += (utf16 && c >= 0xF0) ? 2 : 1;
+    }
+    return n;
+}
+
+[[noreturn]] void tooLarge(const ColumnRef& c, std::size_t actual, int maximum)
+{
+    throwOra(12899,
+        "value too large for column \"" + c.owner + "\".\"" + c.table + "\".\"" + c.column
+            + "\" (actual: " + std::to_string(actual) + ", maximum: " + std::to_string(maximum)
+            + ")");
+}
+
+[[noreturn]] void inconsistent(const char* expected, const char* got)
+{
+    throwOra(932, std::string("inconsistent datatypes: expected ") + expected + " got " + got);
+}
+
+Cell text(std::string value, const ColumnType& type, const ColumnRef& column)
+{
+    switch (type.kind) {
+    case TypeKind::Varchar2:
+    case TypeKind::Char: {
+        std::size_t actual = type.charSemantics ? characterCount(value, false) : value.size();
+        if (actual > std::size_t(type.length))
+            tooLarge(column, actual, type.length);
+        if (type.kind == TypeKind::Char)
+            value.append(std::size_t(type.length) - actual, ' '); // CHAR is blank-padded
+        break;
+    }
+    case TypeKind::NVarchar2: {
+        const std::size_t actual = characterCount(value, true);
+        if (actual > std::size_t(type.length))
+            tooLarge(column, actual, type.length);
+        break;
+    }
+    default:
+        break;
+    }
+    return Cell::text_(std::move(value));
+}
+
+Cell hexToBinary(const std::string& hex, const ColumnType& type, const ColumnRef& column)
+{
+    auto nibble = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    std::string bytes;
+    bytes.reserve(hex.size() / 2 + 1);
+    // An odd count reads as if a leading zero were written, as HEXTORAW does.
+    std::size_t i = 0;
+    if (hex.size() % 2 == 1) {
+        const int lo = nibble(hex[0]);
+        if (lo < 0)
+            throwOra(1465, "invalid hex number");
+        bytes += char(lo);
+        i = 1;
+    }
+    for (; i < hex.size(); i += 2) {
+        const int hi = nibble(hex[i]);
+        const int lo = nibble(hex[i + 1]);
+        if (hi < 0 || lo < 0)
+            throwOra(1465, "invalid hex number");
+        bytes += char(hi * 16 + lo);
+    }
+    if (type.kind == TypeKind::Raw && bytes.size() > std::size_t(type.length))
+        tooLarge(column, bytes.size(), type.length);
+    return Cell::binary(std::move(bytes));
+}
+
+double parseReal(const std::string& value, char decimalChar, bool single)
+{
+    // TO_BINARY_DOUBLE also knows the special values by name.
+    std::string t;
+    for (const char c : value) {
+        if (c != ' ' && c != '\t')
+            t += char((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c);
+    }
+    if (t == "NAN")
+        return std::numeric_limits<double>::quiet_NaN();
+    if (t == "INF" || t == "+INF")
+        return std::numeric_limits<double>::infinity();
+    if (t == "-INF")
+        return -std::numeric_limits<double>::infinity();
+    const auto d = Decimal::parse(value, decimalChar);
+    if (!d)
+        invalidNumber();
+    double v = d->toDouble();
+    if (single)
+        v = double(float(v));
+    return v;
+}
+
+// Oracle writes a number as text without a leading zero: 0.5 becomes ".5".
+std::string numberAsText(const Decimal& d, char decimalChar)
+{
+    std::string s = d.toString(decimalChar);
+    if (s.rfind("0", 0) == 0 && s.size() > 1)
+        s.erase(0, 1);
+    else if (s.rfind("-0", 0) == 0 && s.size() > 2)
+        s.erase(1, 1);
+    return s;
+}
+
+} // namespace
+
+std::string fitNumber(Decimal number, const ColumnType& type)
+{
+    if (type.kind == TypeKind::Float) {
+        // Binary precision b holds about b * log10(2) decimal digits.
+        const int digits = int(std::ceil(type.precision * 0.30103));
+        number.roundToSignificant(digits);
+    } else if (type.scaleGiven) {
+        number.roundToScale(type.scale);
+        if (!number.isZero() && number.leadingPower() >= type.precision - type.scale)
+            throwOra(1438, "value larger than specified precision allowed for this column");
+    } else {
+        number.roundToSignificant(38);
+    }
+    if (number.leadingPower() > 125)
+        throwOra(1426, "numeric overflow");
+    if (number.leadingPower() < -130)
+        return "0";
+    return number.toString('.');
+}
+
+Cell convertForColumn(const Literal& value, const ColumnType& type, const ColumnRef& column,
+    const NlsSettings& nls, const Today& today)
+{
+    if (value.kind == Literal::Kind::Null
+        || (value.kind == Literal::Kind::String && value.text.empty()))
+        return Cell {};
+
+    if (value.kind == Literal::Kind::Number) {
+        // SQL number literals always use '.', whatever the session says.
+        const auto d = Decimal::parse(value.text, '.');
+        if (!d)
+            invalidNumber();
+        switch (type.kind) {
+        case TypeKind::Number:
+        case TypeKind::Float:
+            return Cell::number(fitNumber(*d, type));
+        case TypeKind::BinaryFloat:
+            return Cell::realValue(double(float(d->toDouble())));
+        case TypeKind::BinaryDouble:
+            return Cell::realValue(d->toDouble());
+        case TypeKind::Date:
+        case TypeKind::Timestamp:
+            inconsistent(type.kind == TypeKind::Date ? "DATE" : "TIMESTAMP", "NUMBER");
+        case TypeKind::Blob:
+        case TypeKind::LongRaw:
+            inconsistent("BINARY", "NUMBER");
+        case TypeKind::Raw:
+            return hexToBinary(numberAsText(*d, '.'), type, column);
+        default:
+            return text(numberAsText(*d, nls.decimalChar), type, column);
+        }
+    }
+
+    const std::string& s = value.text;
+    switch (type.kind) {
+    case TypeKind::Varchar2:
+    case TypeKind::NVarchar2:
+    case TypeKind::Char:
+    case TypeKind::Clob:
+    case TypeKind::NClob:
+    case TypeKind::Long:
+        return text(s, type, column);
+    case TypeKind::Number:
+    case TypeKind::Float: {
+        const auto d = Decimal::parse(s, nls.decimalChar);
+        if (!d)
+            invalidNumber();
+        return Cell::number(fitNumber(*d, type));
+    }
+    case TypeKind::BinaryFloat:
+        return Cell::realValue(parseReal(s, nls.decimalChar, true));
+    case TypeKind::BinaryDouble:
+        return Cell::realValue(parseReal(s, nls.decimalChar, false));
+    case TypeKind::Date: {
+        DateTime dt = parseDateTime(s, nls.dateFormat, today);
+        dt.nanos = 0;
+        return Cell::dateTimeValue(dt);
+    }
+    case TypeKind::Timestamp: {
+        DateTime dt = parseDateTime(s, nls.timestampFormat, today);
+        std::uint32_t unit = 1;
+        for (int k = type.scale; k < 9; ++k)
+            unit *= 10;
+        // Fractions beyond the column's precision are cut, as a cast to
+        // TIMESTAMP(n) from text does for the digits it cannot keep.
+        dt.nanos -= dt.nanos % unit;
+        return Cell::dateTimeValue(dt);
+    }
+    case TypeKind::Blob:
+    case TypeKind::Raw:
+    case TypeKind::LongRaw:
+        return hexToBinary(s, type, column);
+    }
+    return Cell {};
+}
+
+} // namespace orastandin

@@ -1,0 +1,188 @@
+#include "session.h"
+
+#include "implicit_conversion.h"
+#include "ora_error.h"
+#include "statement.h"
+
+#include <algorithm>
+#include <set>
+
+namespace orastandin {
+
+namespace {
+
+std::string upperAscii(std::string s)
+{
+    for (char& c : s) {
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    }
+    return s;
+}
+
+// USER_TABLES as this stand-in offers it: the one column the program reads.
+ResultColumn userTablesColumn()
+{
+    ResultColumn c;
+    c.name = "TABLE_NAME";
+    c.type.kind = TypeKind::Varchar2;
+    c.type.length = 128;
+    c.nullable = false;
+    c.owner = "SYS";
+    c.table = "USER_TABLES";
+    return c;
+}
+
+[[noreturn]] void invalidIdentifier(const std::string& name)
+{
+    throwOra(904, "\"" + name + "\": invalid identifier");
+}
+
+} // namespace
+
+std::string sidPath(const std::string& dataDirectory, const std::string& sid)
+{
+    // Net service names are case-insensitive; keep one file per name.
+    const std::string name = upperAscii(sid);
+    if (name.empty() || name.size() > 64)
+        return {};
+    for (const char c : name) {
+        const bool ok = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$'
+            || c == '#' || c == '-';
+        if (!ok)
+            return {};
+    }
+    return dataDirectory + "/" + name + ".sid";
+}
+
+std::string canonicalUserName(const std::string& name)
+{
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+        return name.substr(1, name.size() - 2);
+    return upperAscii(name);
+}
+
+Session::Session(std::unique_ptr<Storage> storage, std::string user)
+    : m_storage(std::move(storage))
+    , m_user(std::move(user))
+{ }
+
+std::unique_ptr<Session> Session::logon(const std::string& dataDirectory, const std::string& sid,
+    const std::string& user, const std::string& password)
+{
+    const std::string path = sidPath(dataDirectory, sid);
+    if (path.empty() || dataDirectory.empty())
+        throwOra(12154, "TNS:could not resolve the connect identifier specified");
+    auto storage = Storage::open(path);
+    const std::string name = canonicalUserName(user);
+    if (password.empty() && !name.empty())
+        throwOra(1005, "null password given; logon denied");
+    const auto stored = storage->password(name);
+    if (name.empty() || !stored || *stored != password)
+        throwOra(1017, "invalid username/password; logon denied");
+    return std::make_unique<Session>(std::move(storage), name);
+}
+
+Result Session::execute(const std::string& sql)
+{
+    if (!m_fixedToday)
+        m_today = Today::now();
+    const ParsedStatement statement = parseStatement(sql);
+    Result result;
+    if (const auto* s = std::get_if<SelectStmt>(&statement))
+        return select(*s);
+    if (const auto* s = std::get_if<InsertStmt>(&statement))
+        return insert(*s);
+    if (const auto* s = std::get_if<CreateTableStmt>(&statement))
+        m_storage->createTable(m_user, *s);
+    else if (const auto* s = std::get_if<DropTableStmt>(&statement))
+        m_storage->dropTable(m_user, s->table);
+    else if (const auto* s = std::get_if<RenameStmt>(&statement))
+        m_storage->renameTable(m_user, s->from, s->to);
+    else if (const auto* s = std::get_if<AlterSessionStmt>(&statement))
+        m_nls.set(s->parameter, s->value);
+    return result;
+}
+
+Result Session::select(const SelectStmt& s)
+{
+    Result result;
+    result.isQuery = true;
+    result.rowCount = -1;
+    std::vector<ResultColumn> all;
+    std::vector<std::vector<Cell>> rows;
+    if (auto table = m_storage->readTable(m_user, s.table)) {
+        for (const ColumnDef& c : table->first.columns)
+            all.push_back(ResultColumn { c.name, c.type, true, m_user, s.table });
+        rows = std::move(table->second);
+    } else if (s.table == "USER_TABLES") {
+        // The public synonym only counts when the user owns no table of that name.
+        all.push_back(userTablesColumn());
+        for (std::string& name : m_storage->tableNames(m_user))
+            rows.push_back({ Cell::text_(std::move(name)) });
+    } else {
+        throwOra(942, "table or view does not exist");
+    }
+    if (s.star) {
+        result.columns = std::move(all);
+        result.rows = std::move(rows);
+        return result;
+    }
+    std::vector<std::size_t> picks;
+    for (const std::string& name : s.columns) {
+        const auto it = std::find_if(
+            all.begin(), all.end(), [&](const ResultColumn& c) { return c.name == name; });
+        if (it == all.end())
+            invalidIdentifier(name);
+        picks.push_back(std::size_t(it - all.begin()));
+        result.columns.push_back(*it);
+    }
+    for (auto& row : rows) {
+        std::vector<Cell> picked;
+        picked.reserve(picks.size());
+        for (const std::size_t i : picks)
+            picked.push_back(row[i]);
+        result.rows.push_back(std::move(picked));
+    }
+    return result;
+}
+
+Result Session::insert(const InsertStmt& s)
+{
+    const auto table = m_storage->findTable(m_user, s.table);
+    if (!table)
+        throwOra(942, "table or view does not exist");
+    // Positions of the target columns, in VALUES order.
+    std::vector<std::size_t> targets;
+    if (s.columns.empty()) {
+        for (std::size_t i = 0; i < table->columns.size(); ++i)
+            targets.push_back(i);
+    } else {
+        std::set<std::string> seen;
+        for (const std::string& name : s.columns) {
+            const auto it = std::find_if(table->columns.begin(), table->columns.end(),
+                [&](const ColumnDef& c) { return c.name == name; });
+            if (it == table->columns.end())
+                invalidIdentifier(name);
+            if (!seen.insert(name).second)
+                throwOra(957, "duplicate column name");
+            targets.push_back(std::size_t(it - table->columns.begin()));
+        }
+    }
+    if (s.values.size() > targets.size())
+        throwOra(913, "too many values");
+    if (s.values.size() < targets.size())
+        throwOra(947, "not enough values");
+    std::vector<Cell> row(table->columns.size());
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        const ColumnDef& column = table->columns[targets[i]];
+        row[targets[i]] = convertForColumn(s.values[i], column.type,
+            ColumnRef { m_user, table->name, column.name }, m_nls, m_today);
+    }
+    m_storage->insertRow(*table, row);
+    Result result;
+    result.rowCount = 1;
+    return result;
+}
+
+} // namespace orastandin

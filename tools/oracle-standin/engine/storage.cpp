@@ -1,0 +1,372 @@
+#include "storage.h"
+
+#include "ora_error.h"
+
+#include <cstdlib>
+#include <sqlite3.h>
+#include <stdexcept>
+#include <sys/stat.h>
+
+namespace orastandin {
+
+namespace {
+
+constexpr int busyTimeoutMs = 30000;
+
+// A prepared SQLite statement that finalizes itself.
+class Query {
+public:
+    Query(sqlite3* db, const std::string& sql)
+        : m_db(db)
+    {
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &m_stmt, nullptr) != SQLITE_OK)
+            fail();
+    }
+    ~Query() { sqlite3_finalize(m_stmt); }
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    Query& bind(int i, const std::string& text)
+    {
+        sqlite3_bind_text(m_stmt, i, text.data(), int(text.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Query& bind(int i, long long v)
+    {
+        sqlite3_bind_int64(m_stmt, i, v);
+        return *this;
+    }
+    Query& bindBlob(int i, const std::string& bytes)
+    {
+        sqlite3_bind_blob(m_stmt, i, bytes.data(), int(bytes.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Query& bindNull(int i)
+    {
+        sqlite3_bind_null(m_stmt, i);
+        return *this;
+    }
+    // True while a row is available.
+    bool step()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            fail();
+        return false;
+    }
+    bool isNull(int col) const { return sqlite3_column_type(m_stmt, col) == SQLITE_NULL; }
+    long long integer(int col) const { return sqlite3_column_int64(m_stmt, col); }
+    std::string text(int col) const
+    {
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(m_stmt, col));
+        return p ? std::string(p, std::size_t(sqlite3_column_bytes(m_stmt, col))) : std::string();
+    }
+
+private:
+    [[noreturn]] void fail()
+    {
+        // Storage faults have no Oracle counterpart worth imitating; report
+        // them as an internal error with SQLite's reason.
+        throwOra(600,
+            std::string("internal error code, arguments: [sqlite], [") + sqlite3_errmsg(m_db)
+                + "]");
+    }
+
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// Runs a block inside BEGIN IMMEDIATE ... COMMIT, rolling back on a throw.
+template <typename F> void inTransaction(sqlite3* db, F&& body)
+{
+    Query(db, "BEGIN IMMEDIATE").step();
+    try {
+        body();
+        Query(db, "COMMIT").step();
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+std::string dataTable(long long id)
+{
+    return "\"d" + std::to_string(id) + "\"";
+}
+
+void bindCell(Query& q, int i, const Cell& c)
+{
+    switch (c.kind) {
+    case Cell::Kind::Null:
+        q.bindNull(i);
+        break;
+    case Cell::Kind::Text:
+    case Cell::Kind::Number:
+        q.bind(i, c.text);
+        break;
+    case Cell::Kind::Real:
+        q.bind(i, realToText(c.real, false));
+        break;
+    case Cell::Kind::Binary:
+        q.bindBlob(i, c.text);
+        break;
+    case Cell::Kind::DateTime:
+        q.bind(i, formatCanonical(c.dateTime, 9));
+        break;
+    }
+}
+
+Cell readCell(const Query& q, int col, const ColumnType& type)
+{
+    if (q.isNull(col))
+        return Cell {};
+    std::string s = q.text(col);
+    if (type.isNumeric())
+        return Cell::number(std::move(s));
+    if (type.kind == TypeKind::BinaryFloat || type.kind == TypeKind::BinaryDouble)
+        return Cell::realValue(std::strtod(s.c_str(), nullptr));
+    if (type.isDateTime()) {
+        DateTime dt;
+        parseCanonical(s, dt);
+        return Cell::dateTimeValue(dt);
+    }
+    if (type.isBinary())
+        return Cell::binary(std::move(s));
+    return Cell::text_(std::move(s));
+}
+
+const char* schema = R"(
+PRAGMA journal_mode=WAL;
+CREATE TABLE ora_users(name TEXT PRIMARY KEY, password TEXT NOT NULL);
+CREATE TABLE ora_tables(id INTEGER PRIMARY KEY AUTOINCREMENT, owner TEXT NOT NULL,
+    name TEXT NOT NULL, UNIQUE(owner, name));
+CREATE TABLE ora_columns(table_id INTEGER NOT NULL, position INTEGER NOT NULL,
+    name TEXT NOT NULL, kind INTEGER NOT NULL, length INTEGER NOT NULL,
+    char_semantics INTEGER NOT NULL, precision INTEGER NOT NULL, scale INTEGER NOT NULL,
+    scale_given INTEGER NOT NULL, PRIMARY KEY(table_id, position));
+)";
+
+} // namespace
+
+Storage::Storage(sqlite3* db)
+    : m_db(db)
+{ }
+
+Storage::~Storage()
+{
+    sqlite3_close_v2(m_db);
+}
+
+void Storage::exec(const char* sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string reason = error ? error : "unknown";
+        sqlite3_free(error);
+        throwOra(600, "internal error code, arguments: [sqlite], [" + reason + "]");
+    }
+}
+
+void Storage::create(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0)
+        throw std::runtime_error("a database already exists at " + path);
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+        != SQLITE_OK) {
+        const std::string reason = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        throw std::runtime_error("cannot create " + path + ": " + reason);
+    }
+    Storage s(db);
+    s.exec(schema);
+}
+
+std::unique_ptr<Storage> Storage::open(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr)
+        != SQLITE_OK) {
+        sqlite3_close(db);
+        throwOra(12154, "TNS:could not resolve the connect identifier specified");
+    }
+    std::unique_ptr<Storage> s(new Storage(db));
+    sqlite3_busy_timeout(db, busyTimeoutMs);
+    s->exec("PRAGMA synchronous=NORMAL");
+    return s;
+}
+
+std::optional<std::string> Storage::password(const std::string& user)
+{
+    Query q(m_db, "SELECT password FROM ora_users WHERE name = ?");
+    q.bind(1, user);
+    if (!q.step())
+        return std::nullopt;
+    return q.text(0);
+}
+
+void Storage::createUser(const std::string& user, const std::string& password)
+{
+    inTransaction(m_db, [&] {
+        Query check(m_db, "SELECT 1 FROM ora_users WHERE name = ?");
+        if (check.bind(1, user).step())
+            throwOra(1920, "user name '" + user + "' conflicts with another user or role name");
+        Query q(m_db, "INSERT INTO ora_users(name, password) VALUES(?, ?)");
+        q.bind(1, user).bind(2, password).step();
+    });
+}
+
+std::vector<std::string> Storage::tableNames(const std::string& owner)
+{
+    Query q(m_db, "SELECT name FROM ora_tables WHERE owner = ? ORDER BY name");
+    q.bind(1, owner);
+    std::vector<std::string> names;
+    while (q.step())
+        names.push_back(q.text(0));
+    return names;
+}
+
+std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, const std::string& name)
+{
+    Query q(m_db, "SELECT id FROM ora_tables WHERE owner = ? AND name = ?");
+    q.bind(1, owner).bind(2, name);
+    if (!q.step())
+        return std::nullopt;
+    TableInfo t { q.integer(0), owner, name, {} };
+    Query cols(m_db,
+        "SELECT name, kind, length, char_semantics, precision, scale, scale_given "
+        "FROM ora_columns WHERE table_id = ? ORDER BY position");
+    cols.bind(1, t.id);
+    while (cols.step()) {
+        ColumnDef c;
+        c.name = cols.text(0);
+        c.type.kind = TypeKind(cols.integer(1));
+        c.type.length = int(cols.integer(2));
+        c.type.charSemantics = cols.integer(3) != 0;
+        c.type.precision = int(cols.integer(4));
+        c.type.scale = int(cols.integer(5));
+        c.type.scaleGiven = cols.integer(6) != 0;
+        t.columns.push_back(std::move(c));
+    }
+    return t;
+}
+
+std::optional<TableInfo> Storage::findTable(const std::string& owner, const std::string& name)
+{
+    // One read transaction, so that the table and its columns match.
+    exec("BEGIN");
+    try {
+        auto t = findTableLocked(owner, name);
+        exec("COMMIT");
+        return t;
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+void Storage::createTable(const std::string& owner, const CreateTableStmt& table)
+{
+    inTransaction(m_db, [&] {
+        if (findTableLocked(owner, table.table))
+            throwOra(955, "name is already used by an existing object");
+        Query ins(m_db, "INSERT INTO ora_tables(owner, name) VALUES(?, ?)");
+        ins.bind(1, owner).bind(2, table.table).step();
+        const long long id = sqlite3_last_insert_rowid(m_db);
+        std::string ddl = "CREATE TABLE " + dataTable(id) + "(";
+        for (std::size_t i = 0; i < table.columns.size(); ++i) {
+            const ColumnDef& c = table.columns[i];
+            Query col(m_db, "INSERT INTO ora_columns VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            col.bind(1, id)
+                .bind(2, (long long)i)
+                .bind(3, c.name)
+                .bind(4, (long long)c.type.kind)
+                .bind(5, (long long)c.type.length)
+                .bind(6, (long long)c.type.charSemantics)
+                .bind(7, (long long)c.type.precision)
+                .bind(8, (long long)c.type.scale)
+                .bind(9, (long long)c.type.scaleGiven)
+                .step();
+            ddl += (i ? ", c" : "c") + std::to_string(i);
+        }
+        ddl += ")";
+        exec(ddl.c_str());
+    });
+}
+
+void Storage::dropTable(const std::string& owner, const std::string& name)
+{
+    inTransaction(m_db, [&] {
+        const auto t = findTableLocked(owner, name);
+        if (!t)
+            throwOra(942, "table or view does not exist");
+        Query(m_db, "DELETE FROM ora_columns WHERE table_id = " + std::to_string(t->id)).step();
+        Query(m_db, "DELETE FROM ora_tables WHERE id = " + std::to_string(t->id)).step();
+        exec(("DROP TABLE " + dataTable(t->id)).c_str());
+    });
+}
+
+void Storage::renameTable(const std::string& owner, const std::string& from, const std::string& to)
+{
+    inTransaction(m_db, [&] {
+        const auto t = findTableLocked(owner, from);
+        if (!t)
+            throwOra(4043, "object " + from + " does not exist");
+        if (findTableLocked(owner, to))
+            throwOra(955, "name is already used by an existing object");
+        Query q(m_db, "UPDATE ora_tables SET name = ? WHERE id = ?");
+        q.bind(1, to).bind(2, t->id).step();
+    });
+}
+
+void Storage::insertRow(const TableInfo& table, const std::vector<Cell>& row)
+{
+    std::string sql = "INSERT INTO " + dataTable(table.id) + " VALUES(";
+    for (std::size_t i = 0; i < row.size(); ++i)
+        sql += i ? ", ?" : "?";
+    sql += ")";
+    inTransaction(m_db, [&] {
+        // The table may have been dropped by another session since it was looked up.
+        Query check(m_db, "SELECT 1 FROM ora_tables WHERE id = ?");
+        if (!check.bind(1, table.id).step())
+            throwOra(942, "table or view does not exist");
+        Query q(m_db, sql);
+        for (std::size_t i = 0; i < row.size(); ++i)
+            bindCell(q, int(i) + 1, row[i]);
+        q.step();
+    });
+}
+
+std::optional<std::pair<TableInfo, std::vector<std::vector<Cell>>>> Storage::readTable(
+    const std::string& owner, const std::string& name)
+{
+    exec("BEGIN");
+    try {
+        auto table = findTableLocked(owner, name);
+        if (!table) {
+            exec("COMMIT");
+            return std::nullopt;
+        }
+        std::vector<std::vector<Cell>> rows;
+        {
+            Query q(m_db, "SELECT * FROM " + dataTable(table->id) + " ORDER BY rowid");
+            while (q.step()) {
+                std::vector<Cell> row;
+                row.reserve(table->columns.size());
+                for (std::size_t i = 0; i < table->columns.size(); ++i)
+                    row.push_back(readCell(q, int(i), table->columns[i].type));
+                rows.push_back(std::move(row));
+            }
+        }
+        exec("COMMIT");
+        return std::make_pair(std::move(*table), std::move(rows));
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+} // namespace orastandin

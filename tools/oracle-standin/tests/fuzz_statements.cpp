@@ -1,0 +1,153 @@
+// Randomized statements against the engine: mutated forms of every statement
+// the program sends, random bytes and random token soup. Any input must end
+// either in a result or in an OraError; a crash, a hang or another exception
+// fails the run. Built into the AddressSanitizer build as well.
+//
+//   oraclestandin_fuzz_statements [iterations] [seed]
+
+#include "datetime.h"
+#include "decimal.h"
+#include "ora_error.h"
+#include "session.h"
+#include "storage.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <unistd.h>
+
+using namespace orastandin;
+
+namespace {
+
+const std::array<const char*, 16> seeds {
+    "SELECT table_name FROM user_tables",
+    "SELECT * FROM \"T\"",
+    "CREATE TABLE \"T\"(\"C\" VARCHAR(2000),\"D\" INT,\"E\" DATE,\"F\" FLOAT,\"G\" BLOB)",
+    "INSERT INTO \"T\" VALUES('1', NULL, '2024-05-01 10:00:00', '2.5', 'CAFE')",
+    "INSERT INTO \"T\" VALUES('O''Brien', '7', '01-JAN-24', '-1e3', NULL)",
+    "DROP TABLE \"T\"",
+    "RENAME \"A\" TO \"B\"",
+    "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS'",
+    "ALTER SESSION SET NLS_TIMESTAMP_FORMAT = 'YYYY-MM-DD HH24:MI:SS.FF'",
+    "ALTER SESSION SET NLS_NUMERIC_CHARACTERS = '.,'",
+    "CREATE TABLE \"a\"\"b\"(x NUMBER(5,2), y TIMESTAMP(3), z NVARCHAR2(10), w RAW(4), v CHAR)",
+    "INSERT INTO \"a\"\"b\" VALUES(1.5, '01-JAN-24 01.02.03.5 PM', 'ä😀', 'ab', 'c')",
+    "SELECT x, y FROM \"a\"\"b\"",
+    "CREATE TABLE L(a LONG, b CLOB, c NCLOB, d BINARY_FLOAT, e BINARY_DOUBLE)",
+    "INSERT INTO L VALUES('x', 'y', 'z', 'inf', '-1.5e300')",
+    "ALTER SESSION SET NLS_DATE_FORMAT = 'DD-MON-RR HH12:MI:SS AM'",
+};
+
+const std::array<const char*, 28> fragments { "SELECT", "*", "FROM", "\"", "'", "''", "\"\"", "(",
+    ")", ",", ";", "=", "CREATE", "TABLE", "INSERT", "INTO", "VALUES", "NULL", "DROP", "RENAME",
+    "TO", "ALTER", "SESSION", "SET", "NUMBER(", "VARCHAR2(4000)", "1e99999", "--" };
+
+std::string mutate(std::string s, std::mt19937& rng)
+{
+    std::uniform_int_distribution<int> op(0, 5);
+    const int edits = 1 + int(rng() % 4);
+    for (int e = 0; e < edits; ++e) {
+        const std::size_t pos = s.empty() ? 0 : rng() % (s.size() + 1);
+        switch (op(rng)) {
+        case 0: // delete a span
+            if (!s.empty())
+                s.erase(std::min(pos, s.size() - 1), 1 + rng() % 8);
+            break;
+        case 1: // insert a random byte
+            s.insert(pos, 1, char(rng() % 256));
+            break;
+        case 2: // insert a fragment
+            s.insert(pos, fragments[rng() % fragments.size()]);
+            break;
+        case 3: // duplicate a span
+            if (!s.empty()) {
+                const std::size_t at = std::min(pos, s.size() - 1);
+                s.insert(at, s.substr(at, 1 + rng() % 16));
+            }
+            break;
+        case 4: // flip a byte
+            if (!s.empty())
+                s[std::min(pos, s.size() - 1)] ^= char(1 << (rng() % 8));
+            break;
+        default: // long runs, to reach length limits
+            s.insert(pos, std::string(rng() % 5000, "9'\"(A"[rng() % 5]));
+            break;
+        }
+    }
+    return s;
+}
+
+std::string randomBytes(std::mt19937& rng)
+{
+    std::string s(rng() % 64, '\0');
+    for (char& c : s)
+        c = char(rng() % 256);
+    return s;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const long iterations = argc > 1 ? std::atol(argv[1]) : 20000;
+    const unsigned seed = argc > 2 ? unsigned(std::atol(argv[2])) : 20240501u;
+    std::mt19937 rng(seed);
+
+    char dir[] = "/tmp/oraclestandin-fuzz-XXXXXX";
+    if (!mkdtemp(dir)) {
+        std::perror("mkdtemp");
+        return 2;
+    }
+    const std::string path = sidPath(dir, "FUZZ");
+    Storage::create(path);
+    Storage::open(path)->createUser("SCOTT", "tiger");
+    auto session = Session::logon(dir, "FUZZ", "scott", "tiger");
+
+    long accepted = 0, refused = 0;
+    for (long i = 0; i < iterations; ++i) {
+        std::string sql;
+        switch (rng() % 4) {
+        case 0:
+            sql = seeds[rng() % seeds.size()];
+            break;
+        case 1:
+            sql = randomBytes(rng);
+            break;
+        default:
+            sql = mutate(seeds[rng() % seeds.size()], rng);
+            break;
+        }
+        try {
+            session->execute(sql);
+            ++accepted;
+        } catch (const OraError& e) {
+            if (e.code() == 600) {
+                // An internal error means the engine let something through
+                // that the storage could not take: a fault of the parser.
+                std::fprintf(stderr, "internal error for input #%ld: %s\n", i, e.what());
+                return 1;
+            }
+            ++refused;
+        }
+        // The conversions on their own, with the same text as input.
+        try {
+            DateFormat::parse(sql.substr(0, 40));
+        } catch (const OraError&) { }
+        try {
+            parseDateTime(sql.substr(0, 40), DateFormat::parse("DD-MON-RR HH.MI.SSXFF AM"),
+                Today { 2024, 5 });
+        } catch (const OraError&) { }
+        if (auto d = Decimal::parse(sql)) {
+            d->roundToScale(int(rng() % 200) - 100);
+            d->roundToSignificant(1 + int(rng() % 40));
+            (void)d->toString();
+        }
+    }
+    std::printf("%ld statements: %ld accepted, %ld refused with an ORA error, seed %u\n",
+        iterations, accepted, refused, seed);
+    std::string cleanup = std::string("rm -rf '") + dir + "'";
+    return std::system(cleanup.c_str()) == 0 ? 0 : 0;
+}

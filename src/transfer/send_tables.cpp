@@ -128,7 +128,7 @@ namespace {
             if (columns < 0)
                 return false;
             for (int j = 0; j < columns; ++j) {
-                trap.Step(s.columnYield, [&] { db::DoEvents(); });
+                trap.Step(s.columnYield, [&] { db::DoEventsThrottled(); });
                 QString name;
                 qint16 type = 0;
                 trap.Step(s.columnName, [&] { name = rs->field(j).Name; });
@@ -146,13 +146,13 @@ namespace {
             trap.Step(s.lastRow, [&] { last = Object(rs).RecordCount() - 1; });
             const int columns = rs && rs->isOpen() ? rs->FieldCount() : 0;
             for (qint64 r = 0; r <= last; ++r) {
-                trap.Step(s.rowYield, [&] { db::DoEvents(); });
+                trap.Step(s.rowYield, [&] { db::DoEventsThrottled(); });
                 trap.Step(s.progress, [&] {
                     w.progress.setValue(int(std::lround(double(r + 1) / double(last + 1) * 100.0)));
                 });
                 trap.Step(s.insertOpening, [&] { statement = insertOpening(direction, targetName); });
                 for (int j = 0; j < columns; ++j) {
-                    trap.Step(s.valueYield, [&] { db::DoEvents(); });
+                    trap.Step(s.valueYield, [&] { db::DoEventsThrottled(); });
                     trap.Step(s.value, [&] { appendInsertValue(statement, rs->field(j).Value); });
                 }
                 trap.Step(s.dropTail, [&] { finishInsert(statement); });

@@ -118,6 +118,11 @@ QList<QPair<QString, qint16>> mysqlColumns(const db::LoginDetails& details, cons
     return columnsOf(connection, QStringLiteral("SELECT * FROM `%1`").arg(table));
 }
 
+QString programSession(const QString& database)
+{
+    return QStringLiteral("root@127.0.0.1 on ") + database;
+}
+
 QString reportStatement(const QString& report)
 {
     const qsizetype at = report.indexOf(QLatin1String("\r\rsql: "));

@@ -46,6 +46,10 @@ QList<QList<db::Value>> mysqlRows(const db::LoginDetails& details, const QString
 QList<QPair<QString, qint16>> oracleColumns(const db::LoginDetails& details, const QString& table);
 QList<QPair<QString, qint16>> mysqlColumns(const db::LoginDetails& details, const QString& table);
 
+// How the general log names the program's sessions on one database, so that
+// test programs running side by side do not see each other's statements.
+QString programSession(const QString& database);
+
 // The report text up to "sql: " cut off, and the statement after it.
 QString reportStatement(const QString& report);
 // The number after "at line " in a report.

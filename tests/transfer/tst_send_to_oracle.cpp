@@ -305,7 +305,9 @@ private slots:
         const auto rows = oracleRows(details, QStringLiteral("SELECT * FROM \"orders\""));
         QCOMPARE(valueText(rows.value(0).value(0)), ordersFirstValue);
         const bool copied = answer != 7;
-        QCOMPARE(log.queries().contains(QStringLiteral("SELECT * FROM `orders`")), copied);
+        QCOMPARE(log.queries(programSession(database))
+                     .contains(QStringLiteral("SELECT * FROM `orders`")),
+            copied);
         QCOMPARE(rows.size(), copied ? 2 : 1);
         if (oracleTable != QLatin1String("orders")) {
             const auto other
@@ -353,7 +355,7 @@ private slots:
         GeneralLog log(bed.generalLogPath());
         w.sendToOracle();
         QCOMPARE(w.dialogs.shown.size(), 0);
-        QStringList queries = log.queries();
+        QStringList queries = log.queries(programSession(database));
         QCOMPARE(queries.size(), 3);
         QCOMPARE(queries.mid(1),
             (QStringList { QStringLiteral("SELECT * FROM `c_third`"),

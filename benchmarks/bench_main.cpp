@@ -1,0 +1,228 @@
+// Measures the transfer through the real window code (offscreen) against
+// the test bed and prints the figures; it is not a test and asserts nothing.
+//
+//   tw_bench [rows] [tables]      defaults: 100000 rows, 10000 tables
+#include "bench_support.h"
+#include "db/connection.h"
+#include "db/connection_strings.h"
+#include "db/listing.h"
+#include "db/recordset.h"
+#include "db/yield.h"
+#include "odbc_replay.h"
+#include "support/general_log.h"
+#include "support/scripted_dialogs.h"
+#include "support/testbed.h"
+#include "tables/form2.h"
+#include "transfer/send_tables.h"
+#include "transfer/statements.h"
+#include "transfer/value_text.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QProcess>
+#include <cstdio>
+
+using namespace tw;
+
+namespace {
+
+void say(const QString& line)
+{
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+struct Copy {
+    double seconds = 0;
+    qint64 peakBytes = 0;
+    qint64 longestYieldGapNs = 0;
+    qint64 yields = 0;
+};
+
+// One click on a send button of a window holding just the one table.
+Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& table)
+{
+    db::FixedLogin login(details);
+    test::ScriptedDialogs dialogs; // answers Yes to an overwrite question
+    QWidget loginWindow;
+    tables::Form2 form(login, dialogs, &loginWindow);
+    form.Form_Load();
+    form.show();
+    db::ListMySQLTables(*form.List1, login);
+    db::ListOracleTables(*form.List2, login);
+    tables::TableListBox* source = toOracle ? form.List1 : form.List2;
+    for (int i = 0; i < source->ListCount(); ++i)
+        source->SetSelected(i, source->List(i) == table);
+    QCoreApplication::processEvents();
+    bench::resetPeakResident();
+    db::ResetYieldStats();
+    Copy c;
+    const double start = bench::now();
+    if (toOracle)
+        form.PushButton3_Click();
+    else
+        form.PushButton4_Click();
+    c.seconds = bench::now() - start;
+    c.peakBytes = bench::peakResidentBytes();
+    c.longestYieldGapNs = db::CurrentYieldStats().longestGapNs;
+    c.yields = db::CurrentYieldStats().calls;
+    if (!dialogs.reports().isEmpty())
+        say(QStringLiteral("  (the copy reported %1 errors; first: %2)")
+                .arg(dialogs.reports().size())
+                .arg(dialogs.reports().first().left(300)));
+    return c;
+}
+
+// The statements a copy to Oracle sends, built as the program builds them.
+QList<QByteArray> oracleStatementsFor(const db::LoginDetails& details, const QString& table, qint64& dataBytes)
+{
+    db::Connection mysql;
+    mysql.Open(db::MySQLConnectionString(details));
+    db::Recordset rs;
+    rs.Open(transfer::selectStatement(transfer::Direction::ToOracle, table), mysql);
+    QList<QPair<QString, qint16>> columns;
+    for (int j = 0; j < rs.FieldCount(); ++j)
+        columns.append({ rs.field(j).Name, rs.field(j).Type });
+    QList<QByteArray> out;
+    for (const QString& sql : transfer::OracleSessionStatements())
+        out << sql.toUtf8();
+    out << transfer::createStatement(transfer::Direction::ToOracle, table + QStringLiteral("_replay"), columns).toUtf8();
+    QList<db::Value> row;
+    dataBytes = 0;
+    while (!rs.atEnd()) {
+        row.clear();
+        for (int j = 0; j < rs.FieldCount(); ++j) {
+            row << rs.field(j).Value;
+            dataBytes += transfer::valueText(rs.field(j).Value).toUtf8().size();
+        }
+        out << transfer::insertStatement(transfer::Direction::ToOracle, table + QStringLiteral("_replay"), row).toUtf8();
+        rs.MoveNext();
+    }
+    return out;
+}
+
+double replayMySQL(const test::Testbed& bed, const QString& database, const QStringList& statements)
+{
+    QByteArray script = "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'NO_BACKSLASH_ESCAPES');\n";
+    for (const QString& s : statements)
+        script += s.toUtf8() + ";\n";
+    QProcess client;
+    client.start(QStringLiteral("mariadb"),
+        { QStringLiteral("--no-defaults"), QStringLiteral("-h127.0.0.1"),
+            QStringLiteral("-P%1").arg(bed.mysqlPort()), QStringLiteral("-uroot"),
+            QStringLiteral("--default-character-set=utf8mb4"), database });
+    client.waitForStarted();
+    const double start = bench::now();
+    client.write(script);
+    client.closeWriteChannel();
+    client.waitForFinished(-1);
+    const double seconds = bench::now() - start;
+    if (client.exitCode() != 0)
+        say(QStringLiteral("  replay failed: ") + QString::fromUtf8(client.readAllStandardError()).left(300));
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rows = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 100000;
+    const int tables = argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 10000;
+    test::Testbed& bed = test::Testbed::instance();
+    const QString database = bed.freshMySQLDatabase(QStringLiteral("tw_bench"));
+    const QString user = bed.freshOracleUser(QStringLiteral("BENCH"));
+    const db::LoginDetails details = bed.login(database, user);
+
+    say(QStringLiteral("machine: %1").arg(bench::machineDescription()));
+    say(QStringLiteral("rows: %1, eight columns (INT, VARCHAR(100), DECIMAL(12,2), DOUBLE, DATE, DATETIME, TEXT, BIGINT)").arg(rows));
+    bed.mysql(QStringLiteral(
+                  "CREATE TABLE bench(id INT, name VARCHAR(100), amount DECIMAL(12,2), ratio DOUBLE, born DATE, "
+                  "seen DATETIME, note TEXT, big BIGINT);"
+                  "INSERT INTO bench SELECT seq, CONCAT('name ', seq, ' O''Brien'), seq / 7, seq / 3.0, "
+                  "DATE_ADD('1970-01-01', INTERVAL seq % 20000 DAY), "
+                  "DATE_ADD('2000-01-01 00:00:00', INTERVAL seq SECOND), REPEAT('note ', 1 + seq % 20), "
+                  "seq * 1000003 FROM seq_1_to_%1;")
+                  .arg(rows),
+        database);
+
+    // MySQL -> Oracle through the program, then the same stream without it.
+    qint64 dataBytes = 0;
+    const QList<QByteArray> oracleStream = oracleStatementsFor(details, QStringLiteral("bench"), dataBytes);
+    const Copy toOracle = runCopy(details, true, QStringLiteral("bench"));
+    const double oracleReplay = bench::replayThroughOdbc(db::OracleConnectionString(details), oracleStream);
+
+    // Oracle -> MySQL from a table of Oracle's own types that MySQL can hold
+    // after the mapping (two text columns at most, see README's known limits).
+    {
+        QList<QByteArray> fill;
+        for (const QString& sql : transfer::OracleSessionStatements())
+            fill << sql.toUtf8();
+        fill << QByteArrayLiteral("CREATE TABLE \"BENCH_O\"(\"ID\" NUMBER(10), \"NAME\" VARCHAR2(100), "
+                                  "\"AMOUNT\" NUMBER(12,2), \"RATIO\" BINARY_DOUBLE, \"BORN\" DATE, "
+                                  "\"SEEN\" TIMESTAMP, \"NOTE\" VARCHAR2(200), \"BIG\" NUMBER(19))");
+        for (int i = 1; i <= rows; ++i)
+            fill << QStringLiteral("INSERT INTO \"BENCH_O\" VALUES('%1', 'name %1 O''Brien', '%2', '%3', "
+                                   "'%4-01-01 00:00:00', '2000-01-01 10:00:%5.25', '%6', '%7')")
+                        .arg(i)
+                        .arg(i / 7.0, 0, 'f', 2)
+                        .arg(i / 3.0, 0, 'g', 17)
+                        .arg(1900 + i % 120)
+                        .arg(i % 60, 2, 10, QLatin1Char('0'))
+                        .arg(QStringLiteral("note ").repeated(1 + i % 20))
+                        .arg(qint64(i) * 1000003)
+                        .toUtf8();
+        bench::replayThroughOdbc(db::OracleConnectionString(details), fill);
+    }
+    test::GeneralLog log(bed.generalLogPath());
+    const Copy toMySQL = runCopy(details, false, QStringLiteral("BENCH_O"));
+    QStringList mysqlStream;
+    for (const QString& q : log.queries()) {
+        QString replay = q;
+        replay.replace(QStringLiteral("`BENCH_O`"), QStringLiteral("`bench_o_replay`"));
+        if (replay.startsWith(QLatin1String("CREATE TABLE")) || replay.startsWith(QLatin1String("INSERT INTO")))
+            mysqlStream << replay;
+    }
+    const double mysqlReplay = replayMySQL(bed, database, mysqlStream);
+
+    auto rate = [&](double seconds) { return seconds > 0 ? rows / seconds : 0.0; };
+    say(QString());
+    say(QStringLiteral("%1 %2 %3 %4").arg(QStringLiteral("direction"), -22).arg(QStringLiteral("program rows/s"), 15).arg(QStringLiteral("replay rows/s"), 15).arg(QStringLiteral("ratio"), 7));
+    say(QStringLiteral("%1 %2 %3 %4")
+            .arg(QStringLiteral("MySQL -> Oracle"), -22)
+            .arg(rate(toOracle.seconds), 15, 'f', 0)
+            .arg(rate(oracleReplay), 15, 'f', 0)
+            .arg(toOracle.seconds / oracleReplay, 7, 'f', 3));
+    say(QStringLiteral("%1 %2 %3 %4")
+            .arg(QStringLiteral("Oracle -> MySQL"), -22)
+            .arg(rate(toMySQL.seconds), 15, 'f', 0)
+            .arg(rate(mysqlReplay), 15, 'f', 0)
+            .arg(toMySQL.seconds / mysqlReplay, 7, 'f', 3));
+    say(QString());
+    const double mb = 1024.0 * 1024.0;
+    say(QStringLiteral("table data (value texts): %1 MB").arg(dataBytes / mb, 0, 'f', 1));
+    say(QStringLiteral("peak resident during MySQL -> Oracle: %1 MB (goal: at most %2 MB)")
+            .arg(toOracle.peakBytes / mb, 0, 'f', 1)
+            .arg((2 * dataBytes) / mb + 50, 0, 'f', 1));
+    say(QStringLiteral("peak resident during Oracle -> MySQL: %1 MB").arg(toMySQL.peakBytes / mb, 0, 'f', 1));
+    say(QStringLiteral("longest wait between two yields: %1 ms / %2 ms (%3 / %4 yields)")
+            .arg(toOracle.longestYieldGapNs / 1e6, 0, 'f', 1)
+            .arg(toMySQL.longestYieldGapNs / 1e6, 0, 'f', 1)
+            .arg(toOracle.yields)
+            .arg(toMySQL.yields));
+
+    // Listing 10,000 Oracle tables into a list box.
+    const QString lister = bed.freshOracleUser(QStringLiteral("BENCHLIST"));
+    QList<QByteArray> creates;
+    for (int i = 0; i < tables; ++i)
+        creates << QStringLiteral("CREATE TABLE \"T%1\"(\"A\" INT)").arg(i, 5, 10, QLatin1Char('0')).toUtf8();
+    bench::replayThroughOdbc(db::OracleConnectionString(bed.login(database, lister)), creates);
+    tables::TableListBox list;
+    db::FixedLogin listLogin(bed.login(database, lister));
+    const double start = bench::now();
+    db::ListOracleTables(list, listLogin);
+    const double listing = bench::now() - start;
+    say(QStringLiteral("listing %1 tables into a list box: %2 s (%3 entries)").arg(tables).arg(listing, 0, 'f', 3).arg(list.ListCount()));
+    return 0;
+}

@@ -21,8 +21,9 @@ namespace {
     bool readChunks(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLLEN terminator,
         QByteArray& out)
     {
-        std::vector<char> buffer(static_cast<size_t>(firstChunk));
-        bool first = true;
+        // One buffer for every read of the thread: a copy reads each column of
+        // each row, and a fresh buffer per read would dominate the cost.
+        thread_local std::vector<char> buffer(static_cast<size_t>(firstChunk));
         for (;;) {
             SQLLEN indicator = 0;
             SQLRETURN rc = SQLGetData(
@@ -36,16 +37,18 @@ namespace {
             const bool truncated = indicator == SQL_NO_TOTAL || indicator > room;
             if (!truncated) {
                 out.append(buffer.data(), qsizetype(indicator));
+                if (buffer.size() > size_t(1 << 20)) // after a long value, let go
+                    std::vector<char>(static_cast<size_t>(firstChunk)).swap(buffer);
                 return true;
             }
             // Wide text never ends a piece in the middle of a code unit.
             SQLLEN got = room - (cType == SQL_C_WCHAR ? room % SQLLEN(sizeof(SQLWCHAR)) : 0);
             out.append(buffer.data(), qsizetype(got));
-            if (first && indicator != SQL_NO_TOTAL) {
+            if (indicator != SQL_NO_TOTAL && out.capacity() < qsizetype(indicator)) {
+                // The rest arrives in one more call.
                 out.reserve(qsizetype(indicator));
-                buffer.assign(size_t(indicator - got + terminator), 0);
+                buffer.resize(size_t(indicator - got + terminator));
             }
-            first = false;
         }
     }
 

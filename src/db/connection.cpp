@@ -12,7 +12,6 @@ namespace {
 } // namespace
 
 Connection::Connection() = default;
-Connection::~Connection() = default;
 
 void Connection::Open(const QString& connectionString)
 {
@@ -49,13 +48,21 @@ StatementHandle Connection::newStatement()
 
 std::unique_ptr<Recordset> Connection::Execute(const QString& sql)
 {
-    StatementHandle stmt = newStatement();
-    std::vector<SQLWCHAR> text = toSqlWChar(sql);
-    check(SQLExecDirectW(stmt.get(), text.data(), SQL_NTS), SQL_HANDLE_STMT, stmt.get());
+    const bool reuse = m_plain.valid() && m_dbc.connected() && m_plainTimeout == CommandTimeout;
+    StatementHandle stmt = reuse ? std::move(m_plain) : newStatement();
+    const SQLHSTMT h = stmt.get();
+    // QString holds UTF-16, which is what unixODBC's SQLWCHAR is.
+    static_assert(sizeof(SQLWCHAR) == sizeof(ushort));
+    auto* text = reinterpret_cast<SQLWCHAR*>(const_cast<ushort*>(sql.utf16()));
+    check(SQLExecDirectW(h, text, SQLINTEGER(sql.size())), SQL_HANDLE_STMT, h);
     SQLSMALLINT columns = 0;
-    check(SQLNumResultCols(stmt.get(), &columns), SQL_HANDLE_STMT, stmt.get());
-    if (columns <= 0)
+    check(SQLNumResultCols(h, &columns), SQL_HANDLE_STMT, h);
+    if (columns <= 0) {
+        SQLFreeStmt(h, SQL_CLOSE);
+        m_plain = std::move(stmt);
+        m_plainTimeout = CommandTimeout;
         return nullptr;
+    }
     auto result = std::make_unique<Recordset>();
     result->attach(std::move(stmt));
     return result;
@@ -65,6 +72,15 @@ void Connection::Close()
 {
     if (!m_dbc.connected())
         throw DbError(QString::fromLatin1(notWhenClosed));
+    // Statements go before their connection: unixODBC must not see a
+    // statement freed after the disconnect.
+    m_plain.reset();
+    m_dbc.reset();
+}
+
+Connection::~Connection()
+{
+    m_plain.reset();
     m_dbc.reset();
 }
 

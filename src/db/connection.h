@@ -42,6 +42,10 @@ private:
     StatementHandle newStatement();
 
     ConnectionHandle m_dbc;
+    // Statements without rows reuse one handle: a copy sends one INSERT per
+    // row, and a handle per statement costs as much as the driver's work.
+    StatementHandle m_plain;
+    int m_plainTimeout = -1;
 };
 
 } // namespace tw::db

@@ -86,6 +86,20 @@ private slots:
         QCOMPARE(list.Items(), left);
     }
 
+    // Indexes are full-width: an entry past 32767 is found and removed.
+    void entriesBeyondA16BitIndexAreReached()
+    {
+        TableListBox list;
+        for (int i = 0; i < 33000; ++i)
+            list.AddItem(QStringLiteral("t%1").arg(i, 5, 10, QLatin1Char('0')));
+        QCOMPARE(list.ListCount(), 33000);
+        QVERIFY(ListHasItem(list, QStringLiteral("t32999")));
+        QCOMPARE(ListFindItemNoCase(list, QStringLiteral("T32999")), QStringLiteral("t32999"));
+        ListRemoveItem(list, QStringLiteral("t32999"));
+        QCOMPARE(list.ListCount(), 32999);
+        QCOMPARE(list.List(32998), QStringLiteral("t32998"));
+    }
+
     void nullDefaultReplacesOnlyNull_data()
     {
         QTest::addColumn<Value>("value");

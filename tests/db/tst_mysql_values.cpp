@@ -35,7 +35,9 @@ private slots:
     void initTestCase()
     {
         Testbed& bed = Testbed::instance();
-        const QString db = bed.freshMySQLDatabase(QStringLiteral("tw_values"));
+        // Runs twice side by side (two locales): one database each.
+        const QString db = bed.freshMySQLDatabase(
+            qEnvironmentVariableIsSet("LANG") ? QStringLiteral("tw_values_utf8") : QStringLiteral("tw_values_c"));
         bed.mysql(QString::fromLatin1(createAllTypes) + QLatin1Char(';'), db);
         bed.mysql(QString::fromUtf8(
                       "INSERT INTO all_types VALUES(-128,255,-32768,65535,-8388608,-2147483648,"

@@ -1,3 +1,4 @@
+#include "login/form1.h"
 #include "shell/busy_guard.h"
 #include "window_bed.h"
 
@@ -73,6 +74,46 @@ private slots:
         QVERIFY(form.isVisible());
         QVERIFY(!bed->loginWindow.isVisible());
         QCOMPARE(form.Pointer().MousePointer(), 0);
+    }
+
+    // The login window's database actions wait too: "Next >" would refill
+    // the list under the walk, a connection test would answer with a message.
+    void loginWindowActionsWaitForTheDrop_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::newRow("MySQL Test Connection") << 1;
+        QTest::newRow("Next >") << 2;
+        QTest::newRow("Oracle Test Connection") << 3;
+    }
+    void loginWindowActionsWaitForTheDrop()
+    {
+        QFETCH(int, button);
+        tw::login::Form1 form1(bed->dialogs());
+        const tw::db::LoginDetails& d = bed->login.details;
+        const QString values[] = { {}, d.oracleSid, d.oracleUser, d.oraclePassword, d.mysqlServer,
+            d.mysqlUser, d.mysqlPassword, d.mysqlDatabase, d.mysqlPort };
+        for (int n = 1; n <= 8; ++n)
+            form1.Text[n]->setText(values[n]);
+        bed->createMySQLTables({ "m0", "m1", "m2" });
+        form1.PushButton2_Click();
+        tw::tables::Form2& form2 = form1.TablesWindow();
+        QVERIFY(form2.isVisible());
+        form2.List1->SetSelected(1, true);
+        bed->log.mark();
+
+        bool busyWhenFired = false;
+        QTimer::singleShot(0, &form2, [&] {
+            busyWhenFired = tw::shell::BusyGuard::Busy();
+            QTest::mouseClick(form1.PushButton[button], Qt::LeftButton);
+        });
+        form2.PushButton1_Click();
+
+        QVERIFY(busyWhenFired);
+        QCOMPARE(bed->mysqlConnects(), 1); // the drop's own connection only
+        QCOMPARE(bed->mysqlChanges(), QStringList { "DROP TABLE `m1`" });
+        QCOMPARE(form2.List1->Items(), QStringList({ "m0", "m2" }));
+        QVERIFY(bed->dialogs().shown.isEmpty());
+        QVERIFY(form2.isVisible());
     }
 
     // After the drop the guard is gone: the same click now works.

@@ -136,6 +136,37 @@ private slots:
         QVERIFY((mysql ? bed->mysqlTables() : bed->oracleTables()).isEmpty());
     }
 
+    // A refused login fails every step that needs the connection, each with
+    // its own report, and the entries still go.
+    void aRefusedLoginIsReportedAtEveryStepThatNeedsIt_data()
+    {
+        QTest::addColumn<bool>("mysql");
+        QTest::addColumn<QStringList>("steps");
+        const QString m = QStringLiteral("PushButton1_Click ");
+        const QString o = QStringLiteral("PushButton5_Click ");
+        QTest::newRow("MySQL") << true
+                               << QStringList { m + "116", m + "120", m + "124", m + "116",
+                                      m + "120", m + "124" };
+        QTest::newRow("Oracle") << false << QStringList { o + "104", o + "112", o + "112" };
+    }
+    void aRefusedLoginIsReportedAtEveryStepThatNeedsIt()
+    {
+        QFETCH(bool, mysql);
+        QFETCH(QStringList, steps);
+        bed->createMySQLTables({ "a", "b", "c" });
+        bed->createOracleTables({ "A", "B", "C" });
+        bed->listBoth();
+        tw::tables::TableListBox& list = mysql ? *bed->form->List1 : *bed->form->List2;
+        tw::test::select(list, { 0, 2 });
+        (mysql ? bed->login.details.mysqlPassword : bed->login.details.oraclePassword) = "wrong";
+        QTest::mouseClick(bed->form->PushButton[mysql ? 1 : 5], Qt::LeftButton);
+        QCOMPARE(bed->reportedSteps(), steps);
+        QCOMPARE(list.Items(), QStringList { mysql ? "b" : "B" });
+        QCOMPARE(bed->mysqlTables(), QStringList({ "a", "b", "c" }));
+        QCOMPARE(bed->oracleTables(), QStringList({ "A", "B", "C" }));
+        QCOMPARE(bed->form->Pointer().MousePointer(), 0);
+    }
+
     void namesWithTheirOwnQuoteCharacterAreReallyDropped()
     {
         bed->createMySQLTables({ "we`ird" });

@@ -190,6 +190,34 @@ private slots:
         QCOMPARE(bed->form->Pointer().MousePointer(), 0);
     }
 
+    void aRefusedLoginIsReportedAndTheEntryIsStillReplaced_data()
+    {
+        QTest::addColumn<bool>("mysql");
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("MySQL") << true
+                               << QStringList { "PushButton6_Click 126", "PushButton6_Click 128",
+                                      "PushButton6_Click 130" };
+        QTest::newRow("Oracle") << false
+                                << QStringList { "PushButton7_Click 104", "PushButton7_Click 120" };
+    }
+    void aRefusedLoginIsReportedAndTheEntryIsStillReplaced()
+    {
+        QFETCH(bool, mysql);
+        QFETCH(QStringList, steps);
+        bed->createMySQLTables({ "a", "b" });
+        bed->createOracleTables({ "A", "B" });
+        bed->listBoth();
+        list(mysql).SetSelected(0, true);
+        (mysql ? bed->login.details.mysqlPassword : bed->login.details.oraclePassword) = "wrong";
+        bed->dialogs().answerInput({ QStringLiteral("c") });
+        press(mysql);
+        QCOMPARE(bed->reportedSteps(), steps);
+        QCOMPARE(list(mysql).Items(), QStringList({ mysql ? "b" : "B", "c" }));
+        QCOMPARE(mysql ? bed->mysqlTables() : bed->oracleTables(),
+            mysql ? QStringList({ "a", "b" }) : QStringList({ "A", "B" }));
+        QCOMPARE(bed->form->Pointer().MousePointer(), 0);
+    }
+
     // A typed name is one identifier, whatever quote characters it holds.
     void typedQuotesCannotEndTheName_data()
     {

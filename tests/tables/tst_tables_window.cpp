@@ -1,8 +1,10 @@
 #include "login/form1.h"
+#include "shell/program_folder.h"
 #include "shell/shutdown.h"
 #include "shell/twips.h"
 #include "window_bed.h"
 
+#include <QFile>
 #include <QTest>
 
 using tw::shell::Dialogs;
@@ -18,13 +20,14 @@ private slots:
     void initTestCase() { bed = std::make_unique<WindowBed>(QStringLiteral("tw_window")); }
     void init() { bed->reset(); }
 
-    // Without "HAND-M.CUR" next to the program, loading says nothing.
+    // The hand pointer is taken only when "HAND-M.CUR" lies next to the
+    // program; either way loading says nothing.
     void loadingSetsTitleAndIconAndShowsNoMessage()
     {
         QCOMPARE(bed->form->windowTitle(),
             QStringLiteral("Palomir Tablewright Studio for Two Databases"));
         QVERIFY(!bed->form->windowIcon().isNull());
-        QVERIFY(!bed->form->Pointer().HasMouseIcon());
+        QCOMPARE(bed->form->Pointer().HasMouseIcon(), QFile::exists(tw::shell::HandPointerPath()));
         QVERIFY(bed->dialogs().shown.isEmpty());
         QCOMPARE(bed->form->List1->ListCount(), 0);
         QCOMPARE(bed->form->List2->ListCount(), 0);

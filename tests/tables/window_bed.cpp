@@ -92,6 +92,18 @@ int WindowBed::mysqlConnects() const
     return log.connects(name + QStringLiteral("@127.0.0.1"));
 }
 
+QStringList WindowBed::reportedSteps()
+{
+    static const QRegularExpression where(
+        QStringLiteral("\\r\\nin Palomirdual2017/04/05\\.Form2\\.(\\w+) at line (\\d+)\\r\\r"));
+    QStringList out;
+    for (const QString& r : dialogs().reports()) {
+        const auto m = where.match(r);
+        out << (m.hasMatch() ? m.captured(1) + QLatin1Char(' ') + m.captured(2) : r);
+    }
+    return out;
+}
+
 void select(tables::TableListBox& list, const QList<int>& indexes)
 {
     for (int i : indexes)

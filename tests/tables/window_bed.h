@@ -31,6 +31,8 @@ public:
     // The DROP and RENAME statements the program sent to MySQL since reset().
     QStringList mysqlChanges() const;
     int mysqlConnects() const;
+    // Procedure and step of every report shown, as "PushButton1_Click 116".
+    QStringList reportedSteps();
 
     const QString name;
     db::FixedLogin login;

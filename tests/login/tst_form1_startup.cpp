@@ -93,7 +93,7 @@ private slots:
         form.Form_Load();
         QVERIFY(dialogs.shown.isEmpty());
         QVERIFY(!form.HasTablesWindow());
-        QCOMPARE(log.connects(), 0);
+        QCOMPARE(log.connects(QStringLiteral("root@127.0.0.1 on ") + m_db), 0);
     }
 
     void everyKeystrokeIsStoredAndAClearedFieldStaysEmpty()

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 #include <cstdio>
 
 using namespace tw;
@@ -136,6 +137,7 @@ int main(int argc, char** argv)
     const db::LoginDetails details = bed.login(database, user);
 
     say(QStringLiteral("machine: %1").arg(bench::machineDescription()));
+    say(QStringLiteral("best of three runs of each copy and each replay"));
     say(QStringLiteral("rows: %1, eight columns (INT, VARCHAR(100), DECIMAL(12,2), DOUBLE, DATE, DATETIME, TEXT, BIGINT)").arg(rows));
     bed.mysql(QStringLiteral(
                   "CREATE TABLE bench(id INT, name VARCHAR(100), amount DECIMAL(12,2), ratio DOUBLE, born DATE, "
@@ -147,11 +149,28 @@ int main(int argc, char** argv)
                   .arg(rows),
         database);
 
+    // Each copy runs three times, alternating with its replay, and the best
+    // time of each counts: the two share one machine, one disk and one
+    // server, and the order must not decide the ratio.
+    constexpr int rounds = 3;
+
     // MySQL -> Oracle through the program, then the same stream without it.
     qint64 dataBytes = 0;
-    const QList<QByteArray> oracleStream = oracleStatementsFor(details, QStringLiteral("bench"), dataBytes);
-    const Copy toOracle = runCopy(details, true, QStringLiteral("bench"));
-    const double oracleReplay = bench::replayThroughOdbc(db::OracleConnectionString(details), oracleStream);
+    QList<QByteArray> oracleStream = oracleStatementsFor(details, QStringLiteral("bench"), dataBytes);
+    oracleStream.insert(0, QByteArrayLiteral("DROP TABLE \"bench_replay\""));
+    Copy toOracle;
+    double oracleReplay = 1e300;
+    for (int r = 0; r < rounds; ++r) {
+        const Copy c = runCopy(details, true, QStringLiteral("bench"));
+        if (r == 0 || c.seconds < toOracle.seconds)
+            toOracle.seconds = c.seconds;
+        toOracle.peakBytes = std::max(toOracle.peakBytes, c.peakBytes);
+        toOracle.longestYieldGapNs = std::max(toOracle.longestYieldGapNs, c.longestYieldGapNs);
+        toOracle.yields = c.yields;
+        // The first round has no table to drop yet.
+        oracleReplay = std::min(oracleReplay,
+            bench::replayThroughOdbc(db::OracleConnectionString(details), r == 0 ? oracleStream.mid(1) : oracleStream));
+    }
 
     // Oracle -> MySQL from a table of Oracle's own types that MySQL can hold
     // after the mapping (two text columns at most, see README's known limits).
@@ -175,16 +194,28 @@ int main(int argc, char** argv)
                         .toUtf8();
         bench::replayThroughOdbc(db::OracleConnectionString(details), fill);
     }
-    test::GeneralLog log(bed.generalLogPath());
-    const Copy toMySQL = runCopy(details, false, QStringLiteral("BENCH_O"));
+    Copy toMySQL;
+    double mysqlReplay = 1e300;
     QStringList mysqlStream;
-    for (const QString& q : log.queries()) {
-        QString replay = q;
-        replay.replace(QStringLiteral("`BENCH_O`"), QStringLiteral("`bench_o_replay`"));
-        if (replay.startsWith(QLatin1String("CREATE TABLE")) || replay.startsWith(QLatin1String("INSERT INTO")))
-            mysqlStream << replay;
+    for (int r = 0; r < rounds; ++r) {
+        test::GeneralLog log(bed.generalLogPath());
+        const Copy c = runCopy(details, false, QStringLiteral("BENCH_O"));
+        if (r == 0 || c.seconds < toMySQL.seconds)
+            toMySQL.seconds = c.seconds;
+        toMySQL.peakBytes = std::max(toMySQL.peakBytes, c.peakBytes);
+        toMySQL.longestYieldGapNs = std::max(toMySQL.longestYieldGapNs, c.longestYieldGapNs);
+        toMySQL.yields = c.yields;
+        if (r == 0) {
+            mysqlStream << QStringLiteral("DROP TABLE IF EXISTS `bench_o_replay`");
+            for (const QString& q : log.queries(QStringLiteral("root@127.0.0.1 on ") + database)) {
+                QString replay = q;
+                replay.replace(QStringLiteral("`BENCH_O`"), QStringLiteral("`bench_o_replay`"));
+                if (replay.startsWith(QLatin1String("CREATE TABLE")) || replay.startsWith(QLatin1String("INSERT INTO")))
+                    mysqlStream << replay;
+            }
+        }
+        mysqlReplay = std::min(mysqlReplay, replayMySQL(bed, database, mysqlStream));
     }
-    const double mysqlReplay = replayMySQL(bed, database, mysqlStream);
 
     auto rate = [&](double seconds) { return seconds > 0 ? rows / seconds : 0.0; };
     say(QString());

@@ -61,14 +61,11 @@ namespace {
 } // namespace
 
 Form1::Form1(shell::Dialogs& dialogs)
-    : QWidget(nullptr,
-        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
-    , m_dialogs(dialogs)
+    : m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Form1"));
     build();
-    m_pointer = std::make_unique<WindowPointer>(this);
+    InitPointer();
 }
 
 Form1::~Form1() = default;
@@ -178,7 +175,7 @@ void Form1::build()
         b->setFont(arial(11.25, true));
         PushButton[s.number] = b;
         connect(b, &QPushButton::clicked, this, handlers[s.number]);
-        connect(b, &shell::PushButton::MouseMove, this, [this] { shell::PointerToHand(*m_pointer); });
+        connect(b, &shell::PushButton::MouseMove, this, [this] { shell::PointerToHand(Pointer()); });
     }
 
     // Labels and the database and port fields have no pointer feedback.
@@ -233,7 +230,7 @@ void Form1::Form_Load()
         shell::SetApplicationTitle();
     });
     if (trap.If(124, [&] { return shell::FileExists(shell::HandPointerPath()); }))
-        trap.Step(126, [&] { m_pointer->SetMouseIcon(shell::LoadPointerFile(shell::HandPointerPath())); });
+        trap.Step(126, [&] { Pointer().SetMouseIcon(shell::LoadPointerFile(shell::HandPointerPath())); });
     for (int n = 1; n <= 8; ++n) {
         trap.Step(126 + 2 * n, [&] {
             Text[n]->setText(shell::GetSetting(shell::MakerName(), shell::ProductName(),
@@ -259,17 +256,17 @@ void Form1::testConnection(bool mysql)
     // ends in the "Could not connect" message, never in the report, and the
     // driver's text is not shown.
     try {
-        m_pointer->SetMousePointer(WindowPointer::Busy);
+        Pointer().SetMousePointer(WindowPointer::Busy);
         db::DoEvents();
         if (!connection)
             throw std::runtime_error("Object variable not set");
         connection->Open(mysql ? db::MySQLConnectionString(loginDetails())
                                : db::OracleConnectionString(loginDetails()));
         m_dialogs.MsgBox(QStringLiteral("Connection successful."));
-        m_pointer->SetMousePointer(WindowPointer::Default);
+        Pointer().SetMousePointer(WindowPointer::Default);
     } catch (...) {
         m_dialogs.MsgBox(QString::fromLatin1(mysql ? couldNotConnectMySQL : couldNotConnectOracle));
-        m_pointer->SetMousePointer(WindowPointer::Default);
+        Pointer().SetMousePointer(WindowPointer::Default);
     }
 }
 
@@ -282,7 +279,7 @@ void Form1::PushButton2_Click()
         return;
     shell::BusyGuard busy;
     ErrorTrap trap(m_dialogs, tag("PushButton2_Click"));
-    trap.Step(100, [&] { m_pointer->SetMousePointer(WindowPointer::Busy); });
+    trap.Step(100, [&] { Pointer().SetMousePointer(WindowPointer::Busy); });
     if (trap.If(102, [&] { return db::ConnectMySQL(*this); })) {
         if (trap.If(104, [&] { return db::ConnectOracle(*this); })) {
             trap.Step(106, [&] { db::ListMySQLTables(*TablesWindow().List1, *this); });
@@ -291,7 +288,7 @@ void Form1::PushButton2_Click()
             trap.Step(112, [&] { hide(); });
         }
     }
-    trap.Step(114, [&] { m_pointer->SetMousePointer(WindowPointer::Default); });
+    trap.Step(114, [&] { Pointer().SetMousePointer(WindowPointer::Default); });
 }
 
 void Form1::PushButton4_Click()
@@ -316,40 +313,18 @@ void Form1::PushButton7_Click()
     trap.Step(100, [&] { m_dialogs.MsgBox(OracleHelpText()); });
 }
 
-void Form1::showEvent(QShowEvent* event)
-{
-    if (!m_centred) {
-        m_centred = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
-    QWidget::showEvent(event);
-}
-
-void Form1::closeEvent(QCloseEvent* event)
-{
-    event->accept();
-    shell::EndProgram();
-}
-
-void Form1::mouseMoveEvent(QMouseEvent* event)
-{
-    shell::PointerToDefault(*m_pointer);
-    QWidget::mouseMoveEvent(event);
-}
-
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
         if (watched == Frame1 || watched == Frame2)
-            shell::PointerToDefault(*m_pointer);
+            shell::PointerToDefault(Pointer());
         for (int n : { 1, 2, 3, 5, 6 }) {
             if (watched == Text[n])
-                shell::PointerToDefault(*m_pointer);
+                shell::PointerToDefault(Pointer());
         }
         // The server field sets the arrow even over the busy pointer.
         if (watched == Text[4])
-            shell::PointerToDefault(*m_pointer, true);
+            shell::PointerToDefault(Pointer(), true);
     }
     if (event->type() == QEvent::FocusIn) {
         for (int n = 1; n <= 8; ++n) {

@@ -2,6 +2,7 @@
 
 #include "db/login_details.h"
 #include "shell/dialogs.h"
+#include "shell/fixed_window.h"
 #include "shell/push_button.h"
 #include "shell/window_pointer.h"
 
@@ -20,7 +21,7 @@ namespace tw::login {
 // The login window: Oracle login on top, MySQL login below, "Next >" under
 // both. Its load handler is the program's start-up. It owns the eight login
 // fields, which every database action reads at the moment it connects.
-class Form1 : public QWidget, public db::LoginSource {
+class Form1 : public shell::FixedWindow, public db::LoginSource {
     Q_OBJECT
 public:
     explicit Form1(shell::Dialogs& dialogs);
@@ -47,12 +48,8 @@ public:
     QGroupBox* Frame1 = nullptr; // "Oracle Login"
     QGroupBox* Frame2 = nullptr; // "MySQL Login"
 
-    shell::WindowPointer& Pointer() { return *m_pointer; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -61,9 +58,7 @@ private:
     void saveField(int number);
 
     shell::Dialogs& m_dialogs;
-    std::unique_ptr<shell::WindowPointer> m_pointer;
     std::unique_ptr<tables::Form2> m_form2;
-    bool m_centred = false;
 };
 
 } // namespace tw::login

@@ -41,16 +41,13 @@ QString Form2HelpText()
 }
 
 Form2::Form2(const db::LoginSource& login, shell::Dialogs& dialogs, QWidget* loginWindow)
-    : QWidget(nullptr,
-        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
-    , m_login(login)
+    : m_login(login)
     , m_dialogs(dialogs)
     , m_loginWindow(loginWindow)
 {
     setObjectName(QStringLiteral("Form2"));
     build();
-    m_pointer = std::make_unique<shell::WindowPointer>(this);
+    InitPointer();
 }
 
 Form2::~Form2() = default;
@@ -136,10 +133,10 @@ void Form2::build()
     for (int n = 1; n <= 12; ++n) {
         connect(PushButton[n], &QPushButton::clicked, this, handlers[n]);
         connect(PushButton[n], &shell::PushButton::MouseMove, this,
-            [this] { shell::PointerToHand(*m_pointer); });
+            [this] { shell::PointerToHand(Pointer()); });
     }
     for (TableListBox* list : { List1, List2 })
-        connect(list, &TableListBox::MouseMove, this, [this] { shell::PointerToDefault(*m_pointer); });
+        connect(list, &TableListBox::MouseMove, this, [this] { shell::PointerToDefault(Pointer()); });
 
     // While a database action yields, the lists take no clicks or keys, so
     // that the selection an action walks cannot change under it.
@@ -155,7 +152,7 @@ void Form2::Form_Load()
     trap.Step(100, [&] { shell::ApplyButtonFace(this); });
     trap.Step(102, [&] { setWindowIcon(shell::ProgramIcon()); });
     if (trap.If(106, [&] { return shell::FileExists(shell::HandPointerPath()); }))
-        trap.Step(108, [&] { m_pointer->SetMouseIcon(shell::LoadPointerFile(shell::HandPointerPath())); });
+        trap.Step(108, [&] { Pointer().SetMouseIcon(shell::LoadPointerFile(shell::HandPointerPath())); });
     trap.Step(110, [&] { setWindowTitle(shell::ProductName()); });
     trap.Step(112, [&] {
         // The outer height (title bar and borders included) is "< Back"'s
@@ -201,28 +198,6 @@ void Form2::PushButton12_Click()
     trap.Step(100, [&] { m_dialogs.MsgBox(Form2HelpText()); });
 }
 
-void Form2::showEvent(QShowEvent* event)
-{
-    if (!m_centred) {
-        m_centred = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
-    QWidget::showEvent(event);
-}
-
-void Form2::closeEvent(QCloseEvent* event)
-{
-    event->accept();
-    shell::EndProgram();
-}
-
-void Form2::mouseMoveEvent(QMouseEvent* event)
-{
-    shell::PointerToDefault(*m_pointer);
-    QWidget::mouseMoveEvent(event);
-}
-
 bool Form2::eventFilter(QObject* watched, QEvent* event)
 {
     // Frames get their filter while the lists do not exist yet.
@@ -242,7 +217,7 @@ bool Form2::eventFilter(QObject* watched, QEvent* event)
         }
     }
     if ((watched == Frame1 || watched == Frame2) && event->type() == QEvent::MouseMove)
-        shell::PointerToDefault(*m_pointer);
+        shell::PointerToDefault(Pointer());
     return QWidget::eventFilter(watched, event);
 }
 

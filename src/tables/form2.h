@@ -2,6 +2,7 @@
 
 #include "db/login_details.h"
 #include "shell/dialogs.h"
+#include "shell/fixed_window.h"
 #include "shell/push_button.h"
 #include "shell/window_pointer.h"
 #include "tables/table_list_box.h"
@@ -17,7 +18,7 @@ namespace tw::tables {
 // right, the five actions under each list, the progress bar, "< Back" and
 // "Help". It keeps no credentials: every action reads the login window's
 // fields through `login` at the moment it connects.
-class Form2 : public QWidget {
+class Form2 : public shell::FixedWindow {
     Q_OBJECT
 public:
     Form2(const db::LoginSource& login, shell::Dialogs& dialogs, QWidget* loginWindow);
@@ -45,14 +46,10 @@ public:
     QGroupBox* Frame2 = nullptr; // "MySQL Tables"
     shell::PushButton* PushButton[13] = {}; // PushButton[1] .. PushButton[12]
 
-    shell::WindowPointer& Pointer() { return *m_pointer; }
     const db::LoginSource& Login() const { return m_login; }
     shell::Dialogs& Dialogs() { return m_dialogs; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -62,8 +59,6 @@ private:
     const db::LoginSource& m_login;
     shell::Dialogs& m_dialogs;
     QWidget* m_loginWindow;
-    std::unique_ptr<shell::WindowPointer> m_pointer;
-    bool m_centred = false;
 };
 
 // Text of the "Help" message.

@@ -1,6 +1,7 @@
 #include "transfer/statements.h"
 
 #include "db/ado_types.h"
+#include "db/identifiers.h"
 #include "db/list_helpers.h"
 #include "transfer/value_text.h"
 
@@ -9,19 +10,6 @@
 namespace tw::transfer {
 
 namespace {
-
-QString quoted(const QString& name, QChar quote)
-{
-    QString out;
-    out.reserve(name.size() + 2);
-    out += quote;
-    if (name.contains(quote))
-        out += QString(name).replace(quote, QString(2, quote));
-    else
-        out += name;
-    out += quote;
-    return out;
-}
 
 QString targetQuoted(Direction direction, const QString& name)
 {
@@ -98,15 +86,9 @@ qsizetype estimatedTextSize(const tw::db::Value& value)
 
 } // namespace
 
-QString mysqlName(const QString& name)
-{
-    return quoted(name, u'`');
-}
+QString mysqlName(const QString& name) { return db::QuoteMySQLName(name); }
 
-QString oracleName(const QString& name)
-{
-    return quoted(name, u'"');
-}
+QString oracleName(const QString& name) { return db::QuoteOracleName(name); }
 
 QString dropStatement(Direction direction, const QString& targetName)
 {

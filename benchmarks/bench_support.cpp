@@ -28,7 +28,8 @@ void resetPeakResident()
 
 double now()
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 QString machineDescription()
@@ -41,7 +42,10 @@ QString machineDescription()
         if (m.hasMatch())
             cpu = m.captured(1).trimmed();
     }
-    return QStringLiteral("%1, %2 cores, %3").arg(cpu).arg(QThread::idealThreadCount()).arg(QSysInfo::prettyProductName());
+    return QStringLiteral("%1, %2 cores, %3")
+        .arg(cpu)
+        .arg(QThread::idealThreadCount())
+        .arg(QSysInfo::prettyProductName());
 }
 
 } // namespace tw::bench

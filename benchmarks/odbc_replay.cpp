@@ -9,15 +9,15 @@
 namespace tw::bench {
 
 namespace {
-    std::string diagnostic(SQLSMALLINT type, SQLHANDLE handle)
-    {
-        SQLCHAR state[6] = {};
-        SQLCHAR text[1024] = {};
-        SQLINTEGER native = 0;
-        SQLSMALLINT length = 0;
-        SQLGetDiagRec(type, handle, 1, state, &native, text, sizeof text, &length);
-        return reinterpret_cast<const char*>(text);
-    }
+std::string diagnostic(SQLSMALLINT type, SQLHANDLE handle)
+{
+    SQLCHAR state[6] = {};
+    SQLCHAR text[1024] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    SQLGetDiagRec(type, handle, 1, state, &native, text, sizeof text, &length);
+    return reinterpret_cast<const char*>(text);
+}
 } // namespace
 
 double replayThroughOdbc(const QString& connectionString, const QList<QByteArray>& statements)
@@ -40,7 +40,8 @@ double replayThroughOdbc(const QString& connectionString, const QList<QByteArray
             throw std::runtime_error("replay: " + diagnostic(SQL_HANDLE_STMT, stmt));
         SQLFreeStmt(stmt, SQL_CLOSE);
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds
+        = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
     SQLDisconnect(dbc);
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);

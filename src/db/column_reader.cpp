@@ -12,102 +12,102 @@ namespace tw::db {
 
 namespace {
 
-    constexpr SQLLEN firstChunk = 8192;
+constexpr SQLLEN firstChunk = 8192;
 
-    // Long data arrives in pieces: each call fills the buffer and, while more
-    // remains, answers SQL_SUCCESS_WITH_INFO. When the driver tells the total
-    // (anything but SQL_NO_TOTAL), the buffer grows to take the rest at once.
-    // `terminator` is the size of the null the driver writes after text.
-    bool readChunks(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLLEN terminator,
-        QByteArray& out)
-    {
-        // One buffer for every read of the thread: a copy reads each column of
-        // each row, and a fresh buffer per read would dominate the cost.
-        thread_local std::vector<char> buffer(static_cast<size_t>(firstChunk));
-        for (;;) {
-            SQLLEN indicator = 0;
-            SQLRETURN rc = SQLGetData(
-                stmt, column, cType, buffer.data(), SQLLEN(buffer.size()), &indicator);
-            if (rc == SQL_NO_DATA)
-                return true;
-            check(rc, SQL_HANDLE_STMT, stmt);
-            if (indicator == SQL_NULL_DATA)
-                return false;
-            const SQLLEN room = SQLLEN(buffer.size()) - terminator;
-            const bool truncated = indicator == SQL_NO_TOTAL || indicator > room;
-            if (!truncated) {
-                out.append(buffer.data(), qsizetype(indicator));
-                if (buffer.size() > size_t(1 << 20)) // after a long value, let go
-                    std::vector<char>(static_cast<size_t>(firstChunk)).swap(buffer);
-                return true;
-            }
-            // Wide text never ends a piece in the middle of a code unit.
-            SQLLEN got = room - (cType == SQL_C_WCHAR ? room % SQLLEN(sizeof(SQLWCHAR)) : 0);
-            out.append(buffer.data(), qsizetype(got));
-            if (indicator != SQL_NO_TOTAL && out.capacity() < qsizetype(indicator)) {
-                // The rest arrives in one more call.
-                out.reserve(qsizetype(indicator));
-                buffer.resize(size_t(indicator - got + terminator));
-            }
+// Long data arrives in pieces: each call fills the buffer and, while more
+// remains, answers SQL_SUCCESS_WITH_INFO. When the driver tells the total
+// (anything but SQL_NO_TOTAL), the buffer grows to take the rest at once.
+// `terminator` is the size of the null the driver writes after text.
+bool readChunks(
+    SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLLEN terminator, QByteArray& out)
+{
+    // One buffer for every read of the thread: a copy reads each column of
+    // each row, and a fresh buffer per read would dominate the cost.
+    thread_local std::vector<char> buffer(static_cast<size_t>(firstChunk));
+    for (;;) {
+        SQLLEN indicator = 0;
+        SQLRETURN rc
+            = SQLGetData(stmt, column, cType, buffer.data(), SQLLEN(buffer.size()), &indicator);
+        if (rc == SQL_NO_DATA)
+            return true;
+        check(rc, SQL_HANDLE_STMT, stmt);
+        if (indicator == SQL_NULL_DATA)
+            return false;
+        const SQLLEN room = SQLLEN(buffer.size()) - terminator;
+        const bool truncated = indicator == SQL_NO_TOTAL || indicator > room;
+        if (!truncated) {
+            out.append(buffer.data(), qsizetype(indicator));
+            if (buffer.size() > size_t(1 << 20)) // after a long value, let go
+                std::vector<char>(static_cast<size_t>(firstChunk)).swap(buffer);
+            return true;
+        }
+        // Wide text never ends a piece in the middle of a code unit.
+        SQLLEN got = room - (cType == SQL_C_WCHAR ? room % SQLLEN(sizeof(SQLWCHAR)) : 0);
+        out.append(buffer.data(), qsizetype(got));
+        if (indicator != SQL_NO_TOTAL && out.capacity() < qsizetype(indicator)) {
+            // The rest arrives in one more call.
+            out.reserve(qsizetype(indicator));
+            buffer.resize(size_t(indicator - got + terminator));
         }
     }
+}
 
-    template <typename T> bool readFixed(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, T& out)
-    {
-        SQLLEN indicator = 0;
-        check(SQLGetData(stmt, column, cType, &out, sizeof(T), &indicator), SQL_HANDLE_STMT, stmt);
-        return indicator != SQL_NULL_DATA;
-    }
+template <typename T> bool readFixed(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, T& out)
+{
+    SQLLEN indicator = 0;
+    check(SQLGetData(stmt, column, cType, &out, sizeof(T), &indicator), SQL_HANDLE_STMT, stmt);
+    return indicator != SQL_NULL_DATA;
+}
 
-    Value readText(SQLHSTMT stmt, SQLUSMALLINT column)
-    {
-        QByteArray bytes;
-        if (!readChunks(stmt, column, SQL_C_WCHAR, sizeof(SQLWCHAR), bytes))
-            return Null();
-        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
-            bytes.size() / qsizetype(sizeof(SQLWCHAR)));
-    }
+Value readText(SQLHSTMT stmt, SQLUSMALLINT column)
+{
+    QByteArray bytes;
+    if (!readChunks(stmt, column, SQL_C_WCHAR, sizeof(SQLWCHAR), bytes))
+        return Null();
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
+        bytes.size() / qsizetype(sizeof(SQLWCHAR)));
+}
 
-    Value readBinary(SQLHSTMT stmt, SQLUSMALLINT column)
-    {
-        QByteArray bytes;
-        if (!readChunks(stmt, column, SQL_C_BINARY, 0, bytes))
-            return Null();
-        return bytes;
-    }
+Value readBinary(SQLHSTMT stmt, SQLUSMALLINT column)
+{
+    QByteArray bytes;
+    if (!readChunks(stmt, column, SQL_C_BINARY, 0, bytes))
+        return Null();
+    return bytes;
+}
 
-    // DECIMAL and NUMERIC keep the digits the database gave; their text in
-    // SQL_C_CHAR is plain ASCII with '.' whatever the locale.
-    Value readDecimal(SQLHSTMT stmt, SQLUSMALLINT column)
-    {
-        QByteArray bytes;
-        if (!readChunks(stmt, column, SQL_C_CHAR, 1, bytes))
-            return Null();
-        return QString::fromLatin1(bytes);
-    }
+// DECIMAL and NUMERIC keep the digits the database gave; their text in
+// SQL_C_CHAR is plain ASCII with '.' whatever the locale.
+Value readDecimal(SQLHSTMT stmt, SQLUSMALLINT column)
+{
+    QByteArray bytes;
+    if (!readChunks(stmt, column, SQL_C_CHAR, 1, bytes))
+        return Null();
+    return QString::fromLatin1(bytes);
+}
 
-    // SQL_TIME_STRUCT holds a time of day only; MySQL's TIME is a duration of
-    // up to ±838 hours with fractions, so read the text and take it apart.
-    Value readTime(SQLHSTMT stmt, SQLUSMALLINT column)
-    {
-        QByteArray bytes;
-        if (!readChunks(stmt, column, SQL_C_CHAR, 1, bytes))
-            return Null();
-        static const QRegularExpression form(
-            QStringLiteral("^\\s*(-)?(\\d+):(\\d\\d):(\\d\\d)(?:\\.(\\d{1,9}))?\\s*$"));
-        const QString text = QString::fromLatin1(bytes);
-        const auto m = form.match(text);
-        if (!m.hasMatch())
-            return text;
-        SqlTime t;
-        t.negative = m.capturedLength(1) > 0;
-        t.hour = m.captured(2).toInt();
-        t.minute = m.captured(3).toInt();
-        t.second = m.captured(4).toInt();
-        if (m.capturedLength(5) > 0)
-            t.fraction = m.captured(5).leftJustified(9, QLatin1Char('0')).toUInt();
-        return QVariant::fromValue(t);
-    }
+// SQL_TIME_STRUCT holds a time of day only; MySQL's TIME is a duration of
+// up to ±838 hours with fractions, so read the text and take it apart.
+Value readTime(SQLHSTMT stmt, SQLUSMALLINT column)
+{
+    QByteArray bytes;
+    if (!readChunks(stmt, column, SQL_C_CHAR, 1, bytes))
+        return Null();
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*(-)?(\\d+):(\\d\\d):(\\d\\d)(?:\\.(\\d{1,9}))?\\s*$"));
+    const QString text = QString::fromLatin1(bytes);
+    const auto m = form.match(text);
+    if (!m.hasMatch())
+        return text;
+    SqlTime t;
+    t.negative = m.capturedLength(1) > 0;
+    t.hour = m.captured(2).toInt();
+    t.minute = m.captured(3).toInt();
+    t.second = m.captured(4).toInt();
+    if (m.capturedLength(5) > 0)
+        t.fraction = m.captured(5).leftJustified(9, QLatin1Char('0')).toUInt();
+    return QVariant::fromValue(t);
+}
 
 } // namespace
 

@@ -8,17 +8,17 @@
 namespace tw::db {
 
 namespace {
-    bool canOpen(const QString& connectionString)
-    {
-        // Creating the connection object may fail; that error is the caller's.
-        Connection connection;
-        try {
-            connection.Open(connectionString);
-            return true;
-        } catch (const std::exception&) {
-            return false;
-        }
+bool canOpen(const QString& connectionString)
+{
+    // Creating the connection object may fail; that error is the caller's.
+    Connection connection;
+    try {
+        connection.Open(connectionString);
+        return true;
+    } catch (const std::exception&) {
+        return false;
     }
+}
 } // namespace
 
 bool ConnectMySQL(const LoginSource& login)

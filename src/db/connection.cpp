@@ -6,9 +6,9 @@
 namespace tw::db {
 
 namespace {
-    // ADO's own wording for calls on a connection in the wrong state.
-    const char* const notWhenOpen = "Operation is not allowed when the object is open.";
-    const char* const notWhenClosed = "Operation is not allowed when the object is closed.";
+// ADO's own wording for calls on a connection in the wrong state.
+const char* const notWhenOpen = "Operation is not allowed when the object is open.";
+const char* const notWhenClosed = "Operation is not allowed when the object is closed.";
 } // namespace
 
 Connection::Connection() = default;
@@ -25,8 +25,8 @@ void Connection::Open(const QString& connectionString)
     std::vector<SQLWCHAR> in = toSqlWChar(connectionString);
     SQLWCHAR out[1024];
     SQLSMALLINT outLength = 0;
-    check(SQLDriverConnectW(dbc.get(), nullptr, in.data(), SQL_NTS, out, SQLSMALLINT(std::size(out)),
-              &outLength, SQL_DRIVER_NOPROMPT),
+    check(SQLDriverConnectW(dbc.get(), nullptr, in.data(), SQL_NTS, out,
+              SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT),
         SQL_HANDLE_DBC, dbc.get());
     dbc.markConnected();
     m_dbc = std::move(dbc);

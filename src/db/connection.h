@@ -8,7 +8,6 @@
 
 namespace tw::db {
 
-
 // ADO's cursor locations; the value only documents the caller's intent here,
 // because the recordset always knows its row count before the first row.
 enum CursorLocationEnum { adUseServer = 2, adUseClient = 3 };

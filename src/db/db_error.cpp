@@ -5,33 +5,37 @@
 namespace tw::db {
 
 namespace {
-    std::string joined(const QList<Diagnostic>& records)
-    {
-        QStringList lines;
-        for (const Diagnostic& d : records)
-            lines << d.message;
-        return lines.join(QLatin1Char('\n')).toStdString();
-    }
+std::string joined(const QList<Diagnostic>& records)
+{
+    QStringList lines;
+    for (const Diagnostic& d : records)
+        lines << d.message;
+    return lines.join(QLatin1Char('\n')).toStdString();
+}
 } // namespace
 
 DbError::DbError(QList<Diagnostic> records)
     : std::runtime_error(joined(records))
     , m_records(std::move(records))
-{
-}
+{ }
 
 DbError::DbError(const QString& message)
     : DbError(QList<Diagnostic> { { QStringLiteral("HY000"), 0, message } })
-{
-}
+{ }
 
-QString DbError::description() const { return QString::fromStdString(what()); }
+QString DbError::description() const
+{
+    return QString::fromStdString(what());
+}
 
 QString DbError::sqlState() const
 {
     return m_records.isEmpty() ? QString() : m_records.first().sqlState;
 }
 
-int DbError::nativeError() const { return m_records.isEmpty() ? 0 : m_records.first().nativeError; }
+int DbError::nativeError() const
+{
+    return m_records.isEmpty() ? 0 : m_records.first().nativeError;
+}
 
 } // namespace tw::db

@@ -41,8 +41,14 @@ void ListRemoveItem(TableList& list, const QString& name)
     }
 }
 
-Value NullDefault(const Value& value, const Value& fallback) { return isNull(value) ? fallback : value; }
+Value NullDefault(const Value& value, const Value& fallback)
+{
+    return isNull(value) ? fallback : value;
+}
 
-void ExecuteSql(Connection& connection, const QString& sql) { connection.Execute(sql); }
+void ExecuteSql(Connection& connection, const QString& sql)
+{
+    connection.Execute(sql);
+}
 
 } // namespace tw::db

@@ -9,19 +9,19 @@
 namespace tw::db {
 
 namespace {
-    void fill(TableList& list, Recordset& rs)
-    {
-        list.Clear();
-        const qint64 n = rs.RecordCount();
-        for (qint64 i = 1; i <= n; ++i) {
-            DoEvents();
-            list.AddItem(rs.field(0).Value.toString());
-            rs.MoveNext();
-        }
-        rs.Close();
-        if (list.ListCount() > 0)
-            list.SetListIndex(0);
+void fill(TableList& list, Recordset& rs)
+{
+    list.Clear();
+    const qint64 n = rs.RecordCount();
+    for (qint64 i = 1; i <= n; ++i) {
+        DoEvents();
+        list.AddItem(rs.field(0).Value.toString());
+        rs.MoveNext();
     }
+    rs.Close();
+    if (list.ListCount() > 0)
+        list.SetListIndex(0);
+}
 } // namespace
 
 void ListMySQLTables(TableList& list, const LoginSource& login)

@@ -35,8 +35,7 @@ public:
     FixedLogin() = default;
     explicit FixedLogin(LoginDetails details)
         : details(std::move(details))
-    {
-    }
+    { }
     LoginDetails loginDetails() const override { return details; }
 
     LoginDetails details;

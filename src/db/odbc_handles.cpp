@@ -8,43 +8,42 @@ namespace tw::db {
 
 namespace {
 
-    class Environment {
-    public:
-        Environment()
-        {
-            if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env)))
-                throw DbError(QStringLiteral("Could not allocate the ODBC environment."));
-            check(SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION,
-                      reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
-                SQL_HANDLE_ENV, m_env);
-        }
-        ~Environment() { SQLFreeHandle(SQL_HANDLE_ENV, m_env); }
-        SQLHENV get() const { return m_env; }
-
-    private:
-        SQLHENV m_env = SQL_NULL_HENV;
-    };
-
-    QList<Diagnostic> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
+class Environment {
+public:
+    Environment()
     {
-        QList<Diagnostic> records;
-        for (SQLSMALLINT i = 1;; ++i) {
-            SQLWCHAR state[6] = {};
-            SQLINTEGER native = 0;
-            SQLSMALLINT length = 0;
-            SQLRETURN rc = SQLGetDiagRecW(handleType, handle, i, state, &native, nullptr, 0, &length);
-            if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc))
-                break;
-            std::vector<SQLWCHAR> text(size_t(length) + 1, 0);
-            rc = SQLGetDiagRecW(handleType, handle, i, state, &native, text.data(),
-                SQLSMALLINT(text.size()), &length);
-            if (!SQL_SUCCEEDED(rc))
-                break;
-            records.append(
-                { fromSqlWChar(state, 5), int(native), fromSqlWChar(text.data(), length) });
-        }
-        return records;
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env)))
+            throw DbError(QStringLiteral("Could not allocate the ODBC environment."));
+        check(SQLSetEnvAttr(
+                  m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+            SQL_HANDLE_ENV, m_env);
     }
+    ~Environment() { SQLFreeHandle(SQL_HANDLE_ENV, m_env); }
+    SQLHENV get() const { return m_env; }
+
+private:
+    SQLHENV m_env = SQL_NULL_HENV;
+};
+
+QList<Diagnostic> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
+{
+    QList<Diagnostic> records;
+    for (SQLSMALLINT i = 1;; ++i) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, i, state, &native, nullptr, 0, &length);
+        if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc))
+            break;
+        std::vector<SQLWCHAR> text(size_t(length) + 1, 0);
+        rc = SQLGetDiagRecW(
+            handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
+        if (!SQL_SUCCEEDED(rc))
+            break;
+        records.append({ fromSqlWChar(state, 5), int(native), fromSqlWChar(text.data(), length) });
+    }
+    return records;
+}
 
 } // namespace
 
@@ -63,7 +62,8 @@ void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle)
     QList<Diagnostic> records = diagnostics(handleType, handle);
     if (records.isEmpty())
         records.append({ QStringLiteral("HY000"), 0,
-            QStringLiteral("The ODBC call failed without a diagnostic (return code %1).").arg(rc) });
+            QStringLiteral("The ODBC call failed without a diagnostic (return code %1).")
+                .arg(rc) });
     throw DbError(std::move(records));
 }
 
@@ -85,14 +85,16 @@ QString fromSqlWChar(const SQLWCHAR* text, qsizetype length)
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
 }
 
-ConnectionHandle::~ConnectionHandle() { reset(); }
+ConnectionHandle::~ConnectionHandle()
+{
+    reset();
+}
 
 ConnectionHandle::ConnectionHandle(ConnectionHandle&& other) noexcept
     : m_handle(std::exchange(other.m_handle, SQLHDBC(SQL_NULL_HDBC)))
     , m_connected(std::exchange(other.m_connected, false))
     , m_alive(std::move(other.m_alive))
-{
-}
+{ }
 
 ConnectionHandle& ConnectionHandle::operator=(ConnectionHandle&& other) noexcept
 {
@@ -128,13 +130,15 @@ void ConnectionHandle::reset() noexcept
     m_connected = false;
 }
 
-StatementHandle::~StatementHandle() { reset(); }
+StatementHandle::~StatementHandle()
+{
+    reset();
+}
 
 StatementHandle::StatementHandle(StatementHandle&& other) noexcept
     : m_handle(std::exchange(other.m_handle, SQLHSTMT(SQL_NULL_HSTMT)))
     , m_connectionAlive(std::move(other.m_connectionAlive))
-{
-}
+{ }
 
 StatementHandle& StatementHandle::operator=(StatementHandle&& other) noexcept
 {

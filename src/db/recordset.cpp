@@ -4,12 +4,13 @@
 #include "db/column_reader.h"
 #include "db/connection.h"
 #include "db/db_error.h"
+#include "db/yield.h"
 
 namespace tw::db {
 
 namespace {
-    const char* const notWhenClosed = "Operation is not allowed when the object is closed.";
-    const char* const notWhenOpen = "Operation is not allowed when the object is open.";
+const char* const notWhenClosed = "Operation is not allowed when the object is closed.";
+const char* const notWhenOpen = "Operation is not allowed when the object is open.";
 } // namespace
 
 Recordset::Recordset() = default;
@@ -63,9 +64,12 @@ void Recordset::attach(StatementHandle statement)
     m_buffering = count < 0;
     if (m_buffering) {
         QList<Value> row;
-        while (fetchRow(row))
-            m_buffered.push_back(std::move(row));
-        m_count = qint64(m_buffered.size());
+        while (fetchRow(row)) {
+            m_buffered.append(row);
+            // Reading ahead a long result must not freeze the window.
+            DoEventsThrottled();
+        }
+        m_count = m_buffered.size();
     } else {
         m_count = count;
     }
@@ -92,11 +96,7 @@ void Recordset::MoveNext()
     QList<Value> row;
     bool have = false;
     if (m_buffering) {
-        have = !m_buffered.empty();
-        if (have) {
-            row = std::move(m_buffered.front());
-            m_buffered.pop_front();
-        }
+        have = m_buffered.takeFront(row, m_columns.size());
     } else if (m_stmt.valid()) {
         have = fetchRow(row);
     }
@@ -133,8 +133,8 @@ const Field& Recordset::field(int index) const
 {
     requireOpen();
     if (index < 0 || index >= m_fields.size())
-        throw DbError(QStringLiteral(
-            "Item cannot be found in the collection corresponding to the requested name or ordinal."));
+        throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                     "requested name or ordinal."));
     return m_fields[index];
 }
 

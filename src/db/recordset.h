@@ -2,11 +2,11 @@
 
 #include "db/column_reader.h"
 #include "db/odbc_handles.h"
+#include "db/row_buffer.h"
 #include "db/value.h"
 
 #include <QList>
 #include <QString>
-#include <deque>
 
 namespace tw::db {
 
@@ -51,7 +51,7 @@ private:
     StatementHandle m_stmt;
     QList<Field> m_fields;
     QList<ColumnInfo> m_columns;
-    std::deque<QList<Value>> m_buffered;
+    RowBuffer m_buffered;
     bool m_buffering = false;
     qint64 m_count = 0;
     bool m_eof = true;

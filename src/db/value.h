@@ -43,8 +43,14 @@ struct SqlTimestamp {
 // SqlTime, SqlTimestamp.
 using Value = QVariant;
 
-inline Value Null() { return Value(); }
-inline bool isNull(const Value& v) { return !v.isValid(); }
+inline Value Null()
+{
+    return Value();
+}
+inline bool isNull(const Value& v)
+{
+    return !v.isValid();
+}
 
 } // namespace tw::db
 

@@ -6,9 +6,9 @@
 namespace tw::db {
 
 namespace {
-    using Clock = std::chrono::steady_clock;
-    YieldStats stats;
-    Clock::time_point last = Clock::now();
+using Clock = std::chrono::steady_clock;
+YieldStats stats;
+Clock::time_point last = Clock::now();
 } // namespace
 
 void DoEvents()
@@ -35,6 +35,9 @@ void ResetYieldStats()
     last = Clock::now();
 }
 
-YieldStats CurrentYieldStats() { return stats; }
+YieldStats CurrentYieldStats()
+{
+    return stats;
+}
 
 } // namespace tw::db

@@ -29,35 +29,39 @@ using shell::TwipsRect;
 using shell::WindowPointer;
 
 namespace {
-    QString tag(const char* procedure)
-    {
-        return QStringLiteral("Palomirdual2017/04/05.Form1.") + QLatin1String(procedure);
-    }
+QString tag(const char* procedure)
+{
+    return QStringLiteral("Palomirdual2017/04/05.Form1.") + QLatin1String(procedure);
+}
 
-    QFont arial(qreal points, bool bold)
-    {
-        QFont f(QStringLiteral("Arial"));
-        f.setPointSizeF(points);
-        f.setBold(bold);
-        return f;
-    }
+QFont arial(qreal points, bool bold)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
 
-    // The eight fields: settings key, and what the store gives on a first run.
-    struct FieldSpec {
-        const char* key;
-        const char* fallback;
-    };
-    const FieldSpec fields[9] = { {}, { "OracleServer", "" }, { "OracleUser", "" },
-        { "OraclePassword", "" }, { "MySQLServer", "localhost" }, { "MySQLUser", "" },
-        { "MySQLPassword", "" }, { "MySQLDatabase", "" }, { "MySQLPort", "3306" } };
+// The eight fields: settings key, and what the store gives on a first run.
+struct FieldSpec {
+    const char* key;
+    const char* fallback;
+};
+const FieldSpec fields[9] = { {}, { "OracleServer", "" }, { "OracleUser", "" },
+    { "OraclePassword", "" }, { "MySQLServer", "localhost" }, { "MySQLUser", "" },
+    { "MySQLPassword", "" }, { "MySQLDatabase", "" }, { "MySQLPort", "3306" } };
 
-    // Fields that select their whole text when they get the focus.
-    bool selectsOnFocus(int number) { return number != 4 && number != 7; }
+// Fields that select their whole text when they get the focus.
+bool selectsOnFocus(int number)
+{
+    return number != 4 && number != 7;
+}
 
-    const char* const couldNotConnectMySQL
-        = "Could not connect. Please check with your administrator. Make sure you are allowed to "
-          "connect to your database remotely and not just through web-based control panels.";
-    const char* const couldNotConnectOracle = "Could not connect. Please check with your administrator.";
+const char* const couldNotConnectMySQL
+    = "Could not connect. Please check with your administrator. Make sure you are allowed to "
+      "connect to your database remotely and not just through web-based control panels.";
+const char* const couldNotConnectOracle
+    = "Could not connect. Please check with your administrator.";
 } // namespace
 
 Form1::Form1(shell::Dialogs& dialogs)
@@ -175,7 +179,8 @@ void Form1::build()
         b->setFont(arial(11.25, true));
         PushButton[s.number] = b;
         connect(b, &QPushButton::clicked, this, handlers[s.number]);
-        connect(b, &shell::PushButton::MouseMove, this, [this] { shell::PointerToHand(Pointer()); });
+        connect(
+            b, &shell::PushButton::MouseMove, this, [this] { shell::PointerToHand(Pointer()); });
     }
 
     // Labels and the database and port fields have no pointer feedback.
@@ -207,8 +212,8 @@ db::LoginDetails Form1::loginDetails() const
 
 void Form1::saveField(int number)
 {
-    shell::SaveSetting(shell::MakerName(), shell::ProductName(), QString::fromLatin1(fields[number].key),
-        Text[number]->text());
+    shell::SaveSetting(shell::MakerName(), shell::ProductName(),
+        QString::fromLatin1(fields[number].key), Text[number]->text());
 }
 
 tables::Form2& Form1::TablesWindow()
@@ -230,7 +235,8 @@ void Form1::Form_Load()
         shell::SetApplicationTitle();
     });
     if (trap.If(124, [&] { return shell::FileExists(shell::HandPointerPath()); }))
-        trap.Step(126, [&] { Pointer().SetMouseIcon(shell::LoadPointerFile(shell::HandPointerPath())); });
+        trap.Step(
+            126, [&] { Pointer().SetMouseIcon(shell::LoadPointerFile(shell::HandPointerPath())); });
     for (int n = 1; n <= 8; ++n) {
         trap.Step(126 + 2 * n, [&] {
             Text[n]->setText(shell::GetSetting(shell::MakerName(), shell::ProductName(),
@@ -270,8 +276,14 @@ void Form1::testConnection(bool mysql)
     }
 }
 
-void Form1::PushButton1_Click() { testConnection(true); }
-void Form1::PushButton3_Click() { testConnection(false); }
+void Form1::PushButton1_Click()
+{
+    testConnection(true);
+}
+void Form1::PushButton3_Click()
+{
+    testConnection(false);
+}
 
 void Form1::PushButton2_Click()
 {

@@ -48,7 +48,6 @@ public:
     QGroupBox* Frame1 = nullptr; // "Oracle Login"
     QGroupBox* Frame2 = nullptr; // "MySQL Login"
 
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

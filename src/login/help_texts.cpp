@@ -3,22 +3,26 @@
 namespace tw::login {
 
 namespace {
-    const QString CR = QStringLiteral("\r");
-    const QString CRLF = QStringLiteral("\r\n");
+const QString CR = QStringLiteral("\r");
+const QString CRLF = QStringLiteral("\r\n");
 } // namespace
 
 QString MySQLHelpText()
 {
     QString text;
-    text += QStringLiteral("If you cannot establish connection to your database with this program, please go to: ");
+    text += QStringLiteral(
+        "If you cannot establish connection to your database with this program, please go to: ");
     text += CR + CR;
     text += QStringLiteral("https://downloads.mysql.com/archives/gui/");
     text += CR + CR;
-    text += QStringLiteral("Download and install the MySQL GUI Tools. Use the MySQL Query Browser. Try to connect to ");
-    text += QStringLiteral("the same database (with the same login information you are using here). This will determine if ");
+    text += QStringLiteral("Download and install the MySQL GUI Tools. Use the MySQL Query Browser. "
+                           "Try to connect to ");
+    text += QStringLiteral("the same database (with the same login information you are using "
+                           "here). This will determine if ");
     text += QStringLiteral("the login you are using is correct.");
     text += CR + CR;
-    text += QStringLiteral(" Finally, make sure your host allows a direct connection to your MySQL database -- not a web based connection, for example.");
+    text += QStringLiteral(" Finally, make sure your host allows a direct connection to your MySQL "
+                           "database -- not a web based connection, for example.");
     return text;
 }
 
@@ -28,8 +32,8 @@ QString SidHelpText()
         QStringLiteral("ZEDA ="),
         QStringLiteral(" (DESCRIPTION ="),
         QStringLiteral("   (ADDRESS_LIST ="),
-        QStringLiteral("     (ADDRESS = (PROTOCOL = TCP)(HOST = ") + QStringLiteral("dbserver.example.com")
-            + QStringLiteral(")(PORT = 1521))"),
+        QStringLiteral("     (ADDRESS = (PROTOCOL = TCP)(HOST = ")
+            + QStringLiteral("dbserver.example.com") + QStringLiteral(")(PORT = 1521))"),
         QStringLiteral("   )"),
         QStringLiteral("   (CONNECT_DATA ="),
         QStringLiteral("     (SID = ZEDA)"),
@@ -39,7 +43,9 @@ QString SidHelpText()
     QString text;
     text += QStringLiteral("This software works with Oracle 9i or higher.");
     text += CR + CR;
-    text += QStringLiteral("The SID is used to identify a particular database. The SID is usually defined in the TNSNAMES.ORA file. The TNSNAMES.ORA file found in my Oracle 9i folder looks like:");
+    text += QStringLiteral(
+        "The SID is used to identify a particular database. The SID is usually defined in the "
+        "TNSNAMES.ORA file. The TNSNAMES.ORA file found in my Oracle 9i folder looks like:");
     text += CRLF + CRLF;
     for (int i = 0; i < 9; ++i) {
         text += lines[i];

@@ -7,11 +7,11 @@
 namespace tw::shell {
 
 namespace {
-    QString& installed()
-    {
-        static QString title;
-        return title;
-    }
+QString& installed()
+{
+    static QString title;
+    return title;
+}
 } // namespace
 
 QString TitleFromName(const QString& name)

@@ -12,25 +12,25 @@
 namespace tw::shell {
 
 namespace {
-    class SwallowMoves : public QObject {
-    public:
-        using QObject::QObject;
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() != QEvent::MouseMove)
-                return false;
-            // Drags inside a text field still select; bare moves stop here.
-            return static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton;
-        }
-    };
-
-    void paintButtonFace(QWidget* w, const QColor& face)
+class SwallowMoves : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override
     {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, face);
-        w->setPalette(p);
-        w->setAutoFillBackground(true);
+        if (event->type() != QEvent::MouseMove)
+            return false;
+        // Drags inside a text field still select; bare moves stop here.
+        return static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton;
     }
+};
+
+void paintButtonFace(QWidget* w, const QColor& face)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, face);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
 } // namespace
 
 void ApplyButtonFace(QWidget* window)

@@ -3,11 +3,20 @@
 namespace tw::shell {
 
 namespace {
-    int depth = 0;
+int depth = 0;
 }
 
-BusyGuard::BusyGuard() { ++depth; }
-BusyGuard::~BusyGuard() { --depth; }
-bool BusyGuard::Busy() { return depth > 0; }
+BusyGuard::BusyGuard()
+{
+    ++depth;
+}
+BusyGuard::~BusyGuard()
+{
+    --depth;
+}
+bool BusyGuard::Busy()
+{
+    return depth > 0;
+}
 
 } // namespace tw::shell

@@ -17,12 +17,12 @@ public:
     virtual ~Dialogs() = default;
 
     // A modal message. An empty title means the application title.
-    virtual int MsgBox(const QString& text, Buttons buttons = OkOnly, const QString& title = QString(),
-        Icon icon = NoIcon, Answer defaultButton = Ok)
+    virtual int MsgBox(const QString& text, Buttons buttons = OkOnly,
+        const QString& title = QString(), Icon icon = NoIcon, Answer defaultButton = Ok)
         = 0;
     // A modal prompt for a line of text; empty text when cancelled.
-    virtual QString InputBox(
-        const QString& prompt, const QString& title = QString(), const QString& defaultText = QString())
+    virtual QString InputBox(const QString& prompt, const QString& title = QString(),
+        const QString& defaultText = QString())
         = 0;
 };
 
@@ -31,7 +31,8 @@ class QtDialogs : public Dialogs {
 public:
     int MsgBox(const QString& text, Buttons buttons, const QString& title, Icon icon,
         Answer defaultButton) override;
-    QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+    QString InputBox(
+        const QString& prompt, const QString& title, const QString& defaultText) override;
 };
 
 } // namespace tw::shell

@@ -9,8 +9,7 @@ ErrorTrap::ErrorTrap(Dialogs& dialogs, QString procedure, const QString* stateme
     : m_dialogs(dialogs)
     , m_procedure(std::move(procedure))
     , m_statement(statement)
-{
-}
+{ }
 
 QString ErrorTrap::Description(std::exception_ptr error)
 {
@@ -31,8 +30,9 @@ QString ErrorTrap::ReportText(
     const QString& description, const QString& procedure, int line, const QString* statement)
 {
     QString text = description + QStringLiteral("\r\n") + QStringLiteral("in ") + procedure
-        + QLatin1Char(' ') + QStringLiteral("at line ") + QString::number(line) + QStringLiteral("\r\r")
-        + QStringLiteral("Please email screenshot of this message to ") + SupportAddress();
+        + QLatin1Char(' ') + QStringLiteral("at line ") + QString::number(line)
+        + QStringLiteral("\r\r") + QStringLiteral("Please email screenshot of this message to ")
+        + SupportAddress();
     if (statement)
         text += QStringLiteral("\r\r") + QStringLiteral("sql: ") + *statement;
     return text;

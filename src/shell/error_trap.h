@@ -47,8 +47,8 @@ public:
     void Report(std::exception_ptr error);
 
     // The text of the report, exactly as shown.
-    static QString ReportText(const QString& description, const QString& procedure, int line,
-        const QString* statement);
+    static QString ReportText(
+        const QString& description, const QString& procedure, int line, const QString* statement);
     // What the failing component says about the error.
     static QString Description(std::exception_ptr error);
 

@@ -19,7 +19,10 @@ FixedWindow::FixedWindow()
 
 FixedWindow::~FixedWindow() = default;
 
-void FixedWindow::InitPointer() { m_pointer = std::make_unique<WindowPointer>(this); }
+void FixedWindow::InitPointer()
+{
+    m_pointer = std::make_unique<WindowPointer>(this);
+}
 
 void FixedWindow::showEvent(QShowEvent* event)
 {

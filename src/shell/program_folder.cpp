@@ -7,11 +7,11 @@
 namespace tw::shell {
 
 namespace {
-    QString& folderOverride()
-    {
-        static QString folder;
-        return folder;
-    }
+QString& folderOverride()
+{
+    static QString folder;
+    return folder;
+}
 } // namespace
 
 QString ProgramFolder()
@@ -19,11 +19,20 @@ QString ProgramFolder()
     return folderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : folderOverride();
 }
 
-void SetProgramFolderForTests(const QString& folder) { folderOverride() = folder; }
+void SetProgramFolderForTests(const QString& folder)
+{
+    folderOverride() = folder;
+}
 
-QString ThemeFilePath() { return ProgramFolder() + QStringLiteral("/x/o.cjs"); }
+QString ThemeFilePath()
+{
+    return ProgramFolder() + QStringLiteral("/x/o.cjs");
+}
 
-QString HandPointerPath() { return ProgramFolder() + QStringLiteral("/HAND-M.CUR"); }
+QString HandPointerPath()
+{
+    return ProgramFolder() + QStringLiteral("/HAND-M.CUR");
+}
 
 bool FileExists(const QString& path)
 {

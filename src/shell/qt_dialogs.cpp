@@ -8,8 +8,14 @@
 namespace tw::shell {
 
 namespace {
-    QString captionOr(const QString& title) { return title.isEmpty() ? ApplicationTitle() : title; }
-    QWidget* owner() { return QApplication::activeWindow(); }
+QString captionOr(const QString& title)
+{
+    return title.isEmpty() ? ApplicationTitle() : title;
+}
+QWidget* owner()
+{
+    return QApplication::activeWindow();
+}
 } // namespace
 
 int QtDialogs::MsgBox(

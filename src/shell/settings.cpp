@@ -9,31 +9,34 @@
 namespace tw::shell {
 
 namespace {
-    constexpr QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+constexpr QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
 
-    // Creates the file empty and private before QSettings ever writes it, and
-    // makes it private again after each write (QSettings replaces the file).
-    void makePrivate(const QString& path)
-    {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (!QFileInfo::exists(path)) {
-            QFile f(path);
-            if (f.open(QIODevice::WriteOnly))
-                f.close();
-        }
-        if (QFile::permissions(path) != ownerOnly)
-            QFile::setPermissions(path, ownerOnly);
+// Creates the file empty and private before QSettings ever writes it, and
+// makes it private again after each write (QSettings replaces the file).
+void makePrivate(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!QFileInfo::exists(path)) {
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.close();
     }
+    if (QFile::permissions(path) != ownerOnly)
+        QFile::setPermissions(path, ownerOnly);
+}
 
-    // QSettings stores its group and key names escaped, so any text works
-    // as a section or key; values stay plain text.
-    QString fullKey(const QString& section, const QString& key) { return section + QLatin1Char('/') + key; }
+// QSettings stores its group and key names escaped, so any text works
+// as a section or key; values stay plain text.
+QString fullKey(const QString& section, const QString& key)
+{
+    return section + QLatin1Char('/') + key;
+}
 } // namespace
 
 QString SettingsFilePath(const QString& appName)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/')
-        + appName + QStringLiteral(".ini");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QLatin1Char('/') + appName + QStringLiteral(".ini");
 }
 
 QString GetSetting(

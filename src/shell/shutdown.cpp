@@ -6,11 +6,11 @@
 namespace tw::shell {
 
 namespace {
-    std::function<void()>& handler()
-    {
-        static std::function<void()> h;
-        return h;
-    }
+std::function<void()>& handler()
+{
+    static std::function<void()> h;
+    return h;
+}
 } // namespace
 
 void EndProgram()
@@ -23,6 +23,9 @@ void EndProgram()
     std::_Exit(0);
 }
 
-void SetEndProgramHandler(std::function<void()> h) { handler() = std::move(h); }
+void SetEndProgramHandler(std::function<void()> h)
+{
+    handler() = std::move(h);
+}
 
 } // namespace tw::shell

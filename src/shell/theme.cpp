@@ -11,32 +11,33 @@
 namespace tw::shell {
 
 namespace {
-    // Qt accepts any style sheet silently; refuse what plainly is none.
-    bool looksLikeStyleSheet(const QByteArray& bytes, QString& text)
-    {
-        if (bytes.contains('\0'))
+// Qt accepts any style sheet silently; refuse what plainly is none.
+bool looksLikeStyleSheet(const QByteArray& bytes, QString& text)
+{
+    if (bytes.contains('\0'))
+        return false;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    text = utf8(bytes);
+    if (utf8.hasError())
+        return false;
+    int depth = 0;
+    for (QChar c : text) {
+        if (c == QLatin1Char('{'))
+            ++depth;
+        else if (c == QLatin1Char('}') && --depth < 0)
             return false;
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        text = utf8(bytes);
-        if (utf8.hasError())
-            return false;
-        int depth = 0;
-        for (QChar c : text) {
-            if (c == QLatin1Char('{'))
-                ++depth;
-            else if (c == QLatin1Char('}') && --depth < 0)
-                return false;
-        }
-        return depth == 0;
     }
+    return depth == 0;
+}
 } // namespace
 
 void SkinFramework::LoadSkin(const QString& path, const QString&)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(
-            QStringLiteral("Could not load the skin file %1: %2").arg(path, file.errorString()).toStdString());
+        throw std::runtime_error(QStringLiteral("Could not load the skin file %1: %2")
+                                     .arg(path, file.errorString())
+                                     .toStdString());
     QString text;
     if (!looksLikeStyleSheet(file.readAll(), text))
         throw std::runtime_error(

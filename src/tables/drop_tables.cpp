@@ -14,7 +14,7 @@ using shell::Object;
 using shell::WindowPointer;
 
 namespace {
-    const char* const pleaseSelect = "Please select a table";
+const char* const pleaseSelect = "Please select a table";
 }
 
 // MySQL side: one connection per selected table, opened and closed around
@@ -39,7 +39,8 @@ void Form2::PushButton1_Click()
         trap.Step(112, [&] { db::DoEvents(); });
         if (!trap.If(114, [&] { return List1->Selected(i); }))
             continue;
-        trap.Step(116, [&] { Object(connection).Open(db::MySQLConnectionString(Login().loginDetails())); });
+        trap.Step(116,
+            [&] { Object(connection).Open(db::MySQLConnectionString(Login().loginDetails())); });
         QString name;
         trap.Step(118, [&] { name = List1->List(i); });
         trap.Step(120, [&] { Object(connection).Execute(MySQLDropStatement(name)); });
@@ -60,7 +61,8 @@ void Form2::PushButton5_Click()
     std::unique_ptr<db::Connection> connection;
     trap.Step(100, [&] { connection = std::make_unique<db::Connection>(); });
     trap.Step(102, [&] { Pointer().SetMousePointer(WindowPointer::Busy); });
-    trap.Step(104, [&] { Object(connection).Open(db::OracleConnectionString(Login().loginDetails())); });
+    trap.Step(
+        104, [&] { Object(connection).Open(db::OracleConnectionString(Login().loginDetails())); });
     if (trap.If(106, [&] { return List2->ListIndex() == -1; })) {
         trap.Step(118, [&] { Dialogs().MsgBox(QString::fromLatin1(pleaseSelect)); });
     } else {
@@ -69,7 +71,8 @@ void Form2::PushButton5_Click()
         for (int i = count - 1; i >= 0; --i) {
             if (!trap.If(110, [&] { return List2->Selected(i); }))
                 continue;
-            trap.Step(112, [&] { Object(connection).Execute(OracleDropStatement(List2->List(i))); });
+            trap.Step(
+                112, [&] { Object(connection).Execute(OracleDropStatement(List2->List(i))); });
             trap.Step(114, [&] { List2->RemoveItem(i); });
         }
     }

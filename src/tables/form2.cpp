@@ -20,18 +20,18 @@ using shell::ErrorTrap;
 using shell::TwipsRect;
 
 namespace {
-    QString tag(const char* procedure)
-    {
-        return QStringLiteral("Palomirdual2017/04/05.Form2.") + QLatin1String(procedure);
-    }
+QString tag(const char* procedure)
+{
+    return QStringLiteral("Palomirdual2017/04/05.Form2.") + QLatin1String(procedure);
+}
 
-    QFont buttonFont()
-    {
-        QFont f(QStringLiteral("Arial"));
-        f.setPointSizeF(11.25);
-        f.setBold(true);
-        return f;
-    }
+QFont buttonFont()
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSizeF(11.25);
+    f.setBold(true);
+    return f;
+}
 } // namespace
 
 QString Form2HelpText()
@@ -136,7 +136,8 @@ void Form2::build()
             [this] { shell::PointerToHand(Pointer()); });
     }
     for (TableListBox* list : { List1, List2 })
-        connect(list, &TableListBox::MouseMove, this, [this] { shell::PointerToDefault(Pointer()); });
+        connect(
+            list, &TableListBox::MouseMove, this, [this] { shell::PointerToDefault(Pointer()); });
 
     // While a database action yields, the lists take no clicks or keys, so
     // that the selection an action walks cannot change under it.
@@ -152,7 +153,8 @@ void Form2::Form_Load()
     trap.Step(100, [&] { shell::ApplyButtonFace(this); });
     trap.Step(102, [&] { setWindowIcon(shell::ProgramIcon()); });
     if (trap.If(106, [&] { return shell::FileExists(shell::HandPointerPath()); }))
-        trap.Step(108, [&] { Pointer().SetMouseIcon(shell::LoadPointerFile(shell::HandPointerPath())); });
+        trap.Step(
+            108, [&] { Pointer().SetMouseIcon(shell::LoadPointerFile(shell::HandPointerPath())); });
     trap.Step(110, [&] { setWindowTitle(shell::ProductName()); });
     trap.Step(112, [&] {
         // The outer height (title bar and borders included) is "< Back"'s
@@ -178,10 +180,22 @@ void Form2::selectAll(TableListBox* list, bool selected, const char* procedure)
     }
 }
 
-void Form2::PushButton10_Click() { selectAll(List1, true, "PushButton10_Click"); }
-void Form2::PushButton11_Click() { selectAll(List1, false, "PushButton11_Click"); }
-void Form2::PushButton8_Click() { selectAll(List2, true, "PushButton8_Click"); }
-void Form2::PushButton9_Click() { selectAll(List2, false, "PushButton9_Click"); }
+void Form2::PushButton10_Click()
+{
+    selectAll(List1, true, "PushButton10_Click");
+}
+void Form2::PushButton11_Click()
+{
+    selectAll(List1, false, "PushButton11_Click");
+}
+void Form2::PushButton8_Click()
+{
+    selectAll(List2, true, "PushButton8_Click");
+}
+void Form2::PushButton9_Click()
+{
+    selectAll(List2, false, "PushButton9_Click");
+}
 
 void Form2::PushButton2_Click()
 {

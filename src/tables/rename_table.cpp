@@ -39,17 +39,20 @@ void Form2::PushButton6_Click()
         trap.Step(112, [&] { ++selected; });
     }
     if (trap.If(116, [&] { return selected != 1; })) {
-        trap.Step(138, [&] { Dialogs().MsgBox(QStringLiteral("Please select just one table to rename")); });
+        trap.Step(138,
+            [&] { Dialogs().MsgBox(QStringLiteral("Please select just one table to rename")); });
         return;
     }
     QString newName;
-    trap.Step(118, [&] { newName = Dialogs().InputBox(RenamePrompt(oldName), QString(), oldName); });
+    trap.Step(
+        118, [&] { newName = Dialogs().InputBox(RenamePrompt(oldName), QString(), oldName); });
     if (trap.If(120, [&] { return newName.isEmpty(); }))
         return;
     trap.Step(122, [&] { Pointer().SetMousePointer(WindowPointer::Busy); });
     QString sql;
     trap.Step(124, [&] { sql = MySQLRenameStatement(oldName, newName); });
-    trap.Step(126, [&] { Object(connection).Open(db::MySQLConnectionString(Login().loginDetails())); });
+    trap.Step(
+        126, [&] { Object(connection).Open(db::MySQLConnectionString(Login().loginDetails())); });
     trap.Step(128, [&] { Object(connection).Execute(sql); });
     trap.Step(130, [&] { Object(connection).Close(); });
     trap.Step(132, [&] { List1->RemoveItem(index); });
@@ -68,11 +71,14 @@ void Form2::PushButton7_Click()
     std::unique_ptr<db::Connection> connection;
     trap.Step(100, [&] { connection = std::make_unique<db::Connection>(); });
     trap.Step(102, [&] { Pointer().SetMousePointer(WindowPointer::Busy); });
-    trap.Step(104, [&] { Object(connection).Open(db::OracleConnectionString(Login().loginDetails())); });
+    trap.Step(
+        104, [&] { Object(connection).Open(db::OracleConnectionString(Login().loginDetails())); });
     if (trap.If(106, [&] { return List2->ListIndex() == -1; })) {
-        trap.Step(132, [&] { Dialogs().MsgBox(QStringLiteral("Please select a table to rename.")); });
+        trap.Step(
+            132, [&] { Dialogs().MsgBox(QStringLiteral("Please select a table to rename.")); });
     } else if (trap.If(108, [&] { return List2->SelCount() != 1; })) {
-        trap.Step(130, [&] { Dialogs().MsgBox(QStringLiteral("Please select just one table to rename.")); });
+        trap.Step(130,
+            [&] { Dialogs().MsgBox(QStringLiteral("Please select just one table to rename.")); });
     } else {
         int count = 0;
         trap.Step(110, [&] { count = List2->ListCount(); });
@@ -82,10 +88,12 @@ void Form2::PushButton7_Click()
             QString oldName;
             trap.Step(114, [&] { oldName = List2->List(i); });
             QString newName;
-            trap.Step(116, [&] { newName = Dialogs().InputBox(RenamePrompt(oldName), QString(), oldName); });
+            trap.Step(116,
+                [&] { newName = Dialogs().InputBox(RenamePrompt(oldName), QString(), oldName); });
             if (trap.If(118, [&] { return newName.isEmpty(); }))
                 break;
-            trap.Step(120, [&] { Object(connection).Execute(OracleRenameStatement(oldName, newName)); });
+            trap.Step(
+                120, [&] { Object(connection).Execute(OracleRenameStatement(oldName, newName)); });
             trap.Step(122, [&] { List2->RemoveItem(i); });
             trap.Step(124, [&] { List2->AddItem(newName); });
             trap.Step(126, [&] {

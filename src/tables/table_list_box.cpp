@@ -23,12 +23,30 @@ QListWidgetItem* TableListBox::itemOrThrow(int index) const
     return it;
 }
 
-int TableListBox::ListCount() const { return count(); }
-QString TableListBox::List(int index) const { return itemOrThrow(index)->text(); }
-bool TableListBox::Selected(int index) const { return itemOrThrow(index)->isSelected(); }
-void TableListBox::SetSelected(int index, bool selected) { itemOrThrow(index)->setSelected(selected); }
-int TableListBox::SelCount() const { return int(selectedItems().size()); }
-int TableListBox::ListIndex() const { return currentRow(); }
+int TableListBox::ListCount() const
+{
+    return count();
+}
+QString TableListBox::List(int index) const
+{
+    return itemOrThrow(index)->text();
+}
+bool TableListBox::Selected(int index) const
+{
+    return itemOrThrow(index)->isSelected();
+}
+void TableListBox::SetSelected(int index, bool selected)
+{
+    itemOrThrow(index)->setSelected(selected);
+}
+int TableListBox::SelCount() const
+{
+    return int(selectedItems().size());
+}
+int TableListBox::ListIndex() const
+{
+    return currentRow();
+}
 
 void TableListBox::SetListIndex(int index)
 {
@@ -60,8 +78,14 @@ void TableListBox::AddItem(const QString& name)
     insertItem(lo, name);
 }
 
-void TableListBox::RemoveItem(int index) { delete takeItem(row(itemOrThrow(index))); }
-void TableListBox::Clear() { clear(); }
+void TableListBox::RemoveItem(int index)
+{
+    delete takeItem(row(itemOrThrow(index)));
+}
+void TableListBox::Clear()
+{
+    clear();
+}
 
 QStringList TableListBox::Items() const
 {

@@ -7,7 +7,10 @@ namespace tw::tables {
 using db::QuoteMySQLName;
 using db::QuoteOracleName;
 
-QString MySQLDropStatement(const QString& table) { return QStringLiteral("DROP TABLE ") + QuoteMySQLName(table); }
+QString MySQLDropStatement(const QString& table)
+{
+    return QStringLiteral("DROP TABLE ") + QuoteMySQLName(table);
+}
 
 QString OracleDropStatement(const QString& table)
 {

@@ -4,10 +4,11 @@
 namespace tw::tables {
 
 namespace {
-    transfer::TransferWindow transferWindow(Form2& form)
-    {
-        return { *form.List1, *form.List2, *form.ProgressBar1, form.Pointer(), form.Dialogs(), form.Login() };
-    }
+transfer::TransferWindow transferWindow(Form2& form)
+{
+    return { *form.List1, *form.List2, *form.ProgressBar1, form.Pointer(), form.Dialogs(),
+        form.Login() };
+}
 } // namespace
 
 void Form2::PushButton3_Click()

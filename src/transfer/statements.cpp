@@ -86,9 +86,15 @@ qsizetype estimatedTextSize(const tw::db::Value& value)
 
 } // namespace
 
-QString mysqlName(const QString& name) { return db::QuoteMySQLName(name); }
+QString mysqlName(const QString& name)
+{
+    return db::QuoteMySQLName(name);
+}
 
-QString oracleName(const QString& name) { return db::QuoteOracleName(name); }
+QString oracleName(const QString& name)
+{
+    return db::QuoteOracleName(name);
+}
 
 QString dropStatement(Direction direction, const QString& targetName)
 {

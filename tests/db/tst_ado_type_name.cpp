@@ -21,11 +21,11 @@ private slots:
             { 16, "adTinyInt" }, { 17, "adUnsignedTinyInt" }, { 18, "adUnsignedSmallInt" },
             { 19, "adUnsignedInt" }, { 20, "adBigInt" }, { 21, "adUnsignedBigInt" },
             { 64, "adFileTime" }, { 72, "adGUID" }, { 128, "adBinary" }, { 129, "adChar" },
-            { 130, "adWChar" }, { 131, "adNumeric" }, { 132, "adUserDefined" },
-            { 133, "adDBDate" }, { 134, "adDBTime" }, { 135, "adDBTimeStamp" },
-            { 136, "adChapter" }, { 138, "adPropVariant" }, { 139, "adVarNumeric" },
-            { 200, "adVarChar" }, { 201, "adLongVarChar" }, { 202, "adVarWChar" },
-            { 203, "adLongVarWChar" }, { 204, "adVarBinary" }, { 205, "adLongVarBinary" } };
+            { 130, "adWChar" }, { 131, "adNumeric" }, { 132, "adUserDefined" }, { 133, "adDBDate" },
+            { 134, "adDBTime" }, { 135, "adDBTimeStamp" }, { 136, "adChapter" },
+            { 138, "adPropVariant" }, { 139, "adVarNumeric" }, { 200, "adVarChar" },
+            { 201, "adLongVarChar" }, { 202, "adVarWChar" }, { 203, "adLongVarWChar" },
+            { 204, "adVarBinary" }, { 205, "adLongVarBinary" } };
         QCOMPARE(table.size(), 39);
         for (const auto& [code, name] : table)
             QTest::newRow(name) << code << QString::fromLatin1(name);

@@ -38,10 +38,10 @@ private slots:
     void initTestCase()
     {
         m_db = Testbed::instance().freshMySQLDatabase(QStringLiteral("tw_connstr"));
-        Testbed::instance().mysql(QStringLiteral(
-            "DROP USER IF EXISTS 'tw_connstr'@'127.0.0.1';"
-            "CREATE USER 'tw_connstr'@'127.0.0.1' IDENTIFIED BY 'connstr pw';"
-            "GRANT ALL ON `tw_connstr`.* TO 'tw_connstr'@'127.0.0.1';"));
+        Testbed::instance().mysql(
+            QStringLiteral("DROP USER IF EXISTS 'tw_connstr'@'127.0.0.1';"
+                           "CREATE USER 'tw_connstr'@'127.0.0.1' IDENTIFIED BY 'connstr pw';"
+                           "GRANT ALL ON `tw_connstr`.* TO 'tw_connstr'@'127.0.0.1';"));
     }
 
     void firstRunStringsAreExact()
@@ -50,7 +50,8 @@ private slots:
         first.mysqlServer = QStringLiteral("localhost");
         first.mysqlPort = QStringLiteral("3306");
         QCOMPARE(MySQLConnectionString(first),
-            QStringLiteral("DRIVER={MySQL ODBC 5.1 Driver};SERVER=localhost;USER=;DATABASE=;PASSWORD=;PORT=3306;"));
+            QStringLiteral("DRIVER={MySQL ODBC 5.1 "
+                           "Driver};SERVER=localhost;USER=;DATABASE=;PASSWORD=;PORT=3306;"));
         QCOMPARE(OracleConnectionString(first),
             QStringLiteral("Driver={Microsoft ODBC for Oracle};Server=;Uid=;Pwd=;"));
     }
@@ -67,22 +68,31 @@ private slots:
         d.mysqlDatabase = QStringLiteral("shop");
         d.mysqlPort = QString();
         QCOMPARE(MySQLConnectionString(d),
-            QStringLiteral("DRIVER={MySQL ODBC 5.1 Driver};SERVER=db.example ;USER= u;DATABASE=shop;PASSWORD=p w;PORT=;"));
+            QStringLiteral("DRIVER={MySQL ODBC 5.1 Driver};SERVER=db.example ;USER= "
+                           "u;DATABASE=shop;PASSWORD=p w;PORT=;"));
         QCOMPARE(OracleConnectionString(d),
-            QStringLiteral("Driver={Microsoft ODBC for Oracle};Server= ZEDA ;Uid=scott;Pwd=ti ger;"));
+            QStringLiteral(
+                "Driver={Microsoft ODBC for Oracle};Server= ZEDA ;Uid=scott;Pwd=ti ger;"));
     }
 
     void valuesThatWouldChangeTheStringGoInBraces_data()
     {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("written");
-        QTest::newRow("plain") << "secret" << "secret";
-        QTest::newRow("equals sign stays") << "a=b" << "a=b";
-        QTest::newRow("semicolon") << "a;b" << "{a;b}";
-        QTest::newRow("open brace") << "{x" << "{{x}";
-        QTest::newRow("close brace doubled") << "x}" << "{x}}}";
-        QTest::newRow("smuggled attribute") << "x;DATABASE=mysql" << "{x;DATABASE=mysql}";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("plain") << "secret"
+                               << "secret";
+        QTest::newRow("equals sign stays") << "a=b"
+                                           << "a=b";
+        QTest::newRow("semicolon") << "a;b"
+                                   << "{a;b}";
+        QTest::newRow("open brace") << "{x"
+                                    << "{{x}";
+        QTest::newRow("close brace doubled") << "x}"
+                                             << "{x}}}";
+        QTest::newRow("smuggled attribute") << "x;DATABASE=mysql"
+                                            << "{x;DATABASE=mysql}";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void valuesThatWouldChangeTheStringGoInBraces()
     {
@@ -91,23 +101,26 @@ private slots:
         QCOMPARE(connectionStringValue(value), written);
         LoginDetails d;
         d.mysqlPassword = value;
-        QVERIFY(MySQLConnectionString(d).contains(QStringLiteral(";PASSWORD=") + written + QStringLiteral(";PORT=")));
+        QVERIFY(MySQLConnectionString(d).contains(
+            QStringLiteral(";PASSWORD=") + written + QStringLiteral(";PORT=")));
     }
 
-    void connectMySQLAnswersTrueForAGoodLogin()
-    {
-        QVERIFY(ConnectMySQL(FixedLogin(good())));
-    }
+    void connectMySQLAnswersTrueForAGoodLogin() { QVERIFY(ConnectMySQL(FixedLogin(good()))); }
 
     void connectMySQLAnswersFalseForEveryBadLogin_data()
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
-        QTest::newRow("wrong password") << "password" << "nope";
-        QTest::newRow("wrong port") << "port" << "1";
-        QTest::newRow("port not a number") << "port" << "abc";
-        QTest::newRow("unknown database") << "database" << "no_such_db";
-        QTest::newRow("unknown user") << "user" << "nobody";
+        QTest::newRow("wrong password") << "password"
+                                        << "nope";
+        QTest::newRow("wrong port") << "port"
+                                    << "1";
+        QTest::newRow("port not a number") << "port"
+                                           << "abc";
+        QTest::newRow("unknown database") << "database"
+                                          << "no_such_db";
+        QTest::newRow("unknown user") << "user"
+                                      << "nobody";
     }
     void connectMySQLAnswersFalseForEveryBadLogin()
     {
@@ -159,7 +172,8 @@ private slots:
             c.Open(MySQLConnectionString(d));
             QFAIL("Open succeeded with a wrong password");
         } catch (const DbError& e) {
-            QVERIFY2(e.description().contains(QStringLiteral("Access denied for user 'tw_connstr'")),
+            QVERIFY2(
+                e.description().contains(QStringLiteral("Access denied for user 'tw_connstr'")),
                 qPrintable(e.description()));
             QCOMPARE(e.sqlState(), QStringLiteral("28000"));
             QCOMPARE(e.nativeError(), 1045);

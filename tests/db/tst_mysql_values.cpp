@@ -11,13 +11,14 @@ using namespace tw::db;
 using tw::test::Testbed;
 
 namespace {
-const char* const createAllTypes = "CREATE TABLE all_types("
-                                   "ti TINYINT, tiu TINYINT UNSIGNED, si SMALLINT, siu SMALLINT UNSIGNED, "
-                                   "mi MEDIUMINT, i INT, iu INT UNSIGNED, bi BIGINT, biu BIGINT UNSIGNED, "
-                                   "de DECIMAL(30,10), fl FLOAT, db DOUBLE, d DATE, dt DATETIME(6), "
-                                   "ts TIMESTAMP(3) NULL, tm TIME(2), yr YEAR, ch CHAR(10), vc VARCHAR(100), "
-                                   "tx TEXT, lt LONGTEXT, bl BLOB, vb VARBINARY(100), bt BIT(1), "
-                                   "en ENUM('alpha','beta'), js JSON)";
+const char* const createAllTypes
+    = "CREATE TABLE all_types("
+      "ti TINYINT, tiu TINYINT UNSIGNED, si SMALLINT, siu SMALLINT UNSIGNED, "
+      "mi MEDIUMINT, i INT, iu INT UNSIGNED, bi BIGINT, biu BIGINT UNSIGNED, "
+      "de DECIMAL(30,10), fl FLOAT, db DOUBLE, d DATE, dt DATETIME(6), "
+      "ts TIMESTAMP(3) NULL, tm TIME(2), yr YEAR, ch CHAR(10), vc VARCHAR(100), "
+      "tx TEXT, lt LONGTEXT, bl BLOB, vb VARBINARY(100), bt BIT(1), "
+      "en ENUM('alpha','beta'), js JSON)";
 } // namespace
 
 class TestMySQLValues : public QObject {
@@ -36,8 +37,9 @@ private slots:
     {
         Testbed& bed = Testbed::instance();
         // Runs twice side by side (two locales): one database each.
-        const QString db = bed.freshMySQLDatabase(
-            qEnvironmentVariableIsSet("LANG") ? QStringLiteral("tw_values_utf8") : QStringLiteral("tw_values_c"));
+        const QString db = bed.freshMySQLDatabase(qEnvironmentVariableIsSet("LANG")
+                ? QStringLiteral("tw_values_utf8")
+                : QStringLiteral("tw_values_c"));
         bed.mysql(QString::fromLatin1(createAllTypes) + QLatin1Char(';'), db);
         bed.mysql(QString::fromUtf8(
                       "INSERT INTO all_types VALUES(-128,255,-32768,65535,-8388608,-2147483648,"
@@ -95,7 +97,8 @@ private slots:
         QCOMPARE(v(11).typeId(), QMetaType::Double);
         QCOMPARE(v(11).toDouble(), 0.1);
         QCOMPARE(v(12).value<SqlDate>(), (SqlDate { 2024, 2, 29 }));
-        QCOMPARE(v(13).value<SqlTimestamp>(), (SqlTimestamp { 2024, 2, 29, 13, 14, 15, 123456000 }));
+        QCOMPARE(
+            v(13).value<SqlTimestamp>(), (SqlTimestamp { 2024, 2, 29, 13, 14, 15, 123456000 }));
         QCOMPARE(v(14).value<SqlTimestamp>(), (SqlTimestamp { 2038, 1, 19, 3, 14, 7, 500000000 }));
         QCOMPARE(v(15).value<SqlTime>(), (SqlTime { true, 838, 59, 58, 250000000 }));
         QCOMPARE(v(16), QVariant(quint64(2024)));
@@ -185,12 +188,14 @@ private slots:
             m_conn->Execute(QStringLiteral("DROP TABLE `no_such_table`"));
             QFAIL("DROP of a missing table succeeded");
         } catch (const DbError& e) {
-            QVERIFY2(e.description().contains(QStringLiteral("Unknown table")), qPrintable(e.description()));
+            QVERIFY2(e.description().contains(QStringLiteral("Unknown table")),
+                qPrintable(e.description()));
             QCOMPARE(e.nativeError(), 1051);
             QCOMPARE(e.sqlState(), QStringLiteral("42S02"));
         }
         Recordset rs;
-        QVERIFY_THROWS_EXCEPTION(DbError, rs.Open(QStringLiteral("SELECT * FROM `missing`"), *m_conn));
+        QVERIFY_THROWS_EXCEPTION(
+            DbError, rs.Open(QStringLiteral("SELECT * FROM `missing`"), *m_conn));
         QVERIFY(!rs.isOpen());
     }
 };

@@ -25,6 +25,9 @@ inline void saveLogin(const db::LoginDetails& d)
     SaveSetting(app, section, QStringLiteral("MySQLPort"), d.mysqlPort);
 }
 
-inline void emptyStore() { QFile::remove(shell::SettingsFilePath(shell::MakerName())); }
+inline void emptyStore()
+{
+    QFile::remove(shell::SettingsFilePath(shell::MakerName()));
+}
 
 } // namespace tw::test

@@ -1,9 +1,9 @@
 #include "login/form1.h"
 #include "login_fixture.h"
+#include "shell/shutdown.h"
 #include "support/general_log.h"
 #include "support/scripted_dialogs.h"
 #include "support/testbed.h"
-#include "shell/shutdown.h"
 #include "tables/form2.h"
 
 #include <QTest>
@@ -14,10 +14,12 @@ using test::Testbed;
 
 namespace {
 const QString success = QStringLiteral("Connection successful.");
-const QString mysqlFailed = QStringLiteral(
-    "Could not connect. Please check with your administrator. Make sure you are allowed to connect to your "
-    "database remotely and not just through web-based control panels.");
-const QString oracleFailed = QStringLiteral("Could not connect. Please check with your administrator.");
+const QString mysqlFailed
+    = QStringLiteral("Could not connect. Please check with your administrator. Make sure you are "
+                     "allowed to connect to your "
+                     "database remotely and not just through web-based control panels.");
+const QString oracleFailed
+    = QStringLiteral("Could not connect. Please check with your administrator.");
 
 void fill(login::Form1& form, const db::LoginDetails& d)
 {
@@ -56,13 +58,20 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("message");
-        QTest::newRow("MySQL good") << 1 << "" << "" << success;
-        QTest::newRow("MySQL wrong password") << 1 << "Text6" << "wrong" << mysqlFailed;
-        QTest::newRow("MySQL wrong port") << 1 << "Text8" << "1" << mysqlFailed;
-        QTest::newRow("MySQL missing driver text") << 1 << "Text7" << "no_such_db" << mysqlFailed;
-        QTest::newRow("Oracle good") << 3 << "" << "" << success;
-        QTest::newRow("Oracle wrong password") << 3 << "Text3" << "wrong" << oracleFailed;
-        QTest::newRow("Oracle unknown SID") << 3 << "Text1" << "NOSUCH" << oracleFailed;
+        QTest::newRow("MySQL good") << 1 << ""
+                                    << "" << success;
+        QTest::newRow("MySQL wrong password") << 1 << "Text6"
+                                              << "wrong" << mysqlFailed;
+        QTest::newRow("MySQL wrong port") << 1 << "Text8"
+                                          << "1" << mysqlFailed;
+        QTest::newRow("MySQL missing driver text") << 1 << "Text7"
+                                                   << "no_such_db" << mysqlFailed;
+        QTest::newRow("Oracle good") << 3 << ""
+                                     << "" << success;
+        QTest::newRow("Oracle wrong password") << 3 << "Text3"
+                                               << "wrong" << oracleFailed;
+        QTest::newRow("Oracle unknown SID") << 3 << "Text1"
+                                            << "NOSUCH" << oracleFailed;
     }
     void testConnectionTellsSuccessOrFailureButNeverTheDriversText()
     {
@@ -76,7 +85,9 @@ private slots:
         if (!field.isEmpty())
             form.findChild<QLineEdit*>(field)->setText(value);
         QList<int> pointerWhileShown;
-        dialogs.onShow = [&](const ScriptedDialogs::Shown&) { pointerWhileShown << form.Pointer().MousePointer(); };
+        dialogs.onShow = [&](const ScriptedDialogs::Shown&) {
+            pointerWhileShown << form.Pointer().MousePointer();
+        };
         QTest::mouseClick(form.PushButton[button], Qt::LeftButton);
         QCOMPARE(dialogs.texts(), QStringList { message });
         QCOMPARE(dialogs.shown[0].title, QString());
@@ -142,7 +153,8 @@ private slots:
         QCOMPARE(dialogs.reports().size(), 1);
         const QString report = dialogs.reports().first();
         QVERIFY2(report.contains(QStringLiteral("No database selected")), qPrintable(report));
-        QVERIFY2(report.contains(QStringLiteral("\r\nin Palomirdual2017/04/05.Form1.PushButton2_Click at line 106\r\r")),
+        QVERIFY2(report.contains(QStringLiteral(
+                     "\r\nin Palomirdual2017/04/05.Form1.PushButton2_Click at line 106\r\r")),
             qPrintable(report));
         QVERIFY(tables.isVisible());
         QVERIFY(!form.isVisible());

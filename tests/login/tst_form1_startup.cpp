@@ -24,7 +24,10 @@ private slots:
     {
         Testbed& bed = Testbed::instance();
         m_db = bed.freshMySQLDatabase(QStringLiteral("tw_startup"));
-        bed.mysql(QStringLiteral("CREATE TABLE zeta(a INT); CREATE TABLE Alpha(a INT); CREATE TABLE middle(a INT);"), m_db);
+        bed.mysql(
+            QStringLiteral(
+                "CREATE TABLE zeta(a INT); CREATE TABLE Alpha(a INT); CREATE TABLE middle(a INT);"),
+            m_db);
         m_oracleUser = bed.freshOracleUser(QStringLiteral("STARTUP"));
         bed.oracle(m_oracleUser, QStringLiteral("CREATE TABLE \"EMP\"(\"A\" INT)"));
         bed.oracle(m_oracleUser, QStringLiteral("CREATE TABLE \"DEPT\"(\"A\" INT)"));
@@ -41,7 +44,8 @@ private slots:
             QCOMPARE(form.Text[n]->text(), expected[n - 1]);
         QVERIFY(!form.HasTablesWindow());
         QVERIFY(dialogs.shown.isEmpty());
-        QCOMPARE(form.windowTitle(), QStringLiteral("Palomir Tablewright Studio for Two Databases"));
+        QCOMPARE(
+            form.windowTitle(), QStringLiteral("Palomir Tablewright Studio for Two Databases"));
         QCOMPARE(shell::ApplicationTitle(), QStringLiteral("Palomir Tablewright Studio for Two"));
         QVERIFY(!form.windowIcon().isNull());
         form.show();
@@ -66,7 +70,8 @@ private slots:
         QCOMPARE(tables.List2->ListIndex(), 0);
         QCOMPARE(tables.List1->SelCount(), 0);
         QCOMPARE(form.Pointer().MousePointer(), 0);
-        QCOMPARE(tables.windowTitle(), QStringLiteral("Palomir Tablewright Studio for Two Databases"));
+        QCOMPARE(
+            tables.windowTitle(), QStringLiteral("Palomir Tablewright Studio for Two Databases"));
     }
 
     void workingOracleButFailingMySQLStaysOnTheLoginWindowSilently()
@@ -104,10 +109,12 @@ private slots:
             form.Form_Load();
             form.show();
             QTest::keyClicks(form.Text[6], QStringLiteral("s3cr"));
-            QCOMPARE(shell::GetSetting(shell::MakerName(), shell::ProductName(), QStringLiteral("MySQLPassword")),
+            QCOMPARE(shell::GetSetting(
+                         shell::MakerName(), shell::ProductName(), QStringLiteral("MySQLPassword")),
                 QStringLiteral("s3cr"));
             QTest::keyClicks(form.Text[6], QStringLiteral("et"));
-            QCOMPARE(shell::GetSetting(shell::MakerName(), shell::ProductName(), QStringLiteral("MySQLPassword")),
+            QCOMPARE(shell::GetSetting(
+                         shell::MakerName(), shell::ProductName(), QStringLiteral("MySQLPassword")),
                 QStringLiteral("s3cret"));
             form.Text[4]->clear();
             form.Text[8]->setFocus();
@@ -139,7 +146,8 @@ private slots:
             form.PushButton[2]->setFocus();
             form.Text[n]->setFocus(Qt::MouseFocusReason);
             const bool selectsAll = n != 4 && n != 7;
-            QCOMPARE(form.Text[n]->selectedText().size() == form.Text[n]->text().size(), selectsAll);
+            QCOMPARE(
+                form.Text[n]->selectedText().size() == form.Text[n]->text().size(), selectsAll);
         }
     }
 
@@ -150,8 +158,9 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         form.Text[1]->setFocus();
-        const QStringList expected { "PushButton6", "Text2", "Text3", "PushButton3", "PushButton7", "Text4",
-            "Text8", "Text5", "Text6", "Text7", "PushButton1", "PushButton4", "PushButton2", "Text1" };
+        const QStringList expected { "PushButton6", "Text2", "Text3", "PushButton3", "PushButton7",
+            "Text4", "Text8", "Text5", "Text6", "Text7", "PushButton1", "PushButton4",
+            "PushButton2", "Text1" };
         QStringList seen;
         for (int i = 0; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -169,11 +178,15 @@ private slots:
         QCOMPARE(form.size(), QSize(twips(8040), twips(6135)));
         QCOMPARE(form.Frame2->geometry(), QRect(twips(120), twips(2610), twips(7800), twips(2865)));
         QCOMPARE(form.Text[8]->geometry(), QRect(twips(6480), twips(360), twips(1080), twips(345)));
-        QCOMPARE(form.PushButton[2]->geometry(), QRect(twips(120), twips(5610), twips(7800), twips(405)));
+        QCOMPARE(form.PushButton[2]->geometry(),
+            QRect(twips(120), twips(5610), twips(7800), twips(405)));
         // Labels sit on the same line as their fields.
-        for (auto [label, field] : { std::pair { 2, 1 }, { 1, 2 }, { 4, 3 }, { 5, 4 }, { 8, 8 }, { 3, 5 }, { 7, 6 }, { 6, 7 } }) {
+        for (auto [label, field] : { std::pair { 2, 1 }, { 1, 2 }, { 4, 3 }, { 5, 4 }, { 8, 8 },
+                 { 3, 5 }, { 7, 6 }, { 6, 7 } }) {
             QCOMPARE(form.Label[label]->parentWidget(), form.Text[field]->parentWidget());
-            QVERIFY(std::abs(form.Label[label]->geometry().center().y() - form.Text[field]->geometry().center().y()) <= 2);
+            QVERIFY(std::abs(form.Label[label]->geometry().center().y()
+                        - form.Text[field]->geometry().center().y())
+                <= 2);
         }
         QVERIFY(form.minimumSize() == form.maximumSize());
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));

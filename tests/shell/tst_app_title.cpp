@@ -12,16 +12,20 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("title");
-        QTest::newRow("the product name") << tw::shell::ProductName() << "Palomir Tablewright Studio for Two";
+        QTest::newRow("the product name")
+            << tw::shell::ProductName() << "Palomir Tablewright Studio for Two";
         const QString forty = QStringLiteral("Northwind Table Copier for Old Databases");
         QTest::newRow("exactly forty characters") << forty << "Northwind Table Copier for Old";
-        QTest::newRow("forty-one needs one cut") << "Northwind Table Copier for Old Databases!" << "Northwind Table Copier for Old";
+        QTest::newRow("forty-one needs one cut") << "Northwind Table Copier for Old Databases!"
+                                                 << "Northwind Table Copier for Old";
         QTest::newRow("several cuts")
             << "An Extremely Long Product Name That Goes On And On Forever More"
             << "An Extremely Long Product Name That Goes";
-        QTest::newRow("one word has nothing before its blank") << "Tablewright" << "";
+        QTest::newRow("one word has nothing before its blank") << "Tablewright"
+                                                               << "";
         QTest::newRow("unicode counts characters")
-            << QString::fromUtf8("Überschrift Ärger Öl Straße Ein Zwei Drei Vier Fünf") << QString::fromUtf8("Überschrift Ärger Öl Straße Ein Zwei");
+            << QString::fromUtf8("Überschrift Ärger Öl Straße Ein Zwei Drei Vier Fünf")
+            << QString::fromUtf8("Überschrift Ärger Öl Straße Ein Zwei");
     }
     void theTitleDropsWordsUntilFortyCharactersAtMostRemain()
     {
@@ -36,7 +40,8 @@ private slots:
     void theInstalledTitleIsTheProductsTitle()
     {
         tw::shell::SetApplicationTitle();
-        QCOMPARE(tw::shell::ApplicationTitle(), QStringLiteral("Palomir Tablewright Studio for Two"));
+        QCOMPARE(
+            tw::shell::ApplicationTitle(), QStringLiteral("Palomir Tablewright Studio for Two"));
     }
 };
 

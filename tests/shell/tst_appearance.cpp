@@ -15,8 +15,14 @@ using namespace tw;
 using test::ScriptedDialogs;
 
 namespace {
-QColor background(const QWidget* w) { return w->palette().color(QPalette::Window); }
-QColor buttonFace(const QWidget* w) { return w->palette().color(QPalette::Button); }
+QColor background(const QWidget* w)
+{
+    return w->palette().color(QPalette::Window);
+}
+QColor buttonFace(const QWidget* w)
+{
+    return w->palette().color(QPalette::Button);
+}
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -97,16 +103,18 @@ private slots:
     {
         QFETCH(QByteArray, content);
         writeFile(m_folder.path() + QStringLiteral("/x/o.cjs"), content);
-        shell::SaveSetting(QStringLiteral("Vantorell"), QStringLiteral("Palomir Tablewright Studio for Two Databases"),
+        shell::SaveSetting(QStringLiteral("Vantorell"),
+            QStringLiteral("Palomir Tablewright Studio for Two Databases"),
             QStringLiteral("OracleUser"), QStringLiteral("restored"));
         ScriptedDialogs dialogs;
         login::Form1 form(dialogs);
         form.Form_Load();
         QCOMPARE(dialogs.reports().size(), 1);
-        QVERIFY2(dialogs.reports()[0].contains(
-                     QStringLiteral("\r\nin Palomirdual2017/04/05.Form1.Form_Load at line 100\r\r")),
+        QVERIFY2(dialogs.reports()[0].contains(QStringLiteral(
+                     "\r\nin Palomirdual2017/04/05.Form1.Form_Load at line 100\r\r")),
             qPrintable(dialogs.reports()[0]));
-        QCOMPARE(form.windowTitle(), QStringLiteral("Palomir Tablewright Studio for Two Databases"));
+        QCOMPARE(
+            form.windowTitle(), QStringLiteral("Palomir Tablewright Studio for Two Databases"));
         QCOMPARE(form.Text[2]->text(), QStringLiteral("restored"));
     }
 
@@ -150,8 +158,8 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         shell::WindowPointer& p = form.Pointer();
-        for (QWidget* w : std::initializer_list<QWidget*> { form.PushButton[1], form.Text[1], form.Text[3],
-                 form.Text[6], form.Frame1, form.Text[7] }) {
+        for (QWidget* w : std::initializer_list<QWidget*> { form.PushButton[1], form.Text[1],
+                 form.Text[3], form.Text[6], form.Frame1, form.Text[7] }) {
             p.SetMousePointer(11);
             QCOMPARE(pointerAfterMovingOver(w, p), 11);
             QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
@@ -184,7 +192,8 @@ private slots:
 
     void theShippedHandPointerLoadsWithItsHotSpot()
     {
-        QVERIFY(QFile::copy(QStringLiteral(TW_RESOURCES "/HAND-M.CUR"), m_folder.path() + QStringLiteral("/HAND-M.CUR")));
+        QVERIFY(QFile::copy(QStringLiteral(TW_RESOURCES "/HAND-M.CUR"),
+            m_folder.path() + QStringLiteral("/HAND-M.CUR")));
         ScriptedDialogs dialogs;
         login::Form1 form(dialogs);
         form.Form_Load();
@@ -209,7 +218,8 @@ private slots:
         tables::Form2& tables = form.TablesWindow();
         QCOMPARE(dialogs.reports().size(), 1);
         QVERIFY(dialogs.reports()[0].contains(QStringLiteral("Form2.Form_Load at line 108\r\r")));
-        QCOMPARE(tables.windowTitle(), QStringLiteral("Palomir Tablewright Studio for Two Databases"));
+        QCOMPARE(
+            tables.windowTitle(), QStringLiteral("Palomir Tablewright Studio for Two Databases"));
         QVERIFY(!tables.Pointer().HasMouseIcon());
     }
 };

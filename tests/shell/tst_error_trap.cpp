@@ -10,10 +10,15 @@ using tw::test::ScriptedDialogs;
 
 namespace {
 const QString tag = QStringLiteral("Palomirdual2017/04/05.Form2.PushButton5_Click");
-const QString request = QStringLiteral("Please email screenshot of this message to support@vantorell.example");
+const QString request
+    = QStringLiteral("Please email screenshot of this message to support@vantorell.example");
 
 // A routine with no trap of its own: its error surfaces in the caller's step.
-void untrappedCallee() { throw tw::db::DbError(QStringLiteral("[Oracle][ODBC][Ora]ORA-00942: table or view does not exist")); }
+void untrappedCallee()
+{
+    throw tw::db::DbError(
+        QStringLiteral("[Oracle][ODBC][Ora]ORA-00942: table or view does not exist"));
+}
 } // namespace
 
 class TestErrorTrap : public QObject {
@@ -31,7 +36,8 @@ private slots:
         QCOMPARE(dialogs.shown.size(), 1);
         const auto& report = dialogs.shown.first();
         QCOMPARE(report.text,
-            QStringLiteral("Invalid procedure call or argument\r\nin Palomirdual2017/04/05.Form2.PushButton5_Click at line 100\r\r")
+            QStringLiteral("Invalid procedure call or argument\r\nin "
+                           "Palomirdual2017/04/05.Form2.PushButton5_Click at line 100\r\r")
                 + request);
         QCOMPARE(report.title, QStringLiteral("Application Error"));
         QCOMPARE(report.buttons, ScriptedDialogs::OkOnly);
@@ -47,7 +53,10 @@ private slots:
             blockRan = true;
         QVERIFY(blockRan);
         QCOMPARE(dialogs.reports(),
-            QStringList { QStringLiteral("Type mismatch\r\nin Palomirdual2017/04/05.Form2.PushButton5_Click at line 106\r\r") + request });
+            QStringList {
+                QStringLiteral("Type mismatch\r\nin Palomirdual2017/04/05.Form2.PushButton5_Click "
+                               "at line 106\r\r")
+                + request });
         QVERIFY(!trap.If(108, [] { return false; }));
         QCOMPARE(dialogs.shown.size(), 1);
     }
@@ -58,8 +67,9 @@ private slots:
         ErrorTrap trap(dialogs, tag);
         trap.Step(112, [] { untrappedCallee(); });
         QCOMPARE(dialogs.reports(),
-            QStringList { QStringLiteral("[Oracle][ODBC][Ora]ORA-00942: table or view does not exist\r\n"
-                                         "in Palomirdual2017/04/05.Form2.PushButton5_Click at line 112\r\r")
+            QStringList {
+                QStringLiteral("[Oracle][ODBC][Ora]ORA-00942: table or view does not exist\r\n"
+                               "in Palomirdual2017/04/05.Form2.PushButton5_Click at line 112\r\r")
                 + request });
     }
 
@@ -76,16 +86,19 @@ private slots:
     {
         ScriptedDialogs dialogs;
         QString statement;
-        ErrorTrap trap(dialogs, QStringLiteral("Palomirdual2017/04/05.Form2.PushButton3_Click"), &statement);
+        ErrorTrap trap(
+            dialogs, QStringLiteral("Palomirdual2017/04/05.Form2.PushButton3_Click"), &statement);
         trap.Step(118, [] { throw std::runtime_error("no listener"); });
         statement = QStringLiteral("INSERT INTO \"T\" VALUES('1', 'x");
         trap.Step(258, [] { throw std::runtime_error("refused"); });
         QCOMPARE(dialogs.reports().value(0),
-            QStringLiteral("no listener\r\nin Palomirdual2017/04/05.Form2.PushButton3_Click at line 118\r\r") + request
-                + QStringLiteral("\r\rsql: "));
+            QStringLiteral(
+                "no listener\r\nin Palomirdual2017/04/05.Form2.PushButton3_Click at line 118\r\r")
+                + request + QStringLiteral("\r\rsql: "));
         QCOMPARE(dialogs.reports().value(1),
-            QStringLiteral("refused\r\nin Palomirdual2017/04/05.Form2.PushButton3_Click at line 258\r\r") + request
-                + QStringLiteral("\r\rsql: INSERT INTO \"T\" VALUES('1', 'x"));
+            QStringLiteral(
+                "refused\r\nin Palomirdual2017/04/05.Form2.PushButton3_Click at line 258\r\r")
+                + request + QStringLiteral("\r\rsql: INSERT INTO \"T\" VALUES('1', 'x"));
     }
 
     void anErrorWithoutTextStillNamesTheStep()

@@ -13,7 +13,7 @@ const QString section = QStringLiteral("Palomir Tablewright Studio for Two Datab
 
 int modeOf(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return -1;
     return int(st.st_mode & 0777);
@@ -27,7 +27,8 @@ private slots:
 
     void aKeyNeverWrittenReadsAsTheReadersDefault()
     {
-        QCOMPARE(GetSetting(app, section, QStringLiteral("MySQLPort"), QStringLiteral("3306")), QStringLiteral("3306"));
+        QCOMPARE(GetSetting(app, section, QStringLiteral("MySQLPort"), QStringLiteral("3306")),
+            QStringLiteral("3306"));
         QCOMPARE(GetSetting(app, section, QStringLiteral("OracleUser")), QString());
     }
 
@@ -48,14 +49,16 @@ private slots:
     {
         QFETCH(QString, value);
         SaveSetting(app, section, QStringLiteral("MySQLPassword"), value);
-        QCOMPARE(GetSetting(app, section, QStringLiteral("MySQLPassword"), QStringLiteral("dflt")), value);
+        QCOMPARE(GetSetting(app, section, QStringLiteral("MySQLPassword"), QStringLiteral("dflt")),
+            value);
     }
 
     void theLastWriteWins()
     {
         for (const char* v : { "s", "se", "sec", "secr", "secre", "secret" })
             SaveSetting(app, section, QStringLiteral("OraclePassword"), QString::fromLatin1(v));
-        QCOMPARE(GetSetting(app, section, QStringLiteral("OraclePassword")), QStringLiteral("secret"));
+        QCOMPARE(
+            GetSetting(app, section, QStringLiteral("OraclePassword")), QStringLiteral("secret"));
     }
 
     void theStoreIsOnePlainFileOnlyItsOwnerCanRead()
@@ -75,7 +78,8 @@ private slots:
     {
         SaveSetting(app, section, QStringLiteral("MySQLUser"), QStringLiteral("a"));
         const QString path = SettingsFilePath(app);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::ReadGroup);
+        QFile::setPermissions(
+            path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::ReadGroup);
         SaveSetting(app, section, QStringLiteral("MySQLUser"), QStringLiteral("b"));
         QCOMPARE(modeOf(path), 0600);
     }

@@ -29,9 +29,11 @@ QList<LogEntry> GeneralLog::entries() const
         return out;
     f.seek(m_offset);
     const QString text = QString::fromUtf8(f.readAll());
-    static const QRegularExpression head(QStringLiteral(
-        "^(?:\\d{6}\\s+\\d{1,2}:\\d\\d:\\d\\d)?\\s+(\\d+) (Connect|Query|Quit|Init DB|Prepare|Execute|"
-        "Close stmt|Field List|Statistics|Ping|Shutdown|Change user|Reset stmt|Long Data)\\t(.*)$"));
+    static const QRegularExpression head(
+        QStringLiteral("^(?:\\d{6}\\s+\\d{1,2}:\\d\\d:\\d\\d)?\\s+(\\d+) (Connect|Query|Quit|Init "
+                       "DB|Prepare|Execute|"
+                       "Close stmt|Field List|Statistics|Ping|Shutdown|Change user|Reset stmt|Long "
+                       "Data)\\t(.*)$"));
     for (const QString& line : text.split(QLatin1Char('\n'))) {
         auto m = head.match(line);
         if (m.hasMatch()) {
@@ -75,7 +77,8 @@ int GeneralLog::connects(const QString& user) const
 {
     int n = 0;
     for (const LogEntry& e : entries())
-        n += e.command == QLatin1String("Connect") && e.argument.startsWith(user + QLatin1Char(' '));
+        n += e.command == QLatin1String("Connect")
+            && e.argument.startsWith(user + QLatin1Char(' '));
     return n;
 }
 

@@ -20,10 +20,10 @@ public:
 
     void mark();
     QList<LogEntry> entries() const;
-    // The statements (Query, and Execute of prepared ones) of the threads that connected as `user` after the
-    // mark (the test bed's own client connects over the socket as root@localhost).
-    // Test programs run side by side as root@127.0.0.1: pass
-    // "root@127.0.0.1 on <database>" to see one program's own sessions.
+    // The statements (Query, and Execute of prepared ones) of the threads that connected as `user`
+    // after the mark (the test bed's own client connects over the socket as root@localhost). Test
+    // programs run side by side as root@127.0.0.1: pass "root@127.0.0.1 on <database>" to see one
+    // program's own sessions.
     QStringList queries(const QString& user = QStringLiteral("root@127.0.0.1")) const;
     int connects(const QString& user = QStringLiteral("root@127.0.0.1")) const;
     // The driver's own statements after connecting, which queries() leaves out.

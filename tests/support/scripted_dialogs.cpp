@@ -19,7 +19,8 @@ int ScriptedDialogs::MsgBox(
     return Ok;
 }
 
-QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText)
+QString ScriptedDialogs::InputBox(
+    const QString& prompt, const QString& title, const QString& defaultText)
 {
     Shown s;
     s.input = true;

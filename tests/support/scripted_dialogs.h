@@ -25,7 +25,8 @@ public:
 
     int MsgBox(const QString& text, Buttons buttons, const QString& title, Icon icon,
         Answer defaultButton) override;
-    QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+    QString InputBox(
+        const QString& prompt, const QString& title, const QString& defaultText) override;
 
     // Answers for the coming Yes/No boxes and input boxes, used in order.
     // Without a scripted answer a Yes/No box answers Yes and an input box

@@ -9,33 +9,32 @@
 namespace tw::test {
 
 namespace {
-    [[noreturn]] void fail(const QString& why)
-    {
-        qFatal("test bed: %s", qPrintable(why));
-    }
+[[noreturn]] void fail(const QString& why)
+{
+    qFatal("test bed: %s", qPrintable(why));
+}
 
-    QStringList run(const QString& program, const QStringList& args, const QByteArray& input,
-        bool* ok)
-    {
-        QProcess p;
-        p.start(program, args);
-        if (!p.waitForStarted(10000))
-            fail(QStringLiteral("cannot start %1").arg(program));
-        p.write(input);
-        p.closeWriteChannel();
-        p.waitForFinished(120000);
-        const bool good = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-        if (ok)
-            *ok = good;
-        else if (!good)
-            fail(QStringLiteral("%1 %2 failed: %3")
-                     .arg(program, args.join(QLatin1Char(' ')),
-                         QString::fromUtf8(p.readAllStandardError() + p.readAllStandardOutput())));
-        QString out = QString::fromUtf8(p.readAllStandardOutput());
-        if (out.endsWith(QLatin1Char('\n')))
-            out.chop(1);
-        return out.isEmpty() ? QStringList() : out.split(QLatin1Char('\n'));
-    }
+QStringList run(const QString& program, const QStringList& args, const QByteArray& input, bool* ok)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForStarted(10000))
+        fail(QStringLiteral("cannot start %1").arg(program));
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(120000);
+    const bool good = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (ok)
+        *ok = good;
+    else if (!good)
+        fail(QStringLiteral("%1 %2 failed: %3")
+                 .arg(program, args.join(QLatin1Char(' ')),
+                     QString::fromUtf8(p.readAllStandardError() + p.readAllStandardOutput())));
+    QString out = QString::fromUtf8(p.readAllStandardOutput());
+    if (out.endsWith(QLatin1Char('\n')))
+        out.chop(1);
+    return out.isEmpty() ? QStringList() : out.split(QLatin1Char('\n'));
+}
 } // namespace
 
 Testbed& Testbed::instance()
@@ -61,14 +60,24 @@ Testbed& Testbed::instance()
     return *bed;
 }
 
-QString Testbed::value(const QString& key) const { return m_values.value(key); }
-int Testbed::mysqlPort() const { return value(QStringLiteral("TW_MYSQL_PORT")).toInt(); }
-QString Testbed::generalLogPath() const { return value(QStringLiteral("TW_GENERAL_LOG")); }
+QString Testbed::value(const QString& key) const
+{
+    return m_values.value(key);
+}
+int Testbed::mysqlPort() const
+{
+    return value(QStringLiteral("TW_MYSQL_PORT")).toInt();
+}
+QString Testbed::generalLogPath() const
+{
+    return value(QStringLiteral("TW_GENERAL_LOG"));
+}
 
 QString Testbed::freshMySQLDatabase(const QString& name)
 {
-    mysql(QStringLiteral("DROP DATABASE IF EXISTS `%1`; CREATE DATABASE `%1` CHARACTER SET utf8mb4;")
-              .arg(name));
+    mysql(
+        QStringLiteral("DROP DATABASE IF EXISTS `%1`; CREATE DATABASE `%1` CHARACTER SET utf8mb4;")
+            .arg(name));
     return name;
 }
 
@@ -78,12 +87,12 @@ QString Testbed::freshOracleUser(const QString& name)
     const QString data = value(QStringLiteral("TW_ORACLE_DATA"));
     const QString sid = value(QStringLiteral("TW_ORACLE_SID"));
     bool ok = false;
-    run(admin, { QStringLiteral("--data"), data, QStringLiteral("create-user"), sid, name,
-                   QStringLiteral("pw_") + name },
+    run(admin,
+        { QStringLiteral("--data"), data, QStringLiteral("create-user"), sid, name,
+            QStringLiteral("pw_") + name },
         {}, &ok);
     // An existing user keeps his tables; drop them so each run starts empty.
-    const QStringList tables
-        = oracle(name, QStringLiteral("SELECT table_name FROM user_tables"));
+    const QStringList tables = oracle(name, QStringLiteral("SELECT table_name FROM user_tables"));
     for (const QString& t : tables) {
         QString quoted = t;
         quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
@@ -109,8 +118,8 @@ db::LoginDetails Testbed::login(const QString& mysqlDatabase, const QString& ora
 QStringList Testbed::mysql(const QString& sql, const QString& database) const
 {
     QStringList args { QStringLiteral("--no-defaults"),
-        QStringLiteral("--socket=") + value(QStringLiteral("TW_MYSQL_SOCKET")), QStringLiteral("-uroot"),
-        QStringLiteral("--batch"), QStringLiteral("--skip-column-names"),
+        QStringLiteral("--socket=") + value(QStringLiteral("TW_MYSQL_SOCKET")),
+        QStringLiteral("-uroot"), QStringLiteral("--batch"), QStringLiteral("--skip-column-names"),
         QStringLiteral("--default-character-set=utf8mb4") };
     if (!database.isEmpty())
         args << database;
@@ -128,9 +137,10 @@ QStringList Testbed::oracle(const QString& user, const QString& sql, bool* ok) c
 int Testbed::mysqlConnectionsOf(const QString& user) const
 {
     // The client's own session runs as root too but over the socket.
-    const QStringList rows = mysql(QStringLiteral(
-        "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE USER = '%1' AND HOST LIKE '127.0.0.1%'")
-                                       .arg(user));
+    const QStringList rows
+        = mysql(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE USER = "
+                               "'%1' AND HOST LIKE '127.0.0.1%'")
+                    .arg(user));
     return rows.value(0).toInt();
 }
 

@@ -72,6 +72,10 @@ SQLRETURN fetchNext(Statement* stmt)
         throw DriverError("24000", "Invalid cursor state");
     stmt->getDataColumn = 0;
     const long long count = (long long)stmt->result->rows.size();
+    // The cursor only goes forward: a row already passed is never read
+    // again, so its memory goes back now, as a server cursor's would.
+    if (stmt->currentRow >= 0 && stmt->currentRow < count)
+        std::vector<Cell>().swap(stmt->result->rows[std::size_t(stmt->currentRow)]);
     if (stmt->currentRow < count)
         ++stmt->currentRow;
     if (stmt->currentRow >= count) {

@@ -1,0 +1,158 @@
+#include "db/row_buffer.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace tw::db {
+
+namespace {
+    constexpr qsizetype blockSize = 1 << 20;
+
+    enum Tag : char { TNull, TBool, TInt, TUInt, TFloat, TDouble, TText, TBytes, TDate, TTime, TStamp };
+
+    template <typename T> void put(QByteArray& out, const T& v)
+    {
+        out.append(reinterpret_cast<const char*>(&v), sizeof v);
+    }
+
+    template <typename T> T get(const char*& p)
+    {
+        T v;
+        std::memcpy(&v, p, sizeof v);
+        p += sizeof v;
+        return v;
+    }
+
+    void putBytes(QByteArray& out, Tag tag, const QByteArray& bytes)
+    {
+        out.append(char(tag));
+        put(out, qint64(bytes.size()));
+        out.append(bytes);
+    }
+
+    void encode(QByteArray& out, const Value& v)
+    {
+        switch (v.typeId()) {
+        case QMetaType::UnknownType:
+            out.append(char(TNull));
+            return;
+        case QMetaType::Bool:
+            out.append(char(TBool));
+            out.append(char(v.toBool()));
+            return;
+        case QMetaType::LongLong:
+            out.append(char(TInt));
+            put(out, v.toLongLong());
+            return;
+        case QMetaType::ULongLong:
+            out.append(char(TUInt));
+            put(out, v.toULongLong());
+            return;
+        case QMetaType::Float:
+            out.append(char(TFloat));
+            put(out, v.toFloat());
+            return;
+        case QMetaType::Double:
+            out.append(char(TDouble));
+            put(out, v.toDouble());
+            return;
+        case QMetaType::QString:
+            putBytes(out, TText, v.toString().toUtf8());
+            return;
+        case QMetaType::QByteArray:
+            putBytes(out, TBytes, v.toByteArray());
+            return;
+        default:
+            break;
+        }
+        if (v.metaType() == QMetaType::fromType<SqlDate>()) {
+            out.append(char(TDate));
+            put(out, v.value<SqlDate>());
+        } else if (v.metaType() == QMetaType::fromType<SqlTime>()) {
+            out.append(char(TTime));
+            put(out, v.value<SqlTime>());
+        } else if (v.metaType() == QMetaType::fromType<SqlTimestamp>()) {
+            out.append(char(TStamp));
+            put(out, v.value<SqlTimestamp>());
+        } else {
+            throw std::logic_error("a value of a type the data access layer does not make");
+        }
+    }
+
+    Value decode(const char*& p)
+    {
+        const Tag tag = Tag(*p++);
+        switch (tag) {
+        case TNull:
+            return Null();
+        case TBool:
+            return bool(*p++);
+        case TInt:
+            return get<qint64>(p);
+        case TUInt:
+            return get<quint64>(p);
+        case TFloat:
+            return get<float>(p);
+        case TDouble:
+            return get<double>(p);
+        case TText: {
+            const qint64 n = get<qint64>(p);
+            const QString s = QString::fromUtf8(p, qsizetype(n));
+            p += n;
+            return s;
+        }
+        case TBytes: {
+            const qint64 n = get<qint64>(p);
+            const QByteArray b(p, qsizetype(n));
+            p += n;
+            return b;
+        }
+        case TDate:
+            return QVariant::fromValue(get<SqlDate>(p));
+        case TTime:
+            return QVariant::fromValue(get<SqlTime>(p));
+        case TStamp:
+            return QVariant::fromValue(get<SqlTimestamp>(p));
+        }
+        throw std::logic_error("corrupt row buffer");
+    }
+} // namespace
+
+void RowBuffer::append(const QList<Value>& row)
+{
+    if (m_blocks.empty() || m_blocks.back().size() >= blockSize) {
+        m_blocks.emplace_back();
+        m_blocks.back().reserve(blockSize + 4096);
+    }
+    for (const Value& v : row)
+        encode(m_blocks.back(), v);
+    ++m_rows;
+}
+
+bool RowBuffer::takeFront(QList<Value>& row, qsizetype columns)
+{
+    if (m_rows == 0)
+        return false;
+    const QByteArray& block = m_blocks.front();
+    const char* p = block.constData() + m_readOffset;
+    row.clear();
+    row.reserve(columns);
+    for (qsizetype c = 0; c < columns; ++c)
+        row.append(decode(p));
+    m_readOffset = p - block.constData();
+    --m_rows;
+    if (m_readOffset >= block.size()) {
+        m_blocks.pop_front();
+        m_readOffset = 0;
+    }
+    return true;
+}
+
+void RowBuffer::clear()
+{
+    m_blocks.clear();
+    m_readOffset = 0;
+    m_rows = 0;
+}
+
+} // namespace tw::db

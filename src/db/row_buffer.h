@@ -1,0 +1,29 @@
+#pragma once
+
+#include "db/value.h"
+
+#include <QByteArray>
+#include <QList>
+#include <deque>
+
+namespace tw::db {
+
+// Rows read ahead, packed tightly: text as UTF-8, numbers and dates as their
+// bytes. A result read ahead to learn its row count costs about the size of
+// its data rather than a QVariant and a UTF-16 string per value, and the
+// memory goes back block by block as the rows are taken.
+class RowBuffer {
+public:
+    void append(const QList<Value>& row);
+    // Takes the oldest row; false when none is left.
+    bool takeFront(QList<Value>& row, qsizetype columns);
+    qint64 size() const { return m_rows; }
+    void clear();
+
+private:
+    std::deque<QByteArray> m_blocks;
+    qsizetype m_readOffset = 0;
+    qint64 m_rows = 0;
+};
+
+} // namespace tw::db

@@ -37,6 +37,8 @@ struct Copy {
     double seconds = 0;
     qint64 peakBytes = 0;
     qint64 longestYieldGapNs = 0;
+    qint64 longestOwnGapNs = 0;
+    qint64 startBytes = 0;
     qint64 yields = 0;
 };
 
@@ -55,9 +57,10 @@ Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& tabl
     for (int i = 0; i < source->ListCount(); ++i)
         source->SetSelected(i, source->List(i) == table);
     QCoreApplication::processEvents();
-    bench::resetPeakResident();
-    db::ResetYieldStats();
     Copy c;
+    bench::resetPeakResident();
+    c.startBytes = bench::peakResidentBytes();
+    db::ResetYieldStats();
     const double start = bench::now();
     if (toOracle)
         form.PushButton3_Click();
@@ -66,6 +69,7 @@ Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& tabl
     c.seconds = bench::now() - start;
     c.peakBytes = bench::peakResidentBytes();
     c.longestYieldGapNs = db::CurrentYieldStats().longestGapNs;
+    c.longestOwnGapNs = db::CurrentYieldStats().longestOwnGapNs;
     c.yields = db::CurrentYieldStats().calls;
     if (!dialogs.reports().isEmpty())
         say(QStringLiteral("  (the copy reported %1 errors; first: %2)")
@@ -132,10 +136,39 @@ double replayMySQL(const test::Testbed& bed, const QString& database, const QStr
 
 } // namespace
 
+// Runs one copy in a process of its own, so that its peak memory is the
+// program's alone: "tw_bench --memory to-oracle|to-mysql TABLE DB USER".
+int memoryChild(char** argv)
+{
+    test::Testbed& bed = test::Testbed::instance();
+    const bool toOracle = qstrcmp(argv[2], "to-oracle") == 0;
+    const Copy c = runCopy(bed.login(QString::fromUtf8(argv[4]), QString::fromUtf8(argv[5])), toOracle,
+        QString::fromUtf8(argv[3]));
+    say(QStringLiteral("%1 %2").arg(c.startBytes).arg(c.peakBytes));
+    return 0;
+}
+
+Copy measureMemory(bool toOracle, const QString& table, const QString& database, const QString& user)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--memory"), toOracle ? QStringLiteral("to-oracle") : QStringLiteral("to-mysql"),
+            table, database, user });
+    child.waitForFinished(-1);
+    const QStringList figures
+        = QString::fromUtf8(child.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
+    Copy c;
+    c.startBytes = figures.value(0).toLongLong();
+    c.peakBytes = figures.value(1).toLongLong();
+    return c;
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 6 && qstrcmp(argv[1], "--memory") == 0)
+        return memoryChild(argv);
     const int rows = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 100000;
     const int tables = argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 10000;
     test::Testbed& bed = test::Testbed::instance();
@@ -177,6 +210,8 @@ int main(int argc, char** argv)
             toOracle.seconds = c.seconds;
         toOracle.peakBytes = std::max(toOracle.peakBytes, c.peakBytes);
         toOracle.longestYieldGapNs = std::max(toOracle.longestYieldGapNs, c.longestYieldGapNs);
+        toOracle.longestOwnGapNs = std::max(toOracle.longestOwnGapNs, c.longestOwnGapNs);
+        toOracle.startBytes = std::max(toOracle.startBytes, c.startBytes);
         toOracle.yields = c.yields;
         QList<QByteArray> oracleStream
             = oracleStatementsFor(details, QStringLiteral("bench"), dataBytes);
@@ -220,6 +255,8 @@ int main(int argc, char** argv)
             toMySQL.seconds = c.seconds;
         toMySQL.peakBytes = std::max(toMySQL.peakBytes, c.peakBytes);
         toMySQL.longestYieldGapNs = std::max(toMySQL.longestYieldGapNs, c.longestYieldGapNs);
+        toMySQL.longestOwnGapNs = std::max(toMySQL.longestOwnGapNs, c.longestOwnGapNs);
+        toMySQL.startBytes = std::max(toMySQL.startBytes, c.startBytes);
         toMySQL.yields = c.yields;
         mysqlStream << QStringLiteral("DROP TABLE IF EXISTS `bench_o_replay`");
         for (const QString& q : log.queries(QStringLiteral("root@127.0.0.1 on ") + database)) {
@@ -230,6 +267,16 @@ int main(int argc, char** argv)
                 mysqlStream << replay;
         }
         mysqlReplay = std::min(mysqlReplay, replayMySQL(bed, database, mysqlStream));
+    }
+
+    // Memory: one more copy each way, each in a fresh process.
+    {
+        const Copy m = measureMemory(true, QStringLiteral("bench"), database, user);
+        toOracle.startBytes = m.startBytes;
+        toOracle.peakBytes = m.peakBytes;
+        const Copy n = measureMemory(false, QStringLiteral("BENCH_O"), database, user);
+        toMySQL.startBytes = n.startBytes;
+        toMySQL.peakBytes = n.peakBytes;
     }
 
     auto rate = [&](double seconds) { return seconds > 0 ? rows / seconds : 0.0; };
@@ -252,16 +299,21 @@ int main(int argc, char** argv)
     say(QString());
     const double mb = 1024.0 * 1024.0;
     say(QStringLiteral("table data (value texts): %1 MB").arg(dataBytes / mb, 0, 'f', 1));
-    say(QStringLiteral("peak resident during MySQL -> Oracle: %1 MB (goal: at most %2 MB)")
-            .arg(toOracle.peakBytes / mb, 0, 'f', 1)
+    say(QStringLiteral("memory goal for a copy: at most %1 MB (twice the data plus 50 MB)")
             .arg((2 * dataBytes) / mb + 50, 0, 'f', 1));
-    say(QStringLiteral("peak resident during Oracle -> MySQL: %1 MB")
-            .arg(toMySQL.peakBytes / mb, 0, 'f', 1));
-    say(QStringLiteral("longest wait between two yields: %1 ms / %2 ms (%3 / %4 yields)")
-            .arg(toOracle.longestYieldGapNs / 1e6, 0, 'f', 1)
-            .arg(toMySQL.longestYieldGapNs / 1e6, 0, 'f', 1)
-            .arg(toOracle.yields)
-            .arg(toMySQL.yields));
+    for (const auto& [name, c] : { std::pair { "MySQL -> Oracle", toOracle }, { "Oracle -> MySQL", toMySQL } }) {
+        say(QStringLiteral("%1 (own process): peak resident %2 MB, %3 MB before the click, growth %4 MB")
+                .arg(QLatin1String(name))
+                .arg(c.peakBytes / mb, 0, 'f', 1)
+                .arg(c.startBytes / mb, 0, 'f', 1)
+                .arg((c.peakBytes - c.startBytes) / mb, 0, 'f', 1));
+        say(QStringLiteral("%1: longest wait between two yields %2 ms, %3 ms of it the program's own "
+                           "work (goal: under 50 ms); %4 yields")
+                .arg(QLatin1String(name))
+                .arg(c.longestYieldGapNs / 1e6, 0, 'f', 1)
+                .arg(c.longestOwnGapNs / 1e6, 0, 'f', 1)
+                .arg(c.yields));
+    }
 
     // Listing 10,000 Oracle tables into a list box.
     const QString lister = bed.freshOracleUser(QStringLiteral("BENCHLIST"));

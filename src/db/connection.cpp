@@ -2,6 +2,7 @@
 
 #include "db/db_error.h"
 #include "db/recordset.h"
+#include "db/yield.h"
 
 namespace tw::db {
 
@@ -25,6 +26,7 @@ void Connection::Open(const QString& connectionString)
     std::vector<SQLWCHAR> in = toSqlWChar(connectionString);
     SQLWCHAR out[1024];
     SQLSMALLINT outLength = 0;
+    DriverWait wait;
     check(SQLDriverConnectW(dbc.get(), nullptr, in.data(), SQL_NTS, out,
               SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT),
         SQL_HANDLE_DBC, dbc.get());
@@ -54,7 +56,10 @@ std::unique_ptr<Recordset> Connection::Execute(const QString& sql)
     // QString holds UTF-16, which is what unixODBC's SQLWCHAR is.
     static_assert(sizeof(SQLWCHAR) == sizeof(ushort));
     auto* text = reinterpret_cast<SQLWCHAR*>(const_cast<ushort*>(sql.utf16()));
-    check(SQLExecDirectW(h, text, SQLINTEGER(sql.size())), SQL_HANDLE_STMT, h);
+    {
+        DriverWait wait;
+        check(SQLExecDirectW(h, text, SQLINTEGER(sql.size())), SQL_HANDLE_STMT, h);
+    }
     SQLSMALLINT columns = 0;
     check(SQLNumResultCols(h, &columns), SQL_HANDLE_STMT, h);
     if (columns <= 0) {
@@ -74,6 +79,7 @@ void Connection::Close()
         throw DbError(QString::fromLatin1(notWhenClosed));
     // Statements go before their connection: unixODBC must not see a
     // statement freed after the disconnect.
+    DriverWait wait;
     m_plain.reset();
     m_dbc.reset();
 }

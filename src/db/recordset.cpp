@@ -22,7 +22,10 @@ void Recordset::Open(const QString& sql, Connection& connection)
         throw DbError(QString::fromLatin1(notWhenOpen));
     StatementHandle stmt = connection.newStatement();
     std::vector<SQLWCHAR> text = toSqlWChar(sql);
-    check(SQLExecDirectW(stmt.get(), text.data(), SQL_NTS), SQL_HANDLE_STMT, stmt.get());
+    {
+        DriverWait wait;
+        check(SQLExecDirectW(stmt.get(), text.data(), SQL_NTS), SQL_HANDLE_STMT, stmt.get());
+    }
     attach(std::move(stmt));
 }
 
@@ -78,6 +81,7 @@ void Recordset::attach(StatementHandle statement)
 
 bool Recordset::fetchRow(QList<Value>& row)
 {
+    DriverWait wait;
     SQLHSTMT stmt = m_stmt.get();
     SQLRETURN rc = SQLFetch(stmt);
     if (rc == SQL_NO_DATA)

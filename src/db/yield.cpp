@@ -1,6 +1,7 @@
 #include "db/yield.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 
 namespace tw::db {
@@ -9,17 +10,35 @@ namespace {
 using Clock = std::chrono::steady_clock;
 YieldStats stats;
 Clock::time_point last = Clock::now();
+qint64 waitedNs = 0; // inside drivers since the last yield
+int waitDepth = 0;
+
+qint64 nanoseconds(Clock::duration d)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
+}
 } // namespace
+
+DriverWait::DriverWait()
+    : m_start(++waitDepth == 1 ? nanoseconds(Clock::now().time_since_epoch()) : 0)
+{
+}
+
+DriverWait::~DriverWait()
+{
+    if (--waitDepth == 0)
+        waitedNs += nanoseconds(Clock::now().time_since_epoch()) - m_start;
+}
 
 void DoEvents()
 {
-    const Clock::time_point now = Clock::now();
-    const qint64 gap = std::chrono::duration_cast<std::chrono::nanoseconds>(now - last).count();
-    if (gap > stats.longestGapNs)
-        stats.longestGapNs = gap;
+    const qint64 gap = nanoseconds(Clock::now() - last);
+    stats.longestGapNs = std::max(stats.longestGapNs, gap);
+    stats.longestOwnGapNs = std::max(stats.longestOwnGapNs, gap - waitedNs);
     ++stats.calls;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     last = Clock::now();
+    waitedNs = 0;
 }
 
 void DoEventsThrottled()
@@ -33,6 +52,7 @@ void ResetYieldStats()
 {
     stats = YieldStats();
     last = Clock::now();
+    waitedNs = 0;
 }
 
 YieldStats CurrentYieldStats()

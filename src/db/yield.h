@@ -17,7 +17,22 @@ void DoEventsThrottled();
 // benchmark, which reports how long the window waits for a yield).
 struct YieldStats {
     qint64 calls = 0;
-    qint64 longestGapNs = 0;
+    qint64 longestGapNs = 0; // everything between two yields
+    qint64 longestOwnGapNs = 0; // less the time spent waiting for a driver
+};
+
+// Marks a stretch spent inside a database driver (connecting, running a
+// statement, fetching a row), which the window waits for whatever the
+// program does.
+class DriverWait {
+public:
+    DriverWait();
+    ~DriverWait();
+    DriverWait(const DriverWait&) = delete;
+    DriverWait& operator=(const DriverWait&) = delete;
+
+private:
+    qint64 m_start;
 };
 void ResetYieldStats();
 YieldStats CurrentYieldStats();

@@ -44,7 +44,8 @@ int runSql(
         throwOra(1918, "user '" + name + "' does not exist");
     Session session(std::move(storage), name);
     const Result result = session.execute(sql);
-    for (const auto& row : result.rows) {
+    std::vector<Cell> row;
+    while (result.rows && result.rows->next(row)) {
         for (std::size_t i = 0; i < row.size(); ++i) {
             if (i)
                 std::cout << '\t';

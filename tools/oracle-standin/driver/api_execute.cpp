@@ -16,10 +16,8 @@ SQLRETURN execute(Statement* stmt, const std::string& sql)
     if (stmt->result && stmt->result->isQuery)
         throw DriverError("24000", "Invalid cursor state");
     stmt->closeCursor();
-    Result result = stmt->dbc->session->execute(sql);
-    if (stmt->maxRows && result.rows.size() > stmt->maxRows)
-        result.rows.resize(stmt->maxRows);
-    stmt->result = std::move(result);
+    stmt->result = stmt->dbc->session->execute(sql);
+    stmt->rowLimit = stmt->maxRows;
     return SQL_SUCCESS;
 }
 

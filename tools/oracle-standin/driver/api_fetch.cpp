@@ -16,9 +16,9 @@ const std::vector<Cell>& currentRow(Statement* stmt)
 {
     if (!stmt->result || !stmt->result->isQuery)
         throw DriverError("24000", "Invalid cursor state");
-    if (stmt->currentRow < 0 || stmt->currentRow >= (long long)stmt->result->rows.size())
+    if (!stmt->onRow)
         throw DriverError("24000", "Invalid cursor state");
-    return stmt->result->rows[std::size_t(stmt->currentRow)];
+    return stmt->row;
 }
 
 // Copies (the rest of) a converted value into an application buffer. For
@@ -71,18 +71,38 @@ SQLRETURN fetchNext(Statement* stmt)
     if (!stmt->result || !stmt->result->isQuery)
         throw DriverError("24000", "Invalid cursor state");
     stmt->getDataColumn = 0;
-    const long long count = (long long)stmt->result->rows.size();
-    // The cursor only goes forward: a row already passed is never read
-    // again, so its memory goes back now, as a server cursor's would.
-    if (stmt->currentRow >= 0 && stmt->currentRow < count)
-        std::vector<Cell>().swap(stmt->result->rows[std::size_t(stmt->currentRow)]);
-    if (stmt->currentRow < count)
-        ++stmt->currentRow;
-    if (stmt->currentRow >= count) {
+    Result& result = *stmt->result;
+    // Rows come from the database one at a time and only the current one is
+    // kept, as with a server cursor, so a long result costs no more memory
+    // than a short one.
+    const bool limited = stmt->rowLimit && stmt->currentRow + 1 >= (long long)stmt->rowLimit;
+    bool more = false;
+    if (result.rows && !limited) {
+        try {
+            more = result.rows->next(stmt->row);
+        } catch (...) {
+            stmt->onRow = false;
+            stmt->row.clear();
+            result.rows.reset();
+            throw;
+        }
+    }
+    if (!more) {
+        // At the end the cursor goes at once, so that its statement does not
+        // keep the table busy while the handle stays allocated.
+        result.rows.reset();
+        stmt->row.clear();
+        if (stmt->onRow)
+            ++stmt->currentRow;
+        else if (stmt->currentRow < 0)
+            stmt->currentRow = 0;
+        stmt->onRow = false;
         if (stmt->rowsFetched)
             *stmt->rowsFetched = 0;
         return SQL_NO_DATA;
     }
+    ++stmt->currentRow;
+    stmt->onRow = true;
     if (stmt->rowsFetched)
         *stmt->rowsFetched = 1;
     // Bound columns are filled in full; a value too long for its buffer is cut.

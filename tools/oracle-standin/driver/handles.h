@@ -67,7 +67,12 @@ struct Statement : HandleBase {
     Connection* dbc;
     std::optional<std::string> preparedSql;
     std::optional<Result> result;
-    long long currentRow = -1; // index into result->rows; -1 before the first fetch
+    // Rows fetched so far, less one: -1 before the first fetch; past the end
+    // it stays one beyond the last row.
+    long long currentRow = -1;
+    std::vector<Cell> row; // the row the cursor is on
+    bool onRow = false;
+    SQLULEN rowLimit = 0; // SQL_ATTR_MAX_ROWS as it was at execute; 0 for none
 
     // SQLGetData's place in the column it last read, for data in pieces.
     SQLUSMALLINT getDataColumn = 0;
@@ -85,8 +90,11 @@ struct Statement : HandleBase {
 
     void closeCursor()
     {
+        // Dropping the cursor finalizes its SQLite statement and ends its snapshot.
         result.reset();
         currentRow = -1;
+        row.clear();
+        onRow = false;
         getDataColumn = 0;
     }
 };

@@ -33,6 +33,61 @@ ResultColumn userTablesColumn()
     return c;
 }
 
+// Rows the engine has at hand anyway, such as the short list of table names.
+class ListedRows : public RowCursor {
+public:
+    explicit ListedRows(std::vector<std::vector<Cell>> rows)
+        : m_rows(std::move(rows))
+    { }
+    bool next(std::vector<Cell>& row) override
+    {
+        if (m_next >= m_rows.size()) {
+            std::vector<std::vector<Cell>>().swap(m_rows);
+            return false;
+        }
+        row = std::move(m_rows[m_next++]);
+        return true;
+    }
+
+private:
+    std::vector<std::vector<Cell>> m_rows;
+    std::size_t m_next = 0;
+};
+
+// A table's rows straight from storage, cut down to the selected columns.
+class TableRows : public RowCursor {
+public:
+    TableRows(std::unique_ptr<TableCursor> cursor, std::vector<std::size_t> picks, bool star)
+        : m_cursor(std::move(cursor))
+        , m_picks(std::move(picks))
+        , m_star(star)
+    { }
+    bool next(std::vector<Cell>& row) override
+    {
+        if (!m_cursor)
+            return false;
+        if (!m_cursor->next(m_stored)) {
+            m_cursor.reset();
+            return false;
+        }
+        if (m_star) {
+            row.swap(m_stored);
+            return true;
+        }
+        row.clear();
+        row.reserve(m_picks.size());
+        for (const std::size_t i : m_picks)
+            row.push_back(m_stored[i]);
+        return true;
+    }
+
+private:
+    std::unique_ptr<TableCursor> m_cursor;
+    std::vector<std::size_t> m_picks;
+    bool m_star;
+    std::vector<Cell> m_stored;
+};
+
 [[noreturn]] void invalidIdentifier(const std::string& name)
 {
     throwOra(904, "\"" + name + "\": invalid identifier");
@@ -110,40 +165,45 @@ Result Session::select(const SelectStmt& s)
     result.isQuery = true;
     result.rowCount = -1;
     std::vector<ResultColumn> all;
-    std::vector<std::vector<Cell>> rows;
-    if (auto table = m_storage->readTable(m_user, s.table)) {
-        for (const ColumnDef& c : table->first.columns)
+    std::unique_ptr<TableCursor> table = m_storage->openTable(m_user, s.table);
+    std::vector<std::vector<Cell>> listed;
+    if (table) {
+        for (const ColumnDef& c : table->table().columns)
             all.push_back(ResultColumn { c.name, c.type, true, m_user, s.table });
-        rows = std::move(table->second);
     } else if (s.table == "USER_TABLES") {
         // The public synonym only counts when the user owns no table of that name.
         all.push_back(userTablesColumn());
         for (std::string& name : m_storage->tableNames(m_user))
-            rows.push_back({ Cell::text_(std::move(name)) });
+            listed.push_back({ Cell::text_(std::move(name)) });
     } else {
         throwOra(942, "table or view does not exist");
     }
+    std::vector<std::size_t> picks;
     if (s.star) {
         result.columns = std::move(all);
-        result.rows = std::move(rows);
+    } else {
+        for (const std::string& name : s.columns) {
+            const auto it = std::find_if(
+                all.begin(), all.end(), [&](const ResultColumn& c) { return c.name == name; });
+            if (it == all.end())
+                invalidIdentifier(name);
+            picks.push_back(std::size_t(it - all.begin()));
+            result.columns.push_back(*it);
+        }
+    }
+    if (table) {
+        result.rows = std::make_unique<TableRows>(std::move(table), std::move(picks), s.star);
         return result;
     }
-    std::vector<std::size_t> picks;
-    for (const std::string& name : s.columns) {
-        const auto it = std::find_if(
-            all.begin(), all.end(), [&](const ResultColumn& c) { return c.name == name; });
-        if (it == all.end())
-            invalidIdentifier(name);
-        picks.push_back(std::size_t(it - all.begin()));
-        result.columns.push_back(*it);
+    if (!s.star) {
+        for (auto& row : listed) {
+            std::vector<Cell> picked;
+            for (const std::size_t i : picks)
+                picked.push_back(row[i]);
+            row = std::move(picked);
+        }
     }
-    for (auto& row : rows) {
-        std::vector<Cell> picked;
-        picked.reserve(picks.size());
-        for (const std::size_t i : picks)
-            picked.push_back(row[i]);
-        result.rows.push_back(std::move(picked));
-    }
+    result.rows = std::make_unique<ListedRows>(std::move(listed));
     return result;
 }
 

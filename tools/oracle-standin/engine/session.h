@@ -20,11 +20,21 @@ struct ResultColumn {
     std::string table;
 };
 
-// What a statement produced: rows for a query, a row count otherwise.
+// The rows of a query, handed out one at a time, as a server cursor does.
+class RowCursor {
+public:
+    virtual ~RowCursor() = default;
+    // Puts the next row into `row`; false once there is none, by which time
+    // the cursor holds no database resources any more. Throws OraError.
+    virtual bool next(std::vector<Cell>& row) = 0;
+};
+
+// What a statement produced: a cursor over the rows for a query, a row
+// count otherwise. The columns are known as soon as the query has run.
 struct Result {
     bool isQuery = false;
     std::vector<ResultColumn> columns;
-    std::vector<std::vector<Cell>> rows;
+    std::unique_ptr<RowCursor> rows; // only for a query
     long long rowCount = 0; // INSERT 1, DDL 0; -1 for a query, as Oracle's driver says
 };
 

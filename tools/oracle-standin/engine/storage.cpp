@@ -150,8 +150,9 @@ CREATE TABLE ora_columns(table_id INTEGER NOT NULL, position INTEGER NOT NULL,
 
 } // namespace
 
-Storage::Storage(sqlite3* db)
+Storage::Storage(sqlite3* db, std::string path)
     : m_db(db)
+    , m_path(std::move(path))
 { }
 
 Storage::~Storage()
@@ -181,7 +182,7 @@ void Storage::create(const std::string& path)
         sqlite3_close(db);
         throw std::runtime_error("cannot create " + path + ": " + reason);
     }
-    Storage s(db);
+    Storage s(db, path);
     s.exec(schema);
 }
 
@@ -193,7 +194,7 @@ std::unique_ptr<Storage> Storage::open(const std::string& path)
         sqlite3_close(db);
         throwOra(12154, "TNS:could not resolve the connect identifier specified");
     }
-    std::unique_ptr<Storage> s(new Storage(db));
+    std::unique_ptr<Storage> s(new Storage(db, path));
     sqlite3_busy_timeout(db, busyTimeoutMs);
     s->exec("PRAGMA synchronous=NORMAL");
     return s;
@@ -340,33 +341,63 @@ void Storage::insertRow(const TableInfo& table, const std::vector<Cell>& row)
     });
 }
 
-std::optional<std::pair<TableInfo, std::vector<std::vector<Cell>>>> Storage::readTable(
-    const std::string& owner, const std::string& name)
+struct TableCursor::Rows {
+    Query query;
+};
+
+TableCursor::~TableCursor()
 {
-    exec("BEGIN");
+    release();
+}
+
+void TableCursor::release()
+{
+    // The statement goes before its connection; closing the connection ends
+    // the read transaction, so checkpoints may pass the snapshot again.
+    m_rows.reset();
+    m_reader.reset();
+}
+
+bool TableCursor::next(std::vector<Cell>& row)
+{
+    if (!m_rows)
+        return false;
+    bool more = false;
     try {
-        auto table = findTableLocked(owner, name);
-        if (!table) {
-            exec("COMMIT");
-            return std::nullopt;
-        }
-        std::vector<std::vector<Cell>> rows;
-        {
-            Query q(m_db, "SELECT * FROM " + dataTable(table->id) + " ORDER BY rowid");
-            while (q.step()) {
-                std::vector<Cell> row;
-                row.reserve(table->columns.size());
-                for (std::size_t i = 0; i < table->columns.size(); ++i)
-                    row.push_back(readCell(q, int(i), table->columns[i].type));
-                rows.push_back(std::move(row));
-            }
-        }
-        exec("COMMIT");
-        return std::make_pair(std::move(*table), std::move(rows));
+        more = m_rows->query.step();
     } catch (...) {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        release();
         throw;
     }
+    if (!more) {
+        // Let go at once: an application may keep a fully read statement
+        // open for a while and meanwhile drop the table on its connection.
+        release();
+        return false;
+    }
+    row.clear();
+    row.reserve(m_table.columns.size());
+    for (std::size_t i = 0; i < m_table.columns.size(); ++i)
+        row.push_back(readCell(m_rows->query, int(i), m_table.columns[i].type));
+    return true;
+}
+
+std::unique_ptr<TableCursor> Storage::openTable(const std::string& owner, const std::string& name)
+{
+    std::unique_ptr<TableCursor> cursor(new TableCursor);
+    cursor->m_reader = open(m_path);
+    Storage& reader = *cursor->m_reader;
+    // The catalog lookup starts the read transaction, so the columns and the
+    // rows come from one snapshot, taken now as Oracle takes it at execute.
+    // It stays open until the last row has been read or the cursor is closed.
+    reader.exec("BEGIN");
+    auto table = reader.findTableLocked(owner, name);
+    if (!table)
+        return nullptr;
+    cursor->m_table = std::move(*table);
+    cursor->m_rows.reset(new TableCursor::Rows {
+        Query(reader.m_db, "SELECT * FROM " + dataTable(cursor->m_table.id) + " ORDER BY rowid") });
+    return cursor;
 }
 
 } // namespace orastandin

@@ -13,11 +13,39 @@ struct sqlite3;
 
 namespace orastandin {
 
+class Storage;
+
 struct TableInfo {
     long long id = 0;
     std::string owner;
     std::string name;
     std::vector<ColumnDef> columns;
+};
+
+// The rows of one table in insertion order, read one at a time from a
+// snapshot taken when the cursor was opened. It holds a connection of its
+// own, so that the owner's connection stays free to write, create and drop
+// tables, and only ever the current row, however long the table.
+class TableCursor {
+public:
+    ~TableCursor();
+    TableCursor(const TableCursor&) = delete;
+    TableCursor& operator=(const TableCursor&) = delete;
+
+    const TableInfo& table() const { return m_table; }
+    // Puts the next row into `row`; false at the end, where the cursor has
+    // already given its SQLite statement and snapshot back.
+    bool next(std::vector<Cell>& row);
+
+private:
+    friend class Storage;
+    TableCursor() = default;
+    void release();
+
+    std::unique_ptr<Storage> m_reader;
+    struct Rows;
+    std::unique_ptr<Rows> m_rows;
+    TableInfo m_table;
 };
 
 // One SID: an SQLite file holding its users, the catalog of their tables and
@@ -43,16 +71,17 @@ public:
     void dropTable(const std::string& owner, const std::string& name);
     void renameTable(const std::string& owner, const std::string& from, const std::string& to);
     void insertRow(const TableInfo& table, const std::vector<Cell>& row);
-    // The table and all its rows in insertion order, read in one snapshot.
-    std::optional<std::pair<TableInfo, std::vector<std::vector<Cell>>>> readTable(
-        const std::string& owner, const std::string& name);
+    // A cursor over the table's rows; nullptr when the owner has no such table.
+    std::unique_ptr<TableCursor> openTable(const std::string& owner, const std::string& name);
 
 private:
-    explicit Storage(sqlite3* db);
+    friend class TableCursor;
+    Storage(sqlite3* db, std::string path);
     void exec(const char* sql);
     std::optional<TableInfo> findTableLocked(const std::string& owner, const std::string& name);
 
     sqlite3* m_db;
+    std::string m_path;
 };
 
 } // namespace orastandin

@@ -121,7 +121,9 @@ int main(int argc, char** argv)
             break;
         }
         try {
-            session->execute(sql);
+            Result result = session->execute(sql);
+            std::vector<Cell> row;
+            while (result.rows && result.rows->next(row)) { }
             ++accepted;
         } catch (const OraError& e) {
             if (e.code() == 600) {

@@ -3,6 +3,7 @@
 
 #include "standin_fixture.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 using namespace standintest;
@@ -193,6 +194,67 @@ private slots:
         Statement sa(a);
         QCOMPARE(sa.exec("SELECT * FROM \"SHARED\""), SQLRETURN(SQL_ERROR));
         QCOMPARE(sa.diag().native, 942);
+    }
+
+    // The program reads all rows of a SELECT and drops the table on the same
+    // connection before it frees the statement.
+    void dropAfterReadingAllRows()
+    {
+        QVERIFY(run(*m_scott, "CREATE TABLE \"READ\"(\"N\" INT)"));
+        QVERIFY(run(*m_scott, "INSERT INTO \"READ\" VALUES('1')"));
+        Statement s(*m_scott);
+        QVERIFY(SQL_SUCCEEDED(s.exec("SELECT * FROM \"READ\"")));
+        QVERIFY(s.fetch());
+        QVERIFY(!s.fetch());
+        QVERIFY(run(*m_scott, "DROP TABLE \"READ\""));
+        // The cursor itself stays open until closed, as before.
+        SQLCHAR again[] = "SELECT * FROM \"T\"";
+        QCOMPARE(SQLExecDirect(s.handle(), again, SQL_NTS), SQLRETURN(SQL_ERROR));
+        QCOMPARE(s.diag().state, QString("24000"));
+        QCOMPARE(SQLFreeStmt(s.handle(), SQL_CLOSE), SQLRETURN(SQL_SUCCESS));
+    }
+
+    // A half-read cursor keeps the rows of its execute and lets every other
+    // statement write, on its own connection and on another.
+    void writersWhileCursorOpen()
+    {
+        Connection b;
+        QVERIFY(SQL_SUCCEEDED(b.open("SCOTT", "tiger")));
+        QVERIFY(run(*m_scott, "CREATE TABLE \"HALF\"(\"N\" INT)"));
+        QVERIFY(run(*m_scott, "INSERT INTO \"HALF\" VALUES('1')"));
+        QVERIFY(run(*m_scott, "INSERT INTO \"HALF\" VALUES('2')"));
+        Statement s(*m_scott);
+        QVERIFY(SQL_SUCCEEDED(s.exec("SELECT * FROM \"HALF\"")));
+        QVERIFY(s.fetch());
+        QCOMPARE(s.text(1), QString("1"));
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(run(b, "INSERT INTO \"HALF\" VALUES('3')"));
+        QVERIFY(run(*m_scott, "INSERT INTO \"HALF\" VALUES('4')"));
+        QVERIFY(run(*m_scott, "CREATE TABLE \"BESIDE\"(\"N\" INT)"));
+        QVERIFY(run(*m_scott, "DROP TABLE \"BESIDE\""));
+        QVERIFY(timer.elapsed() < 5000);
+        Statement sb(b);
+        QVERIFY(SQL_SUCCEEDED(sb.exec("SELECT * FROM \"HALF\"")));
+        QCOMPARE(sb.rows(), QStringList({ "1", "2", "3", "4" }));
+        QVERIFY(s.fetch());
+        QCOMPARE(s.text(1), QString("2"));
+        QVERIFY(!s.fetch());
+        QVERIFY(run(b, "DROP TABLE \"HALF\""));
+    }
+
+    // SQL_ATTR_MAX_ROWS cuts a streamed result as it cut a held one.
+    void maxRowsLimitsTheCursor()
+    {
+        QVERIFY(run(*m_scott, "CREATE TABLE \"MANY\"(\"N\" INT)"));
+        for (int i = 1; i <= 5; ++i)
+            QVERIFY(run(*m_scott, QString("INSERT INTO \"MANY\" VALUES('%1')").arg(i)));
+        Statement s(*m_scott);
+        QVERIFY(SQL_SUCCEEDED(
+            SQLSetStmtAttr(s.handle(), SQL_ATTR_MAX_ROWS, reinterpret_cast<SQLPOINTER>(3), 0)));
+        QVERIFY(SQL_SUCCEEDED(s.exec("SELECT * FROM \"MANY\"")));
+        QCOMPARE(s.rows(), QStringList({ "1", "2", "3" }));
+        QVERIFY(run(*m_scott, "DROP TABLE \"MANY\""));
     }
 
     void twoUsersDoNot()

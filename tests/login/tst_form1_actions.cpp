@@ -107,11 +107,12 @@ private slots:
         // An Oracle SID that would fail loudly if tried shows nothing either;
         // what tells is that the tables window never comes.
         fill(form, d);
-        test::GeneralLog log(Testbed::instance().generalLogPath());
+        const int oracleBefore = Testbed::instance().oracleLogons(m_oracleUser);
         form.show();
         QTest::mouseClick(form.PushButton[2], Qt::LeftButton);
         QVERIFY(dialogs.shown.isEmpty());
         QVERIFY(!form.HasTablesWindow());
+        QCOMPARE(Testbed::instance().oracleLogons(m_oracleUser), oracleBefore);
         QVERIFY(form.isVisible());
         QCOMPARE(form.Pointer().MousePointer(), 0);
     }
@@ -123,8 +124,11 @@ private slots:
         fill(form, good());
         form.show();
         test::GeneralLog log(Testbed::instance().generalLogPath());
+        const int oracleBefore = Testbed::instance().oracleLogons(m_oracleUser);
         QTest::mouseClick(form.PushButton[2], Qt::LeftButton);
         QVERIFY(dialogs.shown.isEmpty());
+        // One connection for each test and one for each listing.
+        QCOMPARE(Testbed::instance().oracleLogons(m_oracleUser), oracleBefore + 2);
         const QString session = QStringLiteral("root@127.0.0.1 on ") + m_db;
         QCOMPARE(log.connects(session), 2);
         // The program sends "SHOW TABLES;"; MariaDB's driver prepares

@@ -56,11 +56,14 @@ private slots:
     void savedDetailsThatReachBothOpenTheTablesWindow()
     {
         test::saveLogin(good());
+        const int oracleBefore = Testbed::instance().oracleLogons(m_oracleUser);
         ScriptedDialogs dialogs;
         login::Form1 form(dialogs);
         form.Form_Load();
         QVERIFY(dialogs.shown.isEmpty());
         QVERIFY(form.HasTablesWindow());
+        // Oracle first at start, then "Next >": its test and its listing.
+        QCOMPARE(Testbed::instance().oracleLogons(m_oracleUser), oracleBefore + 3);
         tables::Form2& tables = form.TablesWindow();
         QVERIFY(tables.isVisible());
         QVERIFY(!form.isVisible());
@@ -93,11 +96,13 @@ private slots:
         d.oraclePassword = QStringLiteral("wrong");
         test::saveLogin(d);
         test::GeneralLog log(Testbed::instance().generalLogPath());
+        const int oracleBefore = Testbed::instance().oracleLogons(m_oracleUser);
         ScriptedDialogs dialogs;
         login::Form1 form(dialogs);
         form.Form_Load();
         QVERIFY(dialogs.shown.isEmpty());
         QVERIFY(!form.HasTablesWindow());
+        QCOMPARE(Testbed::instance().oracleLogons(m_oracleUser), oracleBefore + 1);
         QCOMPARE(log.connects(QStringLiteral("root@127.0.0.1 on ") + m_db), 0);
     }
 

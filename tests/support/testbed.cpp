@@ -144,4 +144,16 @@ int Testbed::mysqlConnectionsOf(const QString& user) const
     return rows.value(0).toInt();
 }
 
+int Testbed::oracleLogons(const QString& user) const
+{
+    QFile log(value(QStringLiteral("TW_ORACLE_DATA")) + QStringLiteral("/listener.log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return 0;
+    int n = 0;
+    const QByteArray needle = '\t' + user.toUpper().toUtf8() + '\t';
+    for (const QByteArray& line : log.readAll().split('\n'))
+        n += line.contains(needle);
+    return n;
+}
+
 } // namespace tw::test

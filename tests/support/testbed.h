@@ -37,6 +37,9 @@ public:
     QStringList oracle(const QString& user, const QString& sql, bool* ok = nullptr) const;
 
     int mysqlConnectionsOf(const QString& user) const;
+    // Logon attempts that reached the Oracle stand-in as this user (its
+    // listener log), successful or not.
+    int oracleLogons(const QString& user) const;
 
 private:
     Testbed() = default;

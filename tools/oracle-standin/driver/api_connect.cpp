@@ -6,6 +6,7 @@
 #include "text_out.h"
 #include "utf.h"
 
+#include <fstream>
 #include <odbcinst.h>
 
 using namespace orastandin;
@@ -62,6 +63,13 @@ private:
     std::string m_dsn;
 };
 
+void appendListenerLog(const std::string& dataDirectory, const std::string& server,
+    const std::string& user, const std::string& outcome)
+{
+    std::ofstream log(dataDirectory + "/listener.log", std::ios::app);
+    log << server << '\t' << user << '\t' << outcome << '\n';
+}
+
 void connect(Connection* dbc, const ConnectAttributes& attrs)
 {
     if (dbc->session)
@@ -78,7 +86,15 @@ void connect(Connection* dbc, const ConnectAttributes& attrs)
     const std::string server = trimmed(attrs.get({ "SERVER", "DBQ" }));
     const std::string user = trimmed(attrs.get({ "UID", "USER ID" }));
     const std::string password = attrs.get({ "PWD", "PASSWORD" });
-    dbc->session = Session::logon(dataDirectory, server, user, password);
+    // Like a listener's log, one line per logon attempt, so that tests can
+    // see whether and how often a program reached "Oracle".
+    try {
+        dbc->session = Session::logon(dataDirectory, server, user, password);
+        appendListenerLog(dataDirectory, server, user, "ok");
+    } catch (const OraError& e) {
+        appendListenerLog(dataDirectory, server, user, "ORA-" + std::to_string(e.code()));
+        throw;
+    }
     dbc->dataSourceName = attrs.dsn();
     dbc->serverName = server;
 }

@@ -24,7 +24,7 @@ void Form2::PushButton1_Click()
     if (shell::BusyGuard::Busy())
         return;
     shell::BusyGuard busy;
-    ErrorTrap trap(Dialogs(), QStringLiteral("Palomirdual2017/04/05.Form2.PushButton1_Click"));
+    ErrorTrap trap(Dialogs(), Tag("PushButton1_Click"));
     std::unique_ptr<db::Connection> connection;
     trap.Step(100, [&] { connection = std::make_unique<db::Connection>(); });
     if (trap.If(106, [&] { return List1->ListIndex() == -1; })) {
@@ -57,12 +57,9 @@ void Form2::PushButton5_Click()
     if (shell::BusyGuard::Busy())
         return;
     shell::BusyGuard busy;
-    ErrorTrap trap(Dialogs(), QStringLiteral("Palomirdual2017/04/05.Form2.PushButton5_Click"));
+    ErrorTrap trap(Dialogs(), Tag("PushButton5_Click"));
     std::unique_ptr<db::Connection> connection;
-    trap.Step(100, [&] { connection = std::make_unique<db::Connection>(); });
-    trap.Step(102, [&] { Pointer().SetMousePointer(WindowPointer::Busy); });
-    trap.Step(
-        104, [&] { Object(connection).Open(db::OracleConnectionString(Login().loginDetails())); });
+    OpenOracleForAction(trap, connection);
     if (trap.If(106, [&] { return List2->ListIndex() == -1; })) {
         trap.Step(118, [&] { Dialogs().MsgBox(QString::fromLatin1(pleaseSelect)); });
     } else {

@@ -1,9 +1,12 @@
 #include "tables/form2.h"
 
+#include "db/connection.h"
+#include "db/connection_strings.h"
 #include "shell/app_title.h"
 #include "shell/appearance.h"
 #include "shell/busy_guard.h"
 #include "shell/error_trap.h"
+#include "shell/object_check.h"
 #include "shell/product.h"
 #include "shell/program_folder.h"
 #include "shell/shutdown.h"
@@ -20,11 +23,6 @@ using shell::ErrorTrap;
 using shell::TwipsRect;
 
 namespace {
-QString tag(const char* procedure)
-{
-    return QStringLiteral("Palomirdual2017/04/05.Form2.") + QLatin1String(procedure);
-}
-
 QFont buttonFont()
 {
     QFont f(QStringLiteral("Arial"));
@@ -147,9 +145,23 @@ void Form2::build()
     List2->installEventFilter(this);
 }
 
+QString Form2::Tag(const char* procedure)
+{
+    return QStringLiteral("Palomirdual2017/04/05.Form2.") + QLatin1String(procedure);
+}
+
+void Form2::OpenOracleForAction(shell::ErrorTrap& trap, std::unique_ptr<db::Connection>& connection)
+{
+    trap.Step(100, [&] { connection = std::make_unique<db::Connection>(); });
+    trap.Step(102, [&] { Pointer().SetMousePointer(shell::WindowPointer::Busy); });
+    trap.Step(104, [&] {
+        shell::Object(connection).Open(db::OracleConnectionString(Login().loginDetails()));
+    });
+}
+
 void Form2::Form_Load()
 {
-    ErrorTrap trap(m_dialogs, tag("Form_Load"));
+    ErrorTrap trap(m_dialogs, Tag("Form_Load"));
     trap.Step(100, [&] { shell::ApplyButtonFace(this); });
     trap.Step(102, [&] { setWindowIcon(shell::ProgramIcon()); });
     if (trap.If(106, [&] { return shell::FileExists(shell::HandPointerPath()); }))
@@ -172,7 +184,7 @@ void Form2::selectAll(TableListBox* list, bool selected, const char* procedure)
 {
     if (shell::BusyGuard::Busy())
         return;
-    ErrorTrap trap(m_dialogs, tag(procedure));
+    ErrorTrap trap(m_dialogs, Tag(procedure));
     int count = 0;
     trap.Step(100, [&] { count = list->ListCount(); });
     for (int i = 0; i < count; ++i) {
@@ -201,14 +213,14 @@ void Form2::PushButton2_Click()
 {
     if (shell::BusyGuard::Busy())
         return;
-    ErrorTrap trap(m_dialogs, tag("PushButton2_Click"));
+    ErrorTrap trap(m_dialogs, Tag("PushButton2_Click"));
     trap.Step(100, [&] { m_loginWindow->show(); });
     trap.Step(102, [&] { hide(); });
 }
 
 void Form2::PushButton12_Click()
 {
-    ErrorTrap trap(m_dialogs, tag("PushButton12_Click"));
+    ErrorTrap trap(m_dialogs, Tag("PushButton12_Click"));
     trap.Step(100, [&] { m_dialogs.MsgBox(Form2HelpText()); });
 }
 

@@ -12,6 +12,13 @@
 #include <QWidget>
 #include <memory>
 
+namespace tw::shell {
+class ErrorTrap;
+}
+namespace tw::db {
+class Connection;
+}
+
 namespace tw::tables {
 
 // The tables window: the MySQL tables on the left, the Oracle tables on the
@@ -53,6 +60,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The location of one of this window's handlers in error reports.
+    static QString Tag(const char* procedure);
+    // The Oracle drop and rename open alike: connection object (step 100),
+    // hourglass (102), then the connection, before the list is looked at (104).
+    void OpenOracleForAction(shell::ErrorTrap& trap, std::unique_ptr<db::Connection>& connection);
     void build();
     void selectAll(TableListBox* list, bool selected, const char* procedure);
 

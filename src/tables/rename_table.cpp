@@ -19,7 +19,7 @@ void Form2::PushButton6_Click()
     if (shell::BusyGuard::Busy())
         return;
     shell::BusyGuard busy;
-    ErrorTrap trap(Dialogs(), QStringLiteral("Palomirdual2017/04/05.Form2.PushButton6_Click"));
+    ErrorTrap trap(Dialogs(), Tag("PushButton6_Click"));
     std::unique_ptr<db::Connection> connection;
     trap.Step(100, [&] { connection = std::make_unique<db::Connection>(); });
     if (trap.If(102, [&] { return List1->ListIndex() == -1; })) {
@@ -67,12 +67,9 @@ void Form2::PushButton7_Click()
     if (shell::BusyGuard::Busy())
         return;
     shell::BusyGuard busy;
-    ErrorTrap trap(Dialogs(), QStringLiteral("Palomirdual2017/04/05.Form2.PushButton7_Click"));
+    ErrorTrap trap(Dialogs(), Tag("PushButton7_Click"));
     std::unique_ptr<db::Connection> connection;
-    trap.Step(100, [&] { connection = std::make_unique<db::Connection>(); });
-    trap.Step(102, [&] { Pointer().SetMousePointer(WindowPointer::Busy); });
-    trap.Step(
-        104, [&] { Object(connection).Open(db::OracleConnectionString(Login().loginDetails())); });
+    OpenOracleForAction(trap, connection);
     if (trap.If(106, [&] { return List2->ListIndex() == -1; })) {
         trap.Step(
             132, [&] { Dialogs().MsgBox(QStringLiteral("Please select a table to rename.")); });

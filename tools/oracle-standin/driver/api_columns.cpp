@@ -15,7 +15,7 @@ const ResultColumn& resultColumn(Statement* stmt, SQLUSMALLINT column)
     if (!stmt->result)
         throw DriverError("HY010", "Function sequence error");
     if (!stmt->result->isQuery)
-        throw DriverError("07005", "Prepared statement not a cursor-specification");
+        throw DriverError("07005", "Prepared statement is not a query");
     if (column == 0 || column > stmt->result->columns.size())
         throw DriverError("07009", "Invalid descriptor index");
     return stmt->result->columns[column - 1];

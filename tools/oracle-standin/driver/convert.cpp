@@ -25,7 +25,7 @@ namespace {
 }
 [[noreturn]] void invalidCast()
 {
-    throw DriverError("22018", "Invalid character value for cast specification");
+    throw DriverError("22018", "Invalid character value for cast");
 }
 
 template <typename T> Converted fixed(const T& value, bool fractional = false)

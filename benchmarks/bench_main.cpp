@@ -1,7 +1,7 @@
 // Measures the transfer through the real window code (offscreen) against
 // the test bed and prints the figures; it is not a test and asserts nothing.
 //
-//   tw_bench [rows] [tables]      defaults: 100000 rows, 10000 tables
+//   tw_bench [rows] [tables] [rounds]   defaults: 100000 rows, 10000 tables, 5 rounds
 #include "bench_support.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"
@@ -40,7 +40,23 @@ struct Copy {
     qint64 longestOwnGapNs = 0;
     qint64 startBytes = 0;
     qint64 yields = 0;
+    double driverSeconds = 0;
+    double eventLoopSeconds = 0;
 };
+
+// One line per round: where the copy's time went, next to the replay's.
+void sayRound(const QString& direction, int round, const Copy& c, double replay)
+{
+    say(QStringLiteral("  %1 round %2: program %3 s (in drivers %4 s, event loop %5 s, the "
+                       "program's own work %6 s), replay %7 s")
+            .arg(direction)
+            .arg(round + 1)
+            .arg(c.seconds, 0, 'f', 3)
+            .arg(c.driverSeconds, 0, 'f', 3)
+            .arg(c.eventLoopSeconds, 0, 'f', 3)
+            .arg(c.seconds - c.driverSeconds - c.eventLoopSeconds, 0, 'f', 3)
+            .arg(replay, 0, 'f', 3));
+}
 
 // One click on a send button of a window holding just the one table.
 Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& table)
@@ -71,6 +87,8 @@ Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& tabl
     c.longestYieldGapNs = db::CurrentYieldStats().longestGapNs;
     c.longestOwnGapNs = db::CurrentYieldStats().longestOwnGapNs;
     c.yields = db::CurrentYieldStats().calls;
+    c.driverSeconds = db::CurrentYieldStats().driverNs / 1e9;
+    c.eventLoopSeconds = db::CurrentYieldStats().eventLoopNs / 1e9;
     if (!dialogs.reports().isEmpty())
         say(QStringLiteral("  (the copy reported %1 errors; first: %2)")
                 .arg(dialogs.reports().size())
@@ -142,18 +160,20 @@ int memoryChild(char** argv)
 {
     test::Testbed& bed = test::Testbed::instance();
     const bool toOracle = qstrcmp(argv[2], "to-oracle") == 0;
-    const Copy c = runCopy(bed.login(QString::fromUtf8(argv[4]), QString::fromUtf8(argv[5])), toOracle,
-        QString::fromUtf8(argv[3]));
+    const Copy c = runCopy(bed.login(QString::fromUtf8(argv[4]), QString::fromUtf8(argv[5])),
+        toOracle, QString::fromUtf8(argv[3]));
     say(QStringLiteral("%1 %2").arg(c.startBytes).arg(c.peakBytes));
     return 0;
 }
 
-Copy measureMemory(bool toOracle, const QString& table, const QString& database, const QString& user)
+Copy measureMemory(
+    bool toOracle, const QString& table, const QString& database, const QString& user)
 {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
-        { QStringLiteral("--memory"), toOracle ? QStringLiteral("to-oracle") : QStringLiteral("to-mysql"),
-            table, database, user });
+        { QStringLiteral("--memory"),
+            toOracle ? QStringLiteral("to-oracle") : QStringLiteral("to-mysql"), table, database,
+            user });
     child.waitForFinished(-1);
     const QStringList figures
         = QString::fromUtf8(child.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
@@ -171,13 +191,19 @@ int main(int argc, char** argv)
         return memoryChild(argv);
     const int rows = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 100000;
     const int tables = argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 10000;
+    // Each copy runs this many times, alternating with its replay. The best
+    // time of each counts, and the median of the rounds' own ratios shows how
+    // far the machine's noise moves the figure: the two share one machine,
+    // one disk and one server, and neither the order nor a slow moment of the
+    // machine may decide the ratio.
+    const int rounds = std::max(1, argc > 3 ? QString::fromLatin1(argv[3]).toInt() : 5);
     test::Testbed& bed = test::Testbed::instance();
     const QString database = bed.freshMySQLDatabase(QStringLiteral("tw_bench"));
     const QString user = bed.freshOracleUser(QStringLiteral("BENCH"));
     const db::LoginDetails details = bed.login(database, user);
 
     say(QStringLiteral("machine: %1").arg(bench::machineDescription()));
-    say(QStringLiteral("best of three runs of each copy and each replay"));
+    say(QStringLiteral("best of %1 runs of each copy and each replay").arg(rounds));
     say(QStringLiteral("rows: %1, eight columns (INT, VARCHAR(100), DECIMAL(12,2), DOUBLE, DATE, "
                        "DATETIME, TEXT, BIGINT)")
             .arg(rows));
@@ -193,17 +219,13 @@ int main(int argc, char** argv)
             .arg(rows),
         database);
 
-    // Each copy runs three times, alternating with its replay, and the best
-    // time of each counts: the two share one machine, one disk and one
-    // server, and the order must not decide the ratio.
-    constexpr int rounds = 3;
-
     // MySQL -> Oracle through the program, then the same stream without it.
     // The replays' statements are made only after the program's copy, so
     // that they do not count in the copy's memory.
     qint64 dataBytes = 0;
     Copy toOracle;
     double oracleReplay = 1e300;
+    QList<double> oracleRatios;
     for (int r = 0; r < rounds; ++r) {
         const Copy c = runCopy(details, true, QStringLiteral("bench"));
         if (r == 0 || c.seconds < toOracle.seconds)
@@ -217,8 +239,11 @@ int main(int argc, char** argv)
             = oracleStatementsFor(details, QStringLiteral("bench"), dataBytes);
         if (r > 0) // the first round has no table to drop yet
             oracleStream.insert(0, QByteArrayLiteral("DROP TABLE \"bench_replay\""));
-        oracleReplay = std::min(oracleReplay,
-            bench::replayThroughOdbc(db::OracleConnectionString(details), oracleStream));
+        const double replay
+            = bench::replayThroughOdbc(db::OracleConnectionString(details), oracleStream);
+        oracleReplay = std::min(oracleReplay, replay);
+        oracleRatios << c.seconds / replay;
+        sayRound(QStringLiteral("MySQL -> Oracle"), r, c, replay);
     }
 
     // Oracle -> MySQL from a table of Oracle's own types that MySQL can hold
@@ -247,6 +272,7 @@ int main(int argc, char** argv)
     }
     Copy toMySQL;
     double mysqlReplay = 1e300;
+    QList<double> mysqlRatios;
     for (int r = 0; r < rounds; ++r) {
         QStringList mysqlStream;
         test::GeneralLog log(bed.generalLogPath());
@@ -266,7 +292,10 @@ int main(int argc, char** argv)
                 || replay.startsWith(QLatin1String("INSERT INTO")))
                 mysqlStream << replay;
         }
-        mysqlReplay = std::min(mysqlReplay, replayMySQL(bed, database, mysqlStream));
+        const double replay = replayMySQL(bed, database, mysqlStream);
+        mysqlReplay = std::min(mysqlReplay, replay);
+        mysqlRatios << c.seconds / replay;
+        sayRound(QStringLiteral("Oracle -> MySQL"), r, c, replay);
     }
 
     // Memory: one more copy each way, each in a fresh process.
@@ -281,34 +310,40 @@ int main(int argc, char** argv)
 
     auto rate = [&](double seconds) { return seconds > 0 ? rows / seconds : 0.0; };
     say(QString());
-    say(QStringLiteral("%1 %2 %3 %4")
+    say(QStringLiteral("%1 %2 %3 %4 %5")
             .arg(QStringLiteral("direction"), -22)
             .arg(QStringLiteral("program rows/s"), 15)
             .arg(QStringLiteral("replay rows/s"), 15)
-            .arg(QStringLiteral("ratio"), 7));
-    say(QStringLiteral("%1 %2 %3 %4")
+            .arg(QStringLiteral("ratio"), 7)
+            .arg(QStringLiteral("median of rounds' ratios"), 26));
+    say(QStringLiteral("%1 %2 %3 %4 %5")
             .arg(QStringLiteral("MySQL -> Oracle"), -22)
             .arg(rate(toOracle.seconds), 15, 'f', 0)
             .arg(rate(oracleReplay), 15, 'f', 0)
-            .arg(toOracle.seconds / oracleReplay, 7, 'f', 3));
-    say(QStringLiteral("%1 %2 %3 %4")
+            .arg(toOracle.seconds / oracleReplay, 7, 'f', 3)
+            .arg(bench::median(oracleRatios), 26, 'f', 3));
+    say(QStringLiteral("%1 %2 %3 %4 %5")
             .arg(QStringLiteral("Oracle -> MySQL"), -22)
             .arg(rate(toMySQL.seconds), 15, 'f', 0)
             .arg(rate(mysqlReplay), 15, 'f', 0)
-            .arg(toMySQL.seconds / mysqlReplay, 7, 'f', 3));
+            .arg(toMySQL.seconds / mysqlReplay, 7, 'f', 3)
+            .arg(bench::median(mysqlRatios), 26, 'f', 3));
     say(QString());
     const double mb = 1024.0 * 1024.0;
     say(QStringLiteral("table data (value texts): %1 MB").arg(dataBytes / mb, 0, 'f', 1));
     say(QStringLiteral("memory goal for a copy: at most %1 MB (twice the data plus 50 MB)")
             .arg((2 * dataBytes) / mb + 50, 0, 'f', 1));
-    for (const auto& [name, c] : { std::pair { "MySQL -> Oracle", toOracle }, { "Oracle -> MySQL", toMySQL } }) {
-        say(QStringLiteral("%1 (own process): peak resident %2 MB, %3 MB before the click, growth %4 MB")
+    for (const auto& [name, c] :
+        { std::pair { "MySQL -> Oracle", toOracle }, { "Oracle -> MySQL", toMySQL } }) {
+        say(QStringLiteral(
+            "%1 (own process): peak resident %2 MB, %3 MB before the click, growth %4 MB")
                 .arg(QLatin1String(name))
                 .arg(c.peakBytes / mb, 0, 'f', 1)
                 .arg(c.startBytes / mb, 0, 'f', 1)
                 .arg((c.peakBytes - c.startBytes) / mb, 0, 'f', 1));
-        say(QStringLiteral("%1: longest wait between two yields %2 ms, %3 ms of it the program's own "
-                           "work (goal: under 50 ms); %4 yields")
+        say(QStringLiteral(
+            "%1: longest wait between two yields %2 ms, %3 ms of it the program's own "
+            "work (goal: under 50 ms); %4 yields")
                 .arg(QLatin1String(name))
                 .arg(c.longestYieldGapNs / 1e6, 0, 'f', 1)
                 .arg(c.longestOwnGapNs / 1e6, 0, 'f', 1)

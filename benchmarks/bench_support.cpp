@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 
 namespace tw::bench {
@@ -46,6 +47,15 @@ QString machineDescription()
         .arg(cpu)
         .arg(QThread::idealThreadCount())
         .arg(QSysInfo::prettyProductName());
+}
+
+double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace tw::bench

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -13,5 +14,8 @@ void resetPeakResident();
 double now();
 
 QString machineDescription();
+
+// The middle value (the mean of the two middle ones for an even count).
+double median(QList<double> values);
 
 } // namespace tw::bench

@@ -17,26 +17,36 @@ constexpr SQLLEN firstChunk = 8192;
 // Long data arrives in pieces: each call fills the buffer and, while more
 // remains, answers SQL_SUCCESS_WITH_INFO. When the driver tells the total
 // (anything but SQL_NO_TOTAL), the buffer grows to take the rest at once.
-// `terminator` is the size of the null the driver writes after text.
-bool readChunks(
-    SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLLEN terminator, QByteArray& out)
+// `terminator` is the size of the null the driver writes after text. The
+// whole value goes to `take(data, size)` in one piece; false for NULL.
+template <typename Take>
+bool readWhole(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLLEN terminator, Take take)
 {
     // One buffer for every read of the thread: a copy reads each column of
     // each row, and a fresh buffer per read would dominate the cost.
     thread_local std::vector<char> buffer(static_cast<size_t>(firstChunk));
+    QByteArray out; // only for a value longer than the buffer
     for (;;) {
         SQLLEN indicator = 0;
         SQLRETURN rc
             = SQLGetData(stmt, column, cType, buffer.data(), SQLLEN(buffer.size()), &indicator);
-        if (rc == SQL_NO_DATA)
+        if (rc == SQL_NO_DATA) {
+            take(out.constData(), out.size());
             return true;
+        }
         check(rc, SQL_HANDLE_STMT, stmt);
         if (indicator == SQL_NULL_DATA)
             return false;
         const SQLLEN room = SQLLEN(buffer.size()) - terminator;
         const bool truncated = indicator == SQL_NO_TOTAL || indicator > room;
         if (!truncated) {
-            out.append(buffer.data(), qsizetype(indicator));
+            if (out.isEmpty()) {
+                // The usual case: the value fits and is handed on from here.
+                take(buffer.data(), qsizetype(indicator));
+            } else {
+                out.append(buffer.data(), qsizetype(indicator));
+                take(out.constData(), out.size());
+            }
             if (buffer.size() > size_t(1 << 20)) // after a long value, let go
                 std::vector<char>(static_cast<size_t>(firstChunk)).swap(buffer);
             return true;
@@ -52,6 +62,13 @@ bool readChunks(
     }
 }
 
+bool readChunks(
+    SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLLEN terminator, QByteArray& out)
+{
+    return readWhole(stmt, column, cType, terminator,
+        [&](const char* data, qsizetype size) { out = QByteArray(data, size); });
+}
+
 template <typename T> bool readFixed(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, T& out)
 {
     SQLLEN indicator = 0;
@@ -61,11 +78,14 @@ template <typename T> bool readFixed(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMAL
 
 Value readText(SQLHSTMT stmt, SQLUSMALLINT column)
 {
-    QByteArray bytes;
-    if (!readChunks(stmt, column, SQL_C_WCHAR, sizeof(SQLWCHAR), bytes))
+    QString text;
+    if (!readWhole(
+            stmt, column, SQL_C_WCHAR, sizeof(SQLWCHAR), [&](const char* data, qsizetype size) {
+                text = QString::fromUtf16(
+                    reinterpret_cast<const char16_t*>(data), size / qsizetype(sizeof(SQLWCHAR)));
+            }))
         return Null();
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
-        bytes.size() / qsizetype(sizeof(SQLWCHAR)));
+    return text;
 }
 
 Value readBinary(SQLHSTMT stmt, SQLUSMALLINT column)
@@ -80,10 +100,11 @@ Value readBinary(SQLHSTMT stmt, SQLUSMALLINT column)
 // SQL_C_CHAR is plain ASCII with '.' whatever the locale.
 Value readDecimal(SQLHSTMT stmt, SQLUSMALLINT column)
 {
-    QByteArray bytes;
-    if (!readChunks(stmt, column, SQL_C_CHAR, 1, bytes))
+    QString digits;
+    if (!readWhole(stmt, column, SQL_C_CHAR, 1,
+            [&](const char* data, qsizetype size) { digits = QString::fromLatin1(data, size); }))
         return Null();
-    return QString::fromLatin1(bytes);
+    return digits;
 }
 
 // SQL_TIME_STRUCT holds a time of day only; MySQL's TIME is a duration of

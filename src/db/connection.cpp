@@ -4,6 +4,8 @@
 #include "db/recordset.h"
 #include "db/yield.h"
 
+#include <utility>
+
 namespace tw::db {
 
 namespace {
@@ -34,8 +36,22 @@ void Connection::Open(const QString& connectionString)
     m_dbc = std::move(dbc);
 }
 
+void Connection::pauseReaders()
+{
+    for (Recordset* r : std::as_const(m_readers))
+        r->pauseReading();
+}
+
+void Connection::detachReaders()
+{
+    const QList<Recordset*> readers = std::exchange(m_readers, {});
+    for (Recordset* r : readers)
+        r->detachFromConnection();
+}
+
 StatementHandle Connection::newStatement()
 {
+    pauseReaders();
     if (!m_dbc.connected())
         throw DbError(QString::fromLatin1(notWhenClosed));
     StatementHandle stmt = StatementHandle::allocate(m_dbc);
@@ -50,6 +66,7 @@ StatementHandle Connection::newStatement()
 
 std::unique_ptr<Recordset> Connection::Execute(const QString& sql)
 {
+    pauseReaders();
     const bool reuse = m_plain.valid() && m_dbc.connected() && m_plainTimeout == CommandTimeout;
     StatementHandle stmt = reuse ? std::move(m_plain) : newStatement();
     const SQLHSTMT h = stmt.get();
@@ -69,7 +86,7 @@ std::unique_ptr<Recordset> Connection::Execute(const QString& sql)
         return nullptr;
     }
     auto result = std::make_unique<Recordset>();
-    result->attach(std::move(stmt));
+    result->attach(std::move(stmt), *this);
     return result;
 }
 
@@ -79,6 +96,7 @@ void Connection::Close()
         throw DbError(QString::fromLatin1(notWhenClosed));
     // Statements go before their connection: unixODBC must not see a
     // statement freed after the disconnect.
+    detachReaders();
     DriverWait wait;
     m_plain.reset();
     m_dbc.reset();
@@ -86,6 +104,7 @@ void Connection::Close()
 
 Connection::~Connection()
 {
+    detachReaders();
     m_plain.reset();
     m_dbc.reset();
 }

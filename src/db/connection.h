@@ -3,6 +3,7 @@
 #include "db/odbc_handles.h"
 #include "db/recordset.h"
 
+#include <QList>
 #include <QString>
 #include <memory>
 
@@ -39,6 +40,11 @@ public:
 private:
     friend class Recordset;
     StatementHandle newStatement();
+    // Recordsets reading ahead on this connection stop before it is used
+    // for anything else, and let go of it when it closes.
+    void pauseReaders();
+    void detachReaders();
+    QList<Recordset*> m_readers;
 
     ConnectionHandle m_dbc;
     // Statements without rows reuse one handle: a copy sends one INSERT per

@@ -14,7 +14,11 @@ const char* const notWhenOpen = "Operation is not allowed when the object is ope
 } // namespace
 
 Recordset::Recordset() = default;
-Recordset::~Recordset() = default;
+
+Recordset::~Recordset()
+{
+    stopReading();
+}
 
 void Recordset::Open(const QString& sql, Connection& connection)
 {
@@ -26,12 +30,13 @@ void Recordset::Open(const QString& sql, Connection& connection)
         DriverWait wait;
         check(SQLExecDirectW(stmt.get(), text.data(), SQL_NTS), SQL_HANDLE_STMT, stmt.get());
     }
-    attach(std::move(stmt));
+    attach(std::move(stmt), connection);
 }
 
-void Recordset::attach(StatementHandle statement)
+void Recordset::attach(StatementHandle statement, Connection& connection)
 {
     m_stmt = std::move(statement);
+    m_connection = &connection;
     SQLHSTMT stmt = m_stmt.get();
     SQLSMALLINT columns = 0;
     check(SQLNumResultCols(stmt, &columns), SQL_HANDLE_STMT, stmt);
@@ -76,42 +81,66 @@ void Recordset::attach(StatementHandle statement)
     } else {
         m_count = count;
     }
-    MoveNext();
-}
-
-bool Recordset::fetchRow(QList<Value>& row)
-{
-    DriverWait wait;
-    SQLHSTMT stmt = m_stmt.get();
-    SQLRETURN rc = SQLFetch(stmt);
-    if (rc == SQL_NO_DATA)
-        return false;
-    check(rc, SQL_HANDLE_STMT, stmt);
-    row.clear();
-    row.reserve(m_columns.size());
-    for (qsizetype c = 0; c < m_columns.size(); ++c)
-        row.append(readColumn(stmt, SQLUSMALLINT(c + 1), m_columns[c]));
-    return true;
-}
-
-void Recordset::MoveNext()
-{
-    requireOpen();
+    // The first row is read here; a result looked at once (a count, one
+    // value) never starts a reading thread.
     QList<Value> row;
-    bool have = false;
-    if (m_buffering) {
-        have = m_buffered.takeFront(row, m_columns.size());
-    } else if (m_stmt.valid()) {
-        have = fetchRow(row);
-    }
+    const bool have = m_buffering ? m_buffered.takeFront(row, m_columns.size()) : fetchRow(row);
     m_eof = !have;
     for (qsizetype c = 0; c < m_fields.size(); ++c)
         m_fields[c].Value = have ? row[c] : Null();
 }
 
+bool Recordset::fetchRow(QList<Value>& row)
+{
+    DriverWait wait;
+    return RowPrefetch::fetch(m_stmt.get(), m_columns, row);
+}
+
+void Recordset::MoveNext()
+{
+    requireOpen();
+    QList<Value>& row = m_row;
+    bool have = false;
+    if (m_buffering) {
+        have = m_buffered.takeFront(row, m_columns.size());
+    } else if (m_stmt.valid()) {
+        if (!m_prefetch) {
+            m_prefetch = std::make_unique<RowPrefetch>(m_stmt.get(), m_columns);
+            if (m_connection)
+                m_connection->m_readers.append(this);
+        }
+        have = m_prefetch->take(row);
+    }
+    m_eof = !have;
+    for (qsizetype c = 0; c < m_fields.size(); ++c)
+        m_fields[c].Value = have ? std::move(row[c]) : Null();
+}
+
+void Recordset::pauseReading()
+{
+    if (m_prefetch)
+        m_prefetch->pause();
+}
+
+void Recordset::detachFromConnection()
+{
+    pauseReading();
+    m_connection = nullptr;
+}
+
+// The reading thread goes before the statement it reads.
+void Recordset::stopReading()
+{
+    m_prefetch.reset();
+    if (m_connection)
+        m_connection->m_readers.removeAll(this);
+    m_connection = nullptr;
+}
+
 void Recordset::Close()
 {
     requireOpen();
+    stopReading();
     m_stmt.reset();
     m_buffered.clear();
     m_fields.clear();

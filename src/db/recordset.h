@@ -3,10 +3,12 @@
 #include "db/column_reader.h"
 #include "db/odbc_handles.h"
 #include "db/row_buffer.h"
+#include "db/row_prefetch.h"
 #include "db/value.h"
 
 #include <QList>
 #include <QString>
+#include <memory>
 
 namespace tw::db {
 
@@ -22,7 +24,9 @@ struct Field {
 
 // An ADO-shaped forward-only recordset. The row count is known as soon as
 // the recordset is open: taken from the driver when it reports it, otherwise
-// counted by buffering the rows.
+// counted by buffering the rows. When the driver tells the count, the rows
+// after the first are read on a thread of their own, ahead of MoveNext;
+// anything else done with the connection first lets that thread stop.
 class Recordset {
 public:
     Recordset();
@@ -44,11 +48,18 @@ public:
 
 private:
     friend class Connection;
-    void attach(StatementHandle statement);
+    void attach(StatementHandle statement, Connection& connection);
     bool fetchRow(QList<Value>& row);
     void requireOpen() const;
+    // Called by the connection before it is used otherwise, closed or gone.
+    void pauseReading();
+    void detachFromConnection();
+    void stopReading();
 
     StatementHandle m_stmt;
+    Connection* m_connection = nullptr;
+    std::unique_ptr<RowPrefetch> m_prefetch;
+    QList<Value> m_row; // the row being taken apart, kept for its room
     QList<Field> m_fields;
     QList<ColumnInfo> m_columns;
     RowBuffer m_buffered;

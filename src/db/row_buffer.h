@@ -14,6 +14,10 @@ namespace tw::db {
 // memory goes back block by block as the rows are taken.
 class RowBuffer {
 public:
+    // Rows are packed into blocks of about this many bytes.
+    explicit RowBuffer(qsizetype blockBytes = 1 << 20)
+        : m_blockBytes(blockBytes)
+    { }
     void append(const QList<Value>& row);
     // Takes the oldest row; false when none is left.
     bool takeFront(QList<Value>& row, qsizetype columns);
@@ -21,6 +25,7 @@ public:
     void clear();
 
 private:
+    qsizetype m_blockBytes;
     std::deque<QByteArray> m_blocks;
     qsizetype m_readOffset = 0;
     qint64 m_rows = 0;

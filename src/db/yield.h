@@ -19,6 +19,8 @@ struct YieldStats {
     qint64 calls = 0;
     qint64 longestGapNs = 0; // everything between two yields
     qint64 longestOwnGapNs = 0; // less the time spent waiting for a driver
+    qint64 driverNs = 0; // in all, inside drivers
+    qint64 eventLoopNs = 0; // in all, running the event loop
 };
 
 // Marks a stretch spent inside a database driver (connecting, running a

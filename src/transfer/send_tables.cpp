@@ -146,12 +146,18 @@ struct Run {
         qint64 last = -1;
         trap.Step(s.lastRow, [&] { last = Object(rs).RecordCount() - 1; });
         const int columns = rs && rs->isOpen() ? rs->FieldCount() : 0;
+        // Every row's statement starts the same and is built in the same
+        // buffer, which keeps the room the longest row needed.
+        const QString opening = insertOpening(direction, targetName);
         for (qint64 r = 0; r <= last; ++r) {
             trap.Step(s.rowYield, [&] { db::DoEventsThrottled(); });
             trap.Step(s.progress, [&] {
                 w.progress.setValue(int(std::lround(double(r + 1) / double(last + 1) * 100.0)));
             });
-            trap.Step(s.insertOpening, [&] { statement = insertOpening(direction, targetName); });
+            trap.Step(s.insertOpening, [&] {
+                statement.resize(0);
+                statement += opening;
+            });
             for (int j = 0; j < columns; ++j) {
                 trap.Step(s.valueYield, [&] { db::DoEventsThrottled(); });
                 trap.Step(s.value, [&] { appendInsertValue(statement, rs->field(j).Value); });

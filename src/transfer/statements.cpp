@@ -152,13 +152,14 @@ QString insertOpening(Direction direction, const QString& targetName)
 
 void appendInsertValue(QString& statement, const tw::db::Value& value)
 {
-    static const tw::db::Value emptyText = QString();
-    const QString text = valueText(tw::db::NullDefault(value, emptyText));
-    if (text.isEmpty()) {
+    const qsizetype before = statement.size();
+    if (!appendQuoteFreeText(statement, value))
+        appendDoubledQuotes(statement, valueText(value));
+    if (statement.size() == before) {
+        // Null and empty values alike go as NULL.
         statement.chop(1);
         statement += QLatin1StringView("NULL, '");
     } else {
-        appendDoubledQuotes(statement, text);
         statement += QLatin1StringView("', '");
     }
 }

@@ -47,6 +47,12 @@ public:
         putZeros(width - count);
         put(digits.data(), count);
     }
+    void putUnsigned(unsigned long long value)
+    {
+        std::array<char, 24> digits {};
+        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+        put(digits.data(), int(end - digits.data()));
+    }
     // '.' and the nanoseconds with their trailing zeros dropped; nothing for 0.
     void putFraction(quint32 nanoseconds)
     {
@@ -59,18 +65,25 @@ public:
             --m_size;
     }
     QString text() const { return QString::fromLatin1(m_chars.data(), m_size); }
+    QLatin1StringView view() const { return QLatin1StringView(m_chars.data(), m_size); }
 
 private:
     std::array<char, 96> m_chars {};
     int m_size = 0;
 };
 
-template <typename Float> QString floatText(Float value)
+template <typename Float> void putFloat(TextBuffer& out, Float value)
 {
-    if (std::isnan(value))
-        return QStringLiteral("NaN");
-    if (std::isinf(value))
-        return value < 0 ? QStringLiteral("-Inf") : QStringLiteral("Inf");
+    if (std::isnan(value)) {
+        out.put("NaN", 3);
+        return;
+    }
+    if (std::isinf(value)) {
+        if (value < 0)
+            out.put('-');
+        out.put("Inf", 3);
+        return;
+    }
 
     // The shortest round-trip digits in scientific form, "-d.ddde+XX", give
     // the digits and the exponent; the layout below is ours.
@@ -94,7 +107,6 @@ template <typename Float> QString floatText(Float value)
         ++p;
     std::from_chars(p, end, exponent);
 
-    TextBuffer out;
     if (negative)
         out.put('-');
     if (exponent < plainFromExponent || exponent >= plainBelowExponent) {
@@ -120,23 +132,19 @@ template <typename Float> QString floatText(Float value)
             out.put(digits.data() + wholeDigits, digitCount - wholeDigits);
         }
     }
-    return out.text();
 }
 
-QString dateText(const SqlDate& d)
+void putDate(TextBuffer& out, const SqlDate& d)
 {
-    TextBuffer out;
     out.putNumber(d.year, 4);
     out.put('-');
     out.putNumber(d.month, 2);
     out.put('-');
     out.putNumber(d.day, 2);
-    return out.text();
 }
 
-QString timeText(const SqlTime& t)
+void putTime(TextBuffer& out, const SqlTime& t)
 {
-    TextBuffer out;
     if (t.negative)
         out.put('-');
     out.putNumber(t.hour, 2);
@@ -145,12 +153,10 @@ QString timeText(const SqlTime& t)
     out.put(':');
     out.putNumber(t.second, 2);
     out.putFraction(t.fraction);
-    return out.text();
 }
 
-QString timestampText(const SqlTimestamp& ts)
+void putTimestamp(TextBuffer& out, const SqlTimestamp& ts)
 {
-    TextBuffer out;
     out.putNumber(ts.year, 4);
     out.put('-');
     out.putNumber(ts.month, 2);
@@ -163,62 +169,76 @@ QString timestampText(const SqlTimestamp& ts)
     out.put(':');
     out.putNumber(ts.second, 2);
     out.putFraction(ts.fraction);
-    return out.text();
 }
 
-QString hexText(const QByteArray& bytes)
+void appendHex(QString& out, const QByteArray& bytes)
 {
     static constexpr char hexDigits[] = "0123456789ABCDEF";
-    QString out(bytes.size() * 2, Qt::Uninitialized);
-    QChar* to = out.data();
+    const qsizetype at = out.size();
+    out.resize(at + bytes.size() * 2);
+    QChar* to = out.data() + at;
     for (const char byte : bytes) {
         const auto b = static_cast<unsigned char>(byte);
         *to++ = QLatin1Char(hexDigits[b >> 4]);
         *to++ = QLatin1Char(hexDigits[b & 0x0F]);
     }
-    return out;
 }
 
 } // namespace
 
-QString valueText(const tw::db::Value& value)
+bool appendQuoteFreeText(QString& out, const tw::db::Value& value)
 {
     if (tw::db::isNull(value))
-        return QString();
+        return true;
+    TextBuffer text;
     const int type = value.typeId();
     switch (type) {
-    case QMetaType::QString:
-        return value.toString();
     case QMetaType::LongLong:
     case QMetaType::Int:
     case QMetaType::Long:
     case QMetaType::Short:
     case QMetaType::SChar:
-        return QString::number(value.toLongLong());
+        text.putNumber(value.toLongLong(), 1);
+        break;
     case QMetaType::ULongLong:
     case QMetaType::UInt:
     case QMetaType::ULong:
     case QMetaType::UShort:
     case QMetaType::UChar:
-        return QString::number(value.toULongLong());
-    case QMetaType::Double:
-        return floatText(value.toDouble());
-    case QMetaType::Float:
-        return floatText(value.toFloat());
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case QMetaType::QByteArray:
-        return hexText(value.toByteArray());
-    default:
+        text.putUnsigned(value.toULongLong());
         break;
+    case QMetaType::Double:
+        putFloat(text, value.toDouble());
+        break;
+    case QMetaType::Float:
+        putFloat(text, value.toFloat());
+        break;
+    case QMetaType::Bool:
+        text.put(value.toBool() ? '1' : '0');
+        break;
+    case QMetaType::QByteArray:
+        appendHex(out, *static_cast<const QByteArray*>(value.constData()));
+        return true;
+    default:
+        if (type == qMetaTypeId<SqlDate>())
+            putDate(text, *static_cast<const SqlDate*>(value.constData()));
+        else if (type == qMetaTypeId<SqlTime>())
+            putTime(text, *static_cast<const SqlTime*>(value.constData()));
+        else if (type == qMetaTypeId<SqlTimestamp>())
+            putTimestamp(text, *static_cast<const SqlTimestamp*>(value.constData()));
+        else
+            return false; // text, and whatever toString() makes of other kinds
     }
-    if (type == qMetaTypeId<tw::db::SqlDate>())
-        return dateText(value.value<tw::db::SqlDate>());
-    if (type == qMetaTypeId<tw::db::SqlTime>())
-        return timeText(value.value<tw::db::SqlTime>());
-    if (type == qMetaTypeId<tw::db::SqlTimestamp>())
-        return timestampText(value.value<tw::db::SqlTimestamp>());
-    return value.toString();
+    out.append(text.view());
+    return true;
+}
+
+QString valueText(const tw::db::Value& value)
+{
+    QString text;
+    if (!appendQuoteFreeText(text, value))
+        text = value.toString();
+    return text;
 }
 
 } // namespace tw::transfer

@@ -30,4 +30,9 @@ namespace tw::transfer {
 // the locale either.
 QString valueText(const tw::db::Value& value);
 
+// Appends valueText(value) to `out` when that text cannot hold a quote
+// (Null, numbers, truth values, bytes, dates and times), without a string
+// of its own; answers false and appends nothing for text and other kinds.
+bool appendQuoteFreeText(QString& out, const tw::db::Value& value);
+
 } // namespace tw::transfer

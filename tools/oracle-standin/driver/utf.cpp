@@ -6,23 +6,26 @@ namespace {
 
 constexpr char32_t replacement = 0xFFFD;
 
-void appendUtf8(std::string& out, char32_t cp)
+// Writes the UTF-8 form of `cp` at `to`; answers the end. The caller has
+// made room: at most four bytes per code point.
+char* putUtf8(char* to, char32_t cp)
 {
     if (cp < 0x80) {
-        out += char(cp);
+        *to++ = char(cp);
     } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
+        *to++ = char(0xC0 | (cp >> 6));
+        *to++ = char(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
+        *to++ = char(0xE0 | (cp >> 12));
+        *to++ = char(0x80 | ((cp >> 6) & 0x3F));
+        *to++ = char(0x80 | (cp & 0x3F));
     } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
+        *to++ = char(0xF0 | (cp >> 18));
+        *to++ = char(0x80 | ((cp >> 12) & 0x3F));
+        *to++ = char(0x80 | ((cp >> 6) & 0x3F));
+        *to++ = char(0x80 | (cp & 0x3F));
     }
+    return to;
 }
 
 } // namespace
@@ -39,19 +42,25 @@ std::string toUtf8(const SQLWCHAR* text, SQLLEN length)
     }
     if (length < 0)
         return out;
-    out.reserve(std::size_t(length));
+    // Every statement a program sends passes here: write into room made
+    // once (three bytes per unit at most: a pair of units makes four).
+    out.resize(std::size_t(length) * 3);
+    char* to = out.data();
     for (SQLLEN i = 0; i < length; ++i) {
         const char32_t u = text[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00
+        if (u < 0x80) {
+            *to++ = char(u);
+        } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00
             && text[i + 1] <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            to = putUtf8(to, 0x10000 + ((u - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else if (u >= 0xD800 && u <= 0xDFFF) {
-            appendUtf8(out, replacement);
+            to = putUtf8(to, replacement);
         } else {
-            appendUtf8(out, u);
+            to = putUtf8(to, u);
         }
     }
+    out.resize(std::size_t(to - out.data()));
     return out;
 }
 

@@ -406,8 +406,62 @@ std::string formatCanonical(const DateTime& dt, int fractionDigits)
     return out;
 }
 
+namespace {
+
+// Reads `count` digits at `at`; false when one is not a digit.
+bool digitsAt(std::string_view text, std::size_t at, std::size_t count, unsigned& value)
+{
+    value = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        value = value * 10 + unsigned(text[i] - '0');
+    }
+    return true;
+}
+
+// The exact layout formatCanonical writes, "YYYY-MM-DD[ HH:MM:SS[.f...]]",
+// read without sscanf: every fetch of a date or timestamp cell comes here.
+// Answers false, touching nothing, for any other layout.
+bool parseExactCanonical(std::string_view text, unsigned (&parts)[6], std::string_view& fraction)
+{
+    parts[3] = parts[4] = parts[5] = 0;
+    fraction = {};
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-' || !digitsAt(text, 0, 4, parts[0])
+        || !digitsAt(text, 5, 2, parts[1]) || !digitsAt(text, 8, 2, parts[2]))
+        return false;
+    if (text.size() == 10)
+        return true;
+    if (text.size() < 19 || text[10] != ' ' || text[13] != ':' || text[16] != ':'
+        || !digitsAt(text, 11, 2, parts[3]) || !digitsAt(text, 14, 2, parts[4])
+        || !digitsAt(text, 17, 2, parts[5]))
+        return false;
+    if (text.size() == 19)
+        return true;
+    fraction = text.substr(20);
+    unsigned ignored = 0;
+    return text[19] == '.' && !fraction.empty() && fraction.size() <= 9
+        && digitsAt(fraction, 0, fraction.size(), ignored);
+}
+
+} // namespace
+
 bool parseCanonical(std::string_view text, DateTime& dt)
 {
+    unsigned parts[6];
+    std::string_view fraction;
+    if (parseExactCanonical(text, parts, fraction)) {
+        const auto [y, mo, d, h, mi, s] = parts;
+        if (mo < 1 || mo > 12 || d < 1 || int(d) > daysInMonth(int(y), int(mo)) || h > 23 || mi > 59
+            || s > 59)
+            return false;
+        dt = DateTime { int(y), int(mo), int(d), int(h), int(mi), int(s), 0 };
+        unsigned nanos = 0;
+        for (std::size_t i = 0; i < 9; ++i)
+            nanos = nanos * 10 + (i < fraction.size() ? unsigned(fraction[i] - '0') : 0);
+        dt.nanos = std::uint32_t(nanos);
+        return true;
+    }
     unsigned y, mo, d, h = 0, mi = 0, s = 0;
     char frac[16] = {};
     const std::string copy(text);

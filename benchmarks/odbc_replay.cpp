@@ -20,8 +20,14 @@ std::string diagnostic(SQLSMALLINT type, SQLHANDLE handle)
 }
 } // namespace
 
-double replayThroughOdbc(const QString& connectionString, const QList<QByteArray>& statements)
+double replayThroughOdbc(
+    const QString& connectionString, const QList<QByteArray>& statements, Calls calls)
 {
+    QList<QString> wide;
+    if (calls == Calls::Wide) {
+        for (const QByteArray& sql : statements)
+            wide << QString::fromUtf8(sql);
+    }
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     SQLHSTMT stmt = SQL_NULL_HSTMT;
@@ -34,8 +40,11 @@ double replayThroughOdbc(const QString& connectionString, const QList<QByteArray
         throw std::runtime_error("replay connect: " + diagnostic(SQL_HANDLE_DBC, dbc));
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
     const auto start = std::chrono::steady_clock::now();
-    for (const QByteArray& sql : statements) {
-        SQLRETURN rc = SQLExecDirect(stmt, (SQLCHAR*)sql.constData(), SQLINTEGER(sql.size()));
+    for (qsizetype i = 0; i < statements.size(); ++i) {
+        const SQLRETURN rc = calls == Calls::Wide
+            ? SQLExecDirectW(stmt, (SQLWCHAR*)wide[i].utf16(), SQLINTEGER(wide[i].size()))
+            : SQLExecDirect(
+                stmt, (SQLCHAR*)statements[i].constData(), SQLINTEGER(statements[i].size()));
         if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
             throw std::runtime_error("replay: " + diagnostic(SQL_HANDLE_STMT, stmt));
         SQLFreeStmt(stmt, SQL_CLOSE);

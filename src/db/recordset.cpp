@@ -36,7 +36,9 @@ void Recordset::Open(const QString& sql, Connection& connection)
 void Recordset::attach(StatementHandle statement, Connection& connection)
 {
     m_stmt = std::move(statement);
+    // The connection tells its recordsets when it is used otherwise or goes.
     m_connection = &connection;
+    connection.m_readers.append(this);
     SQLHSTMT stmt = m_stmt.get();
     SQLSMALLINT columns = 0;
     check(SQLNumResultCols(stmt, &columns), SQL_HANDLE_STMT, stmt);
@@ -104,11 +106,8 @@ void Recordset::MoveNext()
     if (m_buffering) {
         have = m_buffered.takeFront(row, m_columns.size());
     } else if (m_stmt.valid()) {
-        if (!m_prefetch) {
+        if (!m_prefetch)
             m_prefetch = std::make_unique<RowPrefetch>(m_stmt.get(), m_columns);
-            if (m_connection)
-                m_connection->m_readers.append(this);
-        }
         have = m_prefetch->take(row);
     }
     m_eof = !have;

@@ -155,6 +155,14 @@ private slots:
         rs->MoveNext();
         c.reset();
         rs.reset();
+
+        // Gone before the recordset read past its first row.
+        rs = std::make_unique<Recordset>();
+        c = connect();
+        rs->Open(QStringLiteral("SELECT * FROM t ORDER BY id"), *c);
+        c.reset();
+        QVERIFY_THROWS_EXCEPTION(DbError, rs->MoveNext());
+        rs->Close();
     }
 
     void aFailingFetchIsThrownInPlaceAndTriedAgain()

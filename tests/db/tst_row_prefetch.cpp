@@ -59,6 +59,24 @@ private:
         QCOMPARE(rs.field(2).Value.toByteArray(), expectedBlob(id));
     }
 
+    // Walks the rest of the rows, checking each; `between(id)` runs after
+    // each row's check. Answers how many rows came.
+    template <typename Between> static int checkAll(Recordset& rs, Between between)
+    {
+        int id = 0;
+        while (!rs.atEnd()) {
+            ++id;
+            checkRow(rs, id);
+            if (QTest::currentTestFailed()) {
+                qWarning("at row %d", id);
+                return -1;
+            }
+            between(id);
+            rs.MoveNext();
+        }
+        return id;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -83,15 +101,7 @@ private slots:
         Recordset rs;
         rs.Open(QStringLiteral("SELECT * FROM t ORDER BY id"), *c);
         QCOMPARE(rs.RecordCount(), rowCount);
-        int id = 0;
-        while (!rs.atEnd()) {
-            ++id;
-            checkRow(rs, id);
-            if (QTest::currentTestFailed())
-                QFAIL(qPrintable(QStringLiteral("row %1").arg(id)));
-            rs.MoveNext();
-        }
-        QCOMPARE(id, rowCount);
+        QCOMPARE(checkAll(rs, [](int) {}), rowCount);
         // The end stays the end.
         rs.MoveNext();
         QVERIFY(rs.atEnd());
@@ -103,12 +113,7 @@ private slots:
         auto c = connect();
         Recordset rs;
         rs.Open(QStringLiteral("SELECT * FROM t ORDER BY id"), *c);
-        int id = 0;
-        while (!rs.atEnd()) {
-            ++id;
-            checkRow(rs, id);
-            if (QTest::currentTestFailed())
-                QFAIL(qPrintable(QStringLiteral("row %1").arg(id)));
+        const int rows = checkAll(rs, [&](int id) {
             // Statements and a second result on the same connection while
             // the first is being read ahead.
             if (id % 700 == 0) {
@@ -118,9 +123,8 @@ private slots:
                 QCOMPARE(other.field(0).Value.toLongLong(), qint64(id));
                 other.Close();
             }
-            rs.MoveNext();
-        }
-        QCOMPARE(id, rowCount);
+        });
+        QCOMPARE(rows, rowCount);
     }
 
     void closingTheConnectionFirstIsSafe()

@@ -44,6 +44,18 @@ struct Copy {
     double eventLoopSeconds = 0;
 };
 
+// Keeps the best time of the rounds and the worst of everything else.
+void takeRound(Copy& kept, const Copy& c, bool first)
+{
+    if (first || c.seconds < kept.seconds)
+        kept.seconds = c.seconds;
+    kept.peakBytes = std::max(kept.peakBytes, c.peakBytes);
+    kept.longestYieldGapNs = std::max(kept.longestYieldGapNs, c.longestYieldGapNs);
+    kept.longestOwnGapNs = std::max(kept.longestOwnGapNs, c.longestOwnGapNs);
+    kept.startBytes = std::max(kept.startBytes, c.startBytes);
+    kept.yields = c.yields;
+}
+
 // One line per round: where the copy's time went, next to the replay's.
 void sayRound(const QString& direction, int round, const Copy& c, double replay)
 {
@@ -228,13 +240,7 @@ int main(int argc, char** argv)
     QList<double> oracleRatios;
     for (int r = 0; r < rounds; ++r) {
         const Copy c = runCopy(details, true, QStringLiteral("bench"));
-        if (r == 0 || c.seconds < toOracle.seconds)
-            toOracle.seconds = c.seconds;
-        toOracle.peakBytes = std::max(toOracle.peakBytes, c.peakBytes);
-        toOracle.longestYieldGapNs = std::max(toOracle.longestYieldGapNs, c.longestYieldGapNs);
-        toOracle.longestOwnGapNs = std::max(toOracle.longestOwnGapNs, c.longestOwnGapNs);
-        toOracle.startBytes = std::max(toOracle.startBytes, c.startBytes);
-        toOracle.yields = c.yields;
+        takeRound(toOracle, c, r == 0);
         QList<QByteArray> oracleStream
             = oracleStatementsFor(details, QStringLiteral("bench"), dataBytes);
         if (r > 0) // the first round has no table to drop yet
@@ -278,13 +284,7 @@ int main(int argc, char** argv)
         QStringList mysqlStream;
         test::GeneralLog log(bed.generalLogPath());
         const Copy c = runCopy(details, false, QStringLiteral("BENCH_O"));
-        if (r == 0 || c.seconds < toMySQL.seconds)
-            toMySQL.seconds = c.seconds;
-        toMySQL.peakBytes = std::max(toMySQL.peakBytes, c.peakBytes);
-        toMySQL.longestYieldGapNs = std::max(toMySQL.longestYieldGapNs, c.longestYieldGapNs);
-        toMySQL.longestOwnGapNs = std::max(toMySQL.longestOwnGapNs, c.longestOwnGapNs);
-        toMySQL.startBytes = std::max(toMySQL.startBytes, c.startBytes);
-        toMySQL.yields = c.yields;
+        takeRound(toMySQL, c, r == 0);
         mysqlStream << QStringLiteral("DROP TABLE IF EXISTS `bench_o_replay`");
         for (const QString& q : log.queries(QStringLiteral("root@127.0.0.1 on ") + database)) {
             QString replay = q;

@@ -143,32 +143,29 @@ void putDate(TextBuffer& out, const SqlDate& d)
     out.putNumber(d.day, 2);
 }
 
+// HH:MM:SS and the fraction, as times and timestamps both write them.
+void putClock(TextBuffer& out, int hour, int minute, int second, quint32 fraction)
+{
+    out.putNumber(hour, 2);
+    out.put(':');
+    out.putNumber(minute, 2);
+    out.put(':');
+    out.putNumber(second, 2);
+    out.putFraction(fraction);
+}
+
 void putTime(TextBuffer& out, const SqlTime& t)
 {
     if (t.negative)
         out.put('-');
-    out.putNumber(t.hour, 2);
-    out.put(':');
-    out.putNumber(t.minute, 2);
-    out.put(':');
-    out.putNumber(t.second, 2);
-    out.putFraction(t.fraction);
+    putClock(out, t.hour, t.minute, t.second, t.fraction);
 }
 
 void putTimestamp(TextBuffer& out, const SqlTimestamp& ts)
 {
-    out.putNumber(ts.year, 4);
-    out.put('-');
-    out.putNumber(ts.month, 2);
-    out.put('-');
-    out.putNumber(ts.day, 2);
+    putDate(out, SqlDate { ts.year, ts.month, ts.day });
     out.put(' ');
-    out.putNumber(ts.hour, 2);
-    out.put(':');
-    out.putNumber(ts.minute, 2);
-    out.put(':');
-    out.putNumber(ts.second, 2);
-    out.putFraction(ts.fraction);
+    putClock(out, ts.hour, ts.minute, ts.second, ts.fraction);
 }
 
 void appendHex(QString& out, const QByteArray& bytes)

@@ -36,6 +36,9 @@ OdbcColumn describeColumn(const ResultColumn& column)
     case TypeKind::Char:
         character(c, SQL_CHAR, t.length, t.charSemantics ? 4 : 1);
         break;
+    case TypeKind::NChar:
+        character(c, SQL_WCHAR, t.length, 2);
+        break;
     case TypeKind::Clob:
     case TypeKind::Long:
         character(c, SQL_LONGVARCHAR, lobSize, 1);
@@ -44,7 +47,11 @@ OdbcColumn describeColumn(const ResultColumn& column)
         character(c, SQL_WLONGVARCHAR, lobSize, 2);
         break;
     case TypeKind::Number: {
-        const int precision = t.scaleGiven ? t.precision : 38;
+        // A negative scale rounds to tens, hundreds, ...: NUMBER(5,-2) holds
+        // integers of up to seven digits.
+        const int precision = !t.scaleGiven ? 38
+            : t.scale < 0                   ? t.precision - t.scale
+                                            : t.precision;
         const int scale = t.scaleGiven && t.scale > 0 ? t.scale : 0;
         c.conciseType = c.verboseType = SQL_DECIMAL;
         c.columnSize = SQLULEN(precision);

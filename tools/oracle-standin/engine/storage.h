@@ -15,11 +15,19 @@ namespace orastandin {
 
 class Storage;
 
+// A table's primary key: its constraint's name and its columns' positions
+// in key order.
+struct KeyInfo {
+    std::string name;
+    std::vector<std::size_t> columns;
+};
+
 struct TableInfo {
     long long id = 0;
     std::string owner;
     std::string name;
-    std::vector<ColumnDef> columns;
+    std::vector<ColumnDef> columns; // notNull and defaultValue filled in
+    std::optional<KeyInfo> primaryKey;
 };
 
 // The rows of one table in insertion order, read one at a time from a
@@ -70,6 +78,7 @@ public:
     void createTable(const std::string& owner, const CreateTableStmt& table);
     void dropTable(const std::string& owner, const std::string& name);
     void renameTable(const std::string& owner, const std::string& from, const std::string& to);
+    // Throws ORA-00001 when the row repeats a primary key.
     void insertRow(const TableInfo& table, const std::vector<Cell>& row);
     // A cursor over the table's rows; nullptr when the owner has no such table.
     std::unique_ptr<TableCursor> openTable(const std::string& owner, const std::string& name);
@@ -79,6 +88,8 @@ private:
     Storage(sqlite3* db, std::string path);
     void exec(const char* sql);
     std::optional<TableInfo> findTableLocked(const std::string& owner, const std::string& name);
+    void upgrade();
+    std::string constraintName(const std::string& owner, const ConstraintDef& constraint);
 
     sqlite3* m_db;
     std::string m_path;

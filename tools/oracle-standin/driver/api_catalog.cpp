@@ -185,6 +185,9 @@ std::string defaultText(const Literal& d)
         return "DATE " + quoted(d.text);
     case Literal::Kind::Timestamp:
         return "TIMESTAMP " + quoted(d.text);
+    case Literal::Kind::Interval:
+        return "INTERVAL " + quoted(d.text) + " DAY(" + std::to_string(d.leadingPrecision)
+            + ") TO SECOND(" + std::to_string(d.fractionPrecision) + ")";
     case Literal::Kind::ToDate:
     case Literal::Kind::ToTimestamp: {
         std::string out = d.kind == Literal::Kind::ToDate ? "TO_DATE(" : "TO_TIMESTAMP(";
@@ -291,8 +294,10 @@ SQLRETURN columnsOf(
                     radix = numberCell(2);
                 } else if (type.isDateTime()) {
                     digits = numberCell(d.decimalDigits);
+                } else if (type.isInterval()) {
+                    digits = numberCell(type.scale);
                 }
-                const bool character = type.isText() || type.isBinary();
+                const bool character = type.isText() || type.isBinary() || type.isInterval();
                 rows.push_back({ Cell {}, textCell(t.owner), textCell(t.name), textCell(c.name),
                     numberCell(d.conciseType), textCell(type.oracleName()), size,
                     numberCell((long long)d.octetLength), digits, radix,

@@ -106,6 +106,14 @@ OdbcColumn describeColumn(const ResultColumn& column)
         c.octetLength = lobSize;
         c.displaySize = lobSize;
         break;
+    case TypeKind::IntervalDayToSecond:
+        // Oracle's driver knows no ODBC interval types: the value comes as
+        // its text, "+DD HH:MI:SS.FFFFFF", sign and all.
+        character(c, SQL_VARCHAR, t.precision + 10 + (t.scale ? t.scale + 1 : 0), 1);
+        c.caseSensitive = false;
+        c.literalPrefix = c.literalSuffix = "";
+        c.typeName = "INTERVAL DAY TO SECOND";
+        break;
     case TypeKind::Raw:
         c.conciseType = c.verboseType = SQL_VARBINARY;
         c.columnSize = SQLULEN(t.length);

@@ -70,6 +70,9 @@ std::string ColumnType::oracleName() const
         return "LONG";
     case TypeKind::LongRaw:
         return "LONG RAW";
+    case TypeKind::IntervalDayToSecond:
+        return "INTERVAL DAY(" + std::to_string(precision) + ") TO SECOND(" + std::to_string(scale)
+            + ")";
     }
     return "UNDEFINED";
 }
@@ -97,6 +100,7 @@ int ColumnType::maximumBytes() const
     case TypeKind::Date:
         return 7;
     case TypeKind::Timestamp:
+    case TypeKind::IntervalDayToSecond:
         return 11;
     case TypeKind::Clob:
     case TypeKind::NClob:

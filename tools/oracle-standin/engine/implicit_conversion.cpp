@@ -1,6 +1,7 @@
 #include "implicit_conversion.h"
 
 #include "decimal.h"
+#include "interval.h"
 #include "ora_error.h"
 
 #include <cmath>
@@ -140,6 +141,10 @@ const char* typeWord(const ColumnType& type)
         return "BINARY_FLOAT";
     if (type.kind == TypeKind::BinaryDouble)
         return "BINARY_DOUBLE";
+    if (type.isInterval())
+        return "INTERVAL DAY TO SECOND";
+    if (type.isDateTime())
+        return type.kind == TypeKind::Date ? "DATE" : "TIMESTAMP";
     return "NUMBER";
 }
 
@@ -169,6 +174,19 @@ Cell assignDateTime(DateTime dt, bool fromTimestamp, const ColumnType& type,
     default:
         inconsistent(typeWord(type), fromTimestamp ? "TIMESTAMP" : "DATE");
     }
+}
+
+// An INTERVAL DAY TO SECOND value into a column: kept with the column's
+// precisions, written out as text, refused by every other type.
+Cell assignInterval(const DayToSecond& v, int leading, int fraction, const ColumnType& type,
+    const ColumnRef& column)
+{
+    if (type.isInterval())
+        return Cell::text_(formatDayToSecond(fitDayToSecond(v, type.precision, type.scale), 1, 9));
+    if (type.isText())
+        return text(formatDayToSecond(fitDayToSecond(v, leading, fraction), leading, fraction),
+            type, column);
+    inconsistent(typeWord(type), "INTERVAL DAY TO SECOND");
 }
 
 // TO_DATE and TO_TIMESTAMP: the text read with the format model given, or
@@ -224,6 +242,9 @@ Cell convertForColumn(const Literal& value, const ColumnType& type, const Column
     }
     if (value.kind == Literal::Kind::ToDate || value.kind == Literal::Kind::ToTimestamp)
         return convertFunction(value, type, column, nls, today);
+    if (value.kind == Literal::Kind::Interval)
+        return assignInterval(parseDayToSecond(value.text), value.leadingPrecision,
+            value.fractionPrecision, type, column);
 
     if (value.kind == Literal::Kind::Number) {
         // SQL number literals always use '.', whatever the session says.
@@ -240,7 +261,8 @@ Cell convertForColumn(const Literal& value, const ColumnType& type, const Column
             return Cell::realValue(d->toDouble());
         case TypeKind::Date:
         case TypeKind::Timestamp:
-            inconsistent(type.kind == TypeKind::Date ? "DATE" : "TIMESTAMP", "NUMBER");
+        case TypeKind::IntervalDayToSecond:
+            inconsistent(typeWord(type), "NUMBER");
         case TypeKind::Blob:
         case TypeKind::LongRaw:
             inconsistent("BINARY", "NUMBER");
@@ -286,6 +308,8 @@ Cell convertForColumn(const Literal& value, const ColumnType& type, const Column
     case TypeKind::Raw:
     case TypeKind::LongRaw:
         return hexToBinary(s, type, column);
+    case TypeKind::IntervalDayToSecond:
+        return assignInterval(parseDayToSecond(s), 9, 9, type, column);
     }
     return Cell {};
 }

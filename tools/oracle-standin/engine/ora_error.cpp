@@ -50,7 +50,10 @@ const char* sqlStateFor(int oraCode)
     case 1830:
     case 1858:
     case 1861:
+    case 1867:
         return "22007";
+    case 1873:
+        return "22015";
     case 1839:
     case 1841:
     case 1843:

@@ -456,6 +456,9 @@ private:
                 if (!takeSymbol(')'))
                     throwOra(907, "missing right parenthesis");
             }
+        } else if (name == "INTERVAL") {
+            c.kind = TypeKind::IntervalDayToSecond;
+            dayToSecond(c.precision, c.scale);
         } else if (name == "CLOB") {
             c.kind = TypeKind::Clob;
         } else if (name == "NCLOB") {
@@ -489,6 +492,12 @@ private:
         }
         if ((t.isWord("TO_DATE") || t.isWord("TO_TIMESTAMP")) && peek(1).isSymbol('('))
             return conversion();
+        if (t.isWord("INTERVAL") && peek(1).kind == TokenKind::String) {
+            take();
+            Literal l = Literal::of(Literal::Kind::Interval, take().text);
+            dayToSecond(l.leadingPrecision, l.fractionPrecision);
+            return l;
+        }
         if (t.isWord("DEFAULT") && !inDefault) {
             take();
             return Literal::of(Literal::Kind::Default);
@@ -513,6 +522,31 @@ private:
         if (peek().kind != TokenKind::Number)
             throwOra(936, "missing expression");
         return sign + take().text;
+    }
+
+    // "DAY [(p)] TO SECOND [(s)]" after INTERVAL, in a type or a literal.
+    // Other interval types are Oracle's but not kept by this stand-in.
+    void dayToSecond(int& leading, int& fraction)
+    {
+        auto precision = [&](int& value) {
+            if (!takeSymbol('('))
+                return;
+            value = integer();
+            if (value > 9)
+                throwOra(30088, "datetime/interval precision is out of range");
+            if (!takeSymbol(')'))
+                throwOra(907, "missing right parenthesis");
+        };
+        if (!takeWord("DAY"))
+            unimplemented();
+        leading = 2;
+        fraction = 6;
+        precision(leading);
+        if (!takeWord("TO"))
+            throwOra(905, "missing keyword");
+        if (!takeWord("SECOND"))
+            unimplemented();
+        precision(fraction);
     }
 
     Literal conversion()

@@ -19,12 +19,15 @@ struct Literal {
         Timestamp, // TIMESTAMP 'YYYY-MM-DD HH24:MI:SS[.FF]'
         ToDate, // TO_DATE(text [, mask])
         ToTimestamp, // TO_TIMESTAMP(text [, mask])
+        Interval, // INTERVAL 'D HH:MI:SS[.FF]' DAY[(p)] TO SECOND[(s)]
         Default, // the keyword DEFAULT in VALUES: the column's default
     } kind
         = Kind::Null;
     std::string text; // the string or number; for TO_DATE and TO_TIMESTAMP their first argument
     bool numberArgument = false; // TO_DATE(20240501, 'YYYYMMDD')
     std::optional<std::string> mask; // TO_DATE and TO_TIMESTAMP: the format model, when given
+    int leadingPrecision = 2; // INTERVAL: digits of the days
+    int fractionPrecision = 6; // INTERVAL: digits of the seconds' fraction
 
     static Literal of(Kind kind, std::string text = {})
     {

@@ -1,5 +1,6 @@
 #include "storage.h"
 
+#include "interval.h"
 #include "ora_error.h"
 
 #include <cstdlib>
@@ -144,6 +145,9 @@ Cell readCell(const Query& q, int col, const ColumnType& type)
     }
     if (type.isBinary())
         return Cell::binary(std::move(s));
+    // Kept in one form per value, shown as Oracle shows it: "+DD HH:MI:SS.FFFFFF".
+    if (type.isInterval())
+        return Cell::text_(formatDayToSecond(parseDayToSecond(s), type.precision, type.scale));
     return Cell::text_(std::move(s));
 }
 
@@ -170,9 +174,11 @@ CREATE TABLE IF NOT EXISTS ora_constraint_columns(constraint_id INTEGER NOT NULL
     PRIMARY KEY(constraint_id, position));
 CREATE TABLE IF NOT EXISTS ora_defaults(table_id INTEGER NOT NULL, position INTEGER NOT NULL,
     kind INTEGER NOT NULL, text TEXT NOT NULL, mask TEXT, number_argument INTEGER NOT NULL,
+    leading_precision INTEGER NOT NULL, fraction_precision INTEGER NOT NULL,
     PRIMARY KEY(table_id, position));
 CREATE TABLE IF NOT EXISTS ora_counters(name TEXT PRIMARY KEY, value INTEGER NOT NULL);
 INSERT OR IGNORE INTO ora_counters VALUES('constraint', 10000);
+INSERT OR IGNORE INTO ora_counters VALUES('catalog', 0);
 COMMIT;
 )";
 
@@ -289,7 +295,8 @@ std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, cons
     TableInfo t { q.integer(0), owner, name, {}, std::nullopt };
     Query cols(m_db,
         "SELECT c.name, c.kind, c.length, c.char_semantics, c.precision, c.scale, c.scale_given, "
-        "d.kind, d.text, d.mask, d.number_argument FROM ora_columns c LEFT JOIN ora_defaults d "
+        "d.kind, d.text, d.mask, d.number_argument, d.leading_precision, d.fraction_precision "
+        "FROM ora_columns c LEFT JOIN ora_defaults d "
         "ON d.table_id = c.table_id AND d.position = c.position "
         "WHERE c.table_id = ? ORDER BY c.position");
     cols.bind(1, t.id);
@@ -307,6 +314,8 @@ std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, cons
             if (!cols.isNull(9))
                 d.mask = cols.text(9);
             d.numberArgument = cols.integer(10) != 0;
+            d.leadingPrecision = int(cols.integer(11));
+            d.fractionPrecision = int(cols.integer(12));
             c.defaultValue = std::move(d);
         }
         t.columns.push_back(std::move(c));
@@ -353,13 +362,32 @@ std::string Storage::constraintName(const std::string& owner, const ConstraintDe
     }
 }
 
+void Storage::catalogChanged()
+{
+    Query(m_db, "UPDATE ora_counters SET value = value + 1 WHERE name = 'catalog'").step();
+}
+
 std::optional<TableInfo> Storage::findTable(const std::string& owner, const std::string& name)
 {
     // One read transaction, so that the table and its columns match.
     exec("BEGIN");
     try {
+        // Every CREATE, DROP and RENAME, of any session, counts the catalog up.
+        Query version(m_db, "SELECT value FROM ora_counters WHERE name = 'catalog'");
+        const long long now = version.step() ? version.integer(0) : -1;
+        if (now != m_catalogVersion || now < 0) {
+            m_tables.clear();
+            m_catalogVersion = now;
+        }
+        const auto key = std::make_pair(owner, name);
+        if (const auto it = m_tables.find(key); it != m_tables.end()) {
+            exec("COMMIT");
+            return it->second;
+        }
         auto t = findTableLocked(owner, name);
         exec("COMMIT");
+        if (t)
+            m_tables[key] = *t;
         return t;
     } catch (...) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -372,6 +400,7 @@ void Storage::createTable(const std::string& owner, const CreateTableStmt& table
     inTransaction(m_db, [&] {
         if (findTableLocked(owner, table.table))
             throwOra(955, "name is already used by an existing object");
+        catalogChanged();
         Query ins(m_db, "INSERT INTO ora_tables(owner, name) VALUES(?, ?)");
         ins.bind(1, owner).bind(2, table.table).step();
         const long long id = sqlite3_last_insert_rowid(m_db);
@@ -391,13 +420,16 @@ void Storage::createTable(const std::string& owner, const CreateTableStmt& table
                 .step();
             ddl += (i ? ", c" : "c") + std::to_string(i);
             if (const auto& d = c.defaultValue) {
-                Query def(m_db, "INSERT INTO ora_defaults VALUES(?, ?, ?, ?, ?, ?)");
+                Query def(m_db, "INSERT INTO ora_defaults VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
                 def.bind(1, id).bind(2, (long long)i).bind(3, (long long)d->kind).bind(4, d->text);
                 if (d->mask)
                     def.bind(5, *d->mask);
                 else
                     def.bindNull(5);
-                def.bind(6, (long long)d->numberArgument).step();
+                def.bind(6, (long long)d->numberArgument)
+                    .bind(7, (long long)d->leadingPrecision)
+                    .bind(8, (long long)d->fractionPrecision)
+                    .step();
             }
         }
         ddl += ")";
@@ -434,6 +466,7 @@ void Storage::dropTable(const std::string& owner, const std::string& name)
         const auto t = findTableLocked(owner, name);
         if (!t)
             throwOra(942, "table or view does not exist");
+        catalogChanged();
         const std::string id = std::to_string(t->id);
         Query(m_db,
             "DELETE FROM ora_constraint_columns WHERE constraint_id IN "
@@ -456,6 +489,7 @@ void Storage::renameTable(const std::string& owner, const std::string& from, con
             throwOra(4043, "object " + from + " does not exist");
         if (findTableLocked(owner, to))
             throwOra(955, "name is already used by an existing object");
+        catalogChanged();
         Query q(m_db, "UPDATE ora_tables SET name = ? WHERE id = ?");
         q.bind(1, to).bind(2, t->id).step();
     });

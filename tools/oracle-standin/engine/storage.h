@@ -3,6 +3,7 @@
 #include "cell.h"
 #include "statement.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -91,8 +92,14 @@ private:
     void upgrade();
     std::string constraintName(const std::string& owner, const ConstraintDef& constraint);
 
+    void catalogChanged();
+
     sqlite3* m_db;
     std::string m_path;
+    // Tables looked up since the catalog last changed, so that an INSERT
+    // costs one catalog query rather than four; keyed by owner and name.
+    long long m_catalogVersion = -1;
+    std::map<std::pair<std::string, std::string>, TableInfo> m_tables;
 };
 
 } // namespace orastandin

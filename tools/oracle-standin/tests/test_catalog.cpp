@@ -203,6 +203,11 @@ private slots:
             << "93|TIMESTAMP(9)|29|16|9|<null>|0|<null>|9|3|<null>|NO";
         QTest::newRow("TIMESTAMP(0)") << "TIMESTAMP(0)"
                                       << "93|TIMESTAMP(0)|19|16|0|<null>|1|<null>|9|3|<null>|YES";
+        // Oracle's driver has no ODBC interval types: text, with the
+        // precisions in TYPE_NAME and the fraction's digits in DECIMAL_DIGITS.
+        QTest::newRow("INTERVAL DAY(3) TO SECOND(0)")
+            << "INTERVAL DAY(3) TO SECOND(0)"
+            << "12|INTERVAL DAY(3) TO SECOND(0)|13|13|0|<null>|1|<null>|12|<null>|13|YES";
         // Defaults as written.
         QTest::newRow("number default") << "INT DEFAULT -5"
                                         << "3|NUMBER|38|40|0|10|1|-5|3|<null>|<null>|YES";
@@ -211,6 +216,10 @@ private slots:
         QTest::newRow("TO_DATE default")
             << "DATE DEFAULT TO_DATE('2024-01-02', 'YYYY-MM-DD')"
             << "93|DATE|19|16|0|<null>|1|TO_DATE('2024-01-02', 'YYYY-MM-DD')|9|3|<null>|YES";
+        QTest::newRow("INTERVAL default")
+            << "INTERVAL DAY TO SECOND DEFAULT INTERVAL '1 0:0:0' DAY TO SECOND"
+            << "12|INTERVAL DAY(2) TO SECOND(6)|19|19|6|<null>|1|INTERVAL '1 0:0:0' DAY(2) TO "
+               "SECOND(6)|12|<null>|19|YES";
     }
 
     void columnsDescribeDeclaredTypes()

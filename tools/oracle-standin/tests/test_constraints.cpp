@@ -280,6 +280,24 @@ private slots:
         QCOMPARE(b.captured(1).toLongLong(), a.captured(1).toLongLong() + 2);
     }
 
+    // A session keeps the tables it looked up; another session's DDL must
+    // still reach its next INSERT.
+    void anotherSessionsTableIsSeenAtOnce()
+    {
+        QVERIFY(run(*m_c, "CREATE TABLE \"K\"(A INT)"));
+        QVERIFY(run(*m_c, "INSERT INTO \"K\" VALUES(NULL)"));
+        Connection other;
+        QVERIFY(SQL_SUCCEEDED(other.open("SCOTT", "tiger")));
+        QVERIFY(run(other, "DROP TABLE \"K\""));
+        QVERIFY(run(other, "CREATE TABLE \"K\"(A INT NOT NULL)"));
+        Statement s(*m_c);
+        QCOMPARE(s.exec("INSERT INTO \"K\" VALUES(NULL)"), SQLRETURN(SQL_ERROR));
+        QCOMPARE(s.diag().native, 1400);
+        QVERIFY(run(other, "RENAME \"K\" TO \"R\""));
+        QCOMPARE(s.exec("INSERT INTO \"K\" VALUES(1)"), SQLRETURN(SQL_ERROR));
+        QCOMPARE(s.diag().native, 942);
+    }
+
 private:
     std::unique_ptr<World> m_world;
     std::unique_ptr<Connection> m_c;

@@ -205,6 +205,31 @@ private slots:
             "TO_TIMESTAMP('2024-05-01 10:00:00.125', 'YYYY-MM-DD HH24:MI:SS.FF')",
             "2024-05-01 10:00:00.13");
 
+        // INTERVAL DAY TO SECOND (SQL Language Reference, "Interval Literals"):
+        // MySQL's TIME range fits DAY(2) TO SECOND(0).
+        ok("interval literal", "INTERVAL DAY(2) TO SECOND(0)", "",
+            "INTERVAL '-34 22:59:59' DAY TO SECOND(0)", "-34 22:59:59");
+        ok("interval from text, default precisions", "INTERVAL DAY TO SECOND", "", "'1 2:3:4.5'",
+            "+01 02:03:04.500000");
+        ok("interval keeps nine digits each", "INTERVAL DAY(9) TO SECOND(9)", "",
+            "INTERVAL '999999999 23:59:59.999999999' DAY(9) TO SECOND(9)",
+            "+999999999 23:59:59.999999999");
+        ok("interval fraction rounds into the seconds", "INTERVAL DAY TO SECOND(0)", "",
+            "'-0 23:59:59.5'", "-01 00:00:00");
+        ok("interval into text", "VARCHAR2(30)", "",
+            "INTERVAL '838 23:59:59.5' DAY(3) TO SECOND(1)", "+838 23:59:59.5");
+        refused("interval days beyond the column", "INTERVAL DAY(2) TO SECOND", "",
+            "INTERVAL '100 0:0:0' DAY(3) TO SECOND", 1873,
+            "the leading precision of the interval is too small");
+        refused("interval hour 24", "INTERVAL DAY TO SECOND", "", "'1 24:00:00'", 1850,
+            "hour must be between 0 and 23");
+        refused("interval without its time", "INTERVAL DAY TO SECOND", "", "'1 2'", 1867,
+            "the interval is invalid");
+        refused("number into interval", "INTERVAL DAY TO SECOND", "", "5", 932,
+            "inconsistent datatypes: expected INTERVAL DAY TO SECOND got NUMBER");
+        refused("interval into DATE", "DATE", "", "INTERVAL '1 0:0:0' DAY TO SECOND", 932,
+            "inconsistent datatypes: expected DATE got INTERVAL DAY TO SECOND");
+
         // Binary.
         ok("hex of either case", "BLOB", "", "'CAFEbabe'", "CAFEBABE");
         ok("odd hex digit count", "BLOB", "", "'ABC'", "0ABC");

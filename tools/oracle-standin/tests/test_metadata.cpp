@@ -132,6 +132,9 @@ private slots:
             << "TIMESTAMP(9)" << int(SQL_TYPE_TIMESTAMP) << 29LL << 9 << "TIMESTAMP";
         QTest::newRow("TIMESTAMP(0)")
             << "TIMESTAMP(0)" << int(SQL_TYPE_TIMESTAMP) << 19LL << 0 << "TIMESTAMP";
+        // As text, "-DD HH:MI:SS.FFFFFF": Oracle's driver has no ODBC interval types.
+        QTest::newRow("INTERVAL DAY TO SECOND") << "INTERVAL DAY TO SECOND" << int(SQL_VARCHAR)
+                                                << 19LL << 0 << "INTERVAL DAY TO SECOND";
         // NOT NULL and key columns are described as SQL_NO_NULLS.
         QTest::newRow("NOT NULL") << "NUMBER(10) NOT NULL" << int(SQL_DECIMAL) << 10LL << 0
                                   << "NUMBER";

@@ -36,10 +36,12 @@ public:
 
     bool isOpen() const { return m_dbc.valid(); }
     SQLHDBC handle() const { return m_dbc.get(); }
+    // A statement handle of its own on this connection, for ODBC calls that
+    // are not SQL texts (the catalog functions). Throws DbError when closed.
+    StatementHandle newStatement();
 
 private:
     friend class Recordset;
-    StatementHandle newStatement();
     // Recordsets reading ahead on this connection stop before it is used
     // for anything else, and let go of it when it closes.
     void pauseReaders();

@@ -10,11 +10,15 @@ namespace tw::db {
 struct ColumnInfo {
     SQLSMALLINT sqlType = SQL_UNKNOWN_TYPE;
     bool isUnsigned = false;
+    // Read as text whatever the type: Oracle describes FLOAT(b) as
+    // SQL_DOUBLE but keeps up to 38 digits in it.
+    bool asText = false;
 };
 
 // Reads column `column` (1-based) of the current row of `stmt` as a typed
 // value: text through SQL_C_WCHAR, binary through SQL_C_BINARY, both in
-// chunks of any total size; numbers, dates and times as typed structures.
+// chunks of any total size; numbers, dates and times as typed structures;
+// a column marked asText as its text.
 Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info);
 
 } // namespace tw::db

@@ -22,6 +22,11 @@ Recordset::~Recordset()
 
 void Recordset::Open(const QString& sql, Connection& connection)
 {
+    Open(sql, connection, {});
+}
+
+void Recordset::Open(const QString& sql, Connection& connection, const QList<int>& textColumns)
+{
     if (m_open)
         throw DbError(QString::fromLatin1(notWhenOpen));
     StatementHandle stmt = connection.newStatement();
@@ -30,10 +35,11 @@ void Recordset::Open(const QString& sql, Connection& connection)
         DriverWait wait;
         check(SQLExecDirectW(stmt.get(), text.data(), SQL_NTS), SQL_HANDLE_STMT, stmt.get());
     }
-    attach(std::move(stmt), connection);
+    attach(std::move(stmt), connection, textColumns);
 }
 
-void Recordset::attach(StatementHandle statement, Connection& connection)
+void Recordset::attach(
+    StatementHandle statement, Connection& connection, const QList<int>& textColumns)
 {
     m_stmt = std::move(statement);
     // The connection tells its recordsets when it is used otherwise or goes.
@@ -57,7 +63,7 @@ void Recordset::attach(StatementHandle statement, Connection& connection)
         SQLLEN isUnsigned = SQL_FALSE;
         check(SQLColAttributeW(stmt, c, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned),
             SQL_HANDLE_STMT, stmt);
-        ColumnInfo info { sqlType, isUnsigned == SQL_TRUE };
+        ColumnInfo info { sqlType, isUnsigned == SQL_TRUE, textColumns.contains(c - 1) };
         m_columns.append(info);
         Field f;
         f.Name = fromSqlWChar(name, qMin<qsizetype>(nameLength, qsizetype(std::size(name)) - 1));

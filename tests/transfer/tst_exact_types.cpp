@@ -1,14 +1,56 @@
-#include "catalog_columns.h"
-#include "transfer/exact_statements.h"
+#include "db/column_catalog.h"
+#include "db/connection.h"
+#include "db/connection_strings.h"
+#include "db/db_error.h"
+#include "support/testbed.h"
 #include "transfer/exact_types.h"
 
 #include <QTest>
 
+using namespace tw::db;
 using namespace tw::transfer;
-using tw::test::mysqlColumn;
-using tw::test::oracleColumn;
+using tw::test::Testbed;
 
 namespace {
+
+// Every MySQL type, with the sizes where the mapping changes its mind; the
+// key declared out of column order.
+const char* const mysqlTable
+    = "CREATE TABLE every_type(ti TINYINT NOT NULL, tiu TINYINT UNSIGNED, si SMALLINT, "
+      "miu MEDIUMINT UNSIGNED, bi BIGINT, biu BIGINT UNSIGNED, de DECIMAL(65,30), "
+      "d102 DECIMAL(10,2) UNSIGNED, fl FLOAT, db DOUBLE, b1 BIT(1), b64 BIT(64), yr YEAR, "
+      "dt DATETIME, dt6 DATETIME(6), ts6 TIMESTAMP(6) NULL, tm6 TIME(6), c10 CHAR(10), "
+      "vc VARCHAR(1000), vcw VARCHAR(1001), vcl VARCHAR(1333) CHARACTER SET latin1, "
+      "vca VARCHAR(4000) CHARACTER SET ascii, tt TINYTEXT, tx TEXT, bn BINARY(8), "
+      "vb VARBINARY(2000), vbw VARBINARY(2001), tb TINYBLOB, "
+      "en ENUM('alpha','beta'), st SET('a','bb','ccc'), js JSON, pt POINT, uu UUID, "
+      "PRIMARY KEY (si, ti));";
+
+const char* const oracleTable
+    = "CREATE TABLE \"EVERY_TYPE\"(N NUMBER, N38 NUMBER(38) NOT NULL, N2 NUMBER(2), "
+      "N10 NUMBER(10), N19 NUMBER(19), N102 NUMBER(10,2), NNEG NUMBER(5,-2), NS NUMBER(2,5), "
+      "NS31 NUMBER(10,31), NBIG NUMBER(38,-84), I INTEGER, F FLOAT, F49 FLOAT(49), "
+      "F50 FLOAT(50), BF BINARY_FLOAT, BD BINARY_DOUBLE, D DATE, TS0 TIMESTAMP(0), TS TIMESTAMP, "
+      "TS9 TIMESTAMP(9), ID1 INTERVAL DAY(1) TO SECOND(0), IDS INTERVAL DAY TO SECOND, "
+      "IDS9 INTERVAL DAY(9) TO SECOND(9), VC VARCHAR2(4000), VCC VARCHAR2(100 CHAR), "
+      "NVC NVARCHAR2(50), C2000 CHAR(2000), NC NCHAR(5), CL CLOB, BL BLOB, R RAW(16), "
+      "CONSTRAINT PK_E PRIMARY KEY (N10, N38))";
+
+// What the reader answers for one column, in one line.
+QString described(const CatalogColumn& c)
+{
+    auto optional = [](const auto& v) { return v ? QString::number(*v) : QStringLiteral("-"); };
+    QString line = QStringLiteral("%1 %2 size=%3 octets=%4 digits=%5 radix=%6%7%8")
+                       .arg(c.sqlType)
+                       .arg(c.typeName, optional(c.columnSize), optional(c.octetLength),
+                           optional(c.decimalDigits))
+                       .arg(c.radix)
+                       .arg(c.isUnsigned ? QStringLiteral(" unsigned") : QString(),
+                           c.nullable ? QString() : QStringLiteral(" not-null"));
+    if (!c.columnType.isEmpty())
+        line += QStringLiteral(" [%1 %2]").arg(c.columnType, c.characterSet);
+    return line.trimmed();
+}
 
 // The character set clauses of MySQL targets, shortened for the tables below.
 QString shortType(QString type)
@@ -19,197 +61,187 @@ QString shortType(QString type)
     return type;
 }
 
+const CatalogColumn* find(const TableCatalog& table, const char* name)
+{
+    for (const CatalogColumn& c : table.columns) {
+        if (c.name == QLatin1String(name))
+            return &c;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class TestExactTypes : public QObject {
     Q_OBJECT
+private:
+    std::unique_ptr<Connection> m_mysql;
+    std::unique_ptr<Connection> m_oracle;
+    TableCatalog m_mysqlTable;
+    TableCatalog m_oracleTable;
+
+    // A column as the reader read it (when `description` is given) and the
+    // type an exact copy gives it on the other side.
+    static void check(const TableCatalog& table, const QString& description,
+        const QString& expected, ExactColumn (*map)(const CatalogColumn&))
+    {
+        const CatalogColumn* c = find(table, QTest::currentDataTag());
+        QVERIFY(c);
+        if (!description.isEmpty())
+            QCOMPARE(described(*c), description);
+        const ExactColumn target = map(*c);
+        QCOMPARE(shortType(target.type), expected);
+        QVERIFY(!target.reason.isEmpty());
+    }
+
 private slots:
+    void initTestCase()
+    {
+        Testbed& bed = Testbed::instance();
+        const QString db = bed.freshMySQLDatabase(QStringLiteral("tw_exact_types"));
+        const QString user = bed.freshOracleUser(QStringLiteral("tw_exact_types"));
+        bed.mysql(QString::fromLatin1(mysqlTable), db);
+        // Names that a pattern, or a match blind to letter case, would take for it.
+        bed.mysql(
+            QStringLiteral("CREATE TABLE everyXtype(x INT); CREATE TABLE EVERY_TYPE(y INT);"), db);
+        bed.oracle(user, QString::fromLatin1(oracleTable));
+        bed.oracle(user, QStringLiteral("CREATE TABLE \"EVERYXTYPE\"(X NUMBER)"));
+        m_mysql = std::make_unique<Connection>();
+        m_mysql->Open(MySQLConnectionString(bed.login(db, user)));
+        m_oracle = std::make_unique<Connection>();
+        m_oracle->Open(OracleConnectionString(bed.login(db, user)));
+        m_mysqlTable = ReadTableCatalog(*m_mysql, Server::MySQL, QStringLiteral("every_type"));
+        m_oracleTable = ReadTableCatalog(*m_oracle, Server::Oracle, QStringLiteral("EVERY_TYPE"));
+    }
+    void cleanupTestCase()
+    {
+        m_mysql.reset();
+        m_oracle.reset();
+    }
+
     void mysqlToOracle_data()
     {
-        QTest::addColumn<QString>("declaration");
-        QTest::addColumn<QString>("charset");
+        QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("expected");
-        auto row = [](const char* declaration, const char* expected, const char* charset = "") {
-            QTest::newRow(declaration) << declaration << charset << expected;
+        auto row = [](const char* column, const char* expected, const char* description = "") {
+            QTest::newRow(column) << QString::fromLatin1(description)
+                                  << QString::fromLatin1(expected);
         };
-        row("tinyint(4)", "NUMBER(3)");
-        row("tinyint(3) unsigned", "NUMBER(3)");
-        row("smallint(5) unsigned", "NUMBER(5)");
-        row("mediumint(9)", "NUMBER(7)");
-        row("mediumint(8) unsigned", "NUMBER(8)");
-        row("int(11)", "NUMBER(10)");
-        row("int(10) unsigned", "NUMBER(10)");
-        row("bigint(20)", "NUMBER(19)");
-        row("bigint(20) unsigned", "NUMBER(20)");
-        row("decimal(10,2)", "NUMBER(10,2)");
-        row("decimal(38,0)", "NUMBER(38)");
-        row("decimal(65,30)", "VARCHAR2(67 CHAR)"); // sign, 35 digits, point, 30 digits
-        row("decimal(39,39)", "VARCHAR2(42 CHAR)"); // "-0." and 39 digits
-        row("float", "BINARY_FLOAT");
-        row("float(7,2)", "BINARY_FLOAT");
-        row("double", "BINARY_DOUBLE");
-        row("bit(1)", "NUMBER(1)");
-        row("bit(5)", "NUMBER(2)");
-        row("bit(64)", "NUMBER(20)");
-        row("year(4)", "NUMBER(4)");
-        row("date", "DATE");
-        row("datetime", "DATE");
-        row("datetime(6)", "TIMESTAMP(6)");
-        row("timestamp(3)", "TIMESTAMP(3)");
-        row("time", "INTERVAL DAY(2) TO SECOND(0)");
-        row("time(6)", "INTERVAL DAY(2) TO SECOND(6)");
-        row("char(10)", "CHAR(10 CHAR)");
-        row("char(255)", "CHAR(255 CHAR)");
-        row("varchar(1000)", "VARCHAR2(1000 CHAR)");
-        row("varchar(1001)", "CLOB"); // 4,004 bytes of 4-byte characters
-        row("varchar(1333)", "VARCHAR2(1333 CHAR)", "utf8mb3");
-        row("varchar(1334)", "CLOB", "utf8mb3");
-        row("varchar(1333) ", "VARCHAR2(1333 CHAR)", "latin1"); // the euro sign takes 3
-        row("varchar(4000)", "VARCHAR2(4000 CHAR)", "ascii");
-        row("tinytext", "VARCHAR2(255 CHAR)");
-        row("text", "CLOB");
-        row("longtext", "CLOB");
-        row("json", "CLOB");
-        row("enum('alpha','beta')", "VARCHAR2(5 CHAR)");
-        row("set('a','bb','ccc')", "VARCHAR2(8 CHAR)");
-        row("binary(8)", "RAW(8)");
-        row("varbinary(2000)", "RAW(2000)");
-        row("varbinary(2001)", "BLOB");
-        row("tinyblob", "RAW(255)");
-        row("blob", "BLOB");
-        row("longblob", "BLOB");
-        row("point", "BLOB");
-        row("uuid", "VARCHAR2(36 CHAR)");
+        // Sizes, digits and character sets come from information_schema:
+        // MariaDB's driver says DATETIME(6) and DATETIME alike.
+        row("ti", "NUMBER(3)");
+        row("tiu", "NUMBER(3)",
+            "-6 TINYINT UNSIGNED size=3 octets=- digits=0 radix=10 unsigned [tinyint(3) unsigned "
+            "]");
+        row("miu", "NUMBER(8)");
+        row("bi", "NUMBER(19)");
+        row("biu", "NUMBER(20)");
+        // Past Oracle's 38 digits: the exact text, sign, 35 digits, point and 30.
+        row("de", "VARCHAR2(67 CHAR)",
+            "3 DECIMAL size=65 octets=- digits=30 radix=10 [decimal(65,30) ]");
+        row("d102", "NUMBER(10,2)");
+        row("fl", "BINARY_FLOAT");
+        row("db", "BINARY_DOUBLE");
+        row("b1", "NUMBER(1)");
+        row("b64", "NUMBER(20)", "-2 BIT size=64 octets=- digits=- radix=10 [bit(64) ]");
+        row("yr", "NUMBER(4)");
+        row("dt", "DATE");
+        row("dt6", "TIMESTAMP(6)", "93 DATETIME size=19 octets=- digits=6 radix=10 [datetime(6) ]");
+        row("ts6", "TIMESTAMP(6)");
+        row("tm6", "INTERVAL DAY(2) TO SECOND(6)",
+            "92 TIME size=8 octets=- digits=6 radix=10 [time(6) ]");
+        row("c10", "CHAR(10 CHAR)");
+        // A VARCHAR2 ends at 4,000 bytes: 1,000 four-byte characters, 1,333
+        // of latin1 (whose euro sign takes three), 4,000 of ascii.
+        row("vc", "VARCHAR2(1000 CHAR)");
+        row("vcw", "CLOB");
+        row("vcl", "VARCHAR2(1333 CHAR)",
+            "-9 VARCHAR size=1333 octets=1333 digits=- radix=0 [varchar(1333) latin1]");
+        row("vca", "VARCHAR2(4000 CHAR)");
+        row("tt", "VARCHAR2(255 CHAR)");
+        row("tx", "CLOB");
+        row("bn", "RAW(8)");
+        row("vb", "RAW(2000)");
+        row("vbw", "BLOB");
+        row("tb", "RAW(255)");
+        row("en", "VARCHAR2(5 CHAR)",
+            "-8 ENUM size=5 octets=20 digits=- radix=0 [enum('alpha','beta') utf8mb4]");
+        row("st", "VARCHAR2(8 CHAR)");
+        row("js", "CLOB",
+            "-10 LONGTEXT size=4294967295 octets=4294967295 digits=- radix=0 [longtext utf8mb4]");
+        row("pt", "BLOB");
+        row("uu", "VARCHAR2(36 CHAR)");
     }
     void mysqlToOracle()
     {
-        QFETCH(QString, declaration);
-        QFETCH(QString, charset);
+        QFETCH(QString, description);
         QFETCH(QString, expected);
-        const ExactColumn c = exactOracleColumn(mysqlColumn(declaration.trimmed(), charset));
-        QCOMPARE(c.type, expected);
-        QVERIFY(!c.reason.isEmpty());
-        QCOMPARE(c.rowBytes, 0);
+        check(m_mysqlTable, description, expected, exactOracleColumn);
     }
 
     void oracleToMySQL_data()
     {
-        QTest::addColumn<QString>("declaration");
+        QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("expected");
-        auto row = [](const char* declaration, const char* expected) {
-            QTest::newRow(declaration) << declaration << expected;
+        auto row = [](const char* column, const char* expected, const char* description = "") {
+            QTest::newRow(column) << QString::fromLatin1(description)
+                                  << QString::fromLatin1(expected);
         };
-        row("NUMBER(2)", "TINYINT");
-        row("NUMBER(3)", "SMALLINT");
-        row("NUMBER(9)", "INT");
-        row("NUMBER(10)", "BIGINT"); // 9,999,999,999 passes INT UNSIGNED
-        row("NUMBER(18)", "BIGINT");
-        row("NUMBER(19)", "DECIMAL(19,0)");
-        row("NUMBER(38)", "DECIMAL(38,0)");
-        row("NUMBER(10,2)", "DECIMAL(10,2)");
-        row("NUMBER(*,3)", "DECIMAL(38,3)");
-        row("NUMBER(5,-2)", "INT"); // multiples of 100 up to 9,999,900
-        row("NUMBER(2,5)", "DECIMAL(5,5)"); // 0.00099 at most
-        row("NUMBER(38,-84)", "VARCHAR(123) +ascii");
-        row("NUMBER(10,31)", "VARCHAR(34) +ascii");
-        row("NUMBER", "VARCHAR(172) +ascii");
-        row("FLOAT(49)", "DOUBLE"); // 15 digits
-        row("FLOAT(50)", "VARCHAR(172) +ascii");
-        row("FLOAT", "VARCHAR(172) +ascii");
-        row("BINARY_FLOAT", "FLOAT");
-        row("BINARY_DOUBLE", "DOUBLE");
-        row("DATE", "DATETIME");
-        row("TIMESTAMP(0)", "DATETIME");
-        row("TIMESTAMP(6)", "DATETIME(6)");
-        row("TIMESTAMP(9)", "VARCHAR(29) +ascii");
-        row("TIMESTAMP(6) WITH TIME ZONE", "LONGTEXT +utf8");
-        row("INTERVAL DAY(1) TO SECOND(0)", "TIME");
-        row("INTERVAL DAY(2) TO SECOND(6)", "TIME(6)");
-        row("INTERVAL DAY(3) TO SECOND(6)", "VARCHAR(20) +ascii");
-        row("INTERVAL DAY(2) TO SECOND(9)", "VARCHAR(22) +ascii");
-        row("VARCHAR2(4000)", "VARCHAR(4000) +utf8");
-        row("NVARCHAR2(50)", "VARCHAR(50) +utf8");
-        row("CHAR(10)", "CHAR(10) +utf8");
-        row("CHAR(2000)", "VARCHAR(2000) +utf8");
-        row("NCHAR(5)", "CHAR(5) +utf8");
-        row("CLOB", "LONGTEXT +utf8");
-        row("NCLOB", "LONGTEXT +utf8");
-        row("LONG", "LONGTEXT +utf8");
-        row("BLOB", "LONGBLOB");
-        row("LONG RAW", "LONGBLOB");
-        row("RAW(16)", "VARBINARY(16)");
+        // SQLColumns tells NUMBER from NUMBER(38) by its missing digits.
+        row("N", "VARCHAR(172) +ascii", "3 NUMBER size=38 octets=- digits=- radix=10");
+        row("N38", "DECIMAL(38,0)", "3 NUMBER size=38 octets=- digits=0 radix=10 not-null");
+        row("N2", "TINYINT");
+        row("N10", "BIGINT"); // 9,999,999,999 passes INT UNSIGNED
+        row("N19", "DECIMAL(19,0)");
+        row("N102", "DECIMAL(10,2)");
+        row("NNEG", "INT", "3 NUMBER size=5 octets=- digits=-2 radix=10"); // up to 9,999,900
+        row("NS", "DECIMAL(5,5)"); // 0.00099 at most
+        row("NS31", "VARCHAR(34) +ascii");
+        row("NBIG", "VARCHAR(123) +ascii");
+        row("I", "DECIMAL(38,0)");
+        row("F", "VARCHAR(172) +ascii", "8 FLOAT size=126 octets=- digits=- radix=2");
+        row("F49", "DOUBLE"); // 15 digits
+        row("F50", "VARCHAR(172) +ascii");
+        row("BF", "FLOAT");
+        row("BD", "DOUBLE");
+        row("D", "DATETIME");
+        row("TS0", "DATETIME");
+        row("TS", "DATETIME(6)");
+        row("TS9", "VARCHAR(29) +ascii", "93 TIMESTAMP(9) size=29 octets=- digits=9 radix=0");
+        row("ID1", "TIME");
+        row("IDS", "TIME(6)", "12 INTERVAL DAY(2) TO SECOND(6) size=19 octets=19 digits=6 radix=0");
+        row("IDS9", "VARCHAR(29) +ascii");
+        row("VC", "VARCHAR(4000) +utf8");
+        row("VCC", "VARCHAR(100) +utf8", "12 VARCHAR2 size=100 octets=400 digits=- radix=0");
+        row("NVC", "VARCHAR(50) +utf8");
+        row("C2000", "VARCHAR(2000) +utf8");
+        row("NC", "CHAR(5) +utf8");
+        row("CL", "LONGTEXT +utf8");
+        row("BL", "LONGBLOB");
+        row("R", "VARBINARY(16)");
     }
     void oracleToMySQL()
     {
-        QFETCH(QString, declaration);
+        QFETCH(QString, description);
         QFETCH(QString, expected);
-        const ExactColumn c = exactMySQLColumn(oracleColumn(declaration));
-        QCOMPARE(shortType(c.type), expected);
-        QVERIFY(!c.reason.isEmpty());
-        QVERIFY(c.rowBytes > 0);
+        check(m_oracleTable, description, expected, exactMySQLColumn);
     }
 
-    void onlyFloatsFinerThanADoubleAreReadAsText()
+    void onlyTheNamedTableInItsOrderWithItsKeyInKeyOrder()
     {
-        QVERIFY(exactMySQLColumn(oracleColumn(QStringLiteral("FLOAT(126)"))).sourceAsText);
-        QVERIFY(!exactMySQLColumn(oracleColumn(QStringLiteral("FLOAT(49)"))).sourceAsText);
-        QVERIFY(!exactMySQLColumn(oracleColumn(QStringLiteral("NUMBER"))).sourceAsText);
-    }
-
-    void wideTablesTakeTextTypesBelowMySQLsRowLimit()
-    {
-        tw::db::TableCatalog source;
-        for (int i = 0; i < 6; ++i) {
-            auto c = oracleColumn(QStringLiteral("VARCHAR2(4000)"));
-            c.name = QStringLiteral("V%1").arg(i);
-            source.columns.append(c);
-        }
-        auto key = oracleColumn(QStringLiteral("VARCHAR2(700)"));
-        key.name = QStringLiteral("K");
-        key.nullable = false;
-        source.columns.append(key);
-        source.primaryKey = QStringList { QStringLiteral("K") };
-        const ExactTable table = exactTable(Direction::ToMySQL, source);
-
-        // 6 x 16,002 + 2,802 bytes as VARCHARs; three must go, the key stays.
-        int bytes = 0;
-        int widened = 0;
-        for (const ExactColumn& c : table.columns) {
-            bytes += c.rowBytes;
-            widened += c.type.startsWith(QLatin1String("TEXT")) ? 1 : 0;
-        }
-        QVERIFY2(bytes + 1 <= mysqlRowLimit, qPrintable(QString::number(bytes)));
-        QCOMPARE(widened, 3);
-        QCOMPARE(shortType(table.columns.last().type), QStringLiteral("VARCHAR(700) +utf8"));
-        QVERIFY(table.columns.first().reason.contains(QLatin1String("row limit")));
-    }
-
-    void createStatementsQuoteNamesKeepNotNullAndTheKey()
-    {
-        tw::db::TableCatalog mysql;
-        for (const auto& [name, declaration, nullable] :
-            { std::tuple { "id", "int(11)", false }, std::tuple { "na`me", "varchar(20)", true },
-                std::tuple { "at", "datetime(6)", false } }) {
-            auto c = mysqlColumn(QString::fromLatin1(declaration));
-            c.name = QString::fromLatin1(name);
-            c.nullable = nullable;
-            mysql.columns.append(c);
-        }
-        mysql.primaryKey = QStringList { QStringLiteral("at"), QStringLiteral("id") };
-        QCOMPARE(exactCreateStatement(
-                     exactTable(Direction::ToOracle, mysql), QStringLiteral("Or\"ders")),
-            QStringLiteral("CREATE TABLE \"Or\"\"ders\" (\"id\" NUMBER(10) NOT NULL, \"na`me\" "
-                           "VARCHAR2(20 CHAR), \"at\" TIMESTAMP(6) NOT NULL, PRIMARY KEY (\"at\", "
-                           "\"id\"))"));
-
-        tw::db::TableCatalog oracle;
-        auto n = oracleColumn(QStringLiteral("NUMBER(10)"));
-        n.name = QStringLiteral("ID`");
-        n.nullable = false;
-        oracle.columns.append(n);
-        QCOMPARE(
-            exactCreateStatement(exactTable(Direction::ToMySQL, oracle), QStringLiteral("EMP")),
-            QStringLiteral("CREATE TABLE `EMP` (`ID``` BIGINT NOT NULL)"));
+        // MariaDB's own SQLPrimaryKeys gives ti before si.
+        QCOMPARE(m_mysqlTable.primaryKey, QStringList({ "si", "ti" }));
+        QCOMPARE(m_oracleTable.primaryKey, QStringList({ "N10", "N38" }));
+        QCOMPARE(m_mysqlTable.columns.size(), 33);
+        QCOMPARE(m_mysqlTable.columns.last().name, QStringLiteral("uu"));
+        QCOMPARE(m_oracleTable.columns.size(), 31);
+        QCOMPARE(m_oracleTable.columns.last().name, QStringLiteral("R"));
+        const TableCatalog upper
+            = ReadTableCatalog(*m_mysql, Server::MySQL, QStringLiteral("EVERY_TYPE"));
+        QCOMPARE(upper.columns.size(), 1);
+        QVERIFY(upper.primaryKey.isEmpty());
+        QVERIFY_THROWS_EXCEPTION(
+            DbError, ReadTableCatalog(*m_oracle, Server::Oracle, QStringLiteral("every_type")));
     }
 };
 

@@ -101,11 +101,38 @@ std::optional<QString> decimalText(const Value& v)
     }
 }
 
-// Digits after the point, trailing zeros not counted; -1 for exponent forms.
+// The same number without an exponent: "-1.5E-3" becomes "-0.0015", which
+// both servers read as an exact decimal rather than as floating point.
+// None for exponents past any number either server keeps.
+std::optional<QString> withoutExponent(const QString& text)
+{
+    const qsizetype e = text.indexOf(u'e', 0, Qt::CaseInsensitive);
+    if (e < 0)
+        return text;
+    bool ok = false;
+    const int exponent = text.mid(e + 1).toInt(&ok);
+    if (!ok || exponent < -400 || exponent > 400)
+        return std::nullopt;
+    QString mantissa = text.left(e);
+    const QString sign = mantissa.startsWith(u'-') ? QStringLiteral("-") : QString();
+    if (mantissa.startsWith(u'-') || mantissa.startsWith(u'+'))
+        mantissa.remove(0, 1);
+    const qsizetype point = mantissa.indexOf(u'.');
+    QString digits = mantissa;
+    digits.remove(u'.');
+    qsizetype at = (point < 0 ? mantissa.size() : point) + exponent;
+    if (at <= 0) {
+        digits.prepend(QString(-at, u'0'));
+        at = 0;
+    }
+    if (at >= digits.size())
+        return sign + digits + QString(at - digits.size(), u'0');
+    return sign + (at == 0 ? QStringLiteral("0") : digits.left(at)) + u'.' + digits.mid(at);
+}
+
+// Digits after the point, trailing zeros not counted.
 int scaleOf(const QString& text)
 {
-    if (text.contains(u'e', Qt::CaseInsensitive))
-        return -1;
     const qsizetype point = text.indexOf(u'.');
     if (point < 0)
         return 0;
@@ -117,20 +144,19 @@ int scaleOf(const QString& text)
 
 ExactLiteral number(const ExactColumn& column, const Value& v)
 {
-    const auto text = decimalText(v);
+    const auto read = decimalText(v);
+    const auto text = read ? withoutExponent(*read) : std::nullopt;
     if (!text)
         return refused(QStringLiteral("%1 is not a number").arg(valueText(v)));
     if (column.form == ValueForm::Integer) {
         static const QRegularExpression whole(QStringLiteral("^[+-]?\\d+$"));
         if (!whole.match(*text).hasMatch())
             return refused(QStringLiteral("%1 is not a whole number").arg(*text));
-    } else {
+    } else if (scaleOf(*text) > column.parameter.decimalDigits) {
         // Both servers round digits past the scale, MySQL with no more than
         // a note.
-        const int scale = scaleOf(*text);
-        if (scale < 0 || scale > column.parameter.decimalDigits)
-            return refused(QStringLiteral("%1 has more digits after the point than %2 keeps")
-                               .arg(*text, column.type));
+        return refused(QStringLiteral("%1 has more digits after the point than %2 keeps")
+                           .arg(*text, column.type));
     }
     return literal(*text);
 }

@@ -108,6 +108,10 @@ private slots:
             "not a whole number");
         row("more digits than the scale", mysql(ValueForm::Decimal, 2), v(QStringLiteral("1.234")),
             R, "more digits after the point");
+        row("exponent written out", mysql(ValueForm::Decimal, 5), v(QStringLiteral("-1.5E-3")), L,
+            "-0.0015");
+        row("whole number with an exponent", oracle(ValueForm::Integer), v(QStringLiteral("12E+3")),
+            L, "12000");
         row("NUMBER as text", mysql(ValueForm::NumberText), v(QStringLiteral("-1E-130")), L,
             "'-1E-130'");
         row("binary double unquoted", mysql(ValueForm::Float64), v(-2.5), L, "-25E-1");

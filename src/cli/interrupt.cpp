@@ -57,6 +57,13 @@ void InstallStopSignals(transfer::StopRequest& stop)
     sigaction(SIGTERM, &action, nullptr);
 }
 
+void DefaultStopSignals()
+{
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+    stopRequest = nullptr;
+}
+
 SwapGuard::SwapGuard()
 {
     swapping = 1;

@@ -10,6 +10,8 @@ namespace tw::cli {
 // (the copy then prints its summary); the second ends the process at once
 // with exit code 130, except during a swap, which it lets finish first.
 void InstallStopSignals(transfer::StopRequest& stop);
+// Back to the system's own: SIGINT and SIGTERM end the process at once.
+void DefaultStopSignals();
 
 // While alive, a second signal waits for the end of the swap of a replacing
 // copy: stopping between its RENAMEs could leave no table under the name.

@@ -19,6 +19,8 @@ int RunList(const ListRequest& request)
         = CommandLogins(request.logins, oracle, !oracle, stop);
     if (!details)
         return ExitStopped;
+    // A listing has nothing to finish first: Ctrl+C ends it at once.
+    DefaultStopSignals();
     const db::FixedLogin login(*details);
     db::NameList names;
     try {

@@ -63,6 +63,7 @@ const char* sqlStateFor(int oraCode)
     case 947:
         return "21S01";
     case 12154:
+    case 12162:
         return "08001";
     case 932:
         return "HY000";
@@ -73,7 +74,7 @@ const char* sqlStateFor(int oraCode)
     if ((oraCode >= 900 && oraCode <= 999) || oraCode == 1740 || oraCode == 1741 || oraCode == 1756
         || oraCode == 1704 || oraCode == 1723 || oraCode == 1727 || oraCode == 1728
         || oraCode == 1724 || oraCode == 1754 || oraCode == 1792 || oraCode == 2248
-        || oraCode == 1821 || oraCode == 30088 || oraCode == 12705)
+        || oraCode == 1821 || oraCode == 30088 || oraCode == 12705 || oraCode == 25716)
         return "42000";
     return "HY000";
 }

@@ -53,6 +53,8 @@ public:
 
     const std::string& user() const { return m_user; }
     const NlsSettings& nls() const { return m_nls; }
+    // The database's MAX_STRING_SIZE; STANDARD unless set.
+    void setMaxStringSize(MaxStringSize size) { m_maxStringSize = size; }
     // Fixed date for defaults and RR; by default today's.
     void setToday(const Today& today)
     {
@@ -67,6 +69,7 @@ private:
     std::unique_ptr<Storage> m_storage;
     std::string m_user;
     NlsSettings m_nls;
+    MaxStringSize m_maxStringSize = MaxStringSize::Standard;
     Today m_today;
     bool m_fixedToday = false;
 };

@@ -37,6 +37,9 @@ OdbcColumn describeColumn(const ResultColumn& column, const DriverProfile& profi
     case TypeKind::Char:
         character(c, wide ? SQL_WCHAR : SQL_CHAR, t.length, t.charSemantics ? 4 : 1);
         break;
+    case TypeKind::NChar:
+        character(c, SQL_WCHAR, t.length, 2);
+        break;
     case TypeKind::Clob:
     case TypeKind::Long:
         character(c, wide ? SQL_WLONGVARCHAR : SQL_LONGVARCHAR, lobSize, 1);
@@ -45,7 +48,11 @@ OdbcColumn describeColumn(const ResultColumn& column, const DriverProfile& profi
         character(c, SQL_WLONGVARCHAR, lobSize, 2);
         break;
     case TypeKind::Number: {
-        const int precision = t.scaleGiven ? t.precision : 38;
+        // A negative scale rounds to tens, hundreds, ...: NUMBER(5,-2) holds
+        // integers of up to seven digits.
+        const int precision = !t.scaleGiven ? 38
+            : t.scale < 0                   ? t.precision - t.scale
+                                            : t.precision;
         const int scale = t.scaleGiven && t.scale > 0 ? t.scale : 0;
         // Described as SQL_DOUBLE or SQL_FLOAT, a NUMBER still holds decimal
         // digits: its precision stays decimal (radix 10), and the driver
@@ -115,6 +122,14 @@ OdbcColumn describeColumn(const ResultColumn& column, const DriverProfile& profi
         c.length = lobSize;
         c.octetLength = lobSize;
         c.displaySize = lobSize;
+        break;
+    case TypeKind::IntervalDayToSecond:
+        // Oracle's driver knows no ODBC interval types: the value comes as
+        // its text, "+DD HH:MI:SS.FFFFFF", sign and all.
+        character(c, SQL_VARCHAR, t.precision + 10 + (t.scale ? t.scale + 1 : 0), 1);
+        c.caseSensitive = false;
+        c.literalPrefix = c.literalSuffix = "";
+        c.typeName = "INTERVAL DAY TO SECOND";
         break;
     case TypeKind::Raw:
         c.conciseType = c.verboseType = SQL_VARBINARY;

@@ -1,5 +1,7 @@
 #include "column_type.h"
 
+#include <algorithm>
+
 namespace orastandin {
 
 bool ColumnType::isText() const
@@ -8,6 +10,7 @@ bool ColumnType::isText() const
     case TypeKind::Varchar2:
     case TypeKind::NVarchar2:
     case TypeKind::Char:
+    case TypeKind::NChar:
     case TypeKind::Clob:
     case TypeKind::NClob:
     case TypeKind::Long:
@@ -41,6 +44,8 @@ std::string ColumnType::oracleName() const
         return "NVARCHAR2";
     case TypeKind::Char:
         return "CHAR";
+    case TypeKind::NChar:
+        return "NCHAR";
     case TypeKind::Number:
         return "NUMBER";
     case TypeKind::Float:
@@ -65,8 +70,47 @@ std::string ColumnType::oracleName() const
         return "LONG";
     case TypeKind::LongRaw:
         return "LONG RAW";
+    case TypeKind::IntervalDayToSecond:
+        return "INTERVAL DAY(" + std::to_string(precision) + ") TO SECOND(" + std::to_string(scale)
+            + ")";
     }
     return "UNDEFINED";
+}
+
+int ColumnType::maximumBytes() const
+{
+    switch (kind) {
+    case TypeKind::Varchar2:
+        // Up to four bytes a character in AL32UTF8, never more than the type's 4000.
+        return charSemantics ? std::min(4 * length, 4000) : length;
+    case TypeKind::Char:
+        return charSemantics ? std::min(4 * length, 2000) : length;
+    case TypeKind::NVarchar2:
+    case TypeKind::NChar:
+        return 2 * length; // AL16UTF16
+    case TypeKind::Raw:
+        return length;
+    case TypeKind::Number:
+    case TypeKind::Float:
+        return 22;
+    case TypeKind::BinaryFloat:
+        return 4;
+    case TypeKind::BinaryDouble:
+        return 8;
+    case TypeKind::Date:
+        return 7;
+    case TypeKind::Timestamp:
+    case TypeKind::IntervalDayToSecond:
+        return 11;
+    case TypeKind::Clob:
+    case TypeKind::NClob:
+    case TypeKind::Blob:
+        return 4000; // the locator kept in the row
+    case TypeKind::Long:
+    case TypeKind::LongRaw:
+        return 0;
+    }
+    return 0;
 }
 
 } // namespace orastandin

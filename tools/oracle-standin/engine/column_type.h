@@ -22,23 +22,29 @@ enum class TypeKind : int {
     Raw = 13,
     Long = 14,
     LongRaw = 15,
+    NChar = 16,
+    IntervalDayToSecond = 17,
 };
 
 struct ColumnType {
     TypeKind kind = TypeKind::Varchar2;
-    int length = 0; // VARCHAR2, NVARCHAR2, CHAR, RAW: maximum length
+    int length = 0; // VARCHAR2, NVARCHAR2, CHAR, NCHAR, RAW: maximum length
     bool charSemantics = false; // VARCHAR2(n CHAR): n counts characters
-    int precision = 0; // NUMBER: 0 when none was given; FLOAT: binary precision
-    int scale = 0; // NUMBER; TIMESTAMP: fractional second digits
+    int precision = 0; // NUMBER: 0 when none was given; FLOAT: binary; INTERVAL: day digits
+    int scale = 0; // NUMBER; TIMESTAMP, INTERVAL: fractional second digits
     bool scaleGiven = false; // NUMBER(p,s) or NUMBER(p) (scale 0) as opposed to NUMBER
 
     bool isText() const;
     bool isBinary() const;
     bool isNumeric() const; // NUMBER and FLOAT, kept as exact decimals
     bool isDateTime() const;
+    bool isInterval() const { return kind == TypeKind::IntervalDayToSecond; }
     bool isLong() const { return kind == TypeKind::Long || kind == TypeKind::LongRaw; }
     // The type as Oracle names it in its data dictionary (USER_TAB_COLUMNS.DATA_TYPE).
     std::string oracleName() const;
+    // The most bytes one value takes (USER_TAB_COLUMNS.DATA_LENGTH in an
+    // AL32UTF8 database): what an index key is measured in.
+    int maximumBytes() const;
 };
 
 } // namespace orastandin

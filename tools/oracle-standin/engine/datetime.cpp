@@ -117,6 +117,10 @@ DateFormat DateFormat::parse(std::string_view model)
             if (n.element == Element::Fraction && i < model.size() && model[i] >= '1'
                 && model[i] <= '9')
                 item.width = model[i++] - '0';
+            if (n.element == Element::RoundYear)
+                item.width = int(n.text.size());
+            if (n.element == Element::Meridian)
+                item.text = std::string(n.text);
             f.m_items.push_back(item);
             break;
         }
@@ -130,6 +134,15 @@ bool DateFormat::hasTime() const
 {
     for (const Item& i : m_items) {
         if (i.element == Element::Hour12 || i.element == Element::Hour24)
+            return true;
+    }
+    return false;
+}
+
+bool DateFormat::hasFraction() const
+{
+    for (const Item& i : m_items) {
+        if (i.element == Element::Fraction)
             return true;
     }
     return false;
@@ -150,14 +163,17 @@ public:
             if (item.element == DateFormat::Element::Punct
                 || item.element == DateFormat::Element::Radix) {
                 // Punctuation may differ from the format's, or be left out.
+                const std::size_t start = m_pos;
                 while (m_pos < m_text.size() && !isAlnum(m_text[m_pos]))
                     ++m_pos;
+                m_punctuationMissing = m_pos == start;
                 continue;
             }
             skipSeparators();
             if (m_pos >= m_text.size())
                 break; // the text may stop after any complete element
             read(item);
+            m_punctuationMissing = false;
         }
         skipSeparators();
         if (m_pos < m_text.size())
@@ -181,8 +197,14 @@ private:
             value = value * 10 + (m_text[m_pos++] - '0');
             ++n;
         }
-        if (n == 0)
-            literalMismatch();
+        if (n == 0) {
+            // A letter where the format has punctuation and then a number
+            // (the T of '2024-05-01T10:00') does not match the format; any
+            // other character where digits belong is not numeric.
+            if (m_punctuationMissing && isAlpha(m_text[m_pos]))
+                literalMismatch();
+            throwOra(1858, "a non-numeric character was found where a numeric was expected");
+        }
         if (count)
             *count = n;
         return value;
@@ -382,6 +404,7 @@ private:
     std::uint32_t m_nanos = 0;
     bool m_twelveHour = false;
     bool m_pm = false;
+    bool m_punctuationMissing = false; // the last punctuation of the format matched nothing
 };
 
 } // namespace
@@ -389,6 +412,217 @@ private:
 DateTime parseDateTime(std::string_view text, const DateFormat& format, const Today& today)
 {
     return DateReader(text, today).run(format);
+}
+
+namespace {
+
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
+long long daysFromCivil(int y, int m, int d)
+{
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+// Reads 1 to `most` digits at `pos`; false when there is none.
+bool ansiDigits(std::string_view t, std::size_t& pos, int most, int& value, int* count = nullptr)
+{
+    int n = 0;
+    value = 0;
+    while (n < most && pos < t.size() && isDigit(t[pos])) {
+        value = value * 10 + (t[pos++] - '0');
+        ++n;
+    }
+    if (count)
+        *count = n;
+    return n > 0;
+}
+
+bool ansiSymbol(std::string_view t, std::size_t& pos, char c)
+{
+    if (pos >= t.size() || t[pos] != c)
+        return false;
+    ++pos;
+    return true;
+}
+
+} // namespace
+
+DateTime parseAnsiLiteral(std::string_view text, bool withTime)
+{
+    std::size_t pos = 0;
+    auto blanks = [&] {
+        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+            ++pos;
+    };
+    DateTime dt;
+    blanks();
+    // The layout is fixed; fields may leave out leading zeros.
+    if (!ansiDigits(text, pos, 4, dt.year) || !ansiSymbol(text, pos, '-')
+        || !ansiDigits(text, pos, 2, dt.month) || !ansiSymbol(text, pos, '-')
+        || !ansiDigits(text, pos, 2, dt.day))
+        literalMismatch();
+    int fraction = 0;
+    int fractionDigits = 0;
+    if (withTime) {
+        const std::size_t before = pos;
+        blanks();
+        if (pos == before || !ansiDigits(text, pos, 2, dt.hour) || !ansiSymbol(text, pos, ':')
+            || !ansiDigits(text, pos, 2, dt.minute) || !ansiSymbol(text, pos, ':')
+            || !ansiDigits(text, pos, 2, dt.second))
+            literalMismatch();
+        if (ansiSymbol(text, pos, '.') && !ansiDigits(text, pos, 9, fraction, &fractionDigits))
+            literalMismatch();
+    }
+    blanks();
+    if (pos != text.size())
+        literalMismatch();
+    if (dt.year == 0)
+        throwOra(1841, "(full) year must be between -4713 and +9999, and not be 0");
+    if (dt.month < 1 || dt.month > 12)
+        throwOra(1843, "not a valid month");
+    if (dt.day < 1 || dt.day > daysInMonth(dt.year, dt.month))
+        throwOra(1847, "day of month must be between 1 and last day of month");
+    if (dt.hour > 23)
+        throwOra(1850, "hour must be between 0 and 23");
+    if (dt.minute > 59)
+        throwOra(1851, "minutes must be between 0 and 59");
+    if (dt.second > 59)
+        throwOra(1852, "seconds must be between 0 and 59");
+    std::uint32_t nanos = std::uint32_t(fraction);
+    for (int k = fractionDigits; k < 9; ++k)
+        nanos *= 10;
+    dt.nanos = nanos;
+    return dt;
+}
+
+DateTime roundFraction(DateTime dt, int digits)
+{
+    std::uint32_t unit = 1;
+    for (int k = digits; k < 9; ++k)
+        unit *= 10;
+    const std::uint32_t rest = dt.nanos % unit;
+    dt.nanos -= rest;
+    if (rest * 2 < unit)
+        return dt;
+    dt.nanos += unit;
+    if (dt.nanos < 1000000000u)
+        return dt;
+    // A whole second more, carried as far as it goes.
+    dt.nanos -= 1000000000u;
+    if (++dt.second < 60)
+        return dt;
+    dt.second = 0;
+    if (++dt.minute < 60)
+        return dt;
+    dt.minute = 0;
+    if (++dt.hour < 24)
+        return dt;
+    dt.hour = 0;
+    if (++dt.day <= daysInMonth(dt.year, dt.month))
+        return dt;
+    dt.day = 1;
+    if (++dt.month <= 12)
+        return dt;
+    dt.month = 1;
+    if (++dt.year > 9999)
+        throwOra(1841, "(full) year must be between -4713 and +9999, and not be 0");
+    return dt;
+}
+
+std::string formatDateTime(const DateTime& dt, const DateFormat& format, int fractionDigits)
+{
+    using E = DateFormat::Element;
+    std::string out;
+    auto number = [&](int value, int width) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%0*d", width, value);
+        out += buf;
+    };
+    auto padded = [&](std::string_view name) {
+        out += name;
+        out.append(9 - name.size(), ' '); // the longest name's width, as without FM
+    };
+    const int weekday = int((daysFromCivil(dt.year, dt.month, dt.day) % 7 + 11) % 7); // 0 = Sunday
+    for (const DateFormat::Item& item : format.items()) {
+        switch (item.element) {
+        case E::Punct:
+        case E::Literal:
+            out += item.text;
+            break;
+        case E::Year4:
+            number(dt.year, 4);
+            break;
+        case E::Year3:
+            number(dt.year % 1000, 3);
+            break;
+        case E::Year2:
+            number(dt.year % 100, 2);
+            break;
+        case E::Year1:
+            number(dt.year % 10, 1);
+            break;
+        case E::RoundYear:
+            if (item.width == 4)
+                number(dt.year, 4);
+            else
+                number(dt.year % 100, 2);
+            break;
+        case E::Month:
+            number(dt.month, 2);
+            break;
+        case E::MonthAbbr:
+            out += std::string_view(monthNames[std::size_t(dt.month - 1)]).substr(0, 3);
+            break;
+        case E::MonthName:
+            padded(monthNames[std::size_t(dt.month - 1)]);
+            break;
+        case E::Day:
+            number(dt.day, 2);
+            break;
+        case E::DayName:
+            padded(dayNames[std::size_t(weekday)]);
+            break;
+        case E::DayAbbr:
+            out += std::string_view(dayNames[std::size_t(weekday)]).substr(0, 3);
+            break;
+        case E::WeekDay:
+            number(weekday + 1, 1);
+            break;
+        case E::Hour12:
+            number(dt.hour % 12 == 0 ? 12 : dt.hour % 12, 2);
+            break;
+        case E::Hour24:
+            number(dt.hour, 2);
+            break;
+        case E::Minute:
+            number(dt.minute, 2);
+            break;
+        case E::Second:
+            number(dt.second, 2);
+            break;
+        case E::Fraction: {
+            const int width = item.width ? item.width : fractionDigits;
+            char frac[16];
+            std::snprintf(frac, sizeof frac, "%09u", unsigned(dt.nanos));
+            out.append(frac, std::size_t(width));
+            break;
+        }
+        case E::Meridian:
+            if (item.text.size() == 4)
+                out += dt.hour < 12 ? "A.M." : "P.M.";
+            else
+                out += dt.hour < 12 ? "AM" : "PM";
+            break;
+        case E::Radix:
+            out += '.';
+            break;
+        }
+    }
+    return out;
 }
 
 std::string formatCanonical(const DateTime& dt, int fractionDigits)

@@ -55,14 +55,15 @@ public:
     };
     struct Item {
         Element element;
-        std::string text; // Literal: the text to match
-        int width = 0; // Fraction: FFn digits (0 = up to 9)
+        std::string text; // Literal: the text to match; Meridian: as written (AM, A.M.)
+        int width = 0; // Fraction: FFn digits (0 = up to 9); RoundYear: 2 or 4
     };
 
     // Throws ORA-01821 for elements Oracle would not recognize.
     static DateFormat parse(std::string_view model);
     const std::vector<Item>& items() const { return m_items; }
     bool hasTime() const;
+    bool hasFraction() const;
 
 private:
     std::vector<Item> m_items;
@@ -71,6 +72,19 @@ private:
 // Oracle's lenient string-to-date conversion (TO_DATE / TO_TIMESTAMP with
 // the session's format). Throws the ORA errors Oracle gives.
 DateTime parseDateTime(std::string_view text, const DateFormat& format, const Today& today);
+
+// An ANSI literal: DATE 'YYYY-MM-DD' or, with `withTime`, TIMESTAMP
+// 'YYYY-MM-DD HH24:MI:SS[.FF]'. Throws ORA-01861 for another layout and the
+// range errors Oracle gives for the fields.
+DateTime parseAnsiLiteral(std::string_view text, bool withTime);
+
+// Rounds the fraction to `digits` (0 to 9) decimal places, carrying into
+// the seconds and on; ORA-01841 past the year 9999.
+DateTime roundFraction(DateTime dt, int digits);
+
+// The value written out with a format model, as TO_CHAR does; FF without
+// a width shows `fractionDigits` digits.
+std::string formatDateTime(const DateTime& dt, const DateFormat& format, int fractionDigits);
 
 // "YYYY-MM-DD HH:MM:SS" and, when fractionDigits > 0, ".fff..." (ODBC's form).
 std::string formatCanonical(const DateTime& dt, int fractionDigits);

@@ -1,6 +1,7 @@
 #include "implicit_conversion.h"
 
 #include "decimal.h"
+#include "interval.h"
 #include "ora_error.h"
 
 #include <cmath>
@@ -49,10 +50,13 @@ Cell text(std::string value, const ColumnType& type, const ColumnRef& column)
             value.append(std::size_t(type.length) - actual, ' '); // CHAR is blank-padded
         break;
     }
-    case TypeKind::NVarchar2: {
+    case TypeKind::NVarchar2:
+    case TypeKind::NChar: {
         const std::size_t actual = characterCount(value, true);
         if (actual > std::size_t(type.length))
             tooLarge(column, actual, type.length);
+        if (type.kind == TypeKind::NChar)
+            value.append(std::size_t(type.length) - actual, ' ');
         break;
     }
     default:
@@ -129,6 +133,80 @@ std::string numberAsText(const Decimal& d, char decimalChar)
     return s;
 }
 
+const char* typeWord(const ColumnType& type)
+{
+    if (type.isBinary())
+        return "BINARY";
+    if (type.kind == TypeKind::BinaryFloat)
+        return "BINARY_FLOAT";
+    if (type.kind == TypeKind::BinaryDouble)
+        return "BINARY_DOUBLE";
+    if (type.isInterval())
+        return "INTERVAL DAY TO SECOND";
+    if (type.isDateTime())
+        return type.kind == TypeKind::Date ? "DATE" : "TIMESTAMP";
+    return "NUMBER";
+}
+
+// A DATE or TIMESTAMP value (TIMESTAMP when `fromTimestamp`) stored into a
+// column: a DATE loses the fraction (cut, as a CAST to DATE cuts it), a
+// TIMESTAMP(n) keeps n digits of it (rounded); text gets the session's
+// format; numbers and binary columns refuse it.
+Cell assignDateTime(DateTime dt, bool fromTimestamp, const ColumnType& type,
+    const ColumnRef& column, const NlsSettings& nls)
+{
+    switch (type.kind) {
+    case TypeKind::Date:
+        dt.nanos = 0;
+        return Cell::dateTimeValue(dt);
+    case TypeKind::Timestamp:
+        return Cell::dateTimeValue(roundFraction(dt, type.scale));
+    case TypeKind::Varchar2:
+    case TypeKind::NVarchar2:
+    case TypeKind::Char:
+    case TypeKind::NChar:
+    case TypeKind::Clob:
+    case TypeKind::NClob:
+    case TypeKind::Long:
+        return text(fromTimestamp ? formatDateTime(dt, nls.timestampFormat, 6)
+                                  : formatDateTime(dt, nls.dateFormat, 0),
+            type, column);
+    default:
+        inconsistent(typeWord(type), fromTimestamp ? "TIMESTAMP" : "DATE");
+    }
+}
+
+// An INTERVAL DAY TO SECOND value into a column: kept with the column's
+// precisions, written out as text, refused by every other type.
+Cell assignInterval(const DayToSecond& v, int leading, int fraction, const ColumnType& type,
+    const ColumnRef& column)
+{
+    if (type.isInterval())
+        return Cell::text_(formatDayToSecond(fitDayToSecond(v, type.precision, type.scale), 1, 9));
+    if (type.isText())
+        return text(formatDayToSecond(fitDayToSecond(v, leading, fraction), leading, fraction),
+            type, column);
+    inconsistent(typeWord(type), "INTERVAL DAY TO SECOND");
+}
+
+// TO_DATE and TO_TIMESTAMP: the text read with the format model given, or
+// with the session's; a NULL or empty text (or model) gives NULL.
+Cell convertFunction(const Literal& value, const ColumnType& type, const ColumnRef& column,
+    const NlsSettings& nls, const Today& today)
+{
+    const bool timestamp = value.kind == Literal::Kind::ToTimestamp;
+    if (value.text.empty() || (value.mask && value.mask->empty()))
+        return Cell {};
+    DateFormat format = timestamp ? nls.timestampFormat : nls.dateFormat;
+    if (value.mask)
+        format = DateFormat::parse(*value.mask);
+    // A DATE has no fractional seconds for TO_DATE to read.
+    if (!timestamp && format.hasFraction())
+        throwOra(1821, "date format not recognized");
+    const DateTime dt = parseDateTime(value.text, format, today);
+    return assignDateTime(dt, timestamp, type, column, nls);
+}
+
 } // namespace
 
 std::string fitNumber(Decimal number, const ColumnType& type)
@@ -154,9 +232,19 @@ std::string fitNumber(Decimal number, const ColumnType& type)
 Cell convertForColumn(const Literal& value, const ColumnType& type, const ColumnRef& column,
     const NlsSettings& nls, const Today& today)
 {
-    if (value.kind == Literal::Kind::Null
+    if (value.kind == Literal::Kind::Null || value.kind == Literal::Kind::Default
         || (value.kind == Literal::Kind::String && value.text.empty()))
         return Cell {};
+    if (value.kind == Literal::Kind::Date || value.kind == Literal::Kind::Timestamp) {
+        const bool timestamp = value.kind == Literal::Kind::Timestamp;
+        return assignDateTime(
+            parseAnsiLiteral(value.text, timestamp), timestamp, type, column, nls);
+    }
+    if (value.kind == Literal::Kind::ToDate || value.kind == Literal::Kind::ToTimestamp)
+        return convertFunction(value, type, column, nls, today);
+    if (value.kind == Literal::Kind::Interval)
+        return assignInterval(parseDayToSecond(value.text), value.leadingPrecision,
+            value.fractionPrecision, type, column);
 
     if (value.kind == Literal::Kind::Number) {
         // SQL number literals always use '.', whatever the session says.
@@ -173,7 +261,8 @@ Cell convertForColumn(const Literal& value, const ColumnType& type, const Column
             return Cell::realValue(d->toDouble());
         case TypeKind::Date:
         case TypeKind::Timestamp:
-            inconsistent(type.kind == TypeKind::Date ? "DATE" : "TIMESTAMP", "NUMBER");
+        case TypeKind::IntervalDayToSecond:
+            inconsistent(typeWord(type), "NUMBER");
         case TypeKind::Blob:
         case TypeKind::LongRaw:
             inconsistent("BINARY", "NUMBER");
@@ -189,6 +278,7 @@ Cell convertForColumn(const Literal& value, const ColumnType& type, const Column
     case TypeKind::Varchar2:
     case TypeKind::NVarchar2:
     case TypeKind::Char:
+    case TypeKind::NChar:
     case TypeKind::Clob:
     case TypeKind::NClob:
     case TypeKind::Long:
@@ -209,20 +299,17 @@ Cell convertForColumn(const Literal& value, const ColumnType& type, const Column
         dt.nanos = 0;
         return Cell::dateTimeValue(dt);
     }
-    case TypeKind::Timestamp: {
-        DateTime dt = parseDateTime(s, nls.timestampFormat, today);
-        std::uint32_t unit = 1;
-        for (int k = type.scale; k < 9; ++k)
-            unit *= 10;
-        // Fractions beyond the column's precision are cut, as a cast to
-        // TIMESTAMP(n) from text does for the digits it cannot keep.
-        dt.nanos -= dt.nanos % unit;
-        return Cell::dateTimeValue(dt);
-    }
+    case TypeKind::Timestamp:
+        // Digits beyond the column's precision are rounded, as Oracle
+        // rounds fractional seconds that a TIMESTAMP(n) cannot keep.
+        return Cell::dateTimeValue(
+            roundFraction(parseDateTime(s, nls.timestampFormat, today), type.scale));
     case TypeKind::Blob:
     case TypeKind::Raw:
     case TypeKind::LongRaw:
         return hexToBinary(s, type, column);
+    case TypeKind::IntervalDayToSecond:
+        return assignInterval(parseDayToSecond(s), 9, 9, type, column);
     }
     return Cell {};
 }

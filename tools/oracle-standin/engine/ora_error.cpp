@@ -38,6 +38,9 @@ const char* sqlStateFor(int oraCode)
         return "28000";
     case 12899:
         return "22001";
+    case 1:
+    case 1400:
+        return "23000";
     case 1722:
     case 1465:
         return "22018";
@@ -47,7 +50,10 @@ const char* sqlStateFor(int oraCode)
     case 1830:
     case 1858:
     case 1861:
+    case 1867:
         return "22007";
+    case 1873:
+        return "22015";
     case 1839:
     case 1841:
     case 1843:
@@ -74,7 +80,9 @@ const char* sqlStateFor(int oraCode)
     if ((oraCode >= 900 && oraCode <= 999) || oraCode == 1740 || oraCode == 1741 || oraCode == 1756
         || oraCode == 1704 || oraCode == 1723 || oraCode == 1727 || oraCode == 1728
         || oraCode == 1724 || oraCode == 1754 || oraCode == 1792 || oraCode == 2248
-        || oraCode == 1821 || oraCode == 30088 || oraCode == 12705 || oraCode == 25716)
+        || oraCode == 1821 || oraCode == 30088 || oraCode == 12705 || oraCode == 2260
+        || oraCode == 2264 || oraCode == 2269 || oraCode == 2329 || oraCode == 1450
+        || oraCode == 1793 || oraCode == 25716)
         return "42000";
     return "HY000";
 }

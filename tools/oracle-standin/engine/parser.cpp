@@ -153,14 +153,21 @@ private:
         std::set<std::string> seen;
         int longs = 0;
         for (;;) {
-            ColumnDef c;
-            c.name = columnName();
-            c.type = columnType();
-            if (!seen.insert(c.name).second)
-                throwOra(957, "duplicate column name");
-            if (c.type.isLong() && ++longs > 1)
-                throwOra(1754, "a table may contain only one column of type LONG");
-            s.columns.push_back(std::move(c));
+            if (startsTableConstraint()) {
+                tableConstraint(s);
+            } else {
+                ColumnDef c;
+                c.name = columnName();
+                c.type = columnType();
+                if (!seen.insert(c.name).second)
+                    throwOra(957, "duplicate column name");
+                if (c.type.isLong() && ++longs > 1)
+                    throwOra(1754, "a table may contain only one column of type LONG");
+                if (takeWord("DEFAULT"))
+                    c.defaultValue = defaultValue();
+                columnConstraints(c.name, s);
+                s.columns.push_back(std::move(c));
+            }
             if (takeSymbol(','))
                 continue;
             if (takeSymbol(')'))
@@ -171,7 +178,170 @@ private:
             throwOra(1792, "maximum number of columns in a table or view is 1000");
         if (peek().kind != TokenKind::End)
             throwOra(922, "missing or invalid option");
+        checkConstraints(s);
         return s;
+    }
+
+    // An item of the list that is a constraint rather than a column: a
+    // column may be called PRIMARY, but not PRIMARY KEY.
+    bool startsTableConstraint() const
+    {
+        const Token& t = peek();
+        return t.isWord("CONSTRAINT") || (t.isWord("PRIMARY") && peek(1).isWord("KEY"))
+            || t.isWord("UNIQUE") || t.isWord("CHECK")
+            || (t.isWord("FOREIGN") && peek(1).isWord("KEY"));
+    }
+
+    std::string constraintName()
+    {
+        const Token& t = peek();
+        if (!t.isName() || (t.kind == TokenKind::Word && isReserved(t.text)))
+            throwOra(904, "\"" + t.text + "\": invalid identifier");
+        return take().text;
+    }
+
+    // Constraints this stand-in does not keep are refused rather than
+    // accepted and ignored, which would let rows in that Oracle refuses.
+    [[noreturn]] static void unimplemented() { throwOra(3001, "unimplemented feature"); }
+
+    // A constraint's state: the states every constraint has anyway (ENABLE
+    // VALIDATE, NOT DEFERRABLE, INITIALLY IMMEDIATE) may be written; others
+    // are refused.
+    void constraintState()
+    {
+        for (;;) {
+            if (takeWord("ENABLE")) {
+                takeWord("VALIDATE");
+            } else if (peek().isWord("NOT") && peek(1).isWord("DEFERRABLE")) {
+                take();
+                take();
+            } else if (peek().isWord("INITIALLY") && peek(1).isWord("IMMEDIATE")) {
+                take();
+                take();
+            } else {
+                break;
+            }
+        }
+        const Token& t = peek();
+        if (t.isWord("DISABLE") || t.isWord("NOVALIDATE") || t.isWord("DEFERRABLE")
+            || t.isWord("INITIALLY") || t.isWord("RELY") || t.isWord("NORELY") || t.isWord("USING")
+            || t.isWord("EXCEPTIONS"))
+            unimplemented();
+    }
+
+    // [CONSTRAINT name] { NOT NULL | NULL | PRIMARY KEY } ... after a column's type.
+    void columnConstraints(const std::string& column, CreateTableStmt& s)
+    {
+        bool explicitNull = false;
+        bool constrained = false;
+        for (;;) {
+            std::string name;
+            const bool named = takeWord("CONSTRAINT");
+            if (named)
+                name = constraintName();
+            if (peek().isWord("NOT") && peek(1).isWord("NULL")) {
+                take();
+                take();
+                s.constraints.push_back({ ConstraintDef::Kind::NotNull, name, { column } });
+                constrained = true;
+            } else if (peek().isWord("NULL")) {
+                take();
+                explicitNull = true;
+            } else if (peek().isWord("PRIMARY")) {
+                take();
+                if (!takeWord("KEY"))
+                    throwOra(905, "missing keyword");
+                s.constraints.push_back({ ConstraintDef::Kind::PrimaryKey, name, { column } });
+                constrained = true;
+            } else if (peek().isWord("UNIQUE") || peek().isWord("CHECK")
+                || peek().isWord("REFERENCES") || peek().isWord("NOT")) {
+                unimplemented();
+            } else if (peek().isWord("DEFAULT")) {
+                // Oracle wants DEFAULT before the constraints.
+                throwOra(907, "missing right parenthesis");
+            } else {
+                if (named)
+                    throwOra(902, "invalid datatype");
+                break;
+            }
+            constraintState();
+        }
+        // NULL next to NOT NULL or PRIMARY KEY contradicts itself; rather
+        // than guess which one wins, the stand-in refuses the pair.
+        if (explicitNull && constrained)
+            unimplemented();
+    }
+
+    // [CONSTRAINT name] PRIMARY KEY (column, ...) as an item of its own.
+    void tableConstraint(CreateTableStmt& s)
+    {
+        std::string name;
+        if (takeWord("CONSTRAINT"))
+            name = constraintName();
+        if (!takeWord("PRIMARY")) {
+            if (peek().isWord("UNIQUE") || peek().isWord("CHECK") || peek().isWord("FOREIGN"))
+                unimplemented();
+            throwOra(902, "invalid datatype");
+        }
+        if (!takeWord("KEY"))
+            throwOra(905, "missing keyword");
+        if (!takeSymbol('('))
+            throwOra(906, "missing left parenthesis");
+        ConstraintDef key { ConstraintDef::Kind::PrimaryKey, name, {} };
+        for (;;) {
+            key.columns.push_back(columnName());
+            if (takeSymbol(','))
+                continue;
+            if (takeSymbol(')'))
+                break;
+            throwOra(907, "missing right parenthesis");
+        }
+        constraintState();
+        s.constraints.push_back(std::move(key));
+    }
+
+    // What Oracle checks once the whole list is read: the key's columns,
+    // their types and length, one key per table, names used once.
+    static void checkConstraints(CreateTableStmt& s)
+    {
+        std::set<std::string> names;
+        bool keyed = false;
+        for (const ConstraintDef& k : s.constraints) {
+            if (!k.name.empty() && !names.insert(k.name).second)
+                throwOra(2264, "name already used by an existing constraint");
+            if (k.kind != ConstraintDef::Kind::PrimaryKey) {
+                for (ColumnDef& c : s.columns) {
+                    if (c.name == k.columns.front())
+                        c.notNull = true;
+                }
+                continue;
+            }
+            if (keyed)
+                throwOra(2260, "table can have only one primary key");
+            keyed = true;
+            std::set<std::string> inKey;
+            int keyBytes = 0;
+            for (const std::string& name : k.columns) {
+                const auto it = std::find_if(s.columns.begin(), s.columns.end(),
+                    [&](const ColumnDef& c) { return c.name == name; });
+                if (it == s.columns.end())
+                    throwOra(904, "\"" + name + "\": invalid identifier");
+                if (!inKey.insert(name).second)
+                    throwOra(957, "duplicate column name");
+                if (it->type.isLong())
+                    throwOra(2269, "key column cannot be of LONG datatype");
+                if (it->type.kind == TypeKind::Clob || it->type.kind == TypeKind::NClob
+                    || it->type.kind == TypeKind::Blob)
+                    throwOra(2329, "column of datatype LOB cannot be unique or a primary key");
+                keyBytes += it->type.maximumBytes();
+                it->notNull = true; // a key column is NOT NULL without a constraint of its own
+            }
+            if (k.columns.size() > 32)
+                throwOra(1793, "maximum number of index columns is 32");
+            // An 8 KB block holds keys of up to 6398 bytes.
+            if (keyBytes > 6398)
+                throwOra(1450, "maximum key length (6398) exceeded");
+        }
     }
 
     // "(n)" or "(n BYTE)" / "(n CHAR)" after a character or RAW type name.
@@ -238,6 +408,9 @@ private:
         } else if (name == "CHAR" || name == "CHARACTER") {
             c.kind = TypeKind::Char;
             length(c, 2000, true, false);
+        } else if (name == "NCHAR") {
+            c.kind = TypeKind::NChar;
+            length(c, 1000, false, false);
         } else if (name == "RAW") {
             c.kind = TypeKind::Raw;
             length(c, m_extended ? 32767 : 2000, false, true);
@@ -285,6 +458,9 @@ private:
                 if (!takeSymbol(')'))
                     throwOra(907, "missing right parenthesis");
             }
+        } else if (name == "INTERVAL") {
+            c.kind = TypeKind::IntervalDayToSecond;
+            dayToSecond(c.precision, c.scale);
         } else if (name == "CLOB") {
             c.kind = TypeKind::Clob;
         } else if (name == "NCLOB") {
@@ -299,24 +475,113 @@ private:
         return c;
     }
 
-    Literal literal()
+    // A value where INSERT ... VALUES and DEFAULT take one: a string or
+    // number literal, NULL, an ANSI DATE or TIMESTAMP literal, or TO_DATE and
+    // TO_TIMESTAMP of a literal with an optional format model.
+    Literal value(bool inDefault)
     {
         const Token& t = peek();
         if (t.kind == TokenKind::String)
-            return Literal { Literal::Kind::String, take().text };
+            return Literal::of(Literal::Kind::String, take().text);
         if (t.isWord("NULL")) {
             take();
             return Literal {};
         }
+        if ((t.isWord("DATE") || t.isWord("TIMESTAMP")) && peek(1).kind == TokenKind::String) {
+            const auto kind
+                = take().text == "DATE" ? Literal::Kind::Date : Literal::Kind::Timestamp;
+            return Literal::of(kind, take().text);
+        }
+        if ((t.isWord("TO_DATE") || t.isWord("TO_TIMESTAMP")) && peek(1).isSymbol('('))
+            return conversion();
+        if (t.isWord("INTERVAL") && peek(1).kind == TokenKind::String) {
+            take();
+            Literal l = Literal::of(Literal::Kind::Interval, take().text);
+            dayToSecond(l.leadingPrecision, l.fractionPrecision);
+            return l;
+        }
+        if (t.isWord("DEFAULT") && !inDefault) {
+            take();
+            return Literal::of(Literal::Kind::Default);
+        }
+        if (t.isSymbol('-') || t.isSymbol('+') || t.kind == TokenKind::Number)
+            return Literal::of(Literal::Kind::Number, number());
+        // Other expressions (SYSDATE, arithmetic, ...) are Oracle's but not
+        // this stand-in's; a default must not quietly become something else.
+        if (inDefault)
+            unimplemented();
+        throwOra(936, "missing expression");
+    }
+
+    std::string number()
+    {
         std::string sign;
-        if (t.isSymbol('-') || t.isSymbol('+')) {
+        if (peek().isSymbol('-') || peek().isSymbol('+')) {
             sign = take().text;
             if (peek().kind != TokenKind::Number)
                 throwOra(936, "missing expression");
         }
-        if (peek().kind == TokenKind::Number)
-            return Literal { Literal::Kind::Number, sign + take().text };
-        throwOra(936, "missing expression");
+        if (peek().kind != TokenKind::Number)
+            throwOra(936, "missing expression");
+        return sign + take().text;
+    }
+
+    // "DAY [(p)] TO SECOND [(s)]" after INTERVAL, in a type or a literal.
+    // Other interval types are Oracle's but not kept by this stand-in.
+    void dayToSecond(int& leading, int& fraction)
+    {
+        auto precision = [&](int& value) {
+            if (!takeSymbol('('))
+                return;
+            value = integer();
+            if (value > 9)
+                throwOra(30088, "datetime/interval precision is out of range");
+            if (!takeSymbol(')'))
+                throwOra(907, "missing right parenthesis");
+        };
+        if (!takeWord("DAY"))
+            unimplemented();
+        leading = 2;
+        fraction = 6;
+        precision(leading);
+        if (!takeWord("TO"))
+            throwOra(905, "missing keyword");
+        if (!takeWord("SECOND"))
+            unimplemented();
+        precision(fraction);
+    }
+
+    Literal conversion()
+    {
+        Literal l;
+        l.kind = take().text == "TO_DATE" ? Literal::Kind::ToDate : Literal::Kind::ToTimestamp;
+        take(); // (
+        if (peek().kind == TokenKind::String) {
+            l.text = take().text;
+        } else if (peek().isWord("NULL")) {
+            take();
+        } else {
+            l.text = number();
+            l.numberArgument = true;
+        }
+        if (takeSymbol(',')) {
+            if (peek().kind != TokenKind::String)
+                unimplemented();
+            l.mask = take().text;
+            // The third argument, NLS settings for the conversion, is not kept here.
+            if (peek().isSymbol(','))
+                unimplemented();
+        }
+        if (!takeSymbol(')'))
+            throwOra(907, "missing right parenthesis");
+        return l;
+    }
+
+    Literal defaultValue()
+    {
+        if (peek().isWord("ON"))
+            unimplemented(); // DEFAULT ON NULL
+        return value(true);
     }
 
     InsertStmt insert()
@@ -341,7 +606,7 @@ private:
         if (!takeSymbol('('))
             throwOra(906, "missing left parenthesis");
         for (;;) {
-            s.values.push_back(literal());
+            s.values.push_back(value(false));
             if (takeSymbol(','))
                 continue;
             if (takeSymbol(')'))

@@ -95,6 +95,11 @@ private:
 
 } // namespace
 
+std::unique_ptr<RowCursor> listedRows(std::vector<std::vector<Cell>> rows)
+{
+    return std::make_unique<ListedRows>(std::move(rows));
+}
+
 std::string sidPath(const std::string& dataDirectory, const std::string& sid)
 {
     // Net service names are case-insensitive; keep one file per name.
@@ -138,6 +143,17 @@ std::unique_ptr<Session> Session::logon(const std::string& dataDirectory, const 
     return std::make_unique<Session>(std::move(storage), name);
 }
 
+std::vector<TableInfo> Session::tables()
+{
+    std::vector<TableInfo> out;
+    for (const std::string& name : m_storage->tableNames(m_user)) {
+        // A table dropped by another session meanwhile is simply not there.
+        if (auto t = m_storage->findTable(m_user, name))
+            out.push_back(std::move(*t));
+    }
+    return out;
+}
+
 Result Session::execute(const std::string& sql)
 {
     if (!m_fixedToday)
@@ -148,9 +164,10 @@ Result Session::execute(const std::string& sql)
         return select(*s);
     if (const auto* s = std::get_if<InsertStmt>(&statement))
         return insert(*s);
-    if (const auto* s = std::get_if<CreateTableStmt>(&statement))
+    if (const auto* s = std::get_if<CreateTableStmt>(&statement)) {
+        checkDefaults(*s);
         m_storage->createTable(m_user, *s);
-    else if (const auto* s = std::get_if<DropTableStmt>(&statement))
+    } else if (const auto* s = std::get_if<DropTableStmt>(&statement))
         m_storage->dropTable(m_user, s->table);
     else if (const auto* s = std::get_if<RenameStmt>(&statement))
         m_storage->renameTable(m_user, s->from, s->to);
@@ -169,7 +186,7 @@ Result Session::select(const SelectStmt& s)
     std::vector<std::vector<Cell>> listed;
     if (table) {
         for (const ColumnDef& c : table->table().columns)
-            all.push_back(ResultColumn { c.name, c.type, true, m_user, s.table });
+            all.push_back(ResultColumn { c.name, c.type, !c.notNull, m_user, s.table });
     } else if (s.table == "USER_TABLES") {
         // The public synonym only counts when the user owns no table of that name.
         all.push_back(userTablesColumn());
@@ -207,6 +224,23 @@ Result Session::select(const SelectStmt& s)
     return result;
 }
 
+void Session::checkDefaults(const CreateTableStmt& s)
+{
+    // Oracle checks a default's type when the table is created; its value
+    // (a text read with the session's formats, say) only on each INSERT.
+    for (const ColumnDef& c : s.columns) {
+        if (!c.defaultValue || c.defaultValue->kind == Literal::Kind::String)
+            continue;
+        try {
+            convertForColumn(
+                *c.defaultValue, c.type, ColumnRef { m_user, s.table, c.name }, m_nls, m_today);
+        } catch (const OraError& e) {
+            if (e.code() == 932)
+                throw;
+        }
+    }
+}
+
 Result Session::insert(const InsertStmt& s)
 {
     const auto table = m_storage->findTable(m_user, s.table);
@@ -234,10 +268,29 @@ Result Session::insert(const InsertStmt& s)
     if (s.values.size() < targets.size())
         throwOra(947, "not enough values");
     std::vector<Cell> row(table->columns.size());
+    std::vector<bool> given(table->columns.size(), false);
+    auto convert = [&](const Literal& value, std::size_t position) {
+        const ColumnDef& column = table->columns[position];
+        // DEFAULT, written or implied, is the column's default or NULL.
+        const Literal& effective = value.kind == Literal::Kind::Default
+            ? (column.defaultValue ? *column.defaultValue : value)
+            : value;
+        row[position] = convertForColumn(
+            effective, column.type, ColumnRef { m_user, table->name, column.name }, m_nls, m_today);
+    };
     for (std::size_t i = 0; i < targets.size(); ++i) {
-        const ColumnDef& column = table->columns[targets[i]];
-        row[targets[i]] = convertForColumn(s.values[i], column.type,
-            ColumnRef { m_user, table->name, column.name }, m_nls, m_today);
+        convert(s.values[i], targets[i]);
+        given[targets[i]] = true;
+    }
+    for (std::size_t i = 0; i < table->columns.size(); ++i) {
+        if (!given[i])
+            convert(Literal::of(Literal::Kind::Default), i);
+    }
+    for (std::size_t i = 0; i < table->columns.size(); ++i) {
+        if (table->columns[i].notNull && row[i].isNull())
+            throwOra(1400,
+                "cannot insert NULL into (\"" + m_user + "\".\"" + table->name + "\".\""
+                    + table->columns[i].name + "\")");
     }
     m_storage->insertRow(*table, row);
     Result result;

@@ -52,6 +52,8 @@ public:
     Result execute(const std::string& sql);
 
     const std::string& user() const { return m_user; }
+    // The user's tables as the catalog keeps them, for the ODBC catalog functions.
+    std::vector<TableInfo> tables();
     const NlsSettings& nls() const { return m_nls; }
     // The database's MAX_STRING_SIZE; STANDARD unless set.
     void setMaxStringSize(MaxStringSize size) { m_maxStringSize = size; }
@@ -65,6 +67,7 @@ public:
 private:
     Result select(const SelectStmt& s);
     Result insert(const InsertStmt& s);
+    void checkDefaults(const CreateTableStmt& s);
 
     std::unique_ptr<Storage> m_storage;
     std::string m_user;
@@ -73,6 +76,9 @@ private:
     Today m_today;
     bool m_fixedToday = false;
 };
+
+// A cursor over rows already at hand, such as those of a catalog query.
+std::unique_ptr<RowCursor> listedRows(std::vector<std::vector<Cell>> rows);
 
 // The file that holds a SID in a data directory; empty when the SID name
 // cannot be a file name.

@@ -3,21 +3,54 @@
 #include "column_type.h"
 #include "lexer.h"
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 namespace orastandin {
 
+// A value of an INSERT's VALUES list or of a column's DEFAULT, still as written.
+struct Literal {
+    enum class Kind {
+        Null,
+        String,
+        Number,
+        Date, // DATE 'YYYY-MM-DD'
+        Timestamp, // TIMESTAMP 'YYYY-MM-DD HH24:MI:SS[.FF]'
+        ToDate, // TO_DATE(text [, mask])
+        ToTimestamp, // TO_TIMESTAMP(text [, mask])
+        Interval, // INTERVAL 'D HH:MI:SS[.FF]' DAY[(p)] TO SECOND[(s)]
+        Default, // the keyword DEFAULT in VALUES: the column's default
+    } kind
+        = Kind::Null;
+    std::string text; // the string or number; for TO_DATE and TO_TIMESTAMP their first argument
+    bool numberArgument = false; // TO_DATE(20240501, 'YYYYMMDD')
+    std::optional<std::string> mask; // TO_DATE and TO_TIMESTAMP: the format model, when given
+    int leadingPrecision = 2; // INTERVAL: digits of the days
+    int fractionPrecision = 6; // INTERVAL: digits of the seconds' fraction
+
+    static Literal of(Kind kind, std::string text = {})
+    {
+        Literal l;
+        l.kind = kind;
+        l.text = std::move(text);
+        return l;
+    }
+};
+
 struct ColumnDef {
     std::string name;
     ColumnType type;
+    bool notNull = false; // a NOT NULL constraint or a primary key column
+    std::optional<Literal> defaultValue;
 };
 
-// A value of an INSERT's VALUES list, still as written.
-struct Literal {
-    enum class Kind { Null, String, Number } kind = Kind::Null;
-    std::string text;
+// NOT NULL (one column) or PRIMARY KEY (one or more), as declared.
+struct ConstraintDef {
+    enum class Kind { NotNull, PrimaryKey } kind = Kind::NotNull;
+    std::string name; // empty: Oracle names it SYS_Cnnnnnnn
+    std::vector<std::string> columns;
 };
 
 struct SelectStmt {
@@ -30,6 +63,7 @@ struct SelectStmt {
 struct CreateTableStmt {
     std::string table;
     std::vector<ColumnDef> columns;
+    std::vector<ConstraintDef> constraints; // in the order written
 };
 
 struct InsertStmt {

@@ -1,5 +1,6 @@
 #include "storage.h"
 
+#include "interval.h"
 #include "ora_error.h"
 
 #include <cstdlib>
@@ -45,6 +46,16 @@ public:
     {
         sqlite3_bind_null(m_stmt, i);
         return *this;
+    }
+    // Runs an INSERT; false when a unique index refuses the row.
+    bool insertUnique()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_DONE)
+            return true;
+        if (rc == SQLITE_CONSTRAINT)
+            return false;
+        fail();
     }
     // True while a row is available.
     bool step()
@@ -134,6 +145,9 @@ Cell readCell(const Query& q, int col, const ColumnType& type)
     }
     if (type.isBinary())
         return Cell::binary(std::move(s));
+    // Kept in one form per value, shown as Oracle shows it: "+DD HH:MI:SS.FFFFFF".
+    if (type.isInterval())
+        return Cell::text_(formatDayToSecond(parseDayToSecond(s), type.precision, type.scale));
     return Cell::text_(std::move(s));
 }
 
@@ -147,6 +161,31 @@ CREATE TABLE ora_columns(table_id INTEGER NOT NULL, position INTEGER NOT NULL,
     char_semantics INTEGER NOT NULL, precision INTEGER NOT NULL, scale INTEGER NOT NULL,
     scale_given INTEGER NOT NULL, PRIMARY KEY(table_id, position));
 )";
+
+// Constraints and defaults came later: SID files from before get these
+// tables when they are next opened.
+const char* constraintSchema = R"(
+BEGIN IMMEDIATE;
+CREATE TABLE IF NOT EXISTS ora_constraints(id INTEGER PRIMARY KEY AUTOINCREMENT,
+    owner TEXT NOT NULL, name TEXT NOT NULL, table_id INTEGER NOT NULL, type TEXT NOT NULL,
+    UNIQUE(owner, name));
+CREATE TABLE IF NOT EXISTS ora_constraint_columns(constraint_id INTEGER NOT NULL,
+    position INTEGER NOT NULL, column_position INTEGER NOT NULL,
+    PRIMARY KEY(constraint_id, position));
+CREATE TABLE IF NOT EXISTS ora_defaults(table_id INTEGER NOT NULL, position INTEGER NOT NULL,
+    kind INTEGER NOT NULL, text TEXT NOT NULL, mask TEXT, number_argument INTEGER NOT NULL,
+    leading_precision INTEGER NOT NULL, fraction_precision INTEGER NOT NULL,
+    PRIMARY KEY(table_id, position));
+CREATE TABLE IF NOT EXISTS ora_counters(name TEXT PRIMARY KEY, value INTEGER NOT NULL);
+INSERT OR IGNORE INTO ora_counters VALUES('constraint', 10000);
+INSERT OR IGNORE INTO ora_counters VALUES('catalog', 0);
+COMMIT;
+)";
+
+std::string keyIndex(long long id)
+{
+    return "\"d" + std::to_string(id) + "_pk\"";
+}
 
 } // namespace
 
@@ -184,6 +223,22 @@ void Storage::create(const std::string& path)
     }
     Storage s(db, path);
     s.exec(schema);
+    s.exec(constraintSchema);
+}
+
+void Storage::upgrade()
+{
+    {
+        Query q(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ora_counters'");
+        if (q.step())
+            return;
+    }
+    try {
+        exec(constraintSchema);
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 std::unique_ptr<Storage> Storage::open(const std::string& path)
@@ -197,6 +252,7 @@ std::unique_ptr<Storage> Storage::open(const std::string& path)
     std::unique_ptr<Storage> s(new Storage(db, path));
     sqlite3_busy_timeout(db, busyTimeoutMs);
     s->exec("PRAGMA synchronous=NORMAL");
+    s->upgrade();
     return s;
 }
 
@@ -236,10 +292,13 @@ std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, cons
     q.bind(1, owner).bind(2, name);
     if (!q.step())
         return std::nullopt;
-    TableInfo t { q.integer(0), owner, name, {} };
+    TableInfo t { q.integer(0), owner, name, {}, std::nullopt };
     Query cols(m_db,
-        "SELECT name, kind, length, char_semantics, precision, scale, scale_given "
-        "FROM ora_columns WHERE table_id = ? ORDER BY position");
+        "SELECT c.name, c.kind, c.length, c.char_semantics, c.precision, c.scale, c.scale_given, "
+        "d.kind, d.text, d.mask, d.number_argument, d.leading_precision, d.fraction_precision "
+        "FROM ora_columns c LEFT JOIN ora_defaults d "
+        "ON d.table_id = c.table_id AND d.position = c.position "
+        "WHERE c.table_id = ? ORDER BY c.position");
     cols.bind(1, t.id);
     while (cols.step()) {
         ColumnDef c;
@@ -250,9 +309,62 @@ std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, cons
         c.type.precision = int(cols.integer(4));
         c.type.scale = int(cols.integer(5));
         c.type.scaleGiven = cols.integer(6) != 0;
+        if (!cols.isNull(7)) {
+            Literal d = Literal::of(Literal::Kind(cols.integer(7)), cols.text(8));
+            if (!cols.isNull(9))
+                d.mask = cols.text(9);
+            d.numberArgument = cols.integer(10) != 0;
+            d.leadingPrecision = int(cols.integer(11));
+            d.fractionPrecision = int(cols.integer(12));
+            c.defaultValue = std::move(d);
+        }
         t.columns.push_back(std::move(c));
     }
+    Query keys(m_db,
+        "SELECT k.name, k.type, cc.column_position FROM ora_constraints k "
+        "JOIN ora_constraint_columns cc ON cc.constraint_id = k.id "
+        "WHERE k.table_id = ? ORDER BY k.id, cc.position");
+    keys.bind(1, t.id);
+    while (keys.step()) {
+        const auto position = std::size_t(keys.integer(2));
+        if (position >= t.columns.size())
+            continue;
+        t.columns[position].notNull = true;
+        if (keys.text(1) == "P") {
+            if (!t.primaryKey)
+                t.primaryKey = KeyInfo { keys.text(0), {} };
+            t.primaryKey->columns.push_back(position);
+        }
+    }
     return t;
+}
+
+std::string Storage::constraintName(const std::string& owner, const ConstraintDef& constraint)
+{
+    auto taken = [&](const std::string& name) {
+        Query q(m_db, "SELECT 1 FROM ora_constraints WHERE owner = ? AND name = ?");
+        return q.bind(1, owner).bind(2, name).step();
+    };
+    if (!constraint.name.empty()) {
+        if (taken(constraint.name))
+            throwOra(2264, "name already used by an existing constraint");
+        return constraint.name;
+    }
+    // Oracle numbers the names it makes up from one sequence of the whole
+    // database and never hands a number out twice.
+    for (;;) {
+        Query(m_db, "UPDATE ora_counters SET value = value + 1 WHERE name = 'constraint'").step();
+        Query next(m_db, "SELECT value FROM ora_counters WHERE name = 'constraint'");
+        next.step();
+        const std::string name = "SYS_C00" + std::to_string(next.integer(0));
+        if (!taken(name))
+            return name;
+    }
+}
+
+void Storage::catalogChanged()
+{
+    Query(m_db, "UPDATE ora_counters SET value = value + 1 WHERE name = 'catalog'").step();
 }
 
 std::optional<TableInfo> Storage::findTable(const std::string& owner, const std::string& name)
@@ -260,8 +372,22 @@ std::optional<TableInfo> Storage::findTable(const std::string& owner, const std:
     // One read transaction, so that the table and its columns match.
     exec("BEGIN");
     try {
+        // Every CREATE, DROP and RENAME, of any session, counts the catalog up.
+        Query version(m_db, "SELECT value FROM ora_counters WHERE name = 'catalog'");
+        const long long now = version.step() ? version.integer(0) : -1;
+        if (now != m_catalogVersion || now < 0) {
+            m_tables.clear();
+            m_catalogVersion = now;
+        }
+        const auto key = std::make_pair(owner, name);
+        if (const auto it = m_tables.find(key); it != m_tables.end()) {
+            exec("COMMIT");
+            return it->second;
+        }
         auto t = findTableLocked(owner, name);
         exec("COMMIT");
+        if (t)
+            m_tables[key] = *t;
         return t;
     } catch (...) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -274,6 +400,7 @@ void Storage::createTable(const std::string& owner, const CreateTableStmt& table
     inTransaction(m_db, [&] {
         if (findTableLocked(owner, table.table))
             throwOra(955, "name is already used by an existing object");
+        catalogChanged();
         Query ins(m_db, "INSERT INTO ora_tables(owner, name) VALUES(?, ?)");
         ins.bind(1, owner).bind(2, table.table).step();
         const long long id = sqlite3_last_insert_rowid(m_db);
@@ -292,9 +419,44 @@ void Storage::createTable(const std::string& owner, const CreateTableStmt& table
                 .bind(9, (long long)c.type.scaleGiven)
                 .step();
             ddl += (i ? ", c" : "c") + std::to_string(i);
+            if (const auto& d = c.defaultValue) {
+                Query def(m_db, "INSERT INTO ora_defaults VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+                def.bind(1, id).bind(2, (long long)i).bind(3, (long long)d->kind).bind(4, d->text);
+                if (d->mask)
+                    def.bind(5, *d->mask);
+                else
+                    def.bindNull(5);
+                def.bind(6, (long long)d->numberArgument)
+                    .bind(7, (long long)d->leadingPrecision)
+                    .bind(8, (long long)d->fractionPrecision)
+                    .step();
+            }
         }
         ddl += ")";
         exec(ddl.c_str());
+        for (const ConstraintDef& k : table.constraints) {
+            const bool key = k.kind == ConstraintDef::Kind::PrimaryKey;
+            Query con(m_db,
+                "INSERT INTO ora_constraints(owner, name, table_id, type) VALUES(?, ?, ?, ?)");
+            con.bind(1, owner)
+                .bind(2, constraintName(owner, k))
+                .bind(3, id)
+                .bind(4, std::string(key ? "P" : "C"))
+                .step();
+            const long long constraintId = sqlite3_last_insert_rowid(m_db);
+            std::string index
+                = "CREATE UNIQUE INDEX " + keyIndex(id) + " ON " + dataTable(id) + "(";
+            for (std::size_t i = 0; i < k.columns.size(); ++i) {
+                std::size_t position = 0;
+                while (table.columns[position].name != k.columns[i])
+                    ++position;
+                Query col(m_db, "INSERT INTO ora_constraint_columns VALUES(?, ?, ?)");
+                col.bind(1, constraintId).bind(2, (long long)i).bind(3, (long long)position).step();
+                index += (i ? ", c" : "c") + std::to_string(position);
+            }
+            if (key)
+                exec((index + ")").c_str());
+        }
     });
 }
 
@@ -304,6 +466,15 @@ void Storage::dropTable(const std::string& owner, const std::string& name)
         const auto t = findTableLocked(owner, name);
         if (!t)
             throwOra(942, "table or view does not exist");
+        catalogChanged();
+        const std::string id = std::to_string(t->id);
+        Query(m_db,
+            "DELETE FROM ora_constraint_columns WHERE constraint_id IN "
+            "(SELECT id FROM ora_constraints WHERE table_id = "
+                + id + ")")
+            .step();
+        Query(m_db, "DELETE FROM ora_constraints WHERE table_id = " + id).step();
+        Query(m_db, "DELETE FROM ora_defaults WHERE table_id = " + id).step();
         Query(m_db, "DELETE FROM ora_columns WHERE table_id = " + std::to_string(t->id)).step();
         Query(m_db, "DELETE FROM ora_tables WHERE id = " + std::to_string(t->id)).step();
         exec(("DROP TABLE " + dataTable(t->id)).c_str());
@@ -318,6 +489,7 @@ void Storage::renameTable(const std::string& owner, const std::string& from, con
             throwOra(4043, "object " + from + " does not exist");
         if (findTableLocked(owner, to))
             throwOra(955, "name is already used by an existing object");
+        catalogChanged();
         Query q(m_db, "UPDATE ora_tables SET name = ? WHERE id = ?");
         q.bind(1, to).bind(2, t->id).step();
     });
@@ -337,7 +509,10 @@ void Storage::insertRow(const TableInfo& table, const std::vector<Cell>& row)
         Query q(m_db, sql);
         for (std::size_t i = 0; i < row.size(); ++i)
             bindCell(q, int(i) + 1, row[i]);
-        q.step();
+        if (!q.insertUnique())
+            throwOra(1,
+                "unique constraint (" + table.owner + "."
+                    + (table.primaryKey ? table.primaryKey->name : std::string()) + ") violated");
     });
 }
 

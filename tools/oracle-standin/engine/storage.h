@@ -3,6 +3,7 @@
 #include "cell.h"
 #include "statement.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,11 +16,19 @@ namespace orastandin {
 
 class Storage;
 
+// A table's primary key: its constraint's name and its columns' positions
+// in key order.
+struct KeyInfo {
+    std::string name;
+    std::vector<std::size_t> columns;
+};
+
 struct TableInfo {
     long long id = 0;
     std::string owner;
     std::string name;
-    std::vector<ColumnDef> columns;
+    std::vector<ColumnDef> columns; // notNull and defaultValue filled in
+    std::optional<KeyInfo> primaryKey;
 };
 
 // The rows of one table in insertion order, read one at a time from a
@@ -70,6 +79,7 @@ public:
     void createTable(const std::string& owner, const CreateTableStmt& table);
     void dropTable(const std::string& owner, const std::string& name);
     void renameTable(const std::string& owner, const std::string& from, const std::string& to);
+    // Throws ORA-00001 when the row repeats a primary key.
     void insertRow(const TableInfo& table, const std::vector<Cell>& row);
     // A cursor over the table's rows; nullptr when the owner has no such table.
     std::unique_ptr<TableCursor> openTable(const std::string& owner, const std::string& name);
@@ -79,9 +89,17 @@ private:
     Storage(sqlite3* db, std::string path);
     void exec(const char* sql);
     std::optional<TableInfo> findTableLocked(const std::string& owner, const std::string& name);
+    void upgrade();
+    std::string constraintName(const std::string& owner, const ConstraintDef& constraint);
+
+    void catalogChanged();
 
     sqlite3* m_db;
     std::string m_path;
+    // Tables looked up since the catalog last changed, so that an INSERT
+    // costs one catalog query rather than four; keyed by owner and name.
+    long long m_catalogVersion = -1;
+    std::map<std::pair<std::string, std::string>, TableInfo> m_tables;
 };
 
 } // namespace orastandin

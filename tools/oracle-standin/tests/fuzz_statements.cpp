@@ -22,7 +22,7 @@ using namespace orastandin;
 
 namespace {
 
-const std::array<const char*, 16> seeds {
+const std::array<const char*, 24> seeds {
     "SELECT table_name FROM user_tables",
     "SELECT * FROM \"T\"",
     "CREATE TABLE \"T\"(\"C\" VARCHAR(2000),\"D\" INT,\"E\" DATE,\"F\" FLOAT,\"G\" BLOB)",
@@ -39,11 +39,24 @@ const std::array<const char*, 16> seeds {
     "CREATE TABLE L(a LONG, b CLOB, c NCLOB, d BINARY_FLOAT, e BINARY_DOUBLE)",
     "INSERT INTO L VALUES('x', 'y', 'z', 'inf', '-1.5e300')",
     "ALTER SESSION SET NLS_DATE_FORMAT = 'DD-MON-RR HH12:MI:SS AM'",
+    "CREATE TABLE K(a NUMBER(10) NOT NULL, b VARCHAR2(20) DEFAULT 'x', c DATE DEFAULT DATE "
+    "'2024-01-02', CONSTRAINT pk_k PRIMARY KEY (a, b))",
+    "INSERT INTO K(a) VALUES(1)",
+    "INSERT INTO K VALUES(2, NULL, TO_DATE('2024-05-06 07:08', 'YYYY-MM-DD HH24:MI'))",
+    "CREATE TABLE P(id INT CONSTRAINT p_pk PRIMARY KEY ENABLE, n NCHAR(3) NULL, t TIMESTAMP(9) "
+    "NOT NULL, i INTERVAL DAY(3) TO SECOND(0))",
+    "INSERT INTO P VALUES(1, 'a', TIMESTAMP '2024-02-29 23:59:59.123456789', INTERVAL '-838 "
+    "23:59:59' DAY(3) TO SECOND)",
+    "INSERT INTO P VALUES(DEFAULT, DEFAULT, TO_TIMESTAMP('2024-01-01 10:00:00.5', "
+    "'YYYY-MM-DD HH24:MI:SS.FF'), '1 2:3:4')",
+    "CREATE TABLE Q(a INT, b NUMBER(5,-2), PRIMARY KEY (b, a))",
+    "INSERT INTO Q VALUES(1, 1234567)",
 };
 
-const std::array<const char*, 28> fragments { "SELECT", "*", "FROM", "\"", "'", "''", "\"\"", "(",
+const std::array<const char*, 36> fragments { "SELECT", "*", "FROM", "\"", "'", "''", "\"\"", "(",
     ")", ",", ";", "=", "CREATE", "TABLE", "INSERT", "INTO", "VALUES", "NULL", "DROP", "RENAME",
-    "TO", "ALTER", "SESSION", "SET", "NUMBER(", "VARCHAR2(4000)", "1e99999", "--" };
+    "TO", "ALTER", "SESSION", "SET", "NUMBER(", "VARCHAR2(4000)", "1e99999", "--", "PRIMARY KEY",
+    "NOT NULL", "CONSTRAINT", "DEFAULT", "DATE '", "TO_DATE(", "INTERVAL '", "DAY TO SECOND" };
 
 std::string mutate(std::string s, std::mt19937& rng)
 {

@@ -63,6 +63,9 @@ private slots:
             tooLarge.arg(3).arg(2));
         ok("nvarchar keeps emoji", "NVARCHAR2(3)", "", "'表😀'", "表😀");
         ok("char is blank-padded", "CHAR(3)", "", "'a'", "a  ");
+        ok("nchar is blank-padded", "NCHAR(3)", "", "'表'", "表  ");
+        refused("nchar counts UTF-16 units", "NCHAR(1)", "", "'😀'", 12899, tooLarge.arg(2).arg(1));
+        ok("varchar keeps 4-byte characters", "VARCHAR2(8)", "", "'a😀b'", "a😀b");
         ok("number literal into text", "VARCHAR2(10)", "", "0.5", ".5");
         ok("clob as is", "CLOB", "", "'  spaced  '", "  spaced  ");
 
@@ -84,6 +87,18 @@ private slots:
         ok("INT rounds half away from zero", "INTEGER", "", "'-2.5'", "-3");
         ok("INT holds 38 digits", "INT", "", "'12345678901234567890123456789012345678'",
             "12345678901234567890123456789012345678");
+        ok("NUMBER(38) exact", "NUMBER(38)", "", "'-99999999999999999999999999999999999999'",
+            "-99999999999999999999999999999999999999");
+        ok("NUMBER(20,10) exact", "NUMBER(20,10)", "", "'1234567890.0123456789'",
+            "1234567890.0123456789");
+        ok("NUMBER(*,2) rounds to 38 digits", "NUMBER(*,2)", "",
+            "'123456789012345678901234567890123456.785'",
+            "123456789012345678901234567890123456.79");
+        ok("negative scale rounds to hundreds", "NUMBER(5,-2)", "", "'1234567'", "1234600");
+        refused("negative scale leaves too many digits", "NUMBER(5,-2)", "", "'12345678'", 1438,
+            "value larger than specified precision allowed for this column");
+        // SQL Language Reference, "FLOAT Data Type": FLOAT(5) keeps 123.45 as 120.
+        ok("FLOAT(5) keeps two digits", "FLOAT(5)", "", "'123.45'", "120");
         refused("INT refuses 39 digits", "INT", "", "'123456789012345678901234567890123456789'",
             1438, "value larger than specified precision allowed for this column");
         ok("FLOAT", "FLOAT", "", "'0.1'", "0.1");
@@ -102,7 +117,8 @@ private slots:
             "day of month must be between 1 and last day of month");
         refused("no such day in month", "DATE", "", "'30-FEB-24'", 1839,
             "date not valid for month specified");
-        refused("not a date", "DATE", "", "'hello'", 1861, "literal does not match format string");
+        refused("not a date", "DATE", "", "'hello'", 1858,
+            "a non-numeric character was found where a numeric was expected");
         refused("left over text", "DATE", "", "'01-JAN-24 10:00'", 1830,
             "date format picture ends before converting entire input string");
         refused("digits where MON is", "DATE", "", "'2024-05-01'", 1843, "not a valid month");
@@ -127,6 +143,92 @@ private slots:
             "2024-05-01 13:45:07.500");
         refused("AM/PM missing", "TIMESTAMP", "", "'01-JAN-24 01.02.03.1 XX'", 1855,
             "AM/A.M. or PM/P.M. required");
+        ok("TIMESTAMP(9) keeps nanoseconds", "TIMESTAMP(9)", isoTs,
+            "'2024-05-01 13:45:07.123456789'", "2024-05-01 13:45:07.123456789");
+        // Fractions a TIMESTAMP(n) cannot keep are rounded (half up), carrying on.
+        ok("text rounds to the column", "TIMESTAMP(1)", isoTs, "'2024-05-01 13:45:07.25'",
+            "2024-05-01 13:45:07.3");
+
+        // ANSI literals (SQL Language Reference, "Datetime Literals"): a fixed
+        // layout whatever the session's formats.
+        ok("date literal", "DATE", "", "DATE '2024-02-29'", "2024-02-29 00:00:00");
+        ok("date literal, short fields", "DATE", "", "DATE '2024-2-9'", "2024-02-09 00:00:00");
+        refused("date literal with a time", "DATE", "", "DATE '2024-02-29 10:00:00'", 1861,
+            "literal does not match format string");
+        refused("date literal, 29 February 2023", "DATE", "", "DATE '2023-02-29'", 1847,
+            "day of month must be between 1 and last day of month");
+        refused(
+            "date literal, month 13", "DATE", "", "DATE '2024-13-01'", 1843, "not a valid month");
+        refused("date literal, year 0", "DATE", "", "DATE '0000-01-01'", 1841,
+            "(full) year must be between -4713 and +9999, and not be 0");
+        ok("timestamp literal", "TIMESTAMP(9)", "", "TIMESTAMP '2024-02-29 23:59:58.123456789'",
+            "2024-02-29 23:59:58.123456789");
+        ok("timestamp literal rounds to the column", "TIMESTAMP(3)", "",
+            "TIMESTAMP '2024-12-31 23:59:59.9996'", "2025-01-01 00:00:00.000");
+        // A TIMESTAMP stored into a DATE loses its fraction uncounted, as
+        // CAST(... AS DATE) does (github.com/orafce/orafce/issues/199).
+        ok("timestamp literal into DATE", "DATE", "", "TIMESTAMP '2024-05-01 10:00:00.9'",
+            "2024-05-01 10:00:00");
+        refused("timestamp literal without a time", "TIMESTAMP", "", "TIMESTAMP '2024-05-01'", 1861,
+            "literal does not match format string");
+        refused("timestamp literal, hour 24", "TIMESTAMP", "", "TIMESTAMP '2024-05-01 24:00:00'",
+            1850, "hour must be between 0 and 23");
+        refused("timestamp literal into NUMBER", "NUMBER", "", "TIMESTAMP '2024-05-01 10:00:00'",
+            932, "inconsistent datatypes: expected NUMBER got TIMESTAMP");
+        ok("date literal into text", "VARCHAR2(20)", "", "DATE '2024-05-01'", "01-MAY-24");
+
+        // TO_DATE and TO_TIMESTAMP (SQL Language Reference, "Format Models").
+        ok("TO_DATE with a mask", "DATE", "", "TO_DATE('01/05/2024 13:45', 'DD/MM/YYYY HH24:MI')",
+            "2024-05-01 13:45:00");
+        ok("TO_DATE of a number", "DATE", "", "TO_DATE(20240501, 'YYYYMMDD')",
+            "2024-05-01 00:00:00");
+        ok("TO_DATE with the session's format", "DATE", "", "TO_DATE('01-MAY-24')",
+            "2024-05-01 00:00:00");
+        ok("TO_DATE of NULL", "DATE", "", "TO_DATE(NULL, 'YYYY')", "<null>");
+        ok("TO_DATE into TIMESTAMP", "TIMESTAMP(0)", "",
+            "TO_DATE('2024-05-01 10:00:00', 'YYYY-MM-DD HH24:MI:SS')", "2024-05-01 10:00:00");
+        refused("TO_DATE with fractions", "DATE", "",
+            "TO_DATE('2024-05-01 10:00:00.5', 'YYYY-MM-DD HH24:MI:SS.FF')", 1821,
+            "date format not recognized");
+        refused("unknown mask element", "DATE", "", "TO_DATE('2024', 'YYYY BB')", 1821,
+            "date format not recognized");
+        refused("TO_DATE, no such day", "DATE", "", "TO_DATE('2023-02-29', 'YYYY-MM-DD')", 1839,
+            "date not valid for month specified");
+        refused("TO_DATE, letter for digits", "DATE", "", "TO_DATE('x1', 'DD')", 1858,
+            "a non-numeric character was found where a numeric was expected");
+        refused("TO_DATE, text left over", "DATE", "", "TO_DATE('2024-05-01 10', 'YYYY-MM-DD')",
+            1830, "date format picture ends before converting entire input string");
+        ok("TO_TIMESTAMP with FF9", "TIMESTAMP(9)", "",
+            "TO_TIMESTAMP('2024-05-01 10:00:00.000000001', 'YYYY-MM-DD HH24:MI:SS.FF9')",
+            "2024-05-01 10:00:00.000000001");
+        ok("TO_TIMESTAMP rounds to the column", "TIMESTAMP(2)", "",
+            "TO_TIMESTAMP('2024-05-01 10:00:00.125', 'YYYY-MM-DD HH24:MI:SS.FF')",
+            "2024-05-01 10:00:00.13");
+
+        // INTERVAL DAY TO SECOND (SQL Language Reference, "Interval Literals"):
+        // MySQL's TIME range fits DAY(2) TO SECOND(0).
+        ok("interval literal", "INTERVAL DAY(2) TO SECOND(0)", "",
+            "INTERVAL '-34 22:59:59' DAY TO SECOND(0)", "-34 22:59:59");
+        ok("interval from text, default precisions", "INTERVAL DAY TO SECOND", "", "'1 2:3:4.5'",
+            "+01 02:03:04.500000");
+        ok("interval keeps nine digits each", "INTERVAL DAY(9) TO SECOND(9)", "",
+            "INTERVAL '999999999 23:59:59.999999999' DAY(9) TO SECOND(9)",
+            "+999999999 23:59:59.999999999");
+        ok("interval fraction rounds into the seconds", "INTERVAL DAY TO SECOND(0)", "",
+            "'-0 23:59:59.5'", "-01 00:00:00");
+        ok("interval into text", "VARCHAR2(30)", "",
+            "INTERVAL '838 23:59:59.5' DAY(3) TO SECOND(1)", "+838 23:59:59.5");
+        refused("interval days beyond the column", "INTERVAL DAY(2) TO SECOND", "",
+            "INTERVAL '100 0:0:0' DAY(3) TO SECOND", 1873,
+            "the leading precision of the interval is too small");
+        refused("interval hour 24", "INTERVAL DAY TO SECOND", "", "'1 24:00:00'", 1850,
+            "hour must be between 0 and 23");
+        refused("interval without its time", "INTERVAL DAY TO SECOND", "", "'1 2'", 1867,
+            "the interval is invalid");
+        refused("number into interval", "INTERVAL DAY TO SECOND", "", "5", 932,
+            "inconsistent datatypes: expected INTERVAL DAY TO SECOND got NUMBER");
+        refused("interval into DATE", "DATE", "", "INTERVAL '1 0:0:0' DAY TO SECOND", 932,
+            "inconsistent datatypes: expected DATE got INTERVAL DAY TO SECOND");
 
         // Binary.
         ok("hex of either case", "BLOB", "", "'CAFEbabe'", "CAFEBABE");
@@ -177,7 +279,7 @@ private slots:
         QTest::newRow("1722") << "NUMBER"
                               << "'x'"
                               << "22018";
-        QTest::newRow("1861") << "DATE"
+        QTest::newRow("1858") << "DATE"
                               << "'x'"
                               << "22007";
     }

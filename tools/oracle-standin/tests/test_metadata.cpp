@@ -124,6 +124,22 @@ private slots:
         QTest::newRow("NCLOB") << "NCLOB" << int(SQL_WLONGVARCHAR) << 2147483647LL << 0 << "NCLOB";
         QTest::newRow("BLOB") << "BLOB" << int(SQL_LONGVARBINARY) << 2147483647LL << 0 << "BLOB";
         QTest::newRow("RAW(16)") << "RAW(16)" << int(SQL_VARBINARY) << 16LL << 0 << "RAW";
+        QTest::newRow("NCHAR(4)") << "NCHAR(4)" << int(SQL_WCHAR) << 4LL << 0 << "NCHAR";
+        // NUMBER(5,-2) holds integers of up to seven digits.
+        QTest::newRow("NUMBER(5,-2)") << "NUMBER(5,-2)" << int(SQL_DECIMAL) << 7LL << 0 << "NUMBER";
+        QTest::newRow("NUMBER(*,2)") << "NUMBER(*,2)" << int(SQL_DECIMAL) << 38LL << 2 << "NUMBER";
+        QTest::newRow("TIMESTAMP(9)")
+            << "TIMESTAMP(9)" << int(SQL_TYPE_TIMESTAMP) << 29LL << 9 << "TIMESTAMP";
+        QTest::newRow("TIMESTAMP(0)")
+            << "TIMESTAMP(0)" << int(SQL_TYPE_TIMESTAMP) << 19LL << 0 << "TIMESTAMP";
+        // As text, "-DD HH:MI:SS.FFFFFF": Oracle's driver has no ODBC interval types.
+        QTest::newRow("INTERVAL DAY TO SECOND") << "INTERVAL DAY TO SECOND" << int(SQL_VARCHAR)
+                                                << 19LL << 0 << "INTERVAL DAY TO SECOND";
+        // NOT NULL and key columns are described as SQL_NO_NULLS.
+        QTest::newRow("NOT NULL") << "NUMBER(10) NOT NULL" << int(SQL_DECIMAL) << 10LL << 0
+                                  << "NUMBER";
+        QTest::newRow("PRIMARY KEY")
+            << "VARCHAR2(8) PRIMARY KEY" << int(SQL_VARCHAR) << 8LL << 0 << "VARCHAR2";
     }
 
     void describe()
@@ -146,7 +162,14 @@ private slots:
         QCOMPARE(int(gotType), sqlType);
         QCOMPARE(qlonglong(gotSize), size);
         QCOMPARE(int(gotDigits), digits);
-        QCOMPARE(nullable, SQLSMALLINT(SQL_NULLABLE));
+        const SQLSMALLINT expectedNullable
+            = type.contains("NOT NULL") || type.contains("PRIMARY KEY") ? SQL_NO_NULLS
+                                                                        : SQL_NULLABLE;
+        QCOMPARE(nullable, expectedNullable);
+        SQLLEN attribute = -1;
+        QVERIFY(SQL_SUCCEEDED(
+            SQLColAttributeW(s.handle(), 1, SQL_DESC_NULLABLE, nullptr, 0, nullptr, &attribute)));
+        QCOMPARE(attribute, SQLLEN(expectedNullable));
 
         SQLLEN concise = 0;
         QVERIFY(SQL_SUCCEEDED(

@@ -48,6 +48,9 @@ private slots:
         QTest::newRow("VARCHAR2 too long")
             << "CREATE TABLE \"U\"(\"A\" VARCHAR2(4001))"
             << "42000" << 910 << "specified length too long for its datatype";
+        QTest::newRow("NCHAR too long")
+            << "CREATE TABLE \"U\"(\"A\" NCHAR(1001))"
+            << "42000" << 910 << "specified length too long for its datatype";
         QTest::newRow("unknown type") << "CREATE TABLE \"U\"(\"A\" WIBBLE)"
                                       << "42000" << 902 << "invalid datatype";
         QTest::newRow("name of 129 bytes")

@@ -110,9 +110,10 @@ void Recordset::attach(StatementHandle statement, Connection& connection)
     check(SQLRowCount(stmt, &count), SQL_HANDLE_STMT, stmt);
     m_open = true;
     m_buffered.clear();
-    // A count the driver does not vouch for (Oracle's drivers answer -1, 0 or
-    // the rows fetched so far) is found by reading the rows ahead, so that it
-    // is known before the first; a 0 taken on trust would lose every row.
+    // A count the driver does not vouch for (a driver for Oracle may answer
+    // -1, 0 or the rows fetched so far) is found by reading the rows ahead,
+    // so that it is known before the first; a 0 taken on trust would lose
+    // every row.
     m_buffering = count < 0 || !exactRowCount(connection.handle(), stmt);
     if (m_buffering) {
         QList<Value> row;

@@ -10,6 +10,7 @@ namespace tw::shell {
 // passwords in plain text.
 QString GetSetting(const QString& appName, const QString& section, const QString& key,
     const QString& fallback = QString());
+bool HasSetting(const QString& appName, const QString& section, const QString& key);
 void SaveSetting(
     const QString& appName, const QString& section, const QString& key, const QString& value);
 

@@ -207,6 +207,32 @@ Cell convertFunction(const Literal& value, const ColumnType& type, const ColumnR
     return assignDateTime(dt, timestamp, type, column, nls);
 }
 
+// Bound RAW bytes: as they are for binary columns, as hex for the
+// character columns RAW converts to, refused by the rest.
+Cell fromBinary(const std::string& bytes, const ColumnType& type, const ColumnRef& column)
+{
+    switch (type.kind) {
+    case TypeKind::Raw:
+        if (bytes.size() > std::size_t(type.length))
+            tooLarge(column, bytes.size(), type.length);
+        return Cell::binary(bytes);
+    case TypeKind::Blob:
+    case TypeKind::LongRaw:
+        return Cell::binary(bytes);
+    case TypeKind::Varchar2:
+    case TypeKind::NVarchar2:
+    case TypeKind::Char:
+    case TypeKind::NChar:
+    case TypeKind::Long:
+        return text(toHex(bytes), type, column);
+    case TypeKind::Clob:
+    case TypeKind::NClob:
+        inconsistent(type.kind == TypeKind::Clob ? "CLOB" : "NCLOB", "BINARY");
+    default:
+        inconsistent(typeWord(type), "BINARY");
+    }
+}
+
 } // namespace
 
 std::string fitNumber(Decimal number, const ColumnType& type)
@@ -232,19 +258,28 @@ std::string fitNumber(Decimal number, const ColumnType& type)
 Cell convertForColumn(const Literal& value, const ColumnType& type, const ColumnRef& column,
     const NlsSettings& nls, const Today& today)
 {
+    // Oracle keeps no empty strings or empty RAW values: both are NULL.
     if (value.kind == Literal::Kind::Null || value.kind == Literal::Kind::Default
-        || (value.kind == Literal::Kind::String && value.text.empty()))
+        || ((value.kind == Literal::Kind::String || value.kind == Literal::Kind::Bytes)
+            && value.text.empty()))
         return Cell {};
     if (value.kind == Literal::Kind::Date || value.kind == Literal::Kind::Timestamp) {
         const bool timestamp = value.kind == Literal::Kind::Timestamp;
         return assignDateTime(
             parseAnsiLiteral(value.text, timestamp), timestamp, type, column, nls);
     }
+    // A DATE or TIMESTAMP bound to a marker goes in as the literal of the same type does.
+    if (value.kind == Literal::Kind::DateTimeValue)
+        return assignDateTime(value.dateTime, !value.dateOnly, type, column, nls);
     if (value.kind == Literal::Kind::ToDate || value.kind == Literal::Kind::ToTimestamp)
         return convertFunction(value, type, column, nls, today);
     if (value.kind == Literal::Kind::Interval)
         return assignInterval(parseDayToSecond(value.text), value.leadingPrecision,
             value.fractionPrecision, type, column);
+    if (value.kind == Literal::Kind::Bytes)
+        return fromBinary(value.text, type, column);
+    if (value.kind == Literal::Kind::Parameter)
+        throwOra(1008, "not all variables bound");
 
     if (value.kind == Literal::Kind::Number) {
         // SQL number literals always use '.', whatever the session says.

@@ -41,12 +41,10 @@ Converted text(std::string utf8, SQLSMALLINT cType)
     Converted c;
     c.variable = true;
     if (cType == SQL_C_WCHAR) {
+        // SQLWCHAR is UTF-16 in unixODBC's default build: the units as they are.
+        static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
         const std::u16string w = toUtf16(utf8);
-        c.bytes.resize(w.size() * sizeof(SQLWCHAR));
-        for (std::size_t i = 0; i < w.size(); ++i) {
-            const SQLWCHAR u = SQLWCHAR(w[i]);
-            std::memcpy(&c.bytes[i * sizeof(SQLWCHAR)], &u, sizeof u);
-        }
+        c.bytes.assign(reinterpret_cast<const char*>(w.data()), w.size() * sizeof(char16_t));
         c.terminatorSize = sizeof(SQLWCHAR);
     } else if (cType == SQL_C_CHAR) {
         c.bytes = std::move(utf8);

@@ -207,6 +207,21 @@ Cell convertFunction(const Literal& value, const ColumnType& type, const ColumnR
     return assignDateTime(dt, timestamp, type, column, nls);
 }
 
+// A whole number as drivers bind them ("-42") that a NUMBER column takes as
+// it is: nothing to round, so no decimal arithmetic for each row of an array.
+bool isPlainInteger(const std::string& text, const ColumnType& type)
+{
+    const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+    const std::size_t digits = text.size() - first;
+    if (type.kind != TypeKind::Number || digits == 0 || digits > 38 || text[first] == '0')
+        return false;
+    for (std::size_t i = first; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    }
+    return !type.scaleGiven || (type.scale >= 0 && int(digits) <= type.precision - type.scale);
+}
+
 // Bound RAW bytes: as they are for binary columns, as hex for the
 // character columns RAW converts to, refused by the rest.
 Cell fromBinary(const std::string& bytes, const ColumnType& type, const ColumnRef& column)
@@ -282,6 +297,8 @@ Cell convertForColumn(const Literal& value, const ColumnType& type, const Column
         throwOra(1008, "not all variables bound");
 
     if (value.kind == Literal::Kind::Number) {
+        if (isPlainInteger(value.text, type))
+            return Cell::number(value.text);
         // SQL number literals always use '.', whatever the session says.
         const auto d = Decimal::parse(value.text, '.');
         if (!d)

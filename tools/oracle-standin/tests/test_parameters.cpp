@@ -100,7 +100,6 @@ private slots:
 
         const QString iso = "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS'";
         const QString isoTs = "ALTER SESSION SET NLS_TIMESTAMP_FORMAT = 'YYYY-MM-DD HH24:MI:SS.FF'";
-        const QString comma = "ALTER SESSION SET NLS_NUMERIC_CHARACTERS = ',.'";
         const QString tooLarge = "ORA-12899: value too large for column \"SCOTT\".\"PV\".\"C\" "
                                  "(actual: %1, maximum: %2)";
         auto ok = [](const char* name, QString type, QString session, Bound b, QString literal,
@@ -119,9 +118,7 @@ private slots:
         ok("U+0000 kept", "VARCHAR2(10)", "", wide(QString("a") + QChar(0) + "b"), "",
             QString("a") + QChar(0) + "b");
         ok("empty text is NULL", "VARCHAR2(10)", "", wide(""), "''", "<null>");
-        ok("narrow UTF-8", "VARCHAR2(10)", "", narrow("äö", SQL_VARCHAR), "'äö'", "äö");
         ok("text into NUMBER", "NUMBER", "", wide("12.50"), "'12.50'", "12.5");
-        ok("text under decimal comma", "NUMBER", comma, wide("1,5"), "'1,5'", "1.5");
         refused("text not a number", "NUMBER", "", wide("abc"), "'abc'", "22018",
             "ORA-01722: invalid number");
         refused("text too long", "VARCHAR2(5)", "", wide("123456"), "'123456'", "22001",
@@ -133,20 +130,12 @@ private slots:
         ok("largest SBIGINT", "NUMBER(19)", "",
             fixed(SQL_C_SBIGINT, SQL_BIGINT, std::numeric_limits<SQLBIGINT>::max()),
             "9223372036854775807", "9223372036854775807");
-        ok("largest UBIGINT", "NUMBER(20)", "",
-            fixed(SQL_C_UBIGINT, SQL_NUMERIC, std::numeric_limits<SQLUBIGINT>::max()),
-            "18446744073709551615", "18446744073709551615");
         refused("UBIGINT beyond precision", "NUMBER(19)", "",
             fixed(SQL_C_UBIGINT, SQL_NUMERIC, std::numeric_limits<SQLUBIGINT>::max()),
             "18446744073709551615", "22003",
             "ORA-01438: value larger than specified precision allowed for this column");
-        ok("smallest SLONG", "INT", "",
-            fixed(SQL_C_SLONG, SQL_INTEGER, std::numeric_limits<SQLINTEGER>::min()), "-2147483648",
-            "-2147483648");
         ok("double, shortest digits", "FLOAT", "", fixed(SQL_C_DOUBLE, SQL_DOUBLE, 0.1), "'0.1'",
             "0.1");
-        ok("double of many digits", "NUMBER", "", fixed(SQL_C_DOUBLE, SQL_DOUBLE, 1.0 / 3),
-            "'0.3333333333333333'", "0.3333333333333333");
         ok("double into BINARY_DOUBLE", "BINARY_DOUBLE", "",
             fixed(SQL_C_DOUBLE, SQL_DOUBLE, 2.0 / 3), "'0.6666666666666666'", "0.6666666666666666");
         ok("float into BINARY_FLOAT", "BINARY_FLOAT", "", fixed(SQL_C_FLOAT, SQL_REAL, 0.1f),
@@ -158,8 +147,6 @@ private slots:
             "Numeric value out of range");
         ok("decimal text rounds to scale", "NUMBER(12,2)", "", narrow("12345.675", SQL_DECIMAL),
             "12345.675", "12345.68");
-        refused("decimal text not a number", "NUMBER", "", narrow("12a", SQL_DECIMAL), "", "22018",
-            "Invalid character value for cast specification");
         ok("SQL_NUMERIC_STRUCT", "NUMBER(10,2)", "", numeric(12345, 2), "123.45", "123.45");
 
         // Dates and timestamps.
@@ -174,8 +161,6 @@ private slots:
         ok("timestamp into text by session format", "VARCHAR2(40)", "",
             stamp(2024, 5, 1, 13, 45, 7, 120000000), "TIMESTAMP '2024-05-01 13:45:07.12'",
             "01-MAY-24 01.45.07.120000 PM");
-        ok("ODBC date text bound as timestamp", "DATE", "",
-            wide("2024-05-01 10:00:00", SQL_TYPE_TIMESTAMP), "", "2024-05-01 10:00:00");
         refused("no 30 February", "DATE", "", stamp(2024, 2, 30, 0, 0, 0, 0), "", "22008",
             "Datetime field overflow");
         refused("text not in ODBC's date form", "DATE", "", wide("01-MAY-24", SQL_TYPE_TIMESTAMP),
@@ -188,8 +173,6 @@ private slots:
         ok("bytes", "BLOB", "", binary(QByteArray("\x00\xff\x10", 3)), "'00FF10'", "00FF10");
         refused("bytes too long for RAW", "RAW(2)", "", binary("\xAB\xCD\xEF"), "'ABCDEF'", "22001",
             tooLarge.arg(3).arg(2));
-        ok("bytes into text are hex", "VARCHAR2(10)", "", binary("\x01\xAB", SQL_VARBINARY), "",
-            "01AB");
         ok("NULL", "VARCHAR2(10)", "", Bound { SQL_C_WCHAR, SQL_WVARCHAR, "", SQL_NULL_DATA },
             "NULL", "<null>");
         refused("NULL into NOT NULL", "VARCHAR2(10) NOT NULL", "",

@@ -1,6 +1,6 @@
 #include "db/recordset.h"
 
-#include "db/ado_types.h"
+#include "db/block_reader.h"
 #include "db/column_reader.h"
 #include "db/connection.h"
 #include "db/db_error.h"
@@ -79,37 +79,13 @@ void Recordset::attach(
     m_connection = &connection;
     connection.m_readers.append(this);
     SQLHSTMT stmt = m_stmt.get();
-    SQLSMALLINT columns = 0;
-    check(SQLNumResultCols(stmt, &columns), SQL_HANDLE_STMT, stmt);
     m_fields.clear();
     m_columns.clear();
-    for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columns); ++c) {
-        SQLWCHAR name[512] = {};
-        SQLSMALLINT nameLength = 0;
-        SQLSMALLINT sqlType = 0;
-        SQLULEN size = 0;
-        SQLSMALLINT digits = 0;
-        SQLSMALLINT nullable = 0;
-        check(SQLDescribeColW(stmt, c, name, SQLSMALLINT(std::size(name)), &nameLength, &sqlType,
-                  &size, &digits, &nullable),
-            SQL_HANDLE_STMT, stmt);
-        SQLLEN isUnsigned = SQL_FALSE;
-        check(SQLColAttributeW(stmt, c, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned),
-            SQL_HANDLE_STMT, stmt);
-        ColumnInfo info { sqlType, isUnsigned == SQL_TRUE };
-        info.asText = textColumns.contains(c - 1);
-        if (sqlType == SQL_FLOAT || sqlType == SQL_DOUBLE) {
-            // MariaDB's driver does not know the question (HYC00) and gives a
-            // binary double; only a driver that says "decimal" holds digits.
-            SQLLEN radix = 0;
-            info.decimalPrecision = SQL_SUCCEEDED(SQLColAttributeW(stmt, c, SQL_DESC_NUM_PREC_RADIX,
-                                        nullptr, 0, nullptr, &radix))
-                && radix == 10;
-        }
-        m_columns.append(info);
+    for (const ResultColumn& column : DescribeResult(stmt, textColumns)) {
+        m_columns.append(column.info);
         Field f;
-        f.Name = fromSqlWChar(name, qMin<qsizetype>(nameLength, qsizetype(std::size(name)) - 1));
-        f.Type = adoTypeCode(sqlType, info.isUnsigned);
+        f.Name = column.name;
+        f.Type = column.adoType;
         m_fields.append(f);
     }
 

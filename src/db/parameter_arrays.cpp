@@ -1,0 +1,399 @@
+#include "db/parameter_arrays.h"
+
+#include "db/db_error.h"
+#include "db/odbc_handles.h"
+#include "db/utf8.h"
+
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+
+namespace tw::db {
+
+namespace {
+
+// What the driver never writes: a status still holding it was not set.
+constexpr SQLUSMALLINT unset = 0xFFFF;
+
+bool isVariable(SQLSMALLINT cType)
+{
+    return cType == SQL_C_CHAR || cType == SQL_C_WCHAR || cType == SQL_C_BINARY;
+}
+
+qsizetype fixedSizeOf(SQLSMALLINT cType)
+{
+    switch (cType) {
+    case SQL_C_SBIGINT:
+    case SQL_C_UBIGINT:
+        return sizeof(SQLBIGINT);
+    case SQL_C_DOUBLE:
+        return sizeof(SQLDOUBLE);
+    case SQL_C_FLOAT:
+        return sizeof(SQLREAL);
+    case SQL_C_TYPE_TIMESTAMP:
+        return sizeof(SQL_TIMESTAMP_STRUCT);
+    case SQL_C_TYPE_DATE:
+        return sizeof(SQL_DATE_STRUCT);
+    case SQL_C_BIT:
+        return sizeof(SQLCHAR);
+    default:
+        return 0;
+    }
+}
+
+[[noreturn]] void cannot(const Value& value, const char* what)
+{
+    throw DbError(QStringLiteral("A value of type %1 cannot be sent as %2.")
+                      .arg(QLatin1String(value.typeName() ? value.typeName() : "unknown"),
+                          QLatin1String(what)));
+}
+
+// Decimal text as ASCII in a buffer of its own, without allocating: the
+// digits of a number are short.
+bool asciiDigits(const QString& text, std::array<char, 128>& out, qsizetype& size)
+{
+    const QString trimmed = text.trimmed();
+    size = trimmed.size();
+    if (size == 0 || size > qsizetype(out.size()))
+        return false;
+    const char16_t* from = reinterpret_cast<const char16_t*>(trimmed.utf16());
+    for (qsizetype i = 0; i < size; ++i) {
+        if (from[i] > 0x7F)
+            return false;
+        out[size_t(i)] = char(from[i]);
+    }
+    return true;
+}
+
+template <typename Number> bool parseNumber(const QString& text, Number& out)
+{
+    std::array<char, 128> ascii;
+    qsizetype size = 0;
+    if (!asciiDigits(text, ascii, size))
+        return false;
+    const char* begin = ascii.data();
+    const char* end = begin + size;
+    if (*begin == '+' && std::is_floating_point_v<Number>)
+        ++begin;
+    const auto [ptr, ec] = std::from_chars(begin, end, out);
+    return ec == std::errc() && ptr == end;
+}
+
+bool isInteger(int type)
+{
+    return type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::Long
+        || type == QMetaType::Short || type == QMetaType::SChar;
+}
+
+bool isUnsigned(int type)
+{
+    return type == QMetaType::ULongLong || type == QMetaType::UInt || type == QMetaType::ULong
+        || type == QMetaType::UShort || type == QMetaType::UChar;
+}
+
+SQLBIGINT signedOf(const Value& value)
+{
+    const int type = value.typeId();
+    if (isInteger(type))
+        return value.toLongLong();
+    if (isUnsigned(type)) {
+        const quint64 v = value.toULongLong();
+        if (v <= quint64(std::numeric_limits<qint64>::max()))
+            return qint64(v);
+    } else if (type == QMetaType::Bool) {
+        return value.toBool() ? 1 : 0;
+    } else if (type == QMetaType::QString) {
+        qint64 v = 0;
+        if (parseNumber(*static_cast<const QString*>(value.constData()), v))
+            return v;
+    }
+    cannot(value, "a whole number");
+}
+
+SQLUBIGINT unsignedOf(const Value& value)
+{
+    const int type = value.typeId();
+    if (isUnsigned(type))
+        return value.toULongLong();
+    if (isInteger(type)) {
+        if (value.toLongLong() >= 0)
+            return quint64(value.toLongLong());
+    } else if (type == QMetaType::Bool) {
+        return value.toBool() ? 1 : 0;
+    } else if (type == QMetaType::QString) {
+        quint64 v = 0;
+        if (parseNumber(*static_cast<const QString*>(value.constData()), v))
+            return v;
+    }
+    cannot(value, "an unsigned whole number");
+}
+
+SQLDOUBLE doubleOf(const Value& value)
+{
+    const int type = value.typeId();
+    if (type == QMetaType::Double)
+        return value.toDouble();
+    if (type == QMetaType::Float)
+        return double(value.toFloat());
+    if (isInteger(type))
+        return double(value.toLongLong());
+    if (isUnsigned(type))
+        return double(value.toULongLong());
+    if (type == QMetaType::QString) {
+        double v = 0;
+        if (parseNumber(*static_cast<const QString*>(value.constData()), v))
+            return v;
+    }
+    cannot(value, "a number");
+}
+
+SQL_TIMESTAMP_STRUCT timestampOf(const Value& value)
+{
+    const int type = value.typeId();
+    SQL_TIMESTAMP_STRUCT t {};
+    if (type == qMetaTypeId<SqlTimestamp>()) {
+        const auto& v = *static_cast<const SqlTimestamp*>(value.constData());
+        t.year = SQLSMALLINT(v.year);
+        t.month = SQLUSMALLINT(v.month);
+        t.day = SQLUSMALLINT(v.day);
+        t.hour = SQLUSMALLINT(v.hour);
+        t.minute = SQLUSMALLINT(v.minute);
+        t.second = SQLUSMALLINT(v.second);
+        t.fraction = v.fraction;
+        return t;
+    }
+    if (type == qMetaTypeId<SqlDate>()) {
+        const auto& v = *static_cast<const SqlDate*>(value.constData());
+        t.year = SQLSMALLINT(v.year);
+        t.month = SQLUSMALLINT(v.month);
+        t.day = SQLUSMALLINT(v.day);
+        return t;
+    }
+    cannot(value, "a timestamp");
+}
+
+SQL_DATE_STRUCT dateOf(const Value& value)
+{
+    const SQL_TIMESTAMP_STRUCT t = timestampOf(value);
+    if (t.hour || t.minute || t.second || t.fraction)
+        cannot(value, "a date without a time of day");
+    return SQL_DATE_STRUCT { t.year, t.month, t.day };
+}
+
+template <typename T> void put(std::vector<char>& out, qsizetype at, const T& value)
+{
+    std::memcpy(out.data() + at, &value, sizeof(T));
+}
+
+} // namespace
+
+ParameterArrays::ParameterArrays(QList<ParameterSpec> specs, int capacity, qsizetype byteBudget)
+    : m_specs(std::move(specs))
+    , m_capacity(std::max(1, capacity))
+    , m_byteBudget(byteBudget)
+{
+    m_columns.resize(size_t(m_specs.size()));
+    for (qsizetype c = 0; c < m_specs.size(); ++c) {
+        Column& column = m_columns[size_t(c)];
+        column.spec = m_specs[c];
+        column.variable = isVariable(column.spec.cType);
+        column.fixedSize = fixedSizeOf(column.spec.cType);
+        if (!column.variable && column.fixedSize == 0)
+            throw DbError(
+                QStringLiteral("Parameter %1: C type %2 is not one parameters are sent in.")
+                    .arg(c + 1)
+                    .arg(column.spec.cType));
+        column.indicators.reserve(size_t(m_capacity));
+        if (column.variable)
+            column.offsets.reserve(size_t(m_capacity));
+        else
+            column.fixed.resize(size_t(column.fixedSize * m_capacity));
+    }
+}
+
+void ParameterArrays::append(Column& column, const Value& value)
+{
+    if (isNull(value)) {
+        if (column.variable)
+            column.offsets.push_back(column.heap.size());
+        column.indicators.push_back(SQL_NULL_DATA);
+        return;
+    }
+    const qsizetype at = qsizetype(column.indicators.size()) * column.fixedSize;
+    switch (column.spec.cType) {
+    case SQL_C_WCHAR:
+    case SQL_C_CHAR: {
+        const qsizetype start = column.heap.size();
+        if (value.typeId() == QMetaType::QString) {
+            const QString& text = *static_cast<const QString*>(value.constData());
+            if (column.spec.cType == SQL_C_WCHAR)
+                column.heap.append(reinterpret_cast<const char*>(text.utf16()),
+                    text.size() * qsizetype(sizeof(char16_t)));
+            else
+                appendUtf8(column.heap, text);
+        } else if (value.typeId() == QMetaType::QByteArray && column.spec.cType == SQL_C_CHAR) {
+            column.heap.append(*static_cast<const QByteArray*>(value.constData()));
+        } else {
+            cannot(value, "text");
+        }
+        column.offsets.push_back(start);
+        column.indicators.push_back(SQLLEN(column.heap.size() - start));
+        column.longest = std::max(column.longest, column.heap.size() - start);
+        return;
+    }
+    case SQL_C_BINARY: {
+        if (value.typeId() != QMetaType::QByteArray)
+            cannot(value, "bytes");
+        const QByteArray& bytes = *static_cast<const QByteArray*>(value.constData());
+        column.offsets.push_back(column.heap.size());
+        column.heap.append(bytes);
+        column.indicators.push_back(SQLLEN(bytes.size()));
+        column.longest = std::max(column.longest, bytes.size());
+        return;
+    }
+    case SQL_C_SBIGINT:
+        put(column.fixed, at, signedOf(value));
+        break;
+    case SQL_C_UBIGINT:
+        put(column.fixed, at, unsignedOf(value));
+        break;
+    case SQL_C_DOUBLE:
+        put(column.fixed, at, doubleOf(value));
+        break;
+    case SQL_C_FLOAT:
+        if (value.typeId() != QMetaType::Float)
+            cannot(value, "a single-precision number");
+        put(column.fixed, at, SQLREAL(value.toFloat()));
+        break;
+    case SQL_C_TYPE_TIMESTAMP:
+        put(column.fixed, at, timestampOf(value));
+        break;
+    case SQL_C_TYPE_DATE:
+        put(column.fixed, at, dateOf(value));
+        break;
+    case SQL_C_BIT: {
+        const SQLBIGINT v = signedOf(value);
+        if (v != 0 && v != 1)
+            cannot(value, "a bit");
+        put(column.fixed, at, SQLCHAR(v));
+        break;
+    }
+    }
+    column.indicators.push_back(SQLLEN(column.fixedSize));
+}
+
+void ParameterArrays::dropLast(Column& column)
+{
+    if (column.indicators.size() <= size_t(m_rows))
+        return;
+    column.indicators.pop_back();
+    if (!column.variable)
+        return;
+    column.heap.truncate(column.offsets.back());
+    column.offsets.pop_back();
+    // The longest value may have been this one: look again.
+    column.longest = 0;
+    for (size_t r = 0; r < column.indicators.size(); ++r)
+        column.longest
+            = std::max(column.longest, qsizetype(std::max<SQLLEN>(column.indicators[r], 0)));
+}
+
+qsizetype ParameterArrays::boundBytes(int rows) const
+{
+    qsizetype bytes = 0;
+    for (const Column& column : m_columns)
+        bytes
+            += (column.variable ? std::max<qsizetype>(column.longest, 2) : column.fixedSize) * rows;
+    return bytes;
+}
+
+ParameterArrays::Added ParameterArrays::add(const QList<Value>& row)
+{
+    if (full())
+        return Added::Full;
+    if (row.size() != m_specs.size())
+        throw DbError(QStringLiteral("A row of %1 values for %2 parameters.")
+                          .arg(row.size())
+                          .arg(m_specs.size()));
+    qsizetype c = 0;
+    try {
+        for (; c < m_specs.size(); ++c)
+            append(m_columns[size_t(c)], row[c]);
+    } catch (const DbError& e) {
+        for (Column& column : m_columns)
+            dropLast(column);
+        throw DbError(QStringLiteral("Parameter %1: %2").arg(c + 1).arg(e.description()));
+    }
+    if (m_rows > 0 && boundBytes(m_rows + 1) > m_byteBudget) {
+        for (Column& column : m_columns)
+            dropLast(column);
+        return Added::Full;
+    }
+    ++m_rows;
+    return Added::Yes;
+}
+
+void ParameterArrays::clear()
+{
+    for (Column& column : m_columns) {
+        column.indicators.clear();
+        column.offsets.clear();
+        column.heap.resize(0);
+        column.longest = 0;
+    }
+    m_rows = 0;
+}
+
+void ParameterArrays::bind(SQLHSTMT stmt, int first, int last)
+{
+    const int count = last - first;
+    m_status.assign(size_t(count), unset);
+    m_processed = 0;
+    m_boundFirst = first;
+    check(SQLSetStmtAttr(stmt, SQL_ATTR_PARAM_BIND_TYPE,
+              reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_PARAM_BIND_BY_COLUMN)), 0),
+        SQL_HANDLE_STMT, stmt);
+    check(SQLSetStmtAttr(
+              stmt, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN(count)), 0),
+        SQL_HANDLE_STMT, stmt);
+    check(
+        SQLSetStmtAttr(stmt, SQL_ATTR_PARAM_STATUS_PTR, m_status.data(), 0), SQL_HANDLE_STMT, stmt);
+    check(SQLSetStmtAttr(stmt, SQL_ATTR_PARAMS_PROCESSED_PTR, &m_processed, 0), SQL_HANDLE_STMT,
+        stmt);
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+        Column& column = m_columns[c];
+        SQLLEN* indicators = column.indicators.data() + first;
+        SQLPOINTER data = nullptr;
+        SQLLEN bufferLength = 0;
+        SQLULEN columnSize = column.spec.columnSize;
+        if (column.variable) {
+            // Column-wise arrays hold every value at the same width: the
+            // longest of the rows bound.
+            const bool wide = column.spec.cType == SQL_C_WCHAR;
+            qsizetype width = wide ? 2 : 1;
+            for (int r = first; r < last; ++r)
+                width = std::max<qsizetype>(width, column.indicators[size_t(r)]);
+            column.laidOut.resize(size_t(width * count));
+            for (int r = first; r < last; ++r) {
+                const SQLLEN length = column.indicators[size_t(r)];
+                if (length > 0)
+                    std::memcpy(column.laidOut.data() + (r - first) * width,
+                        column.heap.constData() + column.offsets[size_t(r)], size_t(length));
+            }
+            data = column.laidOut.data();
+            bufferLength = SQLLEN(width);
+            columnSize = std::max<SQLULEN>(columnSize, SQLULEN(wide ? width / 2 : width));
+        } else {
+            data = column.fixed.data() + first * column.fixedSize;
+            bufferLength = SQLLEN(column.fixedSize);
+        }
+        check(SQLBindParameter(stmt, SQLUSMALLINT(c + 1), SQL_PARAM_INPUT, column.spec.cType,
+                  column.spec.sqlType, columnSize, column.spec.decimalDigits, data, bufferLength,
+                  indicators),
+            SQL_HANDLE_STMT, stmt);
+    }
+}
+
+} // namespace tw::db

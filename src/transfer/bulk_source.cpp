@@ -1,0 +1,245 @@
+#include "transfer/bulk_source.h"
+
+#include "db/db_error.h"
+#include "db/odbc_handles.h"
+#include "db/recordset.h"
+#include "transfer/bulk_statements.h"
+
+#include <sqlext.h>
+
+namespace tw::transfer {
+
+namespace {
+
+// A page of a MySQL table holds about this many bytes of values: MariaDB's
+// driver keeps a page in about as much again.
+constexpr qint64 pageBytes = 24 << 20;
+constexpr qint64 firstPageRows = 10000;
+constexpr qint64 fewestPageRows = 1000;
+
+// Pages are read on the copy's reading thread: no DriverWait, which only
+// the window's thread keeps.
+void execute(db::StatementHandle& stmt, const QString& sql)
+{
+    SQLFreeStmt(stmt.get(), SQL_CLOSE);
+    const std::vector<SQLWCHAR> text = db::toSqlWChar(sql);
+    db::check(SQLExecDirectW(stmt.get(), const_cast<SQLWCHAR*>(text.data()), SQL_NTS),
+        SQL_HANDLE_STMT, stmt.get());
+}
+
+qint64 count(db::Connection& connection, const QString& sql)
+{
+    const std::unique_ptr<db::Recordset> rs = connection.Execute(sql);
+    if (!rs || rs->atEnd())
+        throw db::DbError(QStringLiteral("The row count gave no row."));
+    return rs->field(0).Value.toLongLong();
+}
+
+// Whether SQLGetData may read any row of a block after SQLSetPos.
+bool positionedReads(db::Connection& connection)
+{
+    SQLUINTEGER getData = 0;
+    SQLUINTEGER positions = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(
+            connection.handle(), SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr))
+        || !SQL_SUCCEEDED(SQLGetInfoW(
+            connection.handle(), SQL_POS_OPERATIONS, &positions, sizeof positions, nullptr)))
+        return false;
+    return (getData & SQL_GD_BLOCK) && (positions & SQL_POS_POSITION);
+}
+
+// The bytes a row's values take, for the size of the next pages.
+qint64 valueBytes(const QList<db::Value>& row)
+{
+    qint64 bytes = 0;
+    for (const db::Value& v : row) {
+        switch (v.typeId()) {
+        case QMetaType::QString:
+            bytes += static_cast<const QString*>(v.constData())->size() + 8;
+            break;
+        case QMetaType::QByteArray:
+            bytes += static_cast<const QByteArray*>(v.constData())->size() + 8;
+            break;
+        default:
+            bytes += 16;
+        }
+    }
+    return bytes;
+}
+
+class OracleSource : public BulkSource {
+public:
+    OracleSource(db::Connection& connection, const QString& table)
+    {
+        // Oracle's COUNT(*) would be a second pass over the table; the
+        // progress goes without a total.
+        m_count = -1;
+        m_stmt = connection.newStatement();
+        execute(m_stmt, selectStatement(Direction::ToMySQL, table));
+        m_columns = db::DescribeResult(m_stmt.get());
+        db::BlockReader::Options options;
+        options.positionedReads = positionedReads(connection);
+        m_reader = std::make_unique<db::BlockReader>(m_stmt.get(), m_columns, options);
+    }
+    bool next(QList<db::Value>& row) override { return m_reader->next(row); }
+    void close() noexcept override
+    {
+        m_reader.reset();
+        m_stmt.reset();
+    }
+
+private:
+    db::StatementHandle m_stmt;
+    std::unique_ptr<db::BlockReader> m_reader;
+};
+
+class MySQLSource : public BulkSource {
+public:
+    MySQLSource(db::Connection& connection, const QString& table)
+        : m_connection(connection)
+        , m_table(table)
+    {
+        for (const QString& sql : mysqlSnapshotStatements())
+            connection.Execute(sql);
+        m_inSnapshot = true;
+        findKey();
+        m_count = count(connection, countStatement(Direction::ToOracle, table));
+        m_stmt = connection.newStatement();
+        m_pageRows = firstPageRows;
+        execute(m_stmt, mysqlFirstPage(m_table, m_key, m_pageRows));
+        m_pages = 1;
+        m_columns = db::DescribeResult(m_stmt.get());
+        for (const QString& k : std::as_const(m_key)) {
+            qsizetype at = -1;
+            for (qsizetype c = 0; c < m_columns.size() && at < 0; ++c) {
+                if (m_columns[c].name == k)
+                    at = c;
+            }
+            m_keyAt << at;
+            if (at < 0)
+                m_byOffset = true; // a name the result spells otherwise
+        }
+        m_lastKey.resize(m_keyAt.size());
+        db::BlockReader::Options options;
+        options.narrowText = ReadMySQLSession(connection).utf8;
+        options.positionedReads = false;
+        m_reader = std::make_unique<db::BlockReader>(m_stmt.get(), m_columns, options);
+    }
+
+    bool next(QList<db::Value>& row) override
+    {
+        for (;;) {
+            if (m_reader->next(row)) {
+                ++m_inPage;
+                ++m_read;
+                for (qsizetype k = 0; k < m_keyAt.size(); ++k) {
+                    if (m_keyAt[k] >= 0)
+                        m_lastKey[k] = row[m_keyAt[k]];
+                }
+                if (m_pages == 1)
+                    m_firstPageBytes += valueBytes(row);
+                return true;
+            }
+            if (m_inPage < m_pageRows)
+                return false; // a page that was not full was the last
+            nextPage();
+        }
+    }
+
+    void close() noexcept override
+    {
+        m_reader.reset();
+        m_stmt.reset();
+        if (m_inSnapshot) {
+            m_inSnapshot = false;
+            try {
+                m_connection.Execute(mysqlSnapshotEnd());
+            } catch (...) {
+                // A snapshot only read: nothing is lost with the connection.
+            }
+        }
+    }
+    ~MySQLSource() override { close(); }
+
+private:
+    void findKey()
+    {
+        const std::unique_ptr<db::Recordset> rs
+            = m_connection.Execute(mysqlUniqueKeysQuery(m_table));
+        QString index;
+        while (rs && !rs->atEnd()) {
+            const QString name = rs->field(0).Value.toString();
+            if (index.isEmpty())
+                index = name;
+            if (name == index)
+                m_key << rs->field(1).Value.toString();
+            rs->MoveNext();
+        }
+    }
+
+    void nextPage()
+    {
+        if (m_pages == 1 && m_read > 0) {
+            const qint64 perRow = std::max<qint64>(1, m_firstPageBytes / m_read);
+            m_pageRows = std::max(fewestPageRows, pageBytes / perRow);
+        }
+        QStringList after;
+        for (qsizetype k = 0; k < m_keyAt.size() && !m_byOffset; ++k) {
+            const std::optional<QString> literal
+                = mysqlKeyLiteral(m_columns[m_keyAt[k]], m_lastKey[k]);
+            if (!literal)
+                m_byOffset = true; // a key value no literal stands for: count rows instead
+            else
+                after << *literal;
+        }
+        const QString sql = m_key.isEmpty() || m_byOffset
+            ? mysqlOffsetPage(m_table, m_key, m_read, m_pageRows)
+            : mysqlKeyPage(m_table, m_key, after, m_pageRows);
+        execute(m_stmt, sql);
+        m_reader->restart();
+        m_inPage = 0;
+        ++m_pages;
+    }
+
+    db::Connection& m_connection;
+    QString m_table;
+    db::StatementHandle m_stmt;
+    std::unique_ptr<db::BlockReader> m_reader;
+    bool m_inSnapshot = false;
+    QList<qsizetype> m_keyAt;
+    QList<db::Value> m_lastKey;
+    bool m_byOffset = false;
+    qint64 m_pageRows = 0;
+    qint64 m_inPage = 0;
+    qint64 m_read = 0;
+    qint64 m_firstPageBytes = 0;
+};
+
+} // namespace
+
+BulkSource::~BulkSource() = default;
+
+std::unique_ptr<BulkSource> BulkSource::open(
+    Direction direction, db::Connection& connection, const QString& sourceName)
+{
+    if (direction == Direction::ToOracle)
+        return std::make_unique<MySQLSource>(connection, sourceName);
+    return std::make_unique<OracleSource>(connection, sourceName);
+}
+
+MySQLSession ReadMySQLSession(db::Connection& connection)
+{
+    const std::unique_ptr<db::Recordset> rs = connection.Execute(
+        QStringLiteral("SELECT @@character_set_client, @@character_set_connection, "
+                       "@@character_set_results, @@max_allowed_packet"));
+    MySQLSession session;
+    if (!rs || rs->atEnd())
+        return session;
+    session.utf8 = true;
+    for (int c = 0; c < 3; ++c)
+        session.utf8 = session.utf8 && rs->field(c).Value.toString() == QLatin1String("utf8mb4");
+    session.maxPacket = rs->field(3).Value.toLongLong();
+    return session;
+}
+
+} // namespace tw::transfer

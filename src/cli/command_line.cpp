@@ -9,6 +9,8 @@ namespace tw::cli {
 namespace {
 
 const QString program = QStringLiteral("tablewright");
+// A batch's arrays are held in memory; beyond this the copy gains nothing.
+constexpr int maxBatchRows = 100000;
 
 const char* const generalHelp = R"(Copy tables between MySQL and Oracle from a terminal or a script.
 
@@ -41,6 +43,12 @@ Refused rows go to --rejects FILE, one JSON line each; without it the first five
 messages of each table and the count are shown. Progress goes to stderr, the
 summary to stdout. Ctrl+C stops after the current row and prints the summary;
 a second Ctrl+C ends at once.
+
+--fast makes the same tables with the same column types and values the bulk
+way: the rows go in batches of --batch N (1000) through one prepared INSERT, a
+commit per batch, and are read a block at a time in memory that does not grow
+with the table. A refused row is still refused alone. Ctrl+C sends and commits
+the rows read so far.
 )";
 
 const char* const loginHelp = R"(
@@ -198,7 +206,11 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
         { QStringLiteral("rejects"),
             QStringLiteral("Write each refused row to FILE as one JSON line."),
             QStringLiteral("FILE") },
-        { QStringLiteral("json"), QStringLiteral("Print the summary as JSON.") } }
+        { QStringLiteral("json"), QStringLiteral("Print the summary as JSON.") },
+        { QStringLiteral("fast"),
+            QStringLiteral("Send the rows in batches through one prepared INSERT.") },
+        { QStringLiteral("batch"), QStringLiteral("Rows per batch with --fast (default 1000)."),
+            QStringLiteral("N") } }
         + loginOptions();
     parser.addPositionalArgument(QStringLiteral("tables"), QStringLiteral("Source tables to copy."),
         QStringLiteral("[TABLE...]"));
@@ -241,6 +253,19 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
     if (parser.isSet(QStringLiteral("rejects")) && r.rejectsPath.isEmpty())
         return error(command, QStringLiteral("--rejects needs a file name"));
     r.json = parser.isSet(QStringLiteral("json"));
+    r.fast = parser.isSet(QStringLiteral("fast"));
+    if (parser.isSet(QStringLiteral("batch"))) {
+        if (!r.fast)
+            return error(command, QStringLiteral("--batch goes with --fast"));
+        bool number = false;
+        const QString value = parser.value(QStringLiteral("batch"));
+        r.batchRows = value.toInt(&number);
+        if (!number || r.batchRows < 1 || r.batchRows > maxBatchRows)
+            return error(command,
+                QStringLiteral("--batch takes a number of rows from 1 to %1, not '%2'")
+                    .arg(maxBatchRows)
+                    .arg(value));
+    }
     r.logins = loginsFrom(parser);
     return p;
 }

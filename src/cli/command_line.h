@@ -31,6 +31,9 @@ struct CopyRequest {
     Overwrite overwrite = Overwrite::No;
     QString rejectsPath; // empty: refused rows summed up on stderr
     bool json = false;
+    // --fast: rows in batches through one prepared INSERT (see BulkCopy).
+    bool fast = false;
+    int batchRows = 1000; // --batch N
     LoginOptions logins;
 };
 

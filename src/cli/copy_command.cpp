@@ -118,8 +118,8 @@ int RunCopy(const CopyRequest& request)
         if (stop.requested())
             results.append(TableResult::named(name));
         else
-            results.append(
-                CopyTable(copy, name, target, request.overwrite, refused, progress, stop));
+            results.append(CopyTable(copy, name, target, request.overwrite, refused, progress, stop,
+                request.fast ? request.batchRows : 0));
     }
     closeQuietly(copy, Side::MySQL);
     closeQuietly(copy, Side::Oracle);

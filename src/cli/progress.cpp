@@ -38,6 +38,14 @@ void Progress::rows(qint64 done)
     m_lastDraw = now;
     const double seconds = std::chrono::duration<double>(now - m_start).count();
     const double rate = seconds > 0 ? double(done) / seconds : 0;
+    if (m_total < 0) {
+        Err(QStringLiteral("\r\x1b[K%1: %2 rows, %3 rows/s")
+                .arg(m_table)
+                .arg(done)
+                .arg(qint64(rate)));
+        m_drawn = true;
+        return;
+    }
     const QString left = rate > 0 ? duration(double(m_total - done) / rate) : QStringLiteral("?");
     Err(QStringLiteral("\r\x1b[K%1: %2 / %3 rows, %4 rows/s, %5 left")
             .arg(m_table)

@@ -14,6 +14,7 @@ class Progress {
 public:
     explicit Progress(bool terminal);
 
+    // A total below 0 is unknown: the line shows the rows and rows/s only.
     void begin(const QString& table, qint64 total);
     // Cheap when there is nothing to draw, so it may be called every row.
     void rows(qint64 done);

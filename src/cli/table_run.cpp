@@ -3,6 +3,7 @@
 #include "cli/interrupt.h"
 #include "cli/terminal.h"
 #include "db/list_helpers.h"
+#include "transfer/bulk_copy.h"
 #include "transfer/row_failure.h"
 #include "transfer/side_names.h"
 #include "transfer/table_swap.h"
@@ -41,13 +42,70 @@ QString current()
 class Run {
 public:
     Run(transfer::TableCopy& copy, TableResult& result, RefusedRows& refused, Progress& progress,
-        const transfer::StopRequest& stop)
+        const transfer::StopRequest& stop, int fastBatchRows)
         : copy(copy)
         , r(result)
         , refused(refused)
         , progress(progress)
         , stop(stop)
-    { }
+    {
+        if (fastBatchRows > 0)
+            bulk = std::make_unique<transfer::BulkCopy>(
+                copy, transfer::BulkCopy::Options { fastBatchRows });
+    }
+
+    bool fast() const { return bulk != nullptr; }
+
+    // As create, with the source read in blocks (see BulkCopy).
+    bool createFast(const QString& name)
+    {
+        try {
+            bulk->openSource(r.table);
+        } catch (...) {
+            fail(QStringLiteral("Reading it failed: ") + current());
+            return false;
+        }
+        try {
+            copy.beginCreate(name);
+            for (const db::ResultColumn& c : bulk->columns())
+                copy.appendColumn(c.name, c.adoType);
+            copy.finishCreate();
+            copy.executeCreate();
+            return true;
+        } catch (...) {
+            fail(QStringLiteral("CREATE TABLE was refused: ") + current());
+            bulk->close();
+            return false;
+        }
+    }
+
+    void rowsFast(const QString& name)
+    {
+        progress.begin(r.table, bulk->rowCount());
+        class Listener : public transfer::BulkCopy::Listener {
+        public:
+            Listener(Run& run)
+                : run(run)
+            { }
+            void refused(qint64 row, const QString& message, const QStringList& values) override
+            {
+                run.refused.row(run.r.table, row, message, values);
+            }
+            void progress(qint64 rows) override { run.progress.rows(rows); }
+            Run& run;
+        } listener(*this);
+        try {
+            const transfer::BulkTarget target = bulk->plainTarget(name);
+            const transfer::BulkCopy::End end = bulk->copyRows(name, target, listener);
+            stopped = end.stopped;
+            ended = end.failure;
+        } catch (...) {
+            ended = QStringLiteral("Preparing the rows failed: ") + current();
+        }
+        bulk->close();
+        r.counts = bulk->counts();
+        refused.endTable(r.table, r.counts.refused);
+    }
 
     // Answers whether the table under `name` was created.
     bool create(const QString& name)
@@ -215,6 +273,7 @@ private:
     RefusedRows& refused;
     Progress& progress;
     const transfer::StopRequest& stop;
+    std::unique_ptr<transfer::BulkCopy> bulk; // --fast
     bool stopped = false;
     QString ended; // why the rows ended early
 };
@@ -223,7 +282,7 @@ private:
 
 TableResult CopyTable(transfer::TableCopy& copy, const QString& sourceName, db::NameList& target,
     Overwrite overwrite, RefusedRows& refused, Progress& progress,
-    const transfer::StopRequest& stop)
+    const transfer::StopRequest& stop, int fastBatchRows)
 {
     TableResult r = TableResult::named(sourceName);
     // The window's test: exact into Oracle, letter case ignored into MySQL.
@@ -249,14 +308,17 @@ TableResult CopyTable(transfer::TableCopy& copy, const QString& sourceName, db::
     }
 
     const auto start = std::chrono::steady_clock::now();
-    Run run(copy, r, refused, progress, stop);
+    Run run(copy, r, refused, progress, stop, fastBatchRows);
     const transfer::SideNames names
         = exists ? transfer::sideNames(direction, r.target, target.names()) : transfer::SideNames();
     const QString building = exists ? names.copy : r.target;
-    if (run.create(building)) {
+    if (run.fast() ? run.createFast(building) : run.create(building)) {
         if (!exists)
             target.AddItem(r.target);
-        run.rows(building);
+        if (run.fast())
+            run.rowsFast(building);
+        else
+            run.rows(building);
         if (exists)
             run.settleReplacement(names);
         else

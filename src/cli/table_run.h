@@ -12,8 +12,9 @@ namespace tw::cli {
 // Copies one source table with the engine: the overwrite decision, the
 // table's statements, its rows until the end or a stop, and for a replacing
 // copy the swap. `target` is the target's list of tables, kept up to date.
+// `fastBatchRows` above 0: the rows go by a BulkCopy in batches of that many.
 TableResult CopyTable(transfer::TableCopy& copy, const QString& sourceName, db::NameList& target,
     Overwrite overwrite, RefusedRows& refused, Progress& progress,
-    const transfer::StopRequest& stop);
+    const transfer::StopRequest& stop, int fastBatchRows = 0);
 
 } // namespace tw::cli

@@ -3,6 +3,7 @@
 #include "support/testbed.h"
 #include "tables_window.h"
 #include "transfer/value_text.h"
+#include "value_corpus.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -20,6 +21,9 @@ const QString database = QStringLiteral("tw_command");
 const QString oracleUser = QStringLiteral("COMMAND");
 
 enum class To { Oracle, MySQL };
+
+// The transfer tests' values, each a source table of its own.
+enum class Corpus { MySQLTypes, MySQLTexts, OracleTypes, OracleDigits };
 
 QString side(To to)
 {
@@ -50,6 +54,7 @@ QStringList copyStatements(const GeneralLog& log)
 } // namespace
 
 Q_DECLARE_METATYPE(To)
+Q_DECLARE_METATYPE(Corpus)
 
 class TestCommand : public QObject {
     Q_OBJECT
@@ -87,6 +92,59 @@ class TestCommand : public QObject {
         QTest::newRow("to Oracle") << To::Oracle;
         QTest::newRow("to MySQL") << To::MySQL;
     }
+    // The target's columns as its driver describes them, and on MySQL as
+    // the server declares them.
+    QStringList targetColumns(To to, const QString& table)
+    {
+        QStringList out;
+        const auto described
+            = to == To::Oracle ? oracleColumns(details, table) : mysqlColumns(details, table);
+        for (const auto& [name, type] : described)
+            out << QStringLiteral("%1 %2").arg(name).arg(type);
+        if (to == To::MySQL)
+            out << bed.mysql(QStringLiteral("SELECT COLUMN_TYPE FROM information_schema.COLUMNS "
+                                            "WHERE TABLE_SCHEMA = '%1' AND TABLE_NAME = '%2' "
+                                            "ORDER BY ORDINAL_POSITION;")
+                                 .arg(database, table));
+        return out;
+    }
+    // Makes the corpus's source table; answers its name.
+    QString makeCorpus(Corpus corpus)
+    {
+        switch (corpus) {
+        case Corpus::MySQLTypes:
+            bed.mysql(mysqlAllTypesTable(), database);
+            return QStringLiteral("all_types");
+        case Corpus::MySQLTexts: {
+            QString sql = QStringLiteral("CREATE TABLE people(id INT, name VARCHAR(100));");
+            int id = 0;
+            for (const auto& value : textValues())
+                sql += QStringLiteral("INSERT INTO people VALUES(%1, %2);")
+                           .arg(++id)
+                           .arg(value.first);
+            bed.mysql(sql, database);
+            return QStringLiteral("people");
+        }
+        case Corpus::OracleTypes:
+            // Three VARCHAR(8000) columns pass MySQL's row limit only in a
+            // single-byte character set.
+            bed.mysql(QStringLiteral("ALTER DATABASE `%1` CHARACTER SET latin1;").arg(database));
+            oracleExecute(details, oracleReadingsTable());
+            return QStringLiteral("READINGS");
+        case Corpus::OracleDigits: {
+            QStringList sql { "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS'",
+                "CREATE TABLE KEPT(TAKEN DATE, WIDE NUMBER(38), MONEY NUMBER(12,2))",
+                "INSERT INTO KEPT VALUES(NULL, NULL, NULL)" };
+            for (const QStringList& row : oracleDigits())
+                sql << QStringLiteral("INSERT INTO KEPT VALUES('%1', '%2', '%3')")
+                           .arg(row[0], row[1], row[2]);
+            oracleExecute(details, sql);
+            return QStringLiteral("KEPT");
+        }
+        }
+        return {};
+    }
+
     // Waits until the Oracle user has `table`, as a copy's CREATE made it.
     bool waitForOracleTable(const QString& table)
     {
@@ -343,6 +401,107 @@ private slots:
         QCOMPARE(r.err.count(QStringLiteral("ORA-00942")), 1);
     }
 
+    // The same tables, column types and values as the plain copy's.
+    void aFastCopyArrivesAsThePlainCopy_data()
+    {
+        QTest::addColumn<To>("to");
+        QTest::addColumn<Corpus>("corpus");
+        QTest::newRow("every MySQL type to Oracle") << To::Oracle << Corpus::MySQLTypes;
+        QTest::newRow("text values to Oracle") << To::Oracle << Corpus::MySQLTexts;
+        QTest::newRow("the Oracle types to MySQL") << To::MySQL << Corpus::OracleTypes;
+        QTest::newRow("Oracle's digits and dates to MySQL") << To::MySQL << Corpus::OracleDigits;
+    }
+    void aFastCopyArrivesAsThePlainCopy()
+    {
+        QFETCH(To, to);
+        QFETCH(Corpus, corpus);
+        const QString table = makeCorpus(corpus);
+        GeneralLog log(bed.generalLogPath());
+        static const QRegularExpression create(QStringLiteral("^CREATE TABLE "));
+        QStringList creates;
+        QList<QList<QStringList>> rows;
+        QList<QStringList> columns;
+        for (bool fast : { false, true }) {
+            log.mark();
+            QStringList arguments { "copy", "--to", side(to), table, "--json" };
+            if (fast)
+                arguments << QStringLiteral("--fast");
+            const CommandResult r = runCommand(arguments);
+            QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+            QCOMPARE(r.table(table).value(QStringLiteral("rowsRefused")).toInt(), 0);
+            creates << copyStatements(log).filter(create);
+            rows << targetRows(to, table);
+            columns << targetColumns(to, table);
+            dropTarget(to, table);
+        }
+        QVERIFY(rows[0].size() >= 2);
+        QCOMPARE(rows[1], rows[0]);
+        QCOMPARE(columns[1], columns[0]);
+        QCOMPARE(creates.size(), to == To::MySQL ? 2 : 0);
+        if (to == To::MySQL)
+            QCOMPARE(creates[1], creates[0]);
+    }
+
+    // 3,000 rows in batches of 1,000; row 1,500 is refused by the target (too
+    // long for Oracle's VARCHAR(2000), past MySQL's FLOAT).
+    void aRefusedRowInABatchRefusesOnlyItself_data() { bothDirections(); }
+    void aRefusedRowInABatchRefusesOnlyItself()
+    {
+        QFETCH(To, to);
+        QString table;
+        if (to == To::Oracle) {
+            table = QStringLiteral("many");
+            bed.mysql(QStringLiteral("CREATE TABLE many(id INT, body VARCHAR(3000)); INSERT INTO "
+                                     "many SELECT seq, IF(seq = 1500, REPEAT('x', 2001), "
+                                     "CONCAT('row ', seq)) FROM seq_1_to_3000;"),
+                database);
+        } else {
+            table = QStringLiteral("MANY");
+            QStringList sql { "CREATE TABLE MANY(ID NUMBER(10), V NUMBER)" };
+            for (int i = 1; i <= 3000; ++i)
+                sql << QStringLiteral("INSERT INTO MANY VALUES(%1, %2)")
+                           .arg(i)
+                           .arg(i == 1500 ? QStringLiteral("1E100") : QString::number(i));
+            oracleExecute(details, sql);
+        }
+        QTemporaryDir dir;
+        QList<QJsonObject> rejects;
+        for (bool fast : { false, true }) {
+            const QString path = dir.filePath(fast ? "fast.jsonl" : "plain.jsonl");
+            QStringList arguments { "copy", "--to", side(to), table, "--json", "--rejects", path };
+            if (fast)
+                arguments << QStringLiteral("--fast") << QStringLiteral("--batch")
+                          << QStringLiteral("1000");
+            const CommandResult r = runCommand(arguments);
+            QCOMPARE(r.exitCode, 1);
+            const QJsonObject summary = r.table(table);
+            QCOMPARE(
+                summary.value(QStringLiteral("result")).toString(), QStringLiteral("rows refused"));
+            QCOMPARE(summary.value(QStringLiteral("rowsRead")).toInt(), 3000);
+            QCOMPARE(summary.value(QStringLiteral("rowsWritten")).toInt(), 2999);
+            QCOMPARE(summary.value(QStringLiteral("rowsRefused")).toInt(), 1);
+            const QList<QStringList> arrived = targetRows(to, table);
+            QCOMPARE(arrived.size(), 2999);
+            QCOMPARE(arrived[1498].value(0), QStringLiteral("1499"));
+            QCOMPARE(arrived[1499].value(0), QStringLiteral("1501"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+            QCOMPARE(lines.size(), 1);
+            rejects << QJsonDocument::fromJson(lines[0]).object();
+            dropTarget(to, table);
+        }
+        // The same row refused, with the same values, for the same reason.
+        const QString code = to == To::Oracle ? "ORA-12899" : "Out of range value";
+        for (const QJsonObject& line : rejects) {
+            QCOMPARE(line.value(QStringLiteral("row")).toInt(), 1500);
+            QVERIFY2(line.value(QStringLiteral("message")).toString().contains(code),
+                qPrintable(line.value(QStringLiteral("message")).toString()));
+        }
+        QCOMPARE(
+            rejects[1].value(QStringLiteral("values")), rejects[0].value(QStringLiteral("values")));
+    }
+
     void exitCodesAndMessages_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -416,25 +575,37 @@ private slots:
             QCOMPARE(r.err, QString());
     }
 
-    // 200,000 rows replacing a one-row Oracle table; the signal comes while
-    // the rows flow.
-    void aSignalStopsTheCopyAfterItsRowKeepingTheOldTable_data()
+    // 200,000 rows replacing a one-row Oracle table, or going into a new one
+    // by --fast; the signal comes while the rows flow. A replacement keeps the
+    // old table; a new table keeps every row that was sent, committed.
+    void aSignalStopsTheCopyKeepingWhatWasSent_data()
     {
         QTest::addColumn<int>("signalSent");
-        QTest::newRow("Ctrl+C") << int(SIGINT);
-        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("Ctrl+C, replacing") << int(SIGINT) << false;
+        QTest::newRow("SIGTERM, replacing") << int(SIGTERM) << false;
+        QTest::newRow("Ctrl+C, --fast into a new table") << int(SIGINT) << true;
     }
-    void aSignalStopsTheCopyAfterItsRowKeepingTheOldTable()
+    void aSignalStopsTheCopyKeepingWhatWasSent()
     {
         QFETCH(int, signalSent);
+        QFETCH(bool, fast);
         bed.mysql(QStringLiteral("CREATE TABLE huge(id INT, name VARCHAR(20)); INSERT INTO huge "
                                  "SELECT seq, CONCAT('row ', seq) FROM seq_1_to_200000;"),
             database);
-        oracleStatements({ "CREATE TABLE \"huge\"(ID NUMBER, NAME VARCHAR2(20))",
-            "INSERT INTO \"huge\" VALUES(0, 'old')" });
-        CommandProcess copy({ "copy", "--to", "oracle", "huge", "--overwrite", "yes", "--json" });
+        QStringList arguments { "copy", "--to", "oracle", "huge", "--json" };
+        if (fast) {
+            // Small batches, so that the copy is still running when the signal comes.
+            arguments << QStringLiteral("--fast") << QStringLiteral("--batch")
+                      << QStringLiteral("20");
+        } else {
+            oracleStatements({ "CREATE TABLE \"huge\"(ID NUMBER, NAME VARCHAR2(20))",
+                "INSERT INTO \"huge\" VALUES(0, 'old')" });
+            arguments << QStringLiteral("--overwrite") << QStringLiteral("yes");
+        }
+        CommandProcess copy(arguments);
         copy.start();
-        QVERIFY(waitForOracleTable(QStringLiteral("huge_tw_new")));
+        QVERIFY(waitForOracleTable(fast ? QStringLiteral("huge") : QStringLiteral("huge_tw_new")));
         QTest::qWait(300);
         QElapsedTimer clock;
         clock.start();
@@ -445,14 +616,20 @@ private slots:
 
         QCOMPARE(r.exitCode, 130);
         QVERIFY2(ms < 5000, qPrintable(QString::number(ms)));
-        QCOMPARE(targetRows(To::Oracle, QStringLiteral("huge")),
-            (QList<QStringList> { { "0", "old" } }));
         const QJsonObject summary = r.table(QStringLiteral("huge"));
         QCOMPARE(summary.value(QStringLiteral("result")).toString(), QStringLiteral("stopped"));
         const int read = summary.value(QStringLiteral("rowsRead")).toInt();
         QVERIFY2(read > 0 && read < 200000, qPrintable(r.out));
         QCOMPARE(summary.value(QStringLiteral("rowsWritten")).toInt(), read);
         QCOMPARE(targetTables(To::Oracle), QStringList { "huge" });
+        const QList<QStringList> kept = targetRows(To::Oracle, QStringLiteral("huge"));
+        if (!fast) {
+            QCOMPARE(kept, (QList<QStringList> { { "0", "old" } }));
+            return;
+        }
+        QCOMPARE(kept.size(), read);
+        QCOMPARE(kept.last(),
+            (QStringList { QString::number(read), QStringLiteral("row %1").arg(read) }));
     }
 };
 

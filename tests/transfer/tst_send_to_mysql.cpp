@@ -3,6 +3,7 @@
 #include "tables_window.h"
 #include "transfer/send_tables.h"
 #include "transfer/value_text.h"
+#include "value_corpus.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -138,14 +139,7 @@ private slots:
         // Three VARCHAR(8000) columns pass MySQL's row size limit only with a
         // single-byte character set (see the wide table of the frame tests).
         bed.mysql(QStringLiteral("ALTER DATABASE `%1` CHARACTER SET latin1;").arg(database));
-        oracleExecute(details,
-            { "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS'",
-                "ALTER SESSION SET NLS_TIMESTAMP_FORMAT = 'YYYY-MM-DD HH24:MI:SS.FF'",
-                "CREATE TABLE READINGS(AMOUNT NUMBER(10,2), COUNTED INT, RATIO FLOAT, TAKEN DATE, "
-                "STAMPED TIMESTAMP, LABEL VARCHAR2(100), NOTES CLOB, PICTURE BLOB)",
-                "INSERT INTO READINGS VALUES(-1234.5, 42, 0.1, '2024-02-29 13:14:15', "
-                "'1999-12-31 23:59:58', 'C:\\temp\\new', 'ends\\', 'CAFE00')",
-                "INSERT INTO READINGS VALUES(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)" });
+        oracleExecute(details, oracleReadingsTable());
         TablesWindow w(details);
         TablesWindow::select(w.form->List2, { QStringLiteral("READINGS") });
         GeneralLog log(bed.generalLogPath());
@@ -178,15 +172,8 @@ private slots:
         QTest::addColumn<QString>("taken"); // DATE
         QTest::addColumn<QString>("wide"); // NUMBER(38)
         QTest::addColumn<QString>("money"); // NUMBER(12,2)
-        QTest::newRow("a second before 2000") << "1999-12-31 23:59:58"
-                                              << "123456789012345678901234567890"
-                                              << "1234567890.12";
-        QTest::newRow("negative, cents") << "2000-02-29 12:00:01"
-                                         << "-987654321098765432109876543210"
-                                         << "-0.07";
-        QTest::newRow("past float's digits") << "1970-01-01 00:00:01"
-                                             << "100000000000000000000000000001"
-                                             << "9999999999.99";
+        for (const QStringList& row : oracleDigits())
+            QTest::newRow(qPrintable(row[1])) << row[0] << row[1] << row[2];
     }
     void datesKeepTheirTimeAndNumbersTheirDigits()
     {

@@ -4,6 +4,7 @@
 #include "tables_window.h"
 #include "transfer/statements.h"
 #include "transfer/value_text.h"
+#include "value_corpus.h"
 
 #include <QTest>
 
@@ -16,10 +17,8 @@ namespace {
 const QString database = QStringLiteral("tw_send_oracle");
 const QString oracleUser = QStringLiteral("SEND_ORA");
 
-// The Oracle column types this direction creates; the ADO code each reads
-// back as depends on the Oracle driver (see oracleCode).
-enum OracleType { oracleInt, oracleVarchar, oracleDate, oracleFloat, oracleBlob };
-
+// The ADO code each Oracle column type reads back as depends on the Oracle
+// driver.
 qint16 oracleCode(OracleType type)
 {
     switch (type) {
@@ -36,42 +35,6 @@ qint16 oracleCode(OracleType type)
     }
     return 0;
 }
-
-// One column of every MySQL type, with the Oracle column type the MySQL
-// driver's ADO code must lead to.
-struct TypedColumn {
-    const char* name;
-    const char* mysqlType;
-    OracleType oracleType;
-};
-const TypedColumn typedColumns[] = {
-    { "ti", "TINYINT", oracleInt },
-    { "tiu", "TINYINT UNSIGNED", oracleInt },
-    { "si", "SMALLINT", oracleInt },
-    { "siu", "SMALLINT UNSIGNED", oracleInt },
-    { "mi", "MEDIUMINT", oracleInt },
-    { "i", "INT", oracleInt },
-    { "iu", "INT UNSIGNED", oracleInt },
-    { "bi", "BIGINT", oracleInt },
-    { "biu", "BIGINT UNSIGNED", oracleInt },
-    { "de", "DECIMAL(30,10)", oracleVarchar },
-    { "fl", "FLOAT", oracleVarchar },
-    { "db", "DOUBLE", oracleFloat },
-    { "d", "DATE", oracleDate },
-    { "dt", "DATETIME(6)", oracleVarchar },
-    { "ts", "TIMESTAMP(3) NULL", oracleVarchar },
-    { "tm", "TIME(2)", oracleVarchar },
-    { "yr", "YEAR", oracleInt },
-    { "ch", "CHAR(10)", oracleVarchar },
-    { "vc", "VARCHAR(100)", oracleVarchar },
-    { "tx", "TEXT", oracleVarchar },
-    { "lt", "LONGTEXT", oracleVarchar },
-    { "bl", "BLOB", oracleBlob },
-    { "vb", "VARBINARY(100)", oracleVarchar },
-    { "bt", "BIT(1)", oracleVarchar },
-    { "en", "ENUM('alpha','beta')", oracleVarchar },
-    { "js", "JSON", oracleVarchar },
-};
 
 // The statement the run must build for that table, written out by hand.
 const QString typedCreate = QStringLiteral(
@@ -124,22 +87,7 @@ private slots:
 
     void everyMySQLColumnTypeArrivesAsItsOracleTypeWithItsValue()
     {
-        QStringList columns;
-        for (const TypedColumn& c : typedColumns)
-            columns << QStringLiteral("`%1` %2").arg(
-                QLatin1String(c.name), QLatin1String(c.mysqlType));
-        bed.mysql(
-            QStringLiteral("CREATE TABLE all_types(%1);").arg(columns.join(QStringLiteral(", "))),
-            database);
-        bed.mysql(
-            QString::fromUtf8(
-                R"(INSERT INTO all_types VALUES(-128,255,-32768,65535,-8388608,-2147483648,)"
-                R"(4294967295,-9223372036854775808,18446744073709551615,)"
-                R"('-12345678901234567890.0123456789',1.5,0.1,'2024-02-29',)"
-                R"('2024-02-29 13:14:15.123456','2038-01-19 03:14:07.5','-838:59:58.25',2024,)"
-                R"('ab','Grüße 😀','tab\there','','\0\0x\0',X'00FF0010',b'1','beta','{"k": [1, 2]}');)"
-                R"(INSERT INTO all_types (ti) VALUES (NULL);)"),
-            database);
+        bed.mysql(mysqlAllTypesTable(), database);
         TablesWindow w(details);
         TablesWindow::select(w.form->List1, { QStringLiteral("all_types") });
         w.sendToOracle();
@@ -151,10 +99,11 @@ private slots:
             typedCreate);
 
         const auto oracleSide = oracleColumns(details, QStringLiteral("all_types"));
-        QCOMPARE(oracleSide.size(), qsizetype(std::size(typedColumns)));
+        const QList<TypedColumn> typed = typedColumns();
+        QCOMPARE(oracleSide.size(), typed.size());
         for (int i = 0; i < oracleSide.size(); ++i) {
-            QCOMPARE(oracleSide[i].first, QLatin1String(typedColumns[i].name));
-            QVERIFY2(oracleSide[i].second == oracleCode(typedColumns[i].oracleType),
+            QCOMPARE(oracleSide[i].first, QLatin1String(typed[i].name));
+            QVERIFY2(oracleSide[i].second == oracleCode(typed[i].oracleType),
                 qPrintable(
                     QStringLiteral("%1 arrived as %2")
                         .arg(oracleSide[i].first, tw::db::AdoTypeName(oracleSide[i].second))));
@@ -169,16 +118,15 @@ private slots:
         QCOMPARE(full.size(), source.size());
         for (int i = 0; i < source.size(); ++i) {
             QString expected = valueText(source[i]);
-            if (typedColumns[i].oracleType == oracleDate)
+            if (typed[i].oracleType == oracleDate)
                 expected = oracleMidnight(expected);
             if (expected.isEmpty()) {
-                QVERIFY2(tw::db::isNull(full[i]), typedColumns[i].name);
+                QVERIFY2(tw::db::isNull(full[i]), typed[i].name);
                 continue;
             }
             QVERIFY2(valueText(full[i]) == expected,
-                qPrintable(
-                    QStringLiteral("%1: %2 instead of %3")
-                        .arg(QLatin1String(typedColumns[i].name), valueText(full[i]), expected)));
+                qPrintable(QStringLiteral("%1: %2 instead of %3")
+                               .arg(QLatin1String(typed[i].name), valueText(full[i]), expected)));
         }
         const QList<Value> empty = rowWithFirst(copied, QString());
         QCOMPARE(empty.size(), source.size());
@@ -190,20 +138,8 @@ private slots:
     {
         QTest::addColumn<QString>("literal"); // as the mariadb client reads it
         QTest::addColumn<QString>("expected"); // null: arrives as NULL
-        QTest::newRow("single quote") << R"('O''Brien')"
-                                      << "O'Brien";
-        QTest::newRow("quotes only") << R"('''''')"
-                                     << "''";
-        QTest::newRow("windows path") << R"('C:\\temp\\new')"
-                                      << R"(C:\temp\new)";
-        QTest::newRow("ends in a backslash") << R"('ends\\')"
-                                             << R"(ends\)";
-        QTest::newRow("non-Latin scripts") << "'Grüße, 日本語, Ελληνικά'"
-                                           << "Grüße, 日本語, Ελληνικά";
-        QTest::newRow("emoji") << "'🙂 ok 😀'"
-                               << "🙂 ok 😀";
-        QTest::newRow("empty text") << "''" << QString();
-        QTest::newRow("null") << "NULL" << QString();
+        for (const auto& [literal, expected] : textValues())
+            QTest::newRow(qPrintable(literal)) << literal << expected;
     }
     void textValuesArriveUnchangedAndEmptyTextAsNull()
     {

@@ -81,6 +81,31 @@ template <typename Number> bool parseNumber(const QString& text, Number& out)
     return ec == std::errc() && ptr == end;
 }
 
+// The value held, read straight from the variant: QVariant's own
+// conversions go through the meta-type system, a cost per value.
+template <typename T> T held(const Value& value)
+{
+    return *static_cast<const T*>(value.constData());
+}
+
+qint64 heldSigned(const Value& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+        return held<qlonglong>(value);
+    case QMetaType::Int:
+        return held<int>(value);
+    default:
+        return value.toLongLong();
+    }
+}
+
+quint64 heldUnsigned(const Value& value)
+{
+    return value.typeId() == QMetaType::ULongLong ? held<qulonglong>(value)
+                                                  : value.toULongLong();
+}
+
 bool isInteger(int type)
 {
     return type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::Long
@@ -97,9 +122,9 @@ SQLBIGINT signedOf(const Value& value)
 {
     const int type = value.typeId();
     if (isInteger(type))
-        return value.toLongLong();
+        return heldSigned(value);
     if (isUnsigned(type)) {
-        const quint64 v = value.toULongLong();
+        const quint64 v = heldUnsigned(value);
         if (v <= quint64(std::numeric_limits<qint64>::max()))
             return qint64(v);
     } else if (type == QMetaType::Bool) {
@@ -116,10 +141,10 @@ SQLUBIGINT unsignedOf(const Value& value)
 {
     const int type = value.typeId();
     if (isUnsigned(type))
-        return value.toULongLong();
+        return heldUnsigned(value);
     if (isInteger(type)) {
-        if (value.toLongLong() >= 0)
-            return quint64(value.toLongLong());
+        if (heldSigned(value) >= 0)
+            return quint64(heldSigned(value));
     } else if (type == QMetaType::Bool) {
         return value.toBool() ? 1 : 0;
     } else if (type == QMetaType::QString) {
@@ -134,13 +159,13 @@ SQLDOUBLE doubleOf(const Value& value)
 {
     const int type = value.typeId();
     if (type == QMetaType::Double)
-        return value.toDouble();
+        return held<double>(value);
     if (type == QMetaType::Float)
-        return double(value.toFloat());
+        return double(held<float>(value));
     if (isInteger(type))
-        return double(value.toLongLong());
+        return double(heldSigned(value));
     if (isUnsigned(type))
-        return double(value.toULongLong());
+        return double(heldUnsigned(value));
     if (type == QMetaType::QString) {
         double v = 0;
         if (parseNumber(*static_cast<const QString*>(value.constData()), v))
@@ -265,7 +290,7 @@ void ParameterArrays::append(Column& column, const Value& value)
     case SQL_C_FLOAT:
         if (value.typeId() != QMetaType::Float)
             cannot(value, "a single-precision number");
-        put(column.fixed, at, SQLREAL(value.toFloat()));
+        put(column.fixed, at, SQLREAL(held<float>(value)));
         break;
     case SQL_C_TYPE_TIMESTAMP:
         put(column.fixed, at, timestampOf(value));

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <thread>
 
 namespace tw::db {
 
@@ -23,6 +24,14 @@ qint64 coarseNow()
 }
 qint64 lastCoarseNs = coarseNow();
 
+// The statistics are the window's thread's (the one that starts the
+// program): a copy's reading thread waits for its drivers uncounted.
+const std::thread::id windowThread = std::this_thread::get_id();
+bool onWindowThread()
+{
+    return std::this_thread::get_id() == windowThread;
+}
+
 qint64 nanoseconds(Clock::duration d)
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
@@ -30,11 +39,15 @@ qint64 nanoseconds(Clock::duration d)
 } // namespace
 
 DriverWait::DriverWait()
-    : m_start(++waitDepth == 1 ? nanoseconds(Clock::now().time_since_epoch()) : 0)
+    : m_start(!onWindowThread() ? 0
+            : ++waitDepth == 1  ? nanoseconds(Clock::now().time_since_epoch())
+                                : 0)
 { }
 
 DriverWait::~DriverWait()
 {
+    if (!onWindowThread())
+        return;
     if (--waitDepth == 0) {
         const qint64 waited = nanoseconds(Clock::now().time_since_epoch()) - m_start;
         waitedNs += waited;

@@ -29,7 +29,8 @@ struct YieldStats {
 
 // Marks a stretch spent inside a database driver (connecting, running a
 // statement, fetching a row), which the window waits for whatever the
-// program does.
+// program does. Only the program's first thread counts them; on any other
+// it does nothing.
 class DriverWait {
 public:
     DriverWait();

@@ -113,13 +113,16 @@ int RunCopy(const CopyRequest& request)
         return usage(problem);
 
     copy.createRecordset();
+    std::optional<transfer::BulkCopy::Options> fast;
+    if (request.fast)
+        fast = transfer::BulkCopy::Options { request.batchRows, *details };
     QList<TableResult> results;
     for (const QString& name : *tables) {
         if (stop.requested())
             results.append(TableResult::named(name));
         else
-            results.append(CopyTable(copy, name, target, request.overwrite, refused, progress, stop,
-                request.fast ? request.batchRows : 0));
+            results.append(
+                CopyTable(copy, name, target, request.overwrite, refused, progress, stop, fast));
     }
     closeQuietly(copy, Side::MySQL);
     closeQuietly(copy, Side::Oracle);

@@ -42,16 +42,15 @@ QString current()
 class Run {
 public:
     Run(transfer::TableCopy& copy, TableResult& result, RefusedRows& refused, Progress& progress,
-        const transfer::StopRequest& stop, int fastBatchRows)
+        const transfer::StopRequest& stop, const std::optional<transfer::BulkCopy::Options>& fast)
         : copy(copy)
         , r(result)
         , refused(refused)
         , progress(progress)
         , stop(stop)
     {
-        if (fastBatchRows > 0)
-            bulk = std::make_unique<transfer::BulkCopy>(
-                copy, transfer::BulkCopy::Options { fastBatchRows });
+        if (fast)
+            bulk = std::make_unique<transfer::BulkCopy>(copy, *fast);
     }
 
     bool fast() const { return bulk != nullptr; }
@@ -282,7 +281,7 @@ private:
 
 TableResult CopyTable(transfer::TableCopy& copy, const QString& sourceName, db::NameList& target,
     Overwrite overwrite, RefusedRows& refused, Progress& progress,
-    const transfer::StopRequest& stop, int fastBatchRows)
+    const transfer::StopRequest& stop, const std::optional<transfer::BulkCopy::Options>& fast)
 {
     TableResult r = TableResult::named(sourceName);
     // The window's test: exact into Oracle, letter case ignored into MySQL.
@@ -308,7 +307,7 @@ TableResult CopyTable(transfer::TableCopy& copy, const QString& sourceName, db::
     }
 
     const auto start = std::chrono::steady_clock::now();
-    Run run(copy, r, refused, progress, stop, fastBatchRows);
+    Run run(copy, r, refused, progress, stop, fast);
     const transfer::SideNames names
         = exists ? transfer::sideNames(direction, r.target, target.names()) : transfer::SideNames();
     const QString building = exists ? names.copy : r.target;

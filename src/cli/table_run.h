@@ -5,16 +5,20 @@
 #include "cli/refused_rows.h"
 #include "cli/table_result.h"
 #include "db/name_list.h"
+#include "transfer/bulk_copy.h"
 #include "transfer/table_copy.h"
+
+#include <optional>
 
 namespace tw::cli {
 
 // Copies one source table with the engine: the overwrite decision, the
 // table's statements, its rows until the end or a stop, and for a replacing
 // copy the swap. `target` is the target's list of tables, kept up to date.
-// `fastBatchRows` above 0: the rows go by a BulkCopy in batches of that many.
+// With `fast`, the rows go by a BulkCopy (copy --fast).
 TableResult CopyTable(transfer::TableCopy& copy, const QString& sourceName, db::NameList& target,
     Overwrite overwrite, RefusedRows& refused, Progress& progress,
-    const transfer::StopRequest& stop, int fastBatchRows = 0);
+    const transfer::StopRequest& stop,
+    const std::optional<transfer::BulkCopy::Options>& fast = std::nullopt);
 
 } // namespace tw::cli

@@ -1,6 +1,7 @@
 #include "transfer/bulk_copy.h"
 
 #include "db/bulk_insert.h"
+#include "db/connection_strings.h"
 #include "db/recordset.h"
 #include "db/transactions.h"
 #include "transfer/bulk_columns.h"
@@ -22,6 +23,8 @@ namespace {
 // The bound arrays of one batch take at most this many bytes, and at most
 // half of what a MySQL server takes in one packet.
 constexpr qsizetype batchBytes = 16 << 20;
+// Rows read ahead of the sending, in batches.
+constexpr int queuedRows = 16384;
 
 QString failure(const std::exception_ptr& error)
 {
@@ -103,45 +106,10 @@ struct BulkCopy::Batch {
     std::exception_ptr error; // reading failed after these rows
 };
 
-BulkCopy::BulkCopy(TableCopy& copy, Options options)
-    : m_copy(copy)
-    , m_options(options)
-{ }
-
-BulkCopy::~BulkCopy()
-{
-    close();
-}
-
-void BulkCopy::openSource(const QString& sourceName)
-{
-    m_source = BulkSource::open(m_copy.direction(), m_copy.source(), sourceName);
-}
-
-const QList<db::ResultColumn>& BulkCopy::columns() const
-{
-    static const QList<db::ResultColumn> none;
-    return m_source ? m_source->columns() : none;
-}
-
-qint64 BulkCopy::rowCount() const
-{
-    return m_source ? m_source->rowCount() : 0;
-}
-
-BulkTarget BulkCopy::plainTarget(const QString& targetName)
-{
-    const bool narrow
-        = m_copy.direction() == Direction::ToMySQL && ReadMySQLSession(m_copy.target()).utf8;
-    return plainBulkTarget(m_copy.direction(), targetName, columns(), narrow);
-}
-
-namespace {
-
 // Batches go round between the reading thread, which fills them, and the
 // copy's thread, which sends them: at most `count` exist, so memory holds
 // that many batches whatever the table's size.
-class Pipe {
+class BulkCopy::Pipe {
 public:
     template <typename Make> Pipe(int count, Make make)
     {
@@ -201,17 +169,195 @@ private:
     std::condition_variable m_changed;
 };
 
-} // namespace
+// The reading thread and what it shares with the copy's thread. The thread
+// owns the source from its opening to its closing: MariaDB Connector/ODBC
+// 3.1.15 keeps a connection's lock with the thread that ran a text of
+// several statements on it (the HANDLER pages), so that any other thread
+// using that connection afterwards, even to close it, waits for ever.
+struct BulkCopy::Reading {
+    std::mutex mutex;
+    std::condition_variable changed;
+    // Told by the reading thread once the source is open.
+    bool opened = false;
+    std::exception_ptr openFailure;
+    QList<db::ResultColumn> columns;
+    qint64 count = 0;
+    // Told by the copy's thread: where to put the rows, or to give up.
+    Pipe* pipe = nullptr;
+    const BulkTarget* target = nullptr;
+    bool quit = false;
+    std::exception_ptr fault; // the reading thread failed outside a row
+    std::thread thread;
+};
+
+BulkCopy::BulkCopy(TableCopy& copy, Options options)
+    : m_copy(copy)
+    , m_options(std::move(options))
+{ }
+
+BulkCopy::~BulkCopy()
+{
+    close();
+}
+
+void BulkCopy::openSource(const QString& sourceName)
+{
+    close();
+    m_reading = std::make_unique<Reading>();
+    Reading& r = *m_reading;
+    r.thread = std::thread([this, sourceName] { read(sourceName); });
+    std::unique_lock lock(r.mutex);
+    r.changed.wait(lock, [&] { return r.opened || r.openFailure; });
+    if (r.openFailure) {
+        const std::exception_ptr failed = r.openFailure;
+        lock.unlock();
+        close();
+        std::rethrow_exception(failed);
+    }
+}
+
+const QList<db::ResultColumn>& BulkCopy::columns() const
+{
+    static const QList<db::ResultColumn> none;
+    return m_reading ? m_reading->columns : none;
+}
+
+qint64 BulkCopy::rowCount() const
+{
+    return m_reading ? m_reading->count : 0;
+}
+
+BulkTarget BulkCopy::plainTarget(const QString& targetName)
+{
+    const bool narrow
+        = m_copy.direction() == Direction::ToMySQL && ReadMySQLSession(m_copy.target()).utf8;
+    return plainBulkTarget(m_copy.direction(), targetName, columns(), narrow);
+}
+
+// The reading thread: opens the source (on a connection of its own for a
+// MySQL source when the logins are known), then fills batches with rows
+// made into bound values, then closes everything it opened.
+void BulkCopy::read(const QString& sourceName)
+{
+    Reading& r = *m_reading;
+    std::unique_ptr<db::Connection> own;
+    std::unique_ptr<BulkSource> source;
+    try {
+        db::Connection* connection = &m_copy.source();
+        if (m_copy.direction() == Direction::ToOracle && m_options.login) {
+            own = std::make_unique<db::Connection>();
+            own->CommandTimeout = TableCopy::timeoutSeconds;
+            own->ConnectionTimeout = TableCopy::timeoutSeconds;
+            // MULTI_STATEMENTS, the same bit for MariaDB's and MySQL's drivers.
+            own->Open(
+                db::MySQLConnectionString(*m_options.login) + QStringLiteral("OPTION=67108864;"));
+            connection = own.get();
+        }
+        source = BulkSource::open(m_copy.direction(), *connection, sourceName, own != nullptr);
+        std::lock_guard lock(r.mutex);
+        r.columns = source->columns();
+        r.count = source->rowCount();
+        r.opened = true;
+        r.changed.notify_all();
+    } catch (...) {
+        source.reset();
+        own.reset();
+        std::lock_guard lock(r.mutex);
+        r.openFailure = std::current_exception();
+        r.changed.notify_all();
+        return;
+    }
+
+    Pipe* pipe = nullptr;
+    const BulkTarget* target = nullptr;
+    {
+        std::unique_lock lock(r.mutex);
+        r.changed.wait(lock, [&] { return r.pipe || r.quit; });
+        pipe = r.quit ? nullptr : r.pipe;
+        target = r.target;
+    }
+    if (pipe) {
+        try {
+            fill(*source, *pipe, *target);
+        } catch (...) {
+            std::lock_guard lock(r.mutex);
+            r.fault = std::current_exception();
+            pipe->abandon();
+        }
+    }
+    source->close();
+    source.reset();
+    own.reset();
+}
+
+void BulkCopy::fill(BulkSource& source, Pipe& pipe, const BulkTarget& target)
+{
+    qint64 number = 0;
+    QList<db::Value> bound;
+    // A row that did not fit the batch it was read for begins the next.
+    std::optional<std::pair<QList<db::Value>, QList<db::Value>>> carried;
+    while (Batch* b = pipe.takeFree<Batch>()) {
+        b->reset();
+        b->lastRead = number;
+        if (carried) {
+            b->source[0] = std::move(carried->first);
+            b->arrays.add(carried->second);
+            b->numbers << number;
+            carried.reset();
+        }
+        while (!b->arrays.full()) {
+            if (m_copy.stopRequested() || pipe.abandoned()) {
+                b->last = b->stopped = true;
+                break;
+            }
+            const int slot = b->arrays.size();
+            bool have = false;
+            try {
+                have = source.next(b->source[slot]);
+            } catch (...) {
+                b->error = std::current_exception();
+            }
+            if (!have) {
+                b->last = true;
+                break;
+            }
+            QList<db::Value>& row = b->source[slot];
+            ++number;
+            std::optional<QString> refusal;
+            try {
+                refusal = target.prepare(row, bound);
+                if (!refusal && b->arrays.add(bound) == db::ParameterArrays::Added::Full) {
+                    // The batch's bytes are spent: the row waits for the next.
+                    carried.emplace(row, bound);
+                    break;
+                }
+            } catch (...) {
+                refusal = failure(std::current_exception());
+            }
+            b->lastRead = number;
+            if (refusal) {
+                b->unsent.append({ number, *refusal, target.shown(row) });
+                continue;
+            }
+            b->numbers << number;
+        }
+        const bool last = b->last;
+        pipe.handFull(b);
+        if (last)
+            break;
+    }
+}
 
 BulkCopy::End BulkCopy::copyRows(
     const QString& targetName, const BulkTarget& target, Listener& listener)
 {
     End end;
     m_counts = RowCounts();
-    if (!m_source) {
+    if (!m_reading || !m_reading->opened) {
         end.failure = QStringLiteral("The source was not read.");
         return end;
     }
+    Reading& r = *m_reading;
     db::Connection& to = m_copy.target();
     int rows = std::max(1, m_options.batchRows);
     qsizetype bytes = batchBytes;
@@ -232,88 +378,27 @@ BulkCopy::End BulkCopy::copyRows(
         return end;
     }
 
-    // Three batches: one being read, one waiting, one being sent.
-    Pipe pipe(3, [&] { return std::make_shared<Batch>(target.parameters, rows, bytes); });
-    BulkSource& source = *m_source;
-    const TableCopy& copy = m_copy;
-    std::exception_ptr readerFault;
-
-    // The reading thread: rows from the source, made into bound values.
-    std::thread reader([&] {
-        try {
-            qint64 number = 0;
-            QList<db::Value> bound;
-            // A row that did not fit the batch it was read for begins the next.
-            std::optional<std::pair<QList<db::Value>, QList<db::Value>>> carried;
-            while (Batch* b = pipe.takeFree<Batch>()) {
-                b->reset();
-                b->lastRead = number;
-                if (carried) {
-                    b->source[0] = std::move(carried->first);
-                    b->arrays.add(carried->second);
-                    b->numbers << number;
-                    carried.reset();
-                }
-                while (!b->arrays.full()) {
-                    if (copy.stopRequested() || pipe.abandoned()) {
-                        b->last = b->stopped = true;
-                        break;
-                    }
-                    const int slot = b->arrays.size();
-                    bool have = false;
-                    try {
-                        have = source.next(b->source[slot]);
-                    } catch (...) {
-                        b->error = std::current_exception();
-                    }
-                    if (!have) {
-                        b->last = true;
-                        break;
-                    }
-                    QList<db::Value>& row = b->source[slot];
-                    ++number;
-                    std::optional<QString> refusal;
-                    try {
-                        refusal = target.prepare(row, bound);
-                        if (!refusal && b->arrays.add(bound) == db::ParameterArrays::Added::Full) {
-                            // The batch's bytes are spent: the row waits for the next.
-                            carried.emplace(row, bound);
-                            break;
-                        }
-                    } catch (...) {
-                        refusal = failure(std::current_exception());
-                    }
-                    b->lastRead = number;
-                    if (refusal) {
-                        b->unsent.append({ number, *refusal, target.shown(row) });
-                        continue;
-                    }
-                    b->numbers << number;
-                }
-                const bool last = b->last;
-                pipe.handFull(b);
-                if (last)
-                    break;
-            }
-        } catch (...) {
-            readerFault = std::current_exception();
-            pipe.abandon();
-        }
-    });
-
-    // Whatever happens here, the reader stops and is waited for.
-    struct Join {
+    // One batch being read, one being sent, and enough waiting between them
+    // to cover the reading thread's wait for a page of the source.
+    const int batches = std::clamp(queuedRows / rows, 3, 64);
+    Pipe pipe(batches, [&] { return std::make_shared<Batch>(target.parameters, rows, bytes); });
+    {
+        std::lock_guard lock(r.mutex);
+        r.pipe = &pipe;
+        r.target = &target;
+        r.changed.notify_all();
+    }
+    // Whatever happens here, the reading thread stops and is waited for
+    // before the pipe goes.
+    struct Finish {
+        BulkCopy& copy;
         Pipe& pipe;
-        std::thread& thread;
-        bool joined = false;
-        ~Join()
+        ~Finish()
         {
-            if (joined)
-                return;
             pipe.abandon();
-            thread.join();
+            copy.close();
         }
-    } join { pipe, reader };
+    } finish { *this, pipe };
 
     const auto failsEveryRow = [](const db::DbError& error) {
         return FailsEveryLaterRow(std::make_exception_ptr(error));
@@ -328,16 +413,16 @@ BulkCopy::End BulkCopy::copyRows(
             sent = insert->send(b->arrays, failsEveryRow);
         // Refused rows are told in the order of the source.
         QList<Unsent> refusals = b->unsent;
-        for (const db::BulkInsert::Refusal& r : sent.refused)
-            refusals.append(
-                { b->numbers[r.row], r.error.description(), target.shown(b->source[r.row]) });
+        for (const db::BulkInsert::Refusal& refusal : sent.refused)
+            refusals.append({ b->numbers[refusal.row], refusal.error.description(),
+                target.shown(b->source[refusal.row]) });
         std::sort(refusals.begin(), refusals.end(),
             [](const Unsent& x, const Unsent& y) { return x.number < y.number; });
-        for (const Unsent& r : std::as_const(refusals)) {
-            if (sent.fatal && r.number > b->numbers[sent.unsentFrom])
+        for (const Unsent& u : std::as_const(refusals)) {
+            if (sent.fatal && u.number > b->numbers[sent.unsentFrom])
                 break;
             ++m_counts.refused;
-            listener.refused(r.number, r.message, r.values);
+            listener.refused(u.number, u.message, u.values);
         }
         m_counts.read = b->lastRead;
         bool ok = true;
@@ -379,12 +464,15 @@ BulkCopy::End BulkCopy::copyRows(
             break;
     }
     pipe.abandon();
-    reader.join();
-    join.joined = true;
-    if (readerFault && end.failure.isEmpty())
+    std::exception_ptr fault;
+    {
+        std::lock_guard lock(r.mutex);
+        fault = r.fault;
+    }
+    if (fault && end.failure.isEmpty())
         end.failure = QStringLiteral("Reading row %1 failed: %2")
                           .arg(m_counts.read + 1)
-                          .arg(failure(readerFault));
+                          .arg(failure(fault));
     if (!end.failure.isEmpty())
         end.stopped = false;
     try {
@@ -397,9 +485,18 @@ BulkCopy::End BulkCopy::copyRows(
 
 void BulkCopy::close() noexcept
 {
-    if (m_source)
-        m_source->close();
-    m_source.reset();
+    if (!m_reading)
+        return;
+    {
+        std::lock_guard lock(m_reading->mutex);
+        m_reading->quit = true;
+        if (m_reading->pipe)
+            m_reading->pipe->abandon();
+        m_reading->changed.notify_all();
+    }
+    if (m_reading->thread.joinable())
+        m_reading->thread.join();
+    m_reading.reset();
 }
 
 } // namespace tw::transfer

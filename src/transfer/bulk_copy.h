@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/block_reader.h"
+#include "db/login_details.h"
 #include "db/parameter_arrays.h"
 #include "db/value.h"
 #include "transfer/bulk_source.h"
@@ -49,6 +50,10 @@ class BulkCopy {
 public:
     struct Options {
         int batchRows = 1000;
+        // The logins, for a MySQL source's reading connection of its own,
+        // which takes several statements in one text (see BulkSource);
+        // without them the copy's connection reads, by key or by offset.
+        std::optional<db::LoginDetails> login;
     };
     BulkCopy(TableCopy& copy, Options options);
     ~BulkCopy();
@@ -86,10 +91,14 @@ public:
 
 private:
     struct Batch;
+    class Pipe;
+    struct Reading;
+    void read(const QString& sourceName);
+    void fill(BulkSource& source, Pipe& pipe, const BulkTarget& target);
 
     TableCopy& m_copy;
     Options m_options;
-    std::unique_ptr<BulkSource> m_source;
+    std::unique_ptr<Reading> m_reading;
     RowCounts m_counts;
 };
 

@@ -11,14 +11,16 @@ namespace tw::transfer {
 
 namespace {
 
-// A page of a MySQL table holds about this many bytes of values: MariaDB's
-// driver keeps a page in about as much again.
-constexpr qint64 pageBytes = 24 << 20;
+// A page of a MySQL table holds about this many bytes of values; MariaDB's
+// driver keeps a page in about as much again. The reading thread waits for
+// each page while the server makes it: HANDLER's pages are small, so that
+// the rows read ahead cover that wait. Pages by offset count their way again
+// from the table's beginning: they are as large as memory allows.
+constexpr qint64 handlerPageBytes = 4 << 20;
+constexpr qint64 offsetPageBytes = 24 << 20;
 constexpr qint64 firstPageRows = 10000;
 constexpr qint64 fewestPageRows = 1000;
 
-// Pages are read on the copy's reading thread: no DriverWait, which only
-// the window's thread keeps.
 void execute(db::StatementHandle& stmt, const QString& sql)
 {
     SQLFreeStmt(stmt.get(), SQL_CLOSE);
@@ -95,33 +97,23 @@ private:
 
 class MySQLSource : public BulkSource {
 public:
-    MySQLSource(db::Connection& connection, const QString& table)
+    MySQLSource(db::Connection& connection, const QString& table, bool handler)
         : m_connection(connection)
         , m_table(table)
     {
         for (const QString& sql : mysqlSnapshotStatements())
             connection.Execute(sql);
         m_inSnapshot = true;
-        findKey();
-        m_count = count(connection, countStatement(Direction::ToOracle, table));
+        m_count = count(connection, mysqlCountStatement(table));
+        const bool narrow = ReadMySQLSession(connection).utf8;
         m_stmt = connection.newStatement();
         m_pageRows = firstPageRows;
-        execute(m_stmt, mysqlFirstPage(m_table, m_key, m_pageRows));
+        if (!handler || !openHandler())
+            execute(m_stmt, mysqlOffsetPage(m_table, 0, m_pageRows));
         m_pages = 1;
         m_columns = db::DescribeResult(m_stmt.get());
-        for (const QString& k : std::as_const(m_key)) {
-            qsizetype at = -1;
-            for (qsizetype c = 0; c < m_columns.size() && at < 0; ++c) {
-                if (m_columns[c].name == k)
-                    at = c;
-            }
-            m_keyAt << at;
-            if (at < 0)
-                m_byOffset = true; // a name the result spells otherwise
-        }
-        m_lastKey.resize(m_keyAt.size());
         db::BlockReader::Options options;
-        options.narrowText = ReadMySQLSession(connection).utf8;
+        options.narrowText = narrow;
         options.positionedReads = false;
         m_reader = std::make_unique<db::BlockReader>(m_stmt.get(), m_columns, options);
     }
@@ -132,10 +124,6 @@ public:
             if (m_reader->next(row)) {
                 ++m_inPage;
                 ++m_read;
-                for (qsizetype k = 0; k < m_keyAt.size(); ++k) {
-                    if (m_keyAt[k] >= 0)
-                        m_lastKey[k] = row[m_keyAt[k]];
-                }
                 if (m_pages == 1)
                     m_firstPageBytes += valueBytes(row);
                 return true;
@@ -149,7 +137,17 @@ public:
     void close() noexcept override
     {
         m_reader.reset();
+        if (m_handlerOpen && m_stmt.valid()) {
+            while (SQL_SUCCEEDED(SQLMoreResults(m_stmt.get()))) { }
+        }
         m_stmt.reset();
+        try {
+            if (m_handlerOpen)
+                m_connection.Execute(mysqlHandlerClose());
+        } catch (...) {
+            // The connection is gone, and the handler with it.
+        }
+        m_handlerOpen = false;
         if (m_inSnapshot) {
             m_inSnapshot = false;
             try {
@@ -162,40 +160,53 @@ public:
     ~MySQLSource() override { close(); }
 
 private:
-    void findKey()
+    // The HANDLER's first page; false (and the handler closed) where the
+    // table has none (a view) or the driver does not read it.
+    bool openHandler()
     {
-        const std::unique_ptr<db::Recordset> rs
-            = m_connection.Execute(mysqlUniqueKeysQuery(m_table));
-        QString index;
-        while (rs && !rs->atEnd()) {
-            const QString name = rs->field(0).Value.toString();
-            if (index.isEmpty())
-                index = name;
-            if (name == index)
-                m_key << rs->field(1).Value.toString();
-            rs->MoveNext();
+        try {
+            m_connection.Execute(mysqlHandlerOpen(m_table));
+            m_handlerOpen = true;
+            handlerPage(true);
+            return true;
+        } catch (const db::DbError&) {
+            if (m_handlerOpen) {
+                try {
+                    m_connection.Execute(mysqlHandlerClose());
+                } catch (const db::DbError&) {
+                    // Closed with the failure already.
+                }
+            }
+            m_handlerOpen = false;
+            return false;
         }
+    }
+
+    // The HANDLER's rows are the text's second result.
+    void handlerPage(bool first)
+    {
+        execute(m_stmt, mysqlHandlerPage(first, m_pageRows));
+        const SQLRETURN rc = SQLMoreResults(m_stmt.get());
+        if (rc == SQL_NO_DATA)
+            throw db::DbError(QStringLiteral("HANDLER READ gave no rows to read."));
+        db::check(rc, SQL_HANDLE_STMT, m_stmt.get());
     }
 
     void nextPage()
     {
         if (m_pages == 1 && m_read > 0) {
             const qint64 perRow = std::max<qint64>(1, m_firstPageBytes / m_read);
-            m_pageRows = std::max(fewestPageRows, pageBytes / perRow);
+            const qint64 bytes = m_handlerOpen ? handlerPageBytes : offsetPageBytes;
+            m_pageRows = std::max(fewestPageRows, bytes / perRow);
         }
-        QStringList after;
-        for (qsizetype k = 0; k < m_keyAt.size() && !m_byOffset; ++k) {
-            const std::optional<QString> literal
-                = mysqlKeyLiteral(m_columns[m_keyAt[k]], m_lastKey[k]);
-            if (!literal)
-                m_byOffset = true; // a key value no literal stands for: count rows instead
-            else
-                after << *literal;
+        if (m_handlerOpen) {
+            // The driver wants the text's results run out before the
+            // statement closes, or closing waits for a lock it holds itself.
+            while (SQL_SUCCEEDED(SQLMoreResults(m_stmt.get()))) { }
+            handlerPage(false);
+        } else {
+            execute(m_stmt, mysqlOffsetPage(m_table, m_read, m_pageRows));
         }
-        const QString sql = m_key.isEmpty() || m_byOffset
-            ? mysqlOffsetPage(m_table, m_key, m_read, m_pageRows)
-            : mysqlKeyPage(m_table, m_key, after, m_pageRows);
-        execute(m_stmt, sql);
         m_reader->restart();
         m_inPage = 0;
         ++m_pages;
@@ -206,9 +217,7 @@ private:
     db::StatementHandle m_stmt;
     std::unique_ptr<db::BlockReader> m_reader;
     bool m_inSnapshot = false;
-    QList<qsizetype> m_keyAt;
-    QList<db::Value> m_lastKey;
-    bool m_byOffset = false;
+    bool m_handlerOpen = false;
     qint64 m_pageRows = 0;
     qint64 m_inPage = 0;
     qint64 m_read = 0;
@@ -220,10 +229,10 @@ private:
 BulkSource::~BulkSource() = default;
 
 std::unique_ptr<BulkSource> BulkSource::open(
-    Direction direction, db::Connection& connection, const QString& sourceName)
+    Direction direction, db::Connection& connection, const QString& sourceName, bool handler)
 {
     if (direction == Direction::ToOracle)
-        return std::make_unique<MySQLSource>(connection, sourceName);
+        return std::make_unique<MySQLSource>(connection, sourceName, handler);
     return std::make_unique<OracleSource>(connection, sourceName);
 }
 

@@ -17,19 +17,22 @@ namespace tw::transfer {
 //
 // Oracle (and the stand-in) streams a SELECT: one statement, read in blocks.
 // MariaDB Connector/ODBC 3.1.15 keeps every row of a result in memory
-// before the first is fetched, whatever the cursor or its options say, and
-// cannot read MariaDB's HANDLER statements (it takes them for statements
-// without rows), so a MySQL table is read in pages of a bounded size, all
-// inside one transaction with a consistent snapshot: in key order from the
-// last key read where the table has a primary key or a unique key of NOT
-// NULL columns; otherwise by row offset, each page counting its way again
-// from the table's beginning (the time grows with the square of the rows).
+// before the first is fetched, whatever the cursor or its options say, so
+// a MySQL table is read in pages of a bounded size, all inside one
+// transaction with a consistent snapshot: through HANDLER ... READ NEXT on
+// a connection that takes several statements in one text (InnoDB's HANDLER
+// reads from the transaction's snapshot), else (a view) by row offset, each
+// page counting its way again from the table's beginning, so that the time
+// grows with the square of the rows.
+//
+// Every call, from open to close, is made on one thread (see BulkCopy).
 class BulkSource {
 public:
     // Starts reading `sourceName` (as listed) on `connection`: the row
-    // count, then the first rows. Throws DbError.
-    static std::unique_ptr<BulkSource> open(
-        Direction direction, db::Connection& connection, const QString& sourceName);
+    // count, then the first rows. `handler`: a MySQL connection that takes
+    // several statements in one text. Throws DbError.
+    static std::unique_ptr<BulkSource> open(Direction direction, db::Connection& connection,
+        const QString& sourceName, bool handler = false);
     virtual ~BulkSource();
 
     const QList<db::ResultColumn>& columns() const { return m_columns; }
@@ -40,14 +43,11 @@ public:
     // Ends the reading (the snapshot's transaction); never throws.
     virtual void close() noexcept = 0;
 
-    // MySQL only: how the pages go, for the log of a benchmark.
-    QString pageKey() const { return m_key.join(QLatin1String(", ")); }
     int pages() const { return m_pages; }
 
 protected:
     QList<db::ResultColumn> m_columns;
     qint64 m_count = 0;
-    QStringList m_key;
     int m_pages = 0;
 };
 

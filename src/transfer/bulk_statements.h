@@ -1,21 +1,18 @@
 #pragma once
 
-#include "db/block_reader.h"
-#include "db/value.h"
 #include "transfer/statements.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace tw::transfer {
 
 // The statements of a fast copy (`copy --fast`) beside those of the plain
 // copy, whose CREATE TABLE and column types it shares.
 
-// "SELECT COUNT(*) FROM " + the source, for the progress's total.
-QString countStatement(Direction direction, const QString& sourceName);
+// "SELECT COUNT(*) FROM " + the MySQL source, for the progress's total.
+QString mysqlCountStatement(const QString& table);
 
 // One INSERT for every row, a '?' marker per value:
 // INSERT INTO `t` VALUES(?, ?, ?)
@@ -28,30 +25,22 @@ QString markerInsert(Direction direction, const QString& targetName, int values)
 QStringList mysqlSnapshotStatements();
 QString mysqlSnapshotEnd();
 
-// The unique keys of a MySQL table whose columns are all NOT NULL and
-// whole (no prefix): rows INDEX_NAME, COLUMN_NAME, the primary key first,
-// each key's columns in key order.
-QString mysqlUniqueKeysQuery(const QString& table);
-
 // One row, YES or NO: whether the engine of a MySQL table keeps
 // transactions, so that a refused statement leaves none of its rows.
 QString mysqlTransactionalQuery(const QString& table);
 
-// The first page: in key order when there is a key, else in the table's
-// own order (InnoDB's clustered order, which the snapshot keeps fixed).
-QString mysqlFirstPage(const QString& table, const QStringList& key, qint64 rows);
-// The page after the row whose key values are `after` (literals, see
-// mysqlKeyLiteral): WHERE k1 > v1 OR (k1 = v1 AND k2 > v2) ..., which
-// MariaDB reads as a range of the key's index.
-QString mysqlKeyPage(
-    const QString& table, const QStringList& key, const QStringList& after, qint64 rows);
-// The page from row `offset` (from 0) on: for a table without a key, whose
-// pages each start again from the table's beginning.
-QString mysqlOffsetPage(const QString& table, const QStringList& key, qint64 offset, qint64 rows);
+// Reading a MySQL table in pages through HANDLER, in the table's own order
+// (InnoDB's clustered index) and from the transaction's snapshot. MariaDB
+// Connector/ODBC 3.1.15 takes a HANDLER statement for one without rows and
+// leaves its rows unread, but reads them as the second result of a text of
+// two statements (on a connection that takes several, OPTION=67108864).
+QString mysqlHandlerOpen(const QString& table);
+QString mysqlHandlerPage(bool first, qint64 rows);
+QString mysqlHandlerClose();
 
-// A value of a key column as a MySQL literal that compares exactly as the
-// stored value does; none for a value no literal here stands for (NULL, a
-// bit).
-std::optional<QString> mysqlKeyLiteral(const db::ResultColumn& column, const db::Value& value);
+// Without HANDLER (a view, or a driver that does not read its rows), the
+// pages go by row offset in the table's own order, which the snapshot
+// keeps fixed: each page counts its way again from the beginning.
+QString mysqlOffsetPage(const QString& table, qint64 offset, qint64 rows);
 
 } // namespace tw::transfer

@@ -3,12 +3,14 @@
 // figures; it is not a test and asserts nothing.
 //
 //   tw_bench [rows] [tables] [rounds]   defaults: 100000 rows, 10000 tables, 5 rounds
+//   tw_bench --fast [rows...] [--rounds N]   copy --fast against the plain copy (fast_bench.h)
 #include "bench_support.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"
 #include "db/listing.h"
 #include "db/recordset.h"
 #include "db/yield.h"
+#include "fast_bench.h"
 #include "odbc_replay.h"
 #include "support/command_process.h"
 #include "support/general_log.h"
@@ -248,6 +250,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc == 6 && qstrcmp(argv[1], "--memory") == 0)
         return memoryChild(argv);
+    if (argc > 1 && qstrcmp(argv[1], "--fast") == 0)
+        return bench::runFastBenchmark(app.arguments().mid(2));
     const int rows = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 100000;
     const int tables = argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 10000;
     // Each copy runs this many times, alternating with its replay. The best
@@ -279,17 +283,7 @@ int main(int argc, char** argv)
     say(QStringLiteral("rows: %1, eight columns (INT, VARCHAR(100), DECIMAL(12,2), DOUBLE, DATE, "
                        "DATETIME, TEXT, BIGINT)")
             .arg(rows));
-    bed.mysql(
-        QStringLiteral(
-            "CREATE TABLE bench(id INT, name VARCHAR(100), amount DECIMAL(12,2), ratio DOUBLE, "
-            "born DATE, "
-            "seen DATETIME, note TEXT, big BIGINT);"
-            "INSERT INTO bench SELECT seq, CONCAT('name ', seq, ' O''Brien'), seq / 7, seq / 3.0, "
-            "DATE_ADD('1970-01-01', INTERVAL seq % 20000 DAY), "
-            "DATE_ADD('2000-01-01 00:00:00', INTERVAL seq SECOND), REPEAT('note ', 1 + seq % 20), "
-            "seq * 1000003 FROM seq_1_to_%1;")
-            .arg(rows),
-        database);
+    bed.mysql(bench::mysqlBenchTable(rows), database);
 
     // MySQL -> Oracle through the program, then the same stream without it.
     // The replays' statements are made only after the program's copy, so

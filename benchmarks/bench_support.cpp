@@ -58,4 +58,17 @@ double median(QList<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+QString mysqlBenchTable(int rows)
+{
+    return QStringLiteral(
+        "CREATE TABLE bench(id INT, name VARCHAR(100), amount DECIMAL(12,2), ratio DOUBLE, "
+        "born DATE, "
+        "seen DATETIME, note TEXT, big BIGINT);"
+        "INSERT INTO bench SELECT seq, CONCAT('name ', seq, ' O''Brien'), seq / 7, seq / 3.0, "
+        "DATE_ADD('1970-01-01', INTERVAL seq % 20000 DAY), "
+        "DATE_ADD('2000-01-01 00:00:00', INTERVAL seq SECOND), REPEAT('note ', 1 + seq % 20), "
+        "seq * 1000003 FROM seq_1_to_%1;")
+        .arg(rows);
+}
+
 } // namespace tw::bench

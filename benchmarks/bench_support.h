@@ -18,4 +18,9 @@ QString machineDescription();
 // The middle value (the mean of the two middle ones for an even count).
 double median(QList<double> values);
 
+// The statements that make the benchmark's MySQL table `bench` of eight
+// columns (INT, VARCHAR(100), DECIMAL(12,2), DOUBLE, DATE, DATETIME, TEXT,
+// BIGINT) with `rows` rows.
+QString mysqlBenchTable(int rows);
+
 } // namespace tw::bench

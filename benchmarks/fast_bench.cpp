@@ -1,0 +1,358 @@
+#include "fast_bench.h"
+
+#include "bench_support.h"
+#include "db/bulk_insert.h"
+#include "db/connection.h"
+#include "db/connection_strings.h"
+#include "db/transactions.h"
+#include "support/testbed.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcessEnvironment>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <sqlext.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tw::bench {
+
+namespace {
+
+void say(const QString& line)
+{
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+// A finished child process: its output and what it cost.
+struct Child {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    double seconds = 0;
+    qint64 peakBytes = 0; // the child's own peak resident set (ru_maxrss)
+};
+
+// Runs `command` (looked up in PATH) with stdin from `input`, and waits
+// for it with wait4, which tells its peak resident set.
+Child runMeasured(const QStringList& command, const QHash<QString, QString>& environment = {},
+    const QString& inputPath = QString())
+{
+    QTemporaryFile out;
+    QTemporaryFile err;
+    if (!out.open() || !err.open())
+        qFatal("cannot make temporary files");
+    // Everything exec needs is made before fork: the child may only exec.
+    QList<QByteArray> args;
+    for (const QString& a : command)
+        args << a.toLocal8Bit();
+    std::vector<char*> argv;
+    for (QByteArray& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    QList<QByteArray> env;
+    for (const QString& e : QProcessEnvironment::systemEnvironment().toStringList())
+        env << e.toLocal8Bit();
+    for (auto it = environment.begin(); it != environment.end(); ++it)
+        env << (it.key() + QLatin1Char('=') + it.value()).toLocal8Bit();
+    std::vector<char*> envp;
+    for (QByteArray& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const QByteArray input
+        = (inputPath.isEmpty() ? QStringLiteral("/dev/null") : inputPath).toLocal8Bit();
+
+    const double start = now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int in = ::open(input.constData(), O_RDONLY);
+        if (in < 0)
+            _exit(126);
+        dup2(in, 0);
+        dup2(out.handle(), 1);
+        dup2(err.handle(), 2);
+        execvpe(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    Child c;
+    int status = 0;
+    rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    c.seconds = now() - start;
+    c.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    c.peakBytes = qint64(usage.ru_maxrss) * 1024;
+    out.seek(0);
+    err.seek(0);
+    c.out = out.readAll();
+    c.err = err.readAll();
+    return c;
+}
+
+// The logins as options and the passwords in the environment, so that the
+// user's saved details stay untouched.
+QStringList loginArguments(const db::LoginDetails& d)
+{
+    return { QStringLiteral("--oracle-sid"), d.oracleSid, QStringLiteral("--oracle-user"),
+        d.oracleUser, QStringLiteral("--mysql-server"), d.mysqlServer,
+        QStringLiteral("--mysql-port"), d.mysqlPort, QStringLiteral("--mysql-user"), d.mysqlUser,
+        QStringLiteral("--mysql-database"), d.mysqlDatabase };
+}
+
+struct Copy {
+    double tableSeconds = 0; // the summary's: the table alone
+    double processSeconds = 0;
+    qint64 peakBytes = 0;
+    qint64 written = 0;
+};
+
+Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& table, bool fast)
+{
+    // Into a new table: dropping the last copy (a million rows take the
+    // stand-in half a second) is no part of the copy.
+    test::Testbed& bed = test::Testbed::instance();
+    bool dropped = false; // or there was none
+    if (toOracle)
+        bed.oracle(details.oracleUser, QStringLiteral("DROP TABLE \"%1\"").arg(table), &dropped);
+    else
+        bed.mysql(QStringLiteral("DROP TABLE IF EXISTS `%1`;").arg(table), details.mysqlDatabase);
+    QStringList command { QCoreApplication::applicationDirPath() + QStringLiteral("/tablewright"),
+        QStringLiteral("copy"), QStringLiteral("--to"),
+        toOracle ? QStringLiteral("oracle") : QStringLiteral("mysql"), table,
+        QStringLiteral("--json") };
+    if (fast)
+        command << QStringLiteral("--fast");
+    command << loginArguments(details);
+    const Child c = runMeasured(command,
+        { { QStringLiteral("TABLEWRIGHT_ORACLE_PASSWORD"), details.oraclePassword },
+            { QStringLiteral("TABLEWRIGHT_MYSQL_PASSWORD"), details.mysqlPassword } });
+    Copy copy;
+    copy.processSeconds = c.seconds;
+    copy.peakBytes = c.peakBytes;
+    const QJsonArray tables
+        = QJsonDocument::fromJson(c.out).object().value(QStringLiteral("tables")).toArray();
+    const QJsonObject summary = tables.isEmpty() ? QJsonObject() : tables.first().toObject();
+    copy.tableSeconds = summary.value(QStringLiteral("seconds")).toDouble();
+    copy.written = summary.value(QStringLiteral("rowsWritten")).toInteger();
+    if (c.exitCode != 0)
+        say(QStringLiteral("  (the copy ended with %1: %2)")
+                .arg(c.exitCode)
+                .arg(QString::fromUtf8(c.err).left(300)));
+    return copy;
+}
+
+// The Oracle table of the window's benchmark (see bench_main), filled
+// through parameter arrays rather than one literal INSERT per row.
+void fillOracleBench(const db::LoginDetails& details, int rows)
+{
+    db::Connection oracle;
+    oracle.Open(db::OracleConnectionString(details));
+    oracle.Execute(
+        QStringLiteral("CREATE TABLE \"BENCH_O\"(\"ID\" NUMBER(10), \"NAME\" VARCHAR2(100), "
+                       "\"AMOUNT\" NUMBER(12,2), \"RATIO\" BINARY_DOUBLE, \"BORN\" DATE, "
+                       "\"SEEN\" TIMESTAMP, \"NOTE\" VARCHAR2(200), \"BIG\" NUMBER(19))"));
+    db::SetAutocommit(oracle, false);
+    db::BulkInsert insert(
+        oracle, QStringLiteral("INSERT INTO \"BENCH_O\" VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
+    db::ParameterArrays batch(
+        { { SQL_C_SBIGINT, SQL_DECIMAL, 10, 0 }, { SQL_C_WCHAR, SQL_WVARCHAR, 100, 0 },
+            { SQL_C_WCHAR, SQL_DECIMAL, 12, 2 }, { SQL_C_DOUBLE, SQL_DOUBLE, 15, 0 },
+            { SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 19, 0 },
+            { SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 26, 6 },
+            { SQL_C_WCHAR, SQL_WVARCHAR, 200, 0 }, { SQL_C_SBIGINT, SQL_DECIMAL, 19, 0 } },
+        1000);
+    auto send = [&] {
+        insert.send(batch);
+        db::Commit(oracle);
+        batch.clear();
+    };
+    for (int i = 1; i <= rows; ++i) {
+        batch.add(
+            { qint64(i), QStringLiteral("name %1 O'Brien").arg(i), QString::number(i / 7.0, 'f', 2),
+                i / 3.0, QVariant::fromValue(db::SqlTimestamp { 1900 + i % 120, 1, 1, 0, 0, 0, 0 }),
+                QVariant::fromValue(db::SqlTimestamp { 2000, 1, 1, 10, 0, i % 60, 250000000 }),
+                QStringLiteral("note ").repeated(1 + i % 20), qint64(i) * 1000003 });
+        if (batch.full())
+            send();
+    }
+    send();
+    db::SetAutocommit(oracle, true);
+}
+
+// The rows MySQL holds in `table`, as a dump the `mariadb` client reloads
+// into `reload`: mariadb-dump's own literals, 1,000 rows to an INSERT.
+void writeDump(
+    const test::Testbed& bed, const QString& database, const QString& table, const QString& path)
+{
+    const Child dump
+        = runMeasured({ QStringLiteral("mariadb-dump"), QStringLiteral("--no-defaults"),
+            QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(bed.mysqlPort()),
+            QStringLiteral("-uroot"), QStringLiteral("--skip-extended-insert"),
+            QStringLiteral("--no-create-info"), QStringLiteral("--compact"), database, table });
+    QFile file(path);
+    if (dump.exitCode != 0 || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot dump %s: %s", qPrintable(table), dump.err.constData());
+    const QByteArray prefix = "INSERT INTO `" + table.toUtf8() + "` VALUES ";
+    QByteArray statement;
+    int rows = 0;
+    for (const QByteArray& line : dump.out.split('\n')) {
+        if (!line.startsWith(prefix))
+            continue;
+        statement += (rows == 0 ? QByteArray("INSERT INTO `reload` VALUES ") : QByteArray(","))
+            + line.mid(prefix.size(), line.size() - prefix.size() - 1);
+        if (++rows == 1000) {
+            file.write(statement + ";\n");
+            statement.clear();
+            rows = 0;
+        }
+    }
+    if (rows > 0)
+        file.write(statement + ";\n");
+}
+
+double reload(const test::Testbed& bed, const QString& database, const QString& path)
+{
+    bed.mysql(
+        QStringLiteral("DROP TABLE IF EXISTS reload; CREATE TABLE reload LIKE BENCH_O;"), database);
+    const Child c = runMeasured(
+        { QStringLiteral("mariadb"), QStringLiteral("--no-defaults"), QStringLiteral("-h127.0.0.1"),
+            QStringLiteral("-P%1").arg(bed.mysqlPort()), QStringLiteral("-uroot"), database },
+        {}, path);
+    if (c.exitCode != 0)
+        say(QStringLiteral("  (the reload failed: %1)").arg(QString::fromUtf8(c.err).left(300)));
+    bed.mysql(QStringLiteral("DROP TABLE reload;"), database);
+    return c.seconds;
+}
+
+struct Figures {
+    QList<double> fast, plain, anchor; // rows/s per round
+    qint64 peak = 0;
+};
+
+double best(const QList<double>& rates)
+{
+    return rates.isEmpty() ? 0 : *std::max_element(rates.begin(), rates.end());
+}
+
+// The median of the rounds' own ratios: a slow moment of the machine meets
+// both figures of one round.
+double medianRatio(const QList<double>& a, const QList<double>& b)
+{
+    QList<double> ratios;
+    for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i)
+        ratios << (b[i] > 0 ? a[i] / b[i] : 0);
+    return median(ratios);
+}
+
+} // namespace
+
+int runFastBenchmark(const QStringList& arguments)
+{
+    QList<int> sizes;
+    int rounds = 2;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--rounds"))
+            rounds = std::max(1, arguments.value(++i).toInt());
+        else
+            sizes << arguments[i].toInt();
+    }
+    if (sizes.isEmpty())
+        sizes = { 200000, 1000000 };
+    test::Testbed& bed = test::Testbed::instance();
+    const QString database = bed.freshMySQLDatabase(QStringLiteral("tw_bench_fast"));
+    const db::LoginDetails details
+        = bed.login(database, bed.freshOracleUser(QStringLiteral("BENCH_FAST")));
+    QTemporaryFile dumpFile;
+    if (!dumpFile.open())
+        qFatal("cannot make the dump's file");
+
+    say(QStringLiteral("machine: %1").arg(machineDescription()));
+    say(QStringLiteral("tablewright copy --fast next to the plain copy and to the mariadb client "
+                       "reloading a dump, %1 rounds, side by side")
+            .arg(rounds));
+    for (const int rows : sizes) {
+        bed.freshMySQLDatabase(QStringLiteral("tw_bench_fast"));
+        bed.freshOracleUser(QStringLiteral("BENCH_FAST"));
+        say(QString());
+        say(QStringLiteral("%1 rows, eight columns").arg(rows));
+        bed.mysql(mysqlBenchTable(rows), database);
+        fillOracleBench(details, rows);
+
+        Figures toOracle;
+        Figures toMySQL;
+        auto take = [&](Figures& f, bool toOracleSide, bool fast, int round) {
+            const Copy c = runCopy(details, toOracleSide,
+                toOracleSide ? QStringLiteral("bench") : QStringLiteral("BENCH_O"), fast);
+            const double rate = c.tableSeconds > 0 ? rows / c.tableSeconds : 0;
+            (fast ? f.fast : f.plain) << rate;
+            if (fast)
+                f.peak = std::max(f.peak, c.peakBytes);
+            say(QStringLiteral("  round %1, %2 %3: %4 s for the table (%5 rows/s), %6 s in all, "
+                               "peak resident %7 MB, %8 rows written")
+                    .arg(round + 1)
+                    .arg(toOracleSide ? QStringLiteral("MySQL -> Oracle")
+                                      : QStringLiteral("Oracle -> MySQL"))
+                    .arg(fast ? QStringLiteral("fast") : QStringLiteral("plain"))
+                    .arg(c.tableSeconds, 0, 'f', 2)
+                    .arg(rate, 0, 'f', 0)
+                    .arg(c.processSeconds, 0, 'f', 2)
+                    .arg(c.peakBytes / 1048576.0, 0, 'f', 1)
+                    .arg(c.written));
+        };
+        for (int r = 0; r < rounds; ++r) {
+            // Each figure of a round next to the others, in turn first.
+            for (const bool fastFirst : { r % 2 == 0, r % 2 != 0 })
+                take(toOracle, true, fastFirst, r);
+            for (int k = 0; k < 3; ++k) {
+                switch ((r + k) % 3) {
+                case 0:
+                    take(toMySQL, false, true, r);
+                    break;
+                case 1:
+                    take(toMySQL, false, false, r);
+                    break;
+                case 2: {
+                    // The rows the last copy left in MySQL, as a dump.
+                    writeDump(bed, database, QStringLiteral("BENCH_O"), dumpFile.fileName());
+                    const double seconds = reload(bed, database, dumpFile.fileName());
+                    toMySQL.anchor << rows / seconds;
+                    say(QStringLiteral("  round %1, the mariadb client reloading the dump: %2 s "
+                                       "(%3 rows/s)")
+                            .arg(r + 1)
+                            .arg(seconds, 0, 'f', 2)
+                            .arg(rows / seconds, 0, 'f', 0));
+                    break;
+                }
+                }
+            }
+        }
+        say(QStringLiteral("%1 rows: best of %2 rounds").arg(rows).arg(rounds));
+        for (const auto& [name, f] :
+            { std::pair { "MySQL -> Oracle", toOracle }, { "Oracle -> MySQL", toMySQL } }) {
+            say(QStringLiteral("  %1: fast %2 rows/s, plain %3 rows/s, fast / plain %4 (median of "
+                               "the rounds' %5; goal at least 10); fast copy's peak resident %6 MB "
+                               "(goal under 150)")
+                    .arg(QLatin1String(name))
+                    .arg(best(f.fast), 0, 'f', 0)
+                    .arg(best(f.plain), 0, 'f', 0)
+                    .arg(best(f.fast) / std::max(1.0, best(f.plain)), 0, 'f', 1)
+                    .arg(medianRatio(f.fast, f.plain), 0, 'f', 1)
+                    .arg(f.peak / 1048576.0, 0, 'f', 1));
+        }
+        say(QStringLiteral("  the mariadb client reloading the dump: %1 rows/s; fast into MySQL "
+                           "/ reload %2 (median of the rounds' %3; goal at least 0.8)")
+                .arg(best(toMySQL.anchor), 0, 'f', 0)
+                .arg(best(toMySQL.fast) / std::max(1.0, best(toMySQL.anchor)), 0, 'f', 2)
+                .arg(medianRatio(toMySQL.fast, toMySQL.anchor), 0, 'f', 2));
+    }
+    return 0;
+}
+
+} // namespace tw::bench

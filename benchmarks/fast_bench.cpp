@@ -41,14 +41,22 @@ struct Child {
     qint64 peakBytes = 0; // the child's own peak resident set (ru_maxrss)
 };
 
-// Runs `command` (looked up in PATH) with stdin from `input`, and waits
-// for it with wait4, which tells its peak resident set.
+// Runs `command` (looked up in PATH) with stdin from `inputPath` and stdout
+// into `outputPath` (else kept in Child::out), and waits for it with wait4,
+// which tells its peak resident set. A child's peak counts the resident set
+// this process had when it forked (the kernel carries it over), so this
+// process keeps small: nothing large is read into it.
 Child runMeasured(const QStringList& command, const QHash<QString, QString>& environment = {},
-    const QString& inputPath = QString())
+    const QString& inputPath = QString(), const QString& outputPath = QString())
 {
-    QTemporaryFile out;
+    QTemporaryFile tempOut;
+    QFile fileOut(outputPath);
+    QFile& out = outputPath.isEmpty() ? static_cast<QFile&>(tempOut) : fileOut;
     QTemporaryFile err;
-    if (!out.open() || !err.open())
+    const bool opened = outputPath.isEmpty()
+        ? tempOut.open()
+        : fileOut.open(QIODevice::ReadWrite | QIODevice::Truncate);
+    if (!opened || !err.open())
         qFatal("cannot make temporary files");
     // Everything exec needs is made before fork: the child may only exec.
     QList<QByteArray> args;
@@ -89,10 +97,12 @@ Child runMeasured(const QStringList& command, const QHash<QString, QString>& env
     c.seconds = now() - start;
     c.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     c.peakBytes = qint64(usage.ru_maxrss) * 1024;
-    out.seek(0);
     err.seek(0);
-    c.out = out.readAll();
     c.err = err.readAll();
+    if (outputPath.isEmpty()) {
+        out.seek(0);
+        c.out = out.readAll();
+    }
     return c;
 }
 
@@ -191,29 +201,37 @@ void fillOracleBench(const db::LoginDetails& details, int rows)
 void writeDump(
     const test::Testbed& bed, const QString& database, const QString& table, const QString& path)
 {
-    const Child dump
-        = runMeasured({ QStringLiteral("mariadb-dump"), QStringLiteral("--no-defaults"),
+    QTemporaryFile rows;
+    if (!rows.open())
+        qFatal("cannot make the dump's file");
+    const Child dump = runMeasured(
+        { QStringLiteral("mariadb-dump"), QStringLiteral("--no-defaults"),
             QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(bed.mysqlPort()),
             QStringLiteral("-uroot"), QStringLiteral("--skip-extended-insert"),
-            QStringLiteral("--no-create-info"), QStringLiteral("--compact"), database, table });
+            QStringLiteral("--no-create-info"), QStringLiteral("--compact"), database, table },
+        {}, QString(), rows.fileName());
     QFile file(path);
     if (dump.exitCode != 0 || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot dump %s: %s", qPrintable(table), dump.err.constData());
     const QByteArray prefix = "INSERT INTO `" + table.toUtf8() + "` VALUES ";
     QByteArray statement;
-    int rows = 0;
-    for (const QByteArray& line : dump.out.split('\n')) {
+    int count = 0;
+    rows.seek(0);
+    while (!rows.atEnd()) {
+        QByteArray line = rows.readLine();
+        if (line.endsWith('\n'))
+            line.chop(1);
         if (!line.startsWith(prefix))
             continue;
-        statement += (rows == 0 ? QByteArray("INSERT INTO `reload` VALUES ") : QByteArray(","))
+        statement += (count == 0 ? QByteArray("INSERT INTO `reload` VALUES ") : QByteArray(","))
             + line.mid(prefix.size(), line.size() - prefix.size() - 1);
-        if (++rows == 1000) {
+        if (++count == 1000) {
             file.write(statement + ";\n");
             statement.clear();
-            rows = 0;
+            count = 0;
         }
     }
-    if (rows > 0)
+    if (count > 0)
         file.write(statement + ";\n");
 }
 
@@ -333,7 +351,12 @@ int runFastBenchmark(const QStringList& arguments)
                 }
             }
         }
-        say(QStringLiteral("%1 rows: best of %2 rounds").arg(rows).arg(rounds));
+        // A child's peak counts this process's resident set when it forked.
+        say(QStringLiteral("%1 rows: best of %2 rounds (this process's own peak resident set: "
+                           "%3 MB)")
+                .arg(rows)
+                .arg(rounds)
+                .arg(peakResidentBytes() / 1048576.0, 0, 'f', 1));
         for (const auto& [name, f] :
             { std::pair { "MySQL -> Oracle", toOracle }, { "Oracle -> MySQL", toMySQL } }) {
             say(QStringLiteral("  %1: fast %2 rows/s, plain %3 rows/s, fast / plain %4 (median of "

@@ -253,7 +253,8 @@ void BulkCopy::read(const QString& sourceName)
                 db::MySQLConnectionString(*m_options.login) + QStringLiteral("OPTION=67108864;"));
             connection = own.get();
         }
-        source = BulkSource::open(m_copy.direction(), *connection, sourceName, own != nullptr);
+        source = BulkSource::open(
+            m_copy.direction(), *connection, sourceName, own != nullptr, m_options.textColumns);
         std::lock_guard lock(r.mutex);
         r.columns = source->columns();
         r.count = source->rowCount();

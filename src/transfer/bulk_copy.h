@@ -54,6 +54,9 @@ public:
         // which takes several statements in one text (see BulkSource);
         // without them the copy's connection reads, by key or by offset.
         std::optional<db::LoginDetails> login;
+        // Source columns (from 0) read as their text, for values no C type
+        // holds whole (exact copies: sourceTextColumns).
+        QList<int> textColumns;
     };
     BulkCopy(TableCopy& copy, Options options);
     ~BulkCopy();

@@ -71,14 +71,14 @@ qint64 valueBytes(const QList<db::Value>& row)
 
 class OracleSource : public BulkSource {
 public:
-    OracleSource(db::Connection& connection, const QString& table)
+    OracleSource(db::Connection& connection, const QString& table, const QList<int>& textColumns)
     {
         // Oracle's COUNT(*) would be a second pass over the table; the
         // progress goes without a total.
         m_count = -1;
         m_stmt = connection.newStatement();
         execute(m_stmt, selectStatement(Direction::ToMySQL, table));
-        m_columns = db::DescribeResult(m_stmt.get());
+        m_columns = db::DescribeResult(m_stmt.get(), textColumns);
         db::BlockReader::Options options;
         options.positionedReads = positionedReads(connection);
         m_reader = std::make_unique<db::BlockReader>(m_stmt.get(), m_columns, options);
@@ -97,7 +97,8 @@ private:
 
 class MySQLSource : public BulkSource {
 public:
-    MySQLSource(db::Connection& connection, const QString& table, bool handler)
+    MySQLSource(db::Connection& connection, const QString& table, bool handler,
+        const QList<int>& textColumns)
         : m_connection(connection)
         , m_table(table)
     {
@@ -111,7 +112,7 @@ public:
         if (!handler || !openHandler())
             execute(m_stmt, mysqlOffsetPage(m_table, 0, m_pageRows));
         m_pages = 1;
-        m_columns = db::DescribeResult(m_stmt.get());
+        m_columns = db::DescribeResult(m_stmt.get(), textColumns);
         db::BlockReader::Options options;
         options.narrowText = narrow;
         options.positionedReads = false;
@@ -228,12 +229,12 @@ private:
 
 BulkSource::~BulkSource() = default;
 
-std::unique_ptr<BulkSource> BulkSource::open(
-    Direction direction, db::Connection& connection, const QString& sourceName, bool handler)
+std::unique_ptr<BulkSource> BulkSource::open(Direction direction, db::Connection& connection,
+    const QString& sourceName, bool handler, const QList<int>& textColumns)
 {
     if (direction == Direction::ToOracle)
-        return std::make_unique<MySQLSource>(connection, sourceName, handler);
-    return std::make_unique<OracleSource>(connection, sourceName);
+        return std::make_unique<MySQLSource>(connection, sourceName, handler, textColumns);
+    return std::make_unique<OracleSource>(connection, sourceName, textColumns);
 }
 
 MySQLSession ReadMySQLSession(db::Connection& connection)

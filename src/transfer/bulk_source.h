@@ -30,9 +30,10 @@ class BulkSource {
 public:
     // Starts reading `sourceName` (as listed) on `connection`: the row
     // count, then the first rows. `handler`: a MySQL connection that takes
-    // several statements in one text. Throws DbError.
+    // several statements in one text. The columns in `textColumns` (from 0)
+    // are read as their text (see ColumnInfo::asText). Throws DbError.
     static std::unique_ptr<BulkSource> open(Direction direction, db::Connection& connection,
-        const QString& sourceName, bool handler = false);
+        const QString& sourceName, bool handler = false, const QList<int>& textColumns = {});
     virtual ~BulkSource();
 
     const QList<db::ResultColumn>& columns() const { return m_columns; }

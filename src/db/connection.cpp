@@ -12,6 +12,14 @@ namespace {
 // ADO's own wording for calls on a connection in the wrong state.
 const char* const notWhenOpen = "Operation is not allowed when the object is open.";
 const char* const notWhenClosed = "Operation is not allowed when the object is closed.";
+
+// A statement through a connection that is not open: 08003 is ODBC's
+// "connection not open", which tells callers that every later statement
+// through it fails alike.
+DbError notOpen()
+{
+    return DbError(QStringLiteral("08003"), QString::fromLatin1(notWhenClosed));
+}
 } // namespace
 
 Connection::Connection() = default;
@@ -53,7 +61,7 @@ StatementHandle Connection::newStatement()
 {
     pauseReaders();
     if (!m_dbc.connected())
-        throw DbError(QString::fromLatin1(notWhenClosed));
+        throw notOpen();
     StatementHandle stmt = StatementHandle::allocate(m_dbc);
     if (CommandTimeout > 0) {
         // Not every driver keeps a query timeout; one that declines it
@@ -93,7 +101,7 @@ std::unique_ptr<Recordset> Connection::Execute(const QString& sql)
 void Connection::Close()
 {
     if (!m_dbc.connected())
-        throw DbError(QString::fromLatin1(notWhenClosed));
+        throw notOpen();
     // Statements go before their connection: unixODBC must not see a
     // statement freed after the disconnect.
     detachReaders();

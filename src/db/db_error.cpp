@@ -20,7 +20,11 @@ DbError::DbError(QList<Diagnostic> records)
 { }
 
 DbError::DbError(const QString& message)
-    : DbError(QList<Diagnostic> { { QStringLiteral("HY000"), 0, message } })
+    : DbError(QStringLiteral("HY000"), message)
+{ }
+
+DbError::DbError(const QString& sqlState, const QString& message)
+    : DbError(QList<Diagnostic> { { sqlState, 0, message } })
 { }
 
 QString DbError::description() const

@@ -19,7 +19,9 @@ struct Diagnostic {
 class DbError : public std::runtime_error {
 public:
     explicit DbError(QList<Diagnostic> records);
+    // One record of the program's own; HY000 unless a state is given.
     explicit DbError(const QString& message);
+    DbError(const QString& sqlState, const QString& message);
 
     const QList<Diagnostic>& records() const { return m_records; }
     QString description() const;

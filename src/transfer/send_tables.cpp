@@ -3,6 +3,7 @@
 #include "db/ado_types.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"
+#include "db/lasting_failure.h"
 #include "db/list_helpers.h"
 #include "db/listing.h"
 #include "db/recordset.h"
@@ -10,6 +11,7 @@
 #include "shell/busy_guard.h"
 #include "shell/error_trap.h"
 #include "shell/object_check.h"
+#include "transfer/rows_not_copied.h"
 #include "transfer/statements.h"
 
 #include <cmath>
@@ -68,6 +70,35 @@ struct Run {
     db::TableList& target() { return toOracle() ? w.oracleList : w.mysqlList; }
     db::Connection& sourceConnection() { return Object(toOracle() ? mysql : oracle); }
     db::Connection& targetConnection() { return Object(toOracle() ? oracle : mysql); }
+    QString sourceDatabase() const { return databaseName(!toOracle()); }
+    QString targetDatabase() const { return databaseName(toOracle()); }
+    static QString databaseName(bool oracle)
+    {
+        return oracle ? QStringLiteral("Oracle") : QStringLiteral("MySQL");
+    }
+
+    // None when the step ran through; otherwise whether its failure is one
+    // that every later row of the table would meet too.
+    db::LastingFailure lastingUnless(bool ran) const
+    {
+        if (ran || !trap.LastError())
+            return db::LastingFailure::None;
+        try {
+            std::rethrow_exception(trap.LastError());
+        } catch (const db::DbError& e) {
+            return db::lastingFailure(e);
+        } catch (...) {
+            return db::LastingFailure::None;
+        }
+    }
+
+    // One report instead of one per row: the table's remaining rows are not
+    // sent. Shown under the step whose failure stopped them.
+    void reportRowsNotCopied(int step, qint64 notCopied, qint64 rows, const QString& table,
+        db::LastingFailure why, const QString& database)
+    {
+        trap.Report(step, rowsNotCopiedText(notCopied, rows, table, why, database));
+    }
 
     void openConnections()
     {
@@ -112,16 +143,20 @@ struct Run {
             if (!toOracle())
                 trap.Step(s.targetSpelling,
                     [&] { targetName = db::ListFindItemNoCase(target(), sourceName); });
-            trap.Step(
-                s.drop, [&] { targetConnection().Execute(dropStatement(direction, targetName)); });
+            // A refused drop leaves the old table as it is: its CREATE would
+            // fail and the new rows would be mixed into the old ones.
+            if (!trap.Step(s.drop,
+                    [&] { targetConnection().Execute(dropStatement(direction, targetName)); }))
+                return false;
             trap.Step(s.removeFromTarget, [&] { db::ListRemoveItem(target(), targetName); });
         }
         return true;
     }
 
     // Answers false when the table's columns cannot be read at all (its
-    // SELECT failed): the rest of that table is skipped.
-    bool createTable(const QString& targetName)
+    // SELECT failed): the rest of that table is skipped. `failure` tells
+    // whether the CREATE failed in a way every INSERT would repeat.
+    bool createTable(const QString& targetName, db::LastingFailure& failure)
     {
         trap.Step(s.createOpening, [&] { statement = createOpening(direction, targetName); });
         int columns = -1;
@@ -137,18 +172,36 @@ struct Run {
             trap.Step(s.typeTests, [&] { statement += columnEntry(direction, name, type); });
         }
         trap.Step(s.dropComma, [&] { finishCreate(direction, statement); });
-        trap.Step(s.executeCreate, [&] { db::ExecuteSql(targetConnection(), statement); });
+        failure = lastingUnless(
+            trap.Step(s.executeCreate, [&] { db::ExecuteSql(targetConnection(), statement); }));
         return true;
     }
 
-    void copyRows(const QString& targetName)
+    void copyRows(const QString& targetName, db::LastingFailure createFailure)
     {
         qint64 last = -1;
         trap.Step(s.lastRow, [&] { last = Object(rs).RecordCount() - 1; });
+        if (createFailure != db::LastingFailure::None) {
+            if (last >= 0)
+                reportRowsNotCopied(s.executeCreate, last + 1, last + 1, targetName, createFailure,
+                    targetDatabase());
+            return;
+        }
         const int columns = rs && rs->isOpen() ? rs->FieldCount() : 0;
         // Every row's statement starts the same and is built in the same
         // buffer, which keeps the room the longest row needed.
         const QString opening = insertOpening(direction, targetName);
+        qint64 failed = 0;
+        // A failure that every later row would meet too ends the rows; one
+        // report tells how many of the table's rows did not arrive.
+        auto stopsRows = [&](bool ran, int step, qint64 r, const QString& database) {
+            const db::LastingFailure why = lastingUnless(ran);
+            if (why == db::LastingFailure::None)
+                return false;
+            if (r < last)
+                reportRowsNotCopied(step, failed + last - r, last + 1, targetName, why, database);
+            return true;
+        };
         for (qint64 r = 0; r <= last; ++r) {
             trap.Step(s.rowYield, [&] { db::DoEventsThrottled(); });
             trap.Step(s.progress, [&] {
@@ -163,8 +216,14 @@ struct Run {
                 trap.Step(s.value, [&] { appendInsertValue(statement, rs->field(j).Value); });
             }
             trap.Step(s.dropTail, [&] { finishInsert(statement); });
-            trap.Step(s.executeInsert, [&] { db::ExecuteSql(targetConnection(), statement); });
-            trap.Step(s.moveNext, [&] { rs->MoveNext(); });
+            const bool sent = trap.Step(
+                s.executeInsert, [&] { db::ExecuteSql(targetConnection(), statement); });
+            failed += sent ? 0 : 1;
+            if (stopsRows(sent, s.executeInsert, r, targetDatabase()))
+                break;
+            if (stopsRows(trap.Step(s.moveNext, [&] { rs->MoveNext(); }), s.moveNext, r,
+                    sourceDatabase()))
+                break;
         }
     }
 
@@ -182,8 +241,9 @@ struct Run {
             return;
         trap.Step(s.select,
             [&] { Object(rs).Open(selectStatement(direction, sourceName), sourceConnection()); });
-        if (createTable(targetName))
-            copyRows(targetName);
+        db::LastingFailure createFailure = db::LastingFailure::None;
+        if (createTable(targetName, createFailure))
+            copyRows(targetName, createFailure);
         else
             return;
         trap.Step(s.progressZero, [&] { w.progress.setValue(0); });

@@ -10,11 +10,16 @@ namespace tw::db {
 struct ColumnInfo {
     SQLSMALLINT sqlType = SQL_UNKNOWN_TYPE;
     bool isUnsigned = false;
+    // Read through MariaDB Connector/ODBC, whose wide text ends at the first
+    // U+0000 and whose date structures turn MySQL's zero dates into NULL.
+    bool mariadb = false;
 };
 
 // Reads column `column` (1-based) of the current row of `stmt` as a typed
 // value: text through SQL_C_WCHAR, binary through SQL_C_BINARY, both in
 // chunks of any total size; numbers, dates and times as typed structures.
+// From MariaDB's driver, text comes as the session's UTF-8 bytes and dates
+// and timestamps as their text, so that both arrive whole.
 Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info);
 
 } // namespace tw::db

@@ -20,6 +20,18 @@ DbError notOpen()
 {
     return DbError(QStringLiteral("08003"), QString::fromLatin1(notWhenClosed));
 }
+
+// The driver's file name: libmaodbc.so here, maodbc.dll on Windows.
+bool isMariaDBDriver(SQLHDBC dbc)
+{
+    SQLWCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    check(SQLGetInfoW(dbc, SQL_DRIVER_NAME, name, SQLSMALLINT(sizeof name), &length),
+        SQL_HANDLE_DBC, dbc);
+    const QString file = fromSqlWChar(name, -1);
+    return file.startsWith(QLatin1String("libmaodbc"), Qt::CaseInsensitive)
+        || file.startsWith(QLatin1String("maodbc"), Qt::CaseInsensitive);
+}
 } // namespace
 
 Connection::Connection() = default;
@@ -41,6 +53,7 @@ void Connection::Open(const QString& connectionString)
               SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT),
         SQL_HANDLE_DBC, dbc.get());
     dbc.markConnected();
+    m_mariadb = isMariaDBDriver(dbc.get());
     m_dbc = std::move(dbc);
 }
 

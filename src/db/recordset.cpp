@@ -57,7 +57,7 @@ void Recordset::attach(StatementHandle statement, Connection& connection)
         SQLLEN isUnsigned = SQL_FALSE;
         check(SQLColAttributeW(stmt, c, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned),
             SQL_HANDLE_STMT, stmt);
-        ColumnInfo info { sqlType, isUnsigned == SQL_TRUE };
+        ColumnInfo info { sqlType, isUnsigned == SQL_TRUE, connection.isMariaDB() };
         m_columns.append(info);
         Field f;
         f.Name = fromSqlWChar(name, qMin<qsizetype>(nameLength, qsizetype(std::size(name)) - 1));

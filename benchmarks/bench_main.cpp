@@ -1,5 +1,6 @@
-// Measures the transfer through the real window code (offscreen) against
-// the test bed and prints the figures; it is not a test and asserts nothing.
+// Measures the transfer through the real window code (offscreen) and through
+// the `tablewright copy` command against the test bed and prints the
+// figures; it is not a test and asserts nothing.
 //
 //   tw_bench [rows] [tables] [rounds]   defaults: 100000 rows, 10000 tables, 5 rounds
 #include "bench_support.h"
@@ -12,6 +13,7 @@
 #include "odbc_replay.h"
 #include "shell/dialogs.h"
 #include "shell/error_trap.h"
+#include "support/command_process.h"
 #include "support/general_log.h"
 #include "support/scripted_dialogs.h"
 #include "support/testbed.h"
@@ -21,11 +23,13 @@
 #include "transfer/value_text.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <tuple>
 
 using namespace tw;
 
@@ -110,6 +114,49 @@ Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& tabl
                 .arg(dialogs.reports().size())
                 .arg(dialogs.reports().first().left(300)));
     return c;
+}
+
+// The same copy by `tablewright copy` in a process of its own, replacing the
+// window's copy of the table: the whole process (start, connections,
+// listings, rows, swap) and the table alone, as its summary tells.
+struct CommandCopy {
+    double processSeconds = 0;
+    double tableSeconds = 0;
+};
+
+CommandCopy runCommandCopy(const db::LoginDetails& details, bool toOracle, const QString& table)
+{
+    // The logins as options and environment: the user's saved ones stay untouched.
+    test::CommandProcess command(
+        { QStringLiteral("copy"), QStringLiteral("--to"),
+            toOracle ? QStringLiteral("oracle") : QStringLiteral("mysql"), table,
+            QStringLiteral("--overwrite"), QStringLiteral("yes"), QStringLiteral("--json"),
+            QStringLiteral("--oracle-sid"), details.oracleSid, QStringLiteral("--oracle-user"),
+            details.oracleUser, QStringLiteral("--mysql-server"), details.mysqlServer,
+            QStringLiteral("--mysql-port"), details.mysqlPort, QStringLiteral("--mysql-user"),
+            details.mysqlUser, QStringLiteral("--mysql-database"), details.mysqlDatabase },
+        { { QStringLiteral("TABLEWRIGHT_ORACLE_PASSWORD"), details.oraclePassword },
+            { QStringLiteral("TABLEWRIGHT_MYSQL_PASSWORD"), details.mysqlPassword } });
+    QElapsedTimer clock;
+    clock.start();
+    command.start();
+    const test::CommandResult r = command.finish(-1);
+    CommandCopy c;
+    c.processSeconds = clock.nsecsElapsed() / 1e9;
+    c.tableSeconds = r.table(table).value(QStringLiteral("seconds")).toDouble();
+    if (r.exitCode != 0)
+        say(QStringLiteral("  (the command ended with %1: %2)")
+                .arg(r.exitCode)
+                .arg(r.err.left(300)));
+    return c;
+}
+
+void keepBest(CommandCopy& kept, const CommandCopy& c, bool first)
+{
+    if (first || c.processSeconds < kept.processSeconds)
+        kept.processSeconds = c.processSeconds;
+    if (first || c.tableSeconds < kept.tableSeconds)
+        kept.tableSeconds = c.tableSeconds;
 }
 
 // The statements a copy to Oracle sends, built as the program builds them.
@@ -236,6 +283,19 @@ int main(int argc, char** argv)
     const QString database = bed.freshMySQLDatabase(QStringLiteral("tw_bench"));
     const QString user = bed.freshOracleUser(QStringLiteral("BENCH"));
     const db::LoginDetails details = bed.login(database, user);
+    // The command's copy of a round, before the window's in every other
+    // round: the one that runs second meets the servers still busy with the
+    // first's writes.
+    auto commandRound = [&](bool toOracle, const QString& table, CommandCopy& kept, int r) {
+        const CommandCopy command = runCommandCopy(details, toOracle, table);
+        keepBest(kept, command, r == 0);
+        say(QStringLiteral("  %1 round %2: the command %3 s (the table %4 s)")
+                .arg(toOracle ? QStringLiteral("MySQL -> Oracle")
+                              : QStringLiteral("Oracle -> MySQL"))
+                .arg(r + 1)
+                .arg(command.processSeconds, 0, 'f', 3)
+                .arg(command.tableSeconds, 0, 'f', 3));
+    };
 
     say(QStringLiteral("machine: %1").arg(bench::machineDescription()));
     say(QStringLiteral("best of %1 runs of each copy and each replay").arg(rounds));
@@ -261,7 +321,10 @@ int main(int argc, char** argv)
     Copy toOracle;
     double oracleReplay = 1e300;
     QList<double> oracleRatios;
+    CommandCopy oracleCommand;
     for (int r = 0; r < rounds; ++r) {
+        if (r % 2 == 1)
+            commandRound(true, QStringLiteral("bench"), oracleCommand, r);
         const Copy c = runCopy(details, true, QStringLiteral("bench"));
         takeRound(toOracle, c, r == 0);
         QList<QByteArray> oracleStream
@@ -273,6 +336,8 @@ int main(int argc, char** argv)
         oracleReplay = std::min(oracleReplay, replay);
         oracleRatios << c.seconds / replay;
         sayRound(QStringLiteral("MySQL -> Oracle"), r, c, replay);
+        if (r % 2 == 0)
+            commandRound(true, QStringLiteral("bench"), oracleCommand, r);
     }
 
     // Oracle -> MySQL from a table of Oracle's own types that MySQL can hold
@@ -303,7 +368,10 @@ int main(int argc, char** argv)
     double mysqlReplay = 1e300;
     double mysqlDriverReplay = 1e300;
     QList<double> mysqlRatios;
+    CommandCopy mysqlCommand;
     for (int r = 0; r < rounds; ++r) {
+        if (r % 2 == 1)
+            commandRound(false, QStringLiteral("BENCH_O"), mysqlCommand, r);
         QStringList mysqlStream;
         test::GeneralLog log(bed.generalLogPath());
         const Copy c = runCopy(details, false, QStringLiteral("BENCH_O"));
@@ -320,6 +388,8 @@ int main(int argc, char** argv)
         mysqlReplay = std::min(mysqlReplay, replay);
         mysqlRatios << c.seconds / replay;
         sayRound(QStringLiteral("Oracle -> MySQL"), r, c, replay);
+        if (r % 2 == 0)
+            commandRound(false, QStringLiteral("BENCH_O"), mysqlCommand, r);
         // The same statements through MariaDB Connector/ODBC (wide calls, as
         // the program must make): what the driver itself adds to the client.
         QList<QByteArray> odbcStream { transfer::MySQLSessionStatement().toUtf8() };
@@ -369,6 +439,20 @@ int main(int argc, char** argv)
             .arg(QString(), 15)
             .arg(rate(mysqlDriverReplay), 15, 'f', 0)
             .arg(toMySQL.seconds / mysqlDriverReplay, 7, 'f', 3));
+    say(QString());
+    say(QStringLiteral("%1 %2 %3 %4")
+            .arg(QStringLiteral("direction"), -22)
+            .arg(QStringLiteral("window rows/s"), 15)
+            .arg(QStringLiteral("command rows/s"), 15)
+            .arg(QStringLiteral("command, the table alone"), 26));
+    for (const auto& [name, window, command] :
+        { std::tuple { "MySQL -> Oracle", toOracle.seconds, oracleCommand },
+            { "Oracle -> MySQL", toMySQL.seconds, mysqlCommand } })
+        say(QStringLiteral("%1 %2 %3 %4")
+                .arg(QLatin1String(name), -22)
+                .arg(rate(window), 15, 'f', 0)
+                .arg(rate(command.processSeconds), 15, 'f', 0)
+                .arg(rate(command.tableSeconds), 26, 'f', 0));
     say(QString());
     const double mb = 1024.0 * 1024.0;
     say(QStringLiteral("table data (value texts): %1 MB").arg(dataBytes / mb, 0, 'f', 1));

@@ -1,3 +1,4 @@
+#include "cli/command.h"
 #include "login/form1.h"
 #include "shell/dialogs.h"
 #include "tables/form2.h"
@@ -6,6 +7,9 @@
 
 int main(int argc, char** argv)
 {
+    // With arguments the program is a command, and needs no display.
+    if (argc > 1)
+        return tw::cli::RunCommandLine(argc, argv);
     QApplication app(argc, argv);
     // Closing a window ends the program on purpose; hiding one never does.
     QApplication::setQuitOnLastWindowClosed(false);

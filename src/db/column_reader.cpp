@@ -130,8 +130,9 @@ Value readBinary(SQLHSTMT stmt, SQLUSMALLINT column)
     return bytes;
 }
 
-// DECIMAL and NUMERIC keep the digits the database gave; their text in
-// SQL_C_CHAR is plain ASCII with '.' whatever the locale.
+// DECIMAL and NUMERIC (and any number kept in decimal digits) keep the
+// digits the database gave; their text in SQL_C_CHAR is plain ASCII with '.'
+// whatever the locale.
 Value readDecimal(SQLHSTMT stmt, SQLUSMALLINT column)
 {
     QString digits;
@@ -139,6 +140,22 @@ Value readDecimal(SQLHSTMT stmt, SQLUSMALLINT column)
             [&](const char* data, qsizetype size) { digits = QString::fromLatin1(data, size); }))
         return Null();
     return digits;
+}
+
+// Oracle's DATE holds a time of day, and a driver may still describe it as
+// SQL_TYPE_DATE; read as a date, the time would be cut off. Read as a
+// timestamp, a value without a time of day is a date again, so a MySQL
+// DATE travels as before (MariaDB's driver gives the same fields, and NULL
+// for a zero date, either way).
+Value readDate(SQLHSTMT stmt, SQLUSMALLINT column)
+{
+    SQL_TIMESTAMP_STRUCT t {};
+    if (!readFixed(stmt, column, SQL_C_TYPE_TIMESTAMP, t))
+        return Null();
+    if (t.hour == 0 && t.minute == 0 && t.second == 0 && t.fraction == 0)
+        return QVariant::fromValue(SqlDate { t.year, t.month, t.day });
+    return QVariant::fromValue(
+        SqlTimestamp { t.year, t.month, t.day, t.hour, t.minute, t.second, t.fraction });
 }
 
 // SQL_TIME_STRUCT holds a time of day only; MySQL's TIME is a duration of
@@ -200,6 +217,11 @@ Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info)
     }
     case SQL_FLOAT:
     case SQL_DOUBLE: {
+        // A binary double is exact as itself; its text from the driver need
+        // not be (MariaDB's gives "0.3" for 0.1 + 0.2). Digits the driver
+        // holds are exact only as text.
+        if (info.decimalPrecision)
+            return readDecimal(stmt, column);
         SQLDOUBLE v = 0;
         return readFixed(stmt, column, SQL_C_DOUBLE, v) ? Value(double(v)) : Null();
     }
@@ -207,14 +229,8 @@ Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info)
     case SQL_NUMERIC:
         return readDecimal(stmt, column);
     case SQL_TYPE_DATE:
-    case SQL_DATE: {
-        if (info.mariadb)
-            return readDateText(stmt, column);
-        SQL_DATE_STRUCT d {};
-        if (!readFixed(stmt, column, SQL_C_TYPE_DATE, d))
-            return Null();
-        return QVariant::fromValue(SqlDate { d.year, d.month, d.day });
-    }
+    case SQL_DATE:
+        return info.mariadb ? readDateText(stmt, column) : readDate(stmt, column);
     case SQL_TYPE_TIME:
     case SQL_TIME:
         return readTime(stmt, column);

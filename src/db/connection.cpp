@@ -76,6 +76,11 @@ StatementHandle Connection::newStatement()
     if (!m_dbc.connected())
         throw notOpen();
     StatementHandle stmt = StatementHandle::allocate(m_dbc);
+    // ODBC's default, which MariaDB's driver does not keep (it makes static
+    // cursors); whether a result's count is exact is asked of this type. A
+    // driver that substitutes another type says so when asked.
+    SQLSetStmtAttrW(stmt.get(), SQL_ATTR_CURSOR_TYPE,
+        reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_CURSOR_FORWARD_ONLY)), 0);
     if (CommandTimeout > 0) {
         // Not every driver keeps a query timeout; one that declines it
         // still runs the statement.

@@ -22,12 +22,16 @@ QString MySQLConnectionString(const LoginDetails& login)
         + connectionStringValue(login.mysqlPort) + QLatin1String(";");
 }
 
+// Oracle's own ODBC driver reads the net service name from DBQ and knows
+// nothing of Server, the keyword of Microsoft's driver; each driver skips
+// the keyword it does not know, so the SID goes under both names.
 QString OracleConnectionString(const LoginDetails& login)
 {
-    return QLatin1String("Driver={Microsoft ODBC for Oracle};Server=")
-        + connectionStringValue(login.oracleSid) + QLatin1String(";Uid=")
-        + connectionStringValue(login.oracleUser) + QLatin1String(";Pwd=")
-        + connectionStringValue(login.oraclePassword) + QLatin1String(";");
+    const QString sid = connectionStringValue(login.oracleSid);
+    return QLatin1String("Driver={Microsoft ODBC for Oracle};Server=") + sid
+        + QLatin1String(";Uid=") + connectionStringValue(login.oracleUser) + QLatin1String(";Pwd=")
+        + connectionStringValue(login.oraclePassword) + QLatin1String(";DBQ=") + sid
+        + QLatin1String(";");
 }
 
 } // namespace tw::db

@@ -23,10 +23,11 @@ struct Field {
 };
 
 // An ADO-shaped forward-only recordset. The row count is known as soon as
-// the recordset is open: taken from the driver when it reports it, otherwise
-// counted by buffering the rows. When the driver tells the count, the rows
-// after the first are read on a thread of their own, ahead of MoveNext;
-// anything else done with the connection first lets that thread stop.
+// the recordset is open: taken from the driver when it vouches for it as
+// exact, otherwise counted by buffering the rows. When the driver tells the
+// count, the rows after the first are read on a thread of their own, ahead
+// of MoveNext; anything else done with the connection first lets that
+// thread stop.
 class Recordset {
 public:
     Recordset();

@@ -13,6 +13,7 @@ YieldStats stats;
 Clock::time_point last = Clock::now();
 qint64 waitedNs = 0; // inside drivers since the last yield
 int waitDepth = 0;
+bool yieldsDisabled = false;
 
 qint64 coarseNow()
 {
@@ -41,8 +42,15 @@ DriverWait::~DriverWait()
     }
 }
 
+void DisableYields()
+{
+    yieldsDisabled = true;
+}
+
 void DoEvents()
 {
+    if (yieldsDisabled)
+        return;
     const qint64 gap = nanoseconds(Clock::now() - last);
     stats.longestGapNs = std::max(stats.longestGapNs, gap);
     stats.longestOwnGapNs = std::max(stats.longestOwnGapNs, gap - waitedNs);
@@ -61,7 +69,7 @@ void DoEventsThrottled()
     // milliseconds fine, and far cheaper to read) is precise enough to
     // space yields 10 ms apart.
     constexpr qint64 intervalNs = 10'000'000;
-    if (coarseNow() - lastCoarseNs >= intervalNs)
+    if (!yieldsDisabled && coarseNow() - lastCoarseNs >= intervalNs)
         DoEvents();
 }
 

@@ -13,6 +13,10 @@ void DoEvents();
 // the window as responsive as a yield per call at a fraction of the cost.
 void DoEventsThrottled();
 
+// For a process without windows (the command line): from now on DoEvents
+// and DoEventsThrottled do nothing, as there is nothing to repaint.
+void DisableYields();
+
 // How often the event loop ran and the longest stretch between two calls (for the
 // benchmark, which reports how long the window waits for a yield).
 struct YieldStats {

@@ -10,6 +10,7 @@
 #include "shell/appearance.h"
 #include "shell/busy_guard.h"
 #include "shell/error_trap.h"
+#include "shell/login_settings.h"
 #include "shell/product.h"
 #include "shell/program_folder.h"
 #include "shell/settings.h"
@@ -41,15 +42,6 @@ QFont arial(qreal points, bool bold)
     f.setBold(bold);
     return f;
 }
-
-// The eight fields: settings key, and what the store gives on a first run.
-struct FieldSpec {
-    const char* key;
-    const char* fallback;
-};
-const FieldSpec fields[9] = { {}, { "OracleServer", "" }, { "OracleUser", "" },
-    { "OraclePassword", "" }, { "MySQLServer", "localhost" }, { "MySQLUser", "" },
-    { "MySQLPassword", "" }, { "MySQLDatabase", "" }, { "MySQLPort", "3306" } };
 
 // Fields that select their whole text when they get the focus.
 bool selectsOnFocus(int number)
@@ -213,7 +205,7 @@ db::LoginDetails Form1::loginDetails() const
 void Form1::saveField(int number)
 {
     shell::SaveSetting(shell::MakerName(), shell::ProductName(),
-        QString::fromLatin1(fields[number].key), Text[number]->text());
+        QString(shell::loginSettings[number - 1].key), Text[number]->text());
 }
 
 tables::Form2& Form1::TablesWindow()
@@ -242,7 +234,8 @@ void Form1::Form_Load()
     for (int n = 1; n <= 8; ++n) {
         trap.Step(126 + 2 * n, [&] {
             Text[n]->setText(shell::GetSetting(shell::MakerName(), shell::ProductName(),
-                QString::fromLatin1(fields[n].key), QString::fromLatin1(fields[n].fallback)));
+                QString(shell::loginSettings[n - 1].key),
+                QString(shell::loginSettings[n - 1].fallback)));
         });
     }
     if (!trap.If(144, [&] { return db::ConnectOracle(*this); }))

@@ -57,6 +57,12 @@ QString GetSetting(
     return store.value(fullKey(section, key), fallback).toString();
 }
 
+bool HasSetting(const QString& appName, const QString& section, const QString& key)
+{
+    QSettings store(SettingsFilePath(appName), QSettings::IniFormat);
+    return store.contains(fullKey(section, key));
+}
+
 void SaveSetting(
     const QString& appName, const QString& section, const QString& key, const QString& value)
 {

@@ -14,6 +14,7 @@ namespace tw::shell {
 // are dropped, and that path is neither opened nor has its mode changed.
 QString GetSetting(const QString& appName, const QString& section, const QString& key,
     const QString& fallback = QString());
+bool HasSetting(const QString& appName, const QString& section, const QString& key);
 void SaveSetting(
     const QString& appName, const QString& section, const QString& key, const QString& value);
 

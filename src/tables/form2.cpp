@@ -15,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 
@@ -236,8 +237,12 @@ bool Form2::eventFilter(QObject* watched, QEvent* event)
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
         case QEvent::KeyRelease:
+            return true;
+        case QEvent::KeyPress:
+            // The list takes no keys now, but Esc still reaches the window.
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+                m_copyStop.request();
             return true;
         default:
             break;
@@ -246,6 +251,17 @@ bool Form2::eventFilter(QObject* watched, QEvent* event)
     if ((watched == Frame1 || watched == Frame2) && event->type() == QEvent::MouseMove)
         shell::PointerToDefault(Pointer());
     return QWidget::eventFilter(watched, event);
+}
+
+// Esc asks a running copy to stop; the buttons and frames pass it up here.
+// Any other action ignores the request, and each copy starts without one.
+void Form2::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && shell::BusyGuard::Busy()) {
+        m_copyStop.request();
+        return;
+    }
+    FixedWindow::keyPressEvent(event);
 }
 
 } // namespace tw::tables

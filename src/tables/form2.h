@@ -6,6 +6,7 @@
 #include "shell/push_button.h"
 #include "shell/window_pointer.h"
 #include "tables/table_list_box.h"
+#include "transfer/stop_request.h"
 
 #include <QGroupBox>
 #include <QProgressBar>
@@ -55,9 +56,12 @@ public:
 
     const db::LoginSource& Login() const { return m_login; }
     shell::Dialogs& Dialogs() { return m_dialogs; }
+    // Set by Esc while an action runs; a copy stops after its current row.
+    transfer::StopRequest& CopyStop() { return m_copyStop; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The location of one of this window's handlers in error reports.
@@ -71,6 +75,7 @@ private:
     const db::LoginSource& m_login;
     shell::Dialogs& m_dialogs;
     QWidget* m_loginWindow;
+    transfer::StopRequest m_copyStop;
 };
 
 // Text of the "Help" message.

@@ -1,5 +1,7 @@
 #include "tables/table_list_box.h"
 
+#include "db/name_list.h"
+
 #include <QMouseEvent>
 #include <stdexcept>
 
@@ -66,11 +68,7 @@ void TableListBox::AddItem(const QString& name)
     int hi = count();
     while (lo < hi) {
         const int mid = (lo + hi) / 2;
-        const QString other = item(mid)->text();
-        int c = QString::compare(other, name, Qt::CaseInsensitive);
-        if (c == 0)
-            c = QString::compare(other, name, Qt::CaseSensitive);
-        if (c <= 0)
+        if (db::CompareTableNames(item(mid)->text(), name) <= 0)
             lo = mid + 1;
         else
             hi = mid;

@@ -6,8 +6,13 @@ namespace tw::tables {
 namespace {
 transfer::TransferWindow transferWindow(Form2& form)
 {
-    return { *form.List1, *form.List2, *form.ProgressBar1, form.Pointer(), form.Dialogs(),
-        form.Login() };
+    return { .mysqlList = *form.List1,
+        .oracleList = *form.List2,
+        .progress = *form.ProgressBar1,
+        .pointer = form.Pointer(),
+        .dialogs = form.Dialogs(),
+        .login = form.Login(),
+        .stop = form.CopyStop() };
 }
 } // namespace
 

@@ -1,25 +1,20 @@
 #include "transfer/send_tables.h"
 
-#include "db/ado_types.h"
-#include "db/connection.h"
-#include "db/connection_strings.h"
 #include "db/lasting_failure.h"
 #include "db/list_helpers.h"
 #include "db/listing.h"
-#include "db/recordset.h"
 #include "db/yield.h"
 #include "shell/busy_guard.h"
 #include "shell/error_trap.h"
-#include "shell/object_check.h"
+#include "transfer/row_failure.h"
 #include "transfer/rows_not_copied.h"
-#include "transfer/statements.h"
+#include "transfer/table_copy.h"
 
 #include <cmath>
 
 namespace tw::transfer {
 
 using shell::ErrorTrap;
-using shell::Object;
 using shell::WindowPointer;
 
 namespace {
@@ -37,39 +32,145 @@ struct Steps {
     int lastRow, rowLoop, rowYield, progress, insertOpening, valueLoop, valueYield, value, dropTail,
         insertClosing, executeInsert, moveNext;
     int progressZero, closeRecordset, refill;
+    int closeMySQL, closeOracle, defaultPointer;
 };
 
-constexpr Steps toOracleSteps { 100, 102, 104, 108, 284, 110, 112, 114, 116, 118, 120, 122, 124,
-    126, 128, 130, 132, 134, 134, 136, 138, 140, 142, 144, 144, 146, 148, 150, 152, 154, 156, 158,
-    160, 162, 202, 204, 212, 220, 222, 224, 226, 228, 230, 232, 234, 248, 250, 258, 260, 264, 266,
-    268 };
-constexpr Steps toMySQLSteps { 100, 102, 104, 110, 308, 112, 114, 116, 118, 120, 122, 124, 126, 128,
-    130, 130, 132, 134, 136, 138, 140, 142, 144, 146, 148, 150, 152, 154, 156, 158, 160, 162, 164,
-    166, 226, 228, 236, 244, 246, 248, 250, 252, 254, 256, 258, 272, 274, 282, 284, 288, 290, 292 };
+constexpr Steps toOracleSteps {
+    .createOracle = 100,
+    .createMySQL = 102,
+    .createRecordset = 104,
+    .currentTest = 108,
+    .noCurrentMessage = 284,
+    .hourglass = 110,
+    .oracleCursor = 112,
+    .oracleCommandTimeout = 114,
+    .oracleConnectionTimeout = 116,
+    .oracleOpen = 118,
+    .mysqlCursor = 120,
+    .mysqlCommandTimeout = 122,
+    .mysqlConnectionTimeout = 124,
+    .mysqlOpen = 126,
+    .walk = 128,
+    .entryYield = 130,
+    .selectedTest = 132,
+    .sourceName = 134,
+    .targetName = 134,
+    .existsTest = 136,
+    .prompt = 138,
+    .noPrompt = 140,
+    .answerNo = 142,
+    .answerYes = 144,
+    .targetSpelling = 144,
+    .drop = 146,
+    .removeFromTarget = 148,
+    .select = 150,
+    .createOpening = 152,
+    .columnLoop = 154,
+    .columnYield = 156,
+    .columnName = 158,
+    .typeName = 160,
+    .typeTests = 162,
+    .dropComma = 202,
+    .createClosing = 204,
+    .executeCreate = 212,
+    .lastRow = 220,
+    .rowLoop = 222,
+    .rowYield = 224,
+    .progress = 226,
+    .insertOpening = 228,
+    .valueLoop = 230,
+    .valueYield = 232,
+    .value = 234,
+    .dropTail = 248,
+    .insertClosing = 250,
+    .executeInsert = 258,
+    .moveNext = 260,
+    .progressZero = 264,
+    .closeRecordset = 266,
+    .refill = 268,
+    .closeMySQL = 278,
+    .closeOracle = 280,
+    .defaultPointer = 282,
+};
+
+constexpr Steps toMySQLSteps {
+    .createOracle = 100,
+    .createMySQL = 102,
+    .createRecordset = 104,
+    .currentTest = 110,
+    .noCurrentMessage = 308,
+    .hourglass = 112,
+    .oracleCursor = 114,
+    .oracleCommandTimeout = 116,
+    .oracleConnectionTimeout = 118,
+    .oracleOpen = 120,
+    .mysqlCursor = 122,
+    .mysqlCommandTimeout = 124,
+    .mysqlConnectionTimeout = 126,
+    .mysqlOpen = 128,
+    .walk = 130,
+    .entryYield = 130,
+    .selectedTest = 132,
+    .sourceName = 134,
+    .targetName = 136,
+    .existsTest = 138,
+    .prompt = 140,
+    .noPrompt = 142,
+    .answerNo = 144,
+    .answerYes = 146,
+    .targetSpelling = 148,
+    .drop = 150,
+    .removeFromTarget = 152,
+    .select = 154,
+    .createOpening = 156,
+    .columnLoop = 158,
+    .columnYield = 160,
+    .columnName = 162,
+    .typeName = 164,
+    .typeTests = 166,
+    .dropComma = 226,
+    .createClosing = 228,
+    .executeCreate = 236,
+    .lastRow = 244,
+    .rowLoop = 246,
+    .rowYield = 248,
+    .progress = 250,
+    .insertOpening = 252,
+    .valueLoop = 254,
+    .valueYield = 256,
+    .value = 258,
+    .dropTail = 272,
+    .insertClosing = 274,
+    .executeInsert = 282,
+    .moveNext = 284,
+    .progressZero = 288,
+    .closeRecordset = 290,
+    .refill = 292,
+    .closeMySQL = 304,
+    .closeOracle = 306,
+    .defaultPointer = 302,
+};
 
 struct Run {
     TransferWindow& w;
     Direction direction;
     const Steps& s;
-    QString statement; // shown after "sql: " in every report
+    TableCopy copy; // owns the statement shown after "sql: " in every report
     ErrorTrap trap;
-    std::unique_ptr<db::Connection> oracle;
-    std::unique_ptr<db::Connection> mysql;
-    std::unique_ptr<db::Recordset> rs;
 
     Run(TransferWindow& window, Direction d, const Steps& steps, const char* procedure)
         : w(window)
         , direction(d)
         , s(steps)
+        , copy(d, &window.stop)
         , trap(window.dialogs,
-              QStringLiteral("Palomirdual2017/04/05.Form2.") + QLatin1String(procedure), &statement)
+              QStringLiteral("Palomirdual2017/04/05.Form2.") + QLatin1String(procedure),
+              &copy.statement())
     { }
 
     bool toOracle() const { return direction == Direction::ToOracle; }
     db::TableList& source() { return toOracle() ? w.mysqlList : w.oracleList; }
     db::TableList& target() { return toOracle() ? w.oracleList : w.mysqlList; }
-    db::Connection& sourceConnection() { return Object(toOracle() ? mysql : oracle); }
-    db::Connection& targetConnection() { return Object(toOracle() ? oracle : mysql); }
     QString sourceDatabase() const { return databaseName(!toOracle()); }
     QString targetDatabase() const { return databaseName(toOracle()); }
     static QString databaseName(bool oracle)
@@ -81,15 +182,7 @@ struct Run {
     // that every later row of the table would meet too.
     db::LastingFailure lastingUnless(bool ran) const
     {
-        if (ran || !trap.LastError())
-            return db::LastingFailure::None;
-        try {
-            std::rethrow_exception(trap.LastError());
-        } catch (const db::DbError& e) {
-            return db::lastingFailure(e);
-        } catch (...) {
-            return db::LastingFailure::None;
-        }
+        return ran ? db::LastingFailure::None : LastingFailureOf(trap.LastError());
     }
 
     // One report instead of one per row: the table's remaining rows are not
@@ -100,22 +193,18 @@ struct Run {
         trap.Report(step, rowsNotCopiedText(notCopied, rows, table, why, database));
     }
 
-    void openConnections()
+    void openConnection(Side side, int cursor, int commandTimeout, int connectionTimeout, int open)
     {
-        trap.Step(s.oracleCursor, [&] { Object(oracle).CursorLocation = db::adUseClient; });
-        trap.Step(s.oracleCommandTimeout, [&] { Object(oracle).CommandTimeout = 5000; });
-        trap.Step(s.oracleConnectionTimeout, [&] { Object(oracle).ConnectionTimeout = 5000; });
-        trap.Step(s.oracleOpen,
-            [&] { Object(oracle).Open(db::OracleConnectionString(w.login.loginDetails())); });
-        for (const QString& sql : OracleSessionStatements())
-            trap.Step(s.oracleOpen, [&] { Object(oracle).Execute(sql); });
-        trap.Step(s.mysqlCursor,
-            [&] { Object(mysql).CursorLocation = toOracle() ? db::adUseClient : db::adUseServer; });
-        trap.Step(s.mysqlCommandTimeout, [&] { Object(mysql).CommandTimeout = 5000; });
-        trap.Step(s.mysqlConnectionTimeout, [&] { Object(mysql).ConnectionTimeout = 5000; });
-        trap.Step(s.mysqlOpen,
-            [&] { Object(mysql).Open(db::MySQLConnectionString(w.login.loginDetails())); });
-        trap.Step(s.mysqlOpen, [&] { Object(mysql).Execute(MySQLSessionStatement()); });
+        trap.Step(cursor, [&] {
+            copy.connection(side).CursorLocation = TableCopy::cursorLocation(direction, side);
+        });
+        trap.Step(commandTimeout,
+            [&] { copy.connection(side).CommandTimeout = TableCopy::timeoutSeconds; });
+        trap.Step(connectionTimeout,
+            [&] { copy.connection(side).ConnectionTimeout = TableCopy::timeoutSeconds; });
+        trap.Step(open, [&] { copy.openConnection(side, w.login.loginDetails()); });
+        for (const QString& sql : TableCopy::sessionStatements(side))
+            trap.Step(open, [&] { copy.connection(side).Execute(sql); });
     }
 
     // Asks before overwriting a table the target list shows; answers
@@ -145,8 +234,7 @@ struct Run {
                     [&] { targetName = db::ListFindItemNoCase(target(), sourceName); });
             // A refused drop leaves the old table as it is: its CREATE would
             // fail and the new rows would be mixed into the old ones.
-            if (!trap.Step(s.drop,
-                    [&] { targetConnection().Execute(dropStatement(direction, targetName)); }))
+            if (!trap.Step(s.drop, [&] { copy.dropTarget(targetName); }))
                 return false;
             trap.Step(s.removeFromTarget, [&] { db::ListRemoveItem(target(), targetName); });
         }
@@ -158,39 +246,36 @@ struct Run {
     // whether the CREATE failed in a way every INSERT would repeat.
     bool createTable(const QString& targetName, db::LastingFailure& failure)
     {
-        trap.Step(s.createOpening, [&] { statement = createOpening(direction, targetName); });
+        trap.Step(s.createOpening, [&] { copy.beginCreate(targetName); });
         int columns = -1;
-        trap.Step(s.columnLoop, [&] { columns = Object(rs).FieldCount(); });
+        trap.Step(s.columnLoop, [&] { columns = copy.columnCount(); });
         if (columns < 0)
             return false;
         for (int j = 0; j < columns; ++j) {
             trap.Step(s.columnYield, [&] { db::DoEventsThrottled(); });
             QString name;
             qint16 type = 0;
-            trap.Step(s.columnName, [&] { name = rs->field(j).Name; });
-            trap.Step(s.typeName, [&] { type = rs->field(j).Type; });
-            trap.Step(s.typeTests, [&] { statement += columnEntry(direction, name, type); });
+            trap.Step(s.columnName, [&] { name = copy.columnName(j); });
+            trap.Step(s.typeName, [&] { type = copy.columnType(j); });
+            trap.Step(s.typeTests, [&] { copy.appendColumn(name, type); });
         }
-        trap.Step(s.dropComma, [&] { finishCreate(direction, statement); });
-        failure = lastingUnless(
-            trap.Step(s.executeCreate, [&] { db::ExecuteSql(targetConnection(), statement); }));
+        trap.Step(s.dropComma, [&] { copy.finishCreate(); });
+        failure = lastingUnless(trap.Step(s.executeCreate, [&] { copy.executeCreate(); }));
         return true;
     }
 
+    // A stop asked for meanwhile ends the rows after the row on hand.
     void copyRows(const QString& targetName, db::LastingFailure createFailure)
     {
         qint64 last = -1;
-        trap.Step(s.lastRow, [&] { last = Object(rs).RecordCount() - 1; });
+        trap.Step(s.lastRow, [&] { last = copy.rowCount() - 1; });
         if (createFailure != db::LastingFailure::None) {
             if (last >= 0)
                 reportRowsNotCopied(s.executeCreate, last + 1, last + 1, targetName, createFailure,
                     targetDatabase());
             return;
         }
-        const int columns = rs && rs->isOpen() ? rs->FieldCount() : 0;
-        // Every row's statement starts the same and is built in the same
-        // buffer, which keeps the room the longest row needed.
-        const QString opening = insertOpening(direction, targetName);
+        copy.beginRows(targetName);
         qint64 failed = 0;
         // A failure that every later row would meet too ends the rows; one
         // report tells how many of the table's rows did not arrive.
@@ -202,26 +287,22 @@ struct Run {
                 reportRowsNotCopied(step, failed + last - r, last + 1, targetName, why, database);
             return true;
         };
-        for (qint64 r = 0; r <= last; ++r) {
+        for (qint64 r = 0; r <= last && !copy.stopRequested(); ++r) {
             trap.Step(s.rowYield, [&] { db::DoEventsThrottled(); });
             trap.Step(s.progress, [&] {
                 w.progress.setValue(int(std::lround(double(r + 1) / double(last + 1) * 100.0)));
             });
-            trap.Step(s.insertOpening, [&] {
-                statement.resize(0);
-                statement += opening;
-            });
-            for (int j = 0; j < columns; ++j) {
+            trap.Step(s.insertOpening, [&] { copy.beginInsert(); });
+            for (int j = 0; j < copy.valueCount(); ++j) {
                 trap.Step(s.valueYield, [&] { db::DoEventsThrottled(); });
-                trap.Step(s.value, [&] { appendInsertValue(statement, rs->field(j).Value); });
+                trap.Step(s.value, [&] { copy.appendValue(j); });
             }
-            trap.Step(s.dropTail, [&] { finishInsert(statement); });
-            const bool sent = trap.Step(
-                s.executeInsert, [&] { db::ExecuteSql(targetConnection(), statement); });
+            trap.Step(s.dropTail, [&] { copy.finishInsert(); });
+            const bool sent = trap.Step(s.executeInsert, [&] { copy.executeInsert(); });
             failed += sent ? 0 : 1;
             if (stopsRows(sent, s.executeInsert, r, targetDatabase()))
                 break;
-            if (stopsRows(trap.Step(s.moveNext, [&] { rs->MoveNext(); }), s.moveNext, r,
+            if (stopsRows(trap.Step(s.moveNext, [&] { copy.moveNext(); }), s.moveNext, r,
                     sourceDatabase()))
                 break;
         }
@@ -239,15 +320,14 @@ struct Run {
         trap.Step(s.targetName, [&] { targetName = sourceName; });
         if (!settleTarget(sourceName, targetName))
             return;
-        trap.Step(s.select,
-            [&] { Object(rs).Open(selectStatement(direction, sourceName), sourceConnection()); });
+        trap.Step(s.select, [&] { copy.openSource(sourceName); });
         db::LastingFailure createFailure = db::LastingFailure::None;
         if (createTable(targetName, createFailure))
             copyRows(targetName, createFailure);
         else
             return;
         trap.Step(s.progressZero, [&] { w.progress.setValue(0); });
-        trap.Step(s.closeRecordset, [&] { Object(rs).Close(); });
+        trap.Step(s.closeRecordset, [&] { copy.close(); });
         trap.Step(s.refill, [&] {
             if (toOracle())
                 db::ListOracleTables(target(), w.login);
@@ -258,45 +338,37 @@ struct Run {
 
     void run(const QString& noCurrentMessage)
     {
-        trap.Step(s.createOracle, [&] { oracle = std::make_unique<db::Connection>(); });
-        trap.Step(s.createMySQL, [&] { mysql = std::make_unique<db::Connection>(); });
-        trap.Step(s.createRecordset, [&] { rs = std::make_unique<db::Recordset>(); });
+        w.stop.reset();
+        trap.Step(s.createOracle, [&] { copy.createConnection(Side::Oracle); });
+        trap.Step(s.createMySQL, [&] { copy.createConnection(Side::MySQL); });
+        trap.Step(s.createRecordset, [&] { copy.createRecordset(); });
         if (trap.If(s.currentTest, [&] { return source().ListIndex() == -1; })) {
             trap.Step(s.noCurrentMessage, [&] { w.dialogs.MsgBox(noCurrentMessage); });
             return;
         }
         trap.Step(s.hourglass, [&] { w.pointer.SetMousePointer(WindowPointer::Busy); });
-        openConnections();
+        openConnection(Side::Oracle, s.oracleCursor, s.oracleCommandTimeout,
+            s.oracleConnectionTimeout, s.oracleOpen);
+        openConnection(Side::MySQL, s.mysqlCursor, s.mysqlCommandTimeout, s.mysqlConnectionTimeout,
+            s.mysqlOpen);
         int count = 0;
         trap.Step(s.walk, [&] { count = source().ListCount(); });
-        for (int i = count - 1; i >= 0; --i)
+        // A stop skips the tables not yet begun; the run ends as usual.
+        for (int i = count - 1; i >= 0 && !copy.stopRequested(); --i)
             copyEntry(i);
         if (toOracle()) {
-            trap.Step(278, [&] { Object(mysql).Close(); });
-            trap.Step(280, [&] { Object(oracle).Close(); });
-            trap.Step(282, [&] { w.pointer.SetMousePointer(WindowPointer::Default); });
+            trap.Step(s.closeMySQL, [&] { copy.connection(Side::MySQL).Close(); });
+            trap.Step(s.closeOracle, [&] { copy.connection(Side::Oracle).Close(); });
+            trap.Step(s.defaultPointer, [&] { w.pointer.SetMousePointer(WindowPointer::Default); });
         } else {
-            trap.Step(302, [&] { w.pointer.SetMousePointer(WindowPointer::Default); });
-            trap.Step(304, [&] { Object(mysql).Close(); });
-            trap.Step(306, [&] { Object(oracle).Close(); });
+            trap.Step(s.defaultPointer, [&] { w.pointer.SetMousePointer(WindowPointer::Default); });
+            trap.Step(s.closeMySQL, [&] { copy.connection(Side::MySQL).Close(); });
+            trap.Step(s.closeOracle, [&] { copy.connection(Side::Oracle).Close(); });
         }
     }
 };
 
 } // namespace
-
-QStringList OracleSessionStatements()
-{
-    return { QStringLiteral("ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS'"),
-        QStringLiteral("ALTER SESSION SET NLS_TIMESTAMP_FORMAT = 'YYYY-MM-DD HH24:MI:SS.FF'"),
-        QStringLiteral("ALTER SESSION SET NLS_NUMERIC_CHARACTERS = '.,'") };
-}
-
-QString MySQLSessionStatement()
-{
-    return QStringLiteral("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
-                          "'NO_BACKSLASH_ESCAPES')");
-}
 
 void SendTablesToOracle(TransferWindow& window)
 {

@@ -4,6 +4,8 @@
 #include "db/table_list.h"
 #include "shell/dialogs.h"
 #include "shell/window_pointer.h"
+#include "transfer/statements.h"
+#include "transfer/stop_request.h"
 
 #include <QProgressBar>
 
@@ -17,6 +19,8 @@ struct TransferWindow {
     shell::WindowPointer& pointer;
     shell::Dialogs& dialogs;
     const db::LoginSource& login;
+    // Esc while a copy runs: the copy stops after its current row.
+    StopRequest& stop;
 };
 
 // "Send Table/s To Oracle": the selected MySQL tables, bottom of the list
@@ -24,10 +28,5 @@ struct TransferWindow {
 void SendTablesToOracle(TransferWindow& window);
 // "Send Table/s To MySQL": the same from Oracle to MySQL.
 void SendTablesToMySQL(TransferWindow& window);
-
-// Sent right after a transfer opens its connections, so that the value texts
-// mean the same on both servers whatever their session defaults are.
-QStringList OracleSessionStatements();
-QString MySQLSessionStatement();
 
 } // namespace tw::transfer

@@ -184,4 +184,38 @@ QString insertStatement(
     return statement;
 }
 
+QStringList OracleSessionStatements()
+{
+    return { QStringLiteral("ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS'"),
+        QStringLiteral("ALTER SESSION SET NLS_TIMESTAMP_FORMAT = 'YYYY-MM-DD HH24:MI:SS.FF'"),
+        QStringLiteral("ALTER SESSION SET NLS_NUMERIC_CHARACTERS = '.,'") };
+}
+
+QString MySQLSessionStatement()
+{
+    return QStringLiteral("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
+                          "'NO_BACKSLASH_ESCAPES')");
+}
+
+QStringList swapStatements(Direction direction, const QString& targetName, const QString& copyName,
+    const QString& backupName)
+{
+    if (direction == Direction::ToMySQL)
+        return { QStringLiteral("RENAME TABLE ") + mysqlName(targetName) + QStringLiteral(" TO ")
+            + mysqlName(backupName) + QStringLiteral(", ") + mysqlName(copyName)
+            + QStringLiteral(" TO ") + mysqlName(targetName) };
+    return { QStringLiteral("RENAME ") + oracleName(targetName) + QStringLiteral(" TO ")
+            + oracleName(backupName),
+        QStringLiteral("RENAME ") + oracleName(copyName) + QStringLiteral(" TO ")
+            + oracleName(targetName) };
+}
+
+QString restoreStatement(Direction direction, const QString& targetName, const QString& backupName)
+{
+    return direction == Direction::ToMySQL ? QStringLiteral("RENAME TABLE ") + mysqlName(backupName)
+            + QStringLiteral(" TO ") + mysqlName(targetName)
+                                           : QStringLiteral("RENAME ") + oracleName(backupName)
+            + QStringLiteral(" TO ") + oracleName(targetName);
+}
+
 } // namespace tw::transfer

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 namespace tw::transfer {
 
@@ -46,5 +47,18 @@ void appendInsertValue(QString& statement, const tw::db::Value& value);
 void finishInsert(QString& statement);
 QString insertStatement(
     Direction direction, const QString& targetName, const QList<tw::db::Value>& row);
+
+// Sent right after a copy opens its connections, so that the value texts
+// mean the same on both servers whatever their session defaults are.
+QStringList OracleSessionStatements();
+QString MySQLSessionStatement();
+
+// Puts a finished copy in the place of the table it replaces, keeping the
+// old one under `backupName` until it is dropped: one atomic RENAME TABLE
+// on MySQL, two RENAMEs on Oracle (which has no atomic swap).
+QStringList swapStatements(Direction direction, const QString& targetName, const QString& copyName,
+    const QString& backupName);
+// Oracle only: the old table back under its name after the second RENAME failed.
+QString restoreStatement(Direction direction, const QString& targetName, const QString& backupName);
 
 } // namespace tw::transfer

@@ -53,7 +53,7 @@ private slots:
             QStringLiteral("DRIVER={MySQL ODBC 5.1 "
                            "Driver};SERVER=localhost;USER=;DATABASE=;PASSWORD=;PORT=3306;"));
         QCOMPARE(OracleConnectionString(first),
-            QStringLiteral("Driver={Microsoft ODBC for Oracle};Server=;Uid=;Pwd=;"));
+            QStringLiteral("Driver={Microsoft ODBC for Oracle};Server=;Uid=;Pwd=;DBQ=;"));
     }
 
     void fieldsGoInTheirPlacesWithBlanksKept()
@@ -71,8 +71,8 @@ private slots:
             QStringLiteral("DRIVER={MySQL ODBC 5.1 Driver};SERVER=db.example ;USER= "
                            "u;DATABASE=shop;PASSWORD=p w;PORT=;"));
         QCOMPARE(OracleConnectionString(d),
-            QStringLiteral(
-                "Driver={Microsoft ODBC for Oracle};Server= ZEDA ;Uid=scott;Pwd=ti ger;"));
+            QStringLiteral("Driver={Microsoft ODBC for Oracle};Server= ZEDA ;Uid=scott;Pwd=ti "
+                           "ger;DBQ= ZEDA ;"));
     }
 
     void valuesThatWouldChangeTheStringGoInBraces_data()
@@ -103,6 +103,10 @@ private slots:
         d.mysqlPassword = value;
         QVERIFY(MySQLConnectionString(d).contains(
             QStringLiteral(";PASSWORD=") + written + QStringLiteral(";PORT=")));
+        d.oracleSid = value;
+        QVERIFY(OracleConnectionString(d).startsWith(
+            QStringLiteral("Driver={Microsoft ODBC for Oracle};Server=") + written + u';'));
+        QVERIFY(OracleConnectionString(d).endsWith(QStringLiteral(";DBQ=") + written + u';'));
     }
 
     void connectMySQLAnswersTrueForAGoodLogin() { QVERIFY(ConnectMySQL(FixedLogin(good()))); }

@@ -44,20 +44,39 @@ Testbed& Testbed::instance()
         t->m_dir = qEnvironmentVariable("TABLEWRIGHT_TESTBED_DIR");
         if (t->m_dir.isEmpty())
             fail(QStringLiteral("TABLEWRIGHT_TESTBED_DIR is not set; run the tests through ctest"));
-        QFile env(t->m_dir + QStringLiteral("/env"));
-        if (!env.open(QIODevice::ReadOnly))
-            fail(QStringLiteral("%1 is missing; is the test bed started?").arg(env.fileName()));
-        static const QRegularExpression line(QStringLiteral("^export (\\w+)='?([^']*)'?$"));
-        for (const QByteArray& raw : env.readAll().split('\n')) {
-            auto m = line.match(QString::fromUtf8(raw));
-            if (!m.hasMatch())
-                continue;
-            t->m_values.insert(m.captured(1), m.captured(2));
-            qputenv(m.captured(1).toUtf8().constData(), m.captured(2).toUtf8());
-        }
+        t->load(t->m_dir + QStringLiteral("/env"));
+        // A variant of the Oracle stand-in (scripts/oracle-variants) brings
+        // its own odbcinst.ini and data directory.
+        const QString variant = qEnvironmentVariable("TW_ORACLE_VARIANT");
+        if (!variant.isEmpty())
+            t->load(t->m_dir + QStringLiteral("/variants/") + variant + QStringLiteral("/env"));
         return t;
     }();
     return *bed;
+}
+
+void Testbed::load(const QString& path)
+{
+    QFile env(path);
+    if (!env.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("%1 is missing; is the test bed started?").arg(path));
+    static const QRegularExpression line(QStringLiteral("^export (\\w+)='?([^']*)'?$"));
+    for (const QByteArray& raw : env.readAll().split('\n')) {
+        auto m = line.match(QString::fromUtf8(raw));
+        if (!m.hasMatch())
+            continue;
+        m_values.insert(m.captured(1), m.captured(2));
+        qputenv(m.captured(1).toUtf8().constData(), m.captured(2).toUtf8());
+    }
+}
+
+QString Testbed::oracleSetting(const QString& key) const
+{
+    for (const QString& setting : value(QStringLiteral("TW_ORACLE_SETTINGS")).split(u' ')) {
+        if (setting.startsWith(key + u'='))
+            return setting.mid(key.size() + 1);
+    }
+    return QString();
 }
 
 QString Testbed::value(const QString& key) const
@@ -81,23 +100,24 @@ QString Testbed::freshMySQLDatabase(const QString& name)
     return name;
 }
 
-QString Testbed::freshOracleUser(const QString& name)
+QString Testbed::freshOracleUser(const QString& name, const QString& sid)
 {
     const QString admin = value(QStringLiteral("TW_ORACLE_ADMIN"));
     const QString data = value(QStringLiteral("TW_ORACLE_DATA"));
-    const QString sid = value(QStringLiteral("TW_ORACLE_SID"));
+    const QString in = sid.isEmpty() ? value(QStringLiteral("TW_ORACLE_SID")) : sid;
     bool ok = false;
+    // A SID of the test's own comes to be on first use.
+    if (!sid.isEmpty())
+        run(admin, { QStringLiteral("--data"), data, QStringLiteral("create-sid"), sid }, {}, &ok);
     run(admin,
-        { QStringLiteral("--data"), data, QStringLiteral("create-user"), sid, name,
+        { QStringLiteral("--data"), data, QStringLiteral("create-user"), in, name,
             QStringLiteral("pw_") + name },
         {}, &ok);
     // An existing user keeps his tables; drop them so each run starts empty.
-    const QStringList tables = oracle(name, QStringLiteral("SELECT table_name FROM user_tables"));
-    for (const QString& t : tables) {
-        QString quoted = t;
-        quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-        oracle(name, QStringLiteral("DROP TABLE \"%1\"").arg(quoted));
-    }
+    // (Oracle names never hold a double quote.)
+    const QString list = QStringLiteral("SELECT table_name FROM user_tables");
+    for (const QString& t : oracle(name, list, nullptr, in))
+        oracle(name, QStringLiteral("DROP TABLE \"%1\"").arg(t), nullptr, in);
     return name;
 }
 
@@ -126,11 +146,12 @@ QStringList Testbed::mysql(const QString& sql, const QString& database) const
     return run(QStringLiteral("mariadb"), args, sql.toUtf8(), nullptr);
 }
 
-QStringList Testbed::oracle(const QString& user, const QString& sql, bool* ok) const
+QStringList Testbed::oracle(
+    const QString& user, const QString& sql, bool* ok, const QString& sid) const
 {
     return run(value(QStringLiteral("TW_ORACLE_ADMIN")),
         { QStringLiteral("--data"), value(QStringLiteral("TW_ORACLE_DATA")), QStringLiteral("sql"),
-            value(QStringLiteral("TW_ORACLE_SID")), user, sql },
+            sid.isEmpty() ? value(QStringLiteral("TW_ORACLE_SID")) : sid, user, sql },
         {}, ok);
 }
 
@@ -146,14 +167,21 @@ int Testbed::mysqlConnectionsOf(const QString& user) const
 
 int Testbed::oracleLogons(const QString& user) const
 {
+    return int(oracleLogonSids(user).size());
+}
+
+QStringList Testbed::oracleLogonSids(const QString& user) const
+{
     QFile log(value(QStringLiteral("TW_ORACLE_DATA")) + QStringLiteral("/listener.log"));
     if (!log.open(QIODevice::ReadOnly))
-        return 0;
-    int n = 0;
+        return {};
+    QStringList sids;
     const QByteArray needle = '\t' + user.toUpper().toUtf8() + '\t';
-    for (const QByteArray& line : log.readAll().split('\n'))
-        n += line.contains(needle);
-    return n;
+    for (const QByteArray& line : log.readAll().split('\n')) {
+        if (line.contains(needle))
+            sids << QString::fromUtf8(line.left(line.indexOf('\t')));
+    }
+    return sids;
 }
 
 } // namespace tw::test

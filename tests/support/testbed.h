@@ -24,8 +24,12 @@ public:
     // anew, so that test programs running side by side never meet.
     QString freshMySQLDatabase(const QString& name);
     // An Oracle stand-in user of its own (password "pw_" + name), created
-    // when missing and emptied of his tables.
-    QString freshOracleUser(const QString& name);
+    // when missing and emptied of his tables; in the bed's SID unless `sid`
+    // names another, which is created when missing.
+    QString freshOracleUser(const QString& name, const QString& sid = QString());
+    // A setting of the stand-in variant under test (scripts/oracle-variants),
+    // empty for the documented answer.
+    QString oracleSetting(const QString& key) const;
 
     // Login details that reach both databases.
     db::LoginDetails login(const QString& mysqlDatabase, const QString& oracleUser) const;
@@ -34,15 +38,19 @@ public:
     // code); returns the tab-separated rows. Fails the test on error.
     QStringList mysql(const QString& sql, const QString& database = QString()) const;
     // Runs one statement through the stand-in's admin command.
-    QStringList oracle(const QString& user, const QString& sql, bool* ok = nullptr) const;
+    QStringList oracle(const QString& user, const QString& sql, bool* ok = nullptr,
+        const QString& sid = QString()) const;
 
     int mysqlConnectionsOf(const QString& user) const;
     // Logon attempts that reached the Oracle stand-in as this user (its
     // listener log), successful or not.
     int oracleLogons(const QString& user) const;
+    // The SID of each of those logon attempts, oldest first.
+    QStringList oracleLogonSids(const QString& user) const;
 
 private:
     Testbed() = default;
+    void load(const QString& envFile);
     QString m_dir;
     QHash<QString, QString> m_values;
 };

@@ -218,28 +218,42 @@ private slots:
         QCOMPARE(bed->form->Pointer().MousePointer(), 0);
     }
 
-    // A typed name is one identifier, whatever quote characters it holds.
+    // A typed name is one identifier, whatever quote characters it holds:
+    // MySQL takes it as it is; Oracle refuses any name with a double quote,
+    // and that refusal is reported like any other.
     void typedQuotesCannotEndTheName_data()
     {
         QTest::addColumn<bool>("mysql");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("MySQL") << true << "x`; DROP TABLE `b";
-        QTest::newRow("Oracle") << false << "x\" TO \"Y";
+        QTest::addColumn<QString>("refusal"); // empty: renamed
+        QTest::newRow("MySQL") << true << "x`; DROP TABLE `b"
+                               << "";
+        QTest::newRow("Oracle") << false << "x\" TO \"Y"
+                                << "ORA-25716: The identifier contains a double quotation mark";
     }
     void typedQuotesCannotEndTheName()
     {
         QFETCH(bool, mysql);
         QFETCH(QString, typed);
+        QFETCH(QString, refusal);
         bed->createMySQLTables({ "a", "b" });
         bed->createOracleTables({ "A", "B" });
         bed->listBoth();
         list(mysql).SetSelected(0, true);
         bed->dialogs().answerInput({ typed });
         press(mysql);
-        QCOMPARE(bed->dialogs().reports(), QStringList());
+        const QStringList reports = bed->dialogs().reports();
+        if (refusal.isEmpty()) {
+            QCOMPARE(reports, QStringList());
+        } else {
+            QCOMPARE(reports.size(), 1);
+            QVERIFY2(reports[0].contains(refusal), qPrintable(reports[0]));
+            QVERIFY(reports[0].endsWith(reportTail("PushButton7_Click", 120)));
+        }
+        const QString first = mysql ? "a" : "A", second = mysql ? "b" : "B";
         QCOMPARE(mysql ? bed->mysqlTables() : bed->oracleTables(),
-            QStringList({ mysql ? "b" : "B", typed }));
-        QCOMPARE(list(mysql).Items(), QStringList({ mysql ? "b" : "B", typed }));
+            refusal.isEmpty() ? QStringList({ second, typed }) : QStringList({ first, second }));
+        QCOMPARE(list(mysql).Items(), QStringList({ second, typed }));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "db/connection_strings.h"
 #include "db/listing.h"
 #include "db/recordset.h"
+#include "support/testbed.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -116,6 +117,31 @@ QList<QPair<QString, qint16>> mysqlColumns(const db::LoginDetails& details, cons
     db::Connection connection;
     connection.Open(db::MySQLConnectionString(details));
     return columnsOf(connection, QStringLiteral("SELECT * FROM `%1`").arg(table));
+}
+
+qint16 oracleNumberCode()
+{
+    const QString as = Testbed::instance().oracleSetting(QStringLiteral("NumberColumns"));
+    return as == QLatin1String("SQL_DOUBLE") || as == QLatin1String("SQL_FLOAT") ? 5 : 131;
+}
+
+qint16 oracleVarcharCode()
+{
+    const bool wide
+        = Testbed::instance().oracleSetting(QStringLiteral("CharacterColumns")) == u"wide";
+    return wide ? 202 : 200;
+}
+
+qint16 oracleDateCode()
+{
+    const bool date
+        = Testbed::instance().oracleSetting(QStringLiteral("DateColumns")) == u"SQL_TYPE_DATE";
+    return date ? 133 : 135;
+}
+
+QString oracleMidnight(const QString& day)
+{
+    return oracleDateCode() == 133 ? day : day + QStringLiteral(" 00:00:00");
 }
 
 QString programSession(const QString& database)

@@ -46,6 +46,15 @@ QList<QList<db::Value>> mysqlRows(const db::LoginDetails& details, const QString
 QList<QPair<QString, qint16>> oracleColumns(const db::LoginDetails& details, const QString& table);
 QList<QPair<QString, qint16>> mysqlColumns(const db::LoginDetails& details, const QString& table);
 
+// What the Oracle driver under test reports (scripts/oracle-variants): the
+// ADO code of a NUMBER (or INT), a VARCHAR2 and a DATE column, and the text
+// a DATE at midnight reads back as (a driver that describes DATE columns as
+// dates gives the day alone).
+qint16 oracleNumberCode();
+qint16 oracleVarcharCode();
+qint16 oracleDateCode();
+QString oracleMidnight(const QString& day);
+
 // How the general log names the program's sessions on one database, so that
 // test programs running side by side do not see each other's statements.
 QString programSession(const QString& database);

@@ -4,6 +4,7 @@
 #include "transfer/send_tables.h"
 #include "transfer/value_text.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace tw::test;
@@ -87,7 +88,9 @@ private slots:
         // MariaDB's ODBC driver cuts a trailing ";" (of the CREATE and of the
         // listing) before the server sees it; the CREATE as built, ";" included,
         // is checked in the report of a refused CREATE (tst_transfer_frame).
-        const QStringList expected = {
+        // A driver that describes DATE columns as dates hands a DATE at
+        // midnight on as the day alone, which MySQL reads as the same time.
+        QStringList expected = {
             tw::transfer::MySQLSessionStatement(),
             "CREATE TABLE `EMP`(`EMPNO` FLOAT,`ENAME` VARCHAR(8000),`JOB` VARCHAR(8000),`MGR` "
             "FLOAT,`HIREDATE` DATETIME,`SAL` FLOAT,`COMM` FLOAT,`DEPTNO` FLOAT)",
@@ -105,6 +108,9 @@ private slots:
             "INSERT INTO `DEPT` VALUES('40', 'OPERATIONS', 'BOSTON')",
             "SHOW TABLES",
         };
+        static const QRegularExpression midnight(QStringLiteral("'([-0-9]{10}) 00:00:00'"));
+        for (QString& statement : expected)
+            statement.replace(midnight, u'\'' + oracleMidnight(QStringLiteral("\\1")) + u'\'');
         QCOMPARE(log.queries(programSession(database)), expected);
         QCOMPARE(columnTypes(QStringLiteral("EMP")),
             (QStringList { "float", "varchar(8000)", "varchar(8000)", "float", "datetime", "float",
@@ -162,6 +168,59 @@ private slots:
                                       "1999-12-31 23:59:58", "C:\\temp\\new", "ends\\", "CAFE00" }),
                 texts(
                     { nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr }) }));
+    }
+
+    // Whatever the driver describes them as, an Oracle DATE keeps its time
+    // and a NUMBER travels as its exact digits; the FLOAT column then holds
+    // what MySQL itself makes of those digits.
+    void datesKeepTheirTimeAndNumbersTheirDigits_data()
+    {
+        QTest::addColumn<QString>("taken"); // DATE
+        QTest::addColumn<QString>("wide"); // NUMBER(38)
+        QTest::addColumn<QString>("money"); // NUMBER(12,2)
+        QTest::newRow("a second before 2000") << "1999-12-31 23:59:58"
+                                              << "123456789012345678901234567890"
+                                              << "1234567890.12";
+        QTest::newRow("negative, cents") << "2000-02-29 12:00:01"
+                                         << "-987654321098765432109876543210"
+                                         << "-0.07";
+        QTest::newRow("past float's digits") << "1970-01-01 00:00:01"
+                                             << "100000000000000000000000000001"
+                                             << "9999999999.99";
+    }
+    void datesKeepTheirTimeAndNumbersTheirDigits()
+    {
+        QFETCH(QString, taken);
+        QFETCH(QString, wide);
+        QFETCH(QString, money);
+        oracleExecute(details,
+            { "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS'",
+                "CREATE TABLE KEPT(TAKEN DATE, WIDE NUMBER(38), MONEY NUMBER(12,2))",
+                QStringLiteral("INSERT INTO KEPT VALUES('%1', '%2', '%3')").arg(taken, wide, money),
+                "INSERT INTO KEPT VALUES(NULL, NULL, NULL)" });
+        TablesWindow w(details);
+        QCOMPARE(w.form->List2->Items(), QStringList { "KEPT" });
+        TablesWindow::select(w.form->List2, { QStringLiteral("KEPT") });
+        GeneralLog log(bed.generalLogPath());
+        w.sendToMySQL();
+        QCOMPARE(w.dialogs.shown.size(), 0);
+        QCOMPARE(log.queries(programSession(database)).mid(2, 2),
+            (QStringList { QStringLiteral("INSERT INTO `KEPT` VALUES('%1', '%2', '%3')")
+                               .arg(taken, wide, money),
+                "INSERT INTO `KEPT` VALUES(NULL, NULL, NULL)" }));
+        // MySQL's own reading of the exact texts into FLOAT columns.
+        bed.mysql(QStringLiteral("CREATE TABLE own(TAKEN DATETIME, WIDE FLOAT, MONEY FLOAT);"
+                                 "INSERT INTO own VALUES('%1', '%2', '%3');")
+                      .arg(taken, wide, money),
+            database);
+        QCOMPARE(bed.mysql(QStringLiteral("SELECT COUNT(*) FROM KEPT k JOIN own o ON k.TAKEN = "
+                                          "o.TAKEN AND k.WIDE = o.WIDE AND k.MONEY = o.MONEY;"),
+                     database),
+            QStringList { "1" });
+        QCOMPARE(bed.mysql(QStringLiteral("SELECT COUNT(*) FROM KEPT WHERE TAKEN IS NULL AND "
+                                          "WIDE IS NULL AND MONEY IS NULL;"),
+                     database),
+            QStringList { "1" });
     }
 
     void overwriteIsAskedForTheNameInAnyLetterCase_data()

@@ -280,7 +280,8 @@ SQLRETURN columnsOf(
                 if (!columnFilter.passes(c.name))
                     continue;
                 const OdbcColumn d
-                    = describeColumn(ResultColumn { c.name, c.type, !c.notNull, t.owner, t.name });
+                    = describeColumn(ResultColumn { c.name, c.type, !c.notNull, t.owner, t.name },
+                        stmt->dbc->profile);
                 const ColumnType& type = c.type;
                 Cell size = numberCell((long long)d.columnSize);
                 Cell digits;

@@ -26,7 +26,7 @@ SQLRETURN describeCol(Statement* stmt, SQLUSMALLINT column, const TextTarget& na
     SQLSMALLINT* nullable)
 {
     const ResultColumn& rc = resultColumn(stmt, column);
-    const OdbcColumn c = describeColumn(rc);
+    const OdbcColumn c = describeColumn(rc, stmt->dbc->profile);
     bool truncated = false;
     setLength(nameLength, writeText(rc.name, name, truncated));
     setLength(dataType, c.conciseType);
@@ -49,7 +49,7 @@ SQLRETURN colAttribute(Statement* stmt, SQLUSMALLINT column, SQLUSMALLINT field,
         return SQL_SUCCESS;
     }
     const ResultColumn& rc = resultColumn(stmt, column);
-    const OdbcColumn c = describeColumn(rc);
+    const OdbcColumn c = describeColumn(rc, stmt->dbc->profile);
     auto string = [&](const std::string& value) -> SQLRETURN {
         bool truncated = false;
         setLength(textLength, writeText(value, text, truncated));

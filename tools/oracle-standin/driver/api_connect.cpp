@@ -6,6 +6,7 @@
 #include "text_out.h"
 #include "utf.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <odbcinst.h>
 
@@ -56,6 +57,8 @@ public:
         }
         return {};
     }
+    // A key that only a DSN's entry in odbc.ini carries.
+    std::string dsnValue(const char* key) const { return profileString(m_dsn, key, "ODBC.INI"); }
     const std::string& dsn() const { return m_dsn; }
 
 private:
@@ -83,13 +86,29 @@ void connect(Connection* dbc, const ConnectAttributes& attrs)
     if (dataDirectory.empty())
         throw DriverError("08001",
             "No DataDirectory is set in the odbcinst.ini section [" + driver + "] of this driver");
-    const std::string server = trimmed(attrs.get({ "SERVER", "DBQ" }));
+    const DriverProfile profile = DriverProfile::read(
+        [&](const char* key) { return profileString(driver, key, "ODBCINST.INI"); });
+    // Oracle's driver takes the net service name from DBQ (or a DSN's
+    // ServerName) alone: SERVER, the keyword of Microsoft's driver, means
+    // nothing to it. Without a name the client goes where TWO_TASK points.
+    std::string server = trimmed(attrs.get({ "DBQ" }));
+    if (server.empty())
+        server = trimmed(attrs.dsnValue("ServerName"));
+    if (server.empty()) {
+        const char* twoTask = std::getenv("TWO_TASK");
+        server = trimmed(twoTask ? twoTask : "");
+    }
+    // The client gives up before it reaches any listener.
+    if (server.empty())
+        throw OraError(12162, "TNS:net service name is incorrectly specified");
     const std::string user = trimmed(attrs.get({ "UID", "USER ID" }));
     const std::string password = attrs.get({ "PWD", "PASSWORD" });
     // Like a listener's log, one line per logon attempt, so that tests can
     // see whether and how often a program reached "Oracle".
     try {
         dbc->session = Session::logon(dataDirectory, server, user, password);
+        dbc->session->setMaxStringSize(profile.maxStringSize);
+        dbc->profile = profile;
         appendListenerLog(dataDirectory, server, user, "ok");
     } catch (const OraError& e) {
         appendListenerLog(dataDirectory, server, user, "ORA-" + std::to_string(e.code()));

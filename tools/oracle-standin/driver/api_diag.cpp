@@ -71,8 +71,7 @@ SQLRETURN diagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQLS
     case SQL_DIAG_ROW_COUNT:
         if (value) {
             const Statement* stmt = asStmt(handle);
-            *static_cast<SQLLEN*>(value)
-                = stmt && stmt->result ? SQLLEN(stmt->result->rowCount) : 0;
+            *static_cast<SQLLEN*>(value) = stmt ? stmt->rowCount() : 0;
         }
         return SQL_SUCCESS;
     case SQL_DIAG_DYNAMIC_FUNCTION:

@@ -187,7 +187,7 @@ ODBC_ENTRY SQLRowCount(SQLHSTMT handle, SQLLEN* count)
         if (!stmt->result)
             throw DriverError("HY010", "Function sequence error");
         if (count)
-            *count = SQLLEN(stmt->result->rowCount);
+            *count = stmt->rowCount();
         return SQL_SUCCESS;
     });
 }

@@ -118,7 +118,9 @@ SQLRETURN fetchNext(Statement* stmt)
             *b.indicator = SQL_NULL_DATA;
             continue;
         }
-        const Converted value = convertCell(cell, stmt->result->columns[column - 1].type, b.cType);
+        const ColumnType& type = stmt->result->columns[column - 1].type;
+        const Converted value
+            = convertCell(cell, type, resolveDefault(b.cType, type, stmt->dbc->profile));
         std::size_t offset = 0;
         if (deliver(stmt, value, offset, b.target, b.bufferLength, b.indicator) != SQL_SUCCESS)
             rc = SQL_SUCCESS_WITH_INFO;
@@ -138,7 +140,7 @@ SQLRETURN getData(Statement* stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLPO
         throw DriverError("HY090", "Invalid string or buffer length");
     const Cell& cell = row[column - 1];
     const ColumnType& type = stmt->result->columns[column - 1].type;
-    const SQLSMALLINT resolved = resolveDefault(cType, type);
+    const SQLSMALLINT resolved = resolveDefault(cType, type, stmt->dbc->profile);
     // Another column or C type starts the value from its beginning.
     if (stmt->getDataColumn != column || stmt->getDataType != resolved) {
         stmt->getDataColumn = column;

@@ -256,16 +256,16 @@ Converted fromBinary(const Cell& cell, SQLSMALLINT cType)
 
 } // namespace
 
-SQLSMALLINT resolveDefault(SQLSMALLINT cType, const ColumnType& type)
+SQLSMALLINT resolveDefault(SQLSMALLINT cType, const ColumnType& type, const DriverProfile& profile)
 {
     if (cType != SQL_C_DEFAULT)
         return cType;
-    return defaultCType(describeColumn(ResultColumn { {}, type, true, {}, {} }).conciseType);
+    return defaultCType(
+        describeColumn(ResultColumn { {}, type, true, {}, {} }, profile).conciseType);
 }
 
 Converted convertCell(const Cell& cell, const ColumnType& type, SQLSMALLINT cType)
 {
-    cType = resolveDefault(cType, type);
     switch (cell.kind) {
     case Cell::Kind::Text:
         return fromText(cell, type, cType);

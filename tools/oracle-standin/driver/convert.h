@@ -2,6 +2,7 @@
 
 #include "cell.h"
 #include "column_type.h"
+#include "driver_profile.h"
 #include "odbc.h"
 
 #include <string>
@@ -20,11 +21,12 @@ struct Converted {
     std::size_t minimumText = 0;
 };
 
-// Converts a non-NULL cell following the ODBC conversion tables. Throws
-// DriverError (07006, 22003, 22018) where they say the conversion fails.
+// Converts a non-NULL cell following the ODBC conversion tables; `cType` is
+// a C type, resolveDefault's answer for SQL_C_DEFAULT. Throws DriverError
+// (07006, 22003, 22018) where the tables say the conversion fails.
 Converted convertCell(const Cell& cell, const ColumnType& type, SQLSMALLINT cType);
 
-// The C type SQL_C_DEFAULT means for this column.
-SQLSMALLINT resolveDefault(SQLSMALLINT cType, const ColumnType& type);
+// The C type SQL_C_DEFAULT means for this column, as described under `profile`.
+SQLSMALLINT resolveDefault(SQLSMALLINT cType, const ColumnType& type, const DriverProfile& profile);
 
 } // namespace orastandin::odbc

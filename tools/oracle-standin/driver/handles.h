@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diagnostics.h"
+#include "driver_profile.h"
 #include "odbc.h"
 #include "session.h"
 
@@ -40,6 +41,7 @@ struct Connection : HandleBase {
 
     Environment* env;
     std::unique_ptr<Session> session;
+    DriverProfile profile; // as the driver's odbcinst.ini section says
     std::string dataSourceName;
     std::string serverName;
     SQLUINTEGER loginTimeout = 0;
@@ -87,6 +89,25 @@ struct Statement : HandleBase {
     SQLULEN* rowsFetched = nullptr;
     SQLUSMALLINT* rowStatus = nullptr;
     std::map<SQLINTEGER, SQLULEN> otherAttributes;
+
+    // What SQLRowCount answers: the statement's own count, and for a query
+    // what this registration of the driver says while the rows are fetched.
+    SQLLEN rowCount() const
+    {
+        if (!result || !result->isQuery)
+            return result ? SQLLEN(result->rowCount) : 0;
+        switch (dbc->profile.selectRowCount) {
+        case DriverProfile::RowCount::Zero:
+            return 0;
+        case DriverProfile::RowCount::Fetched:
+            // currentRow is one short of the rows fetched while on a row,
+            // and counts them once past the end.
+            return currentRow < 0 ? 0 : SQLLEN(onRow ? currentRow + 1 : currentRow);
+        case DriverProfile::RowCount::Unknown:
+            break;
+        }
+        return -1;
+    }
 
     void closeCursor()
     {

@@ -20,28 +20,29 @@ void character(OdbcColumn& c, SQLSMALLINT type, SQLLEN length, int bytesPerChar)
 
 } // namespace
 
-OdbcColumn describeColumn(const ResultColumn& column)
+OdbcColumn describeColumn(const ResultColumn& column, const DriverProfile& profile)
 {
     const ColumnType& t = column.type;
+    const bool wide = profile.wideCharacters;
     OdbcColumn c;
     c.typeName = t.kind == TypeKind::Timestamp ? "TIMESTAMP" : t.oracleName();
     switch (t.kind) {
     case TypeKind::Varchar2:
         // Character-semantics columns may need four bytes per character.
-        character(c, SQL_VARCHAR, t.length, t.charSemantics ? 4 : 1);
+        character(c, wide ? SQL_WVARCHAR : SQL_VARCHAR, t.length, t.charSemantics ? 4 : 1);
         break;
     case TypeKind::NVarchar2:
         character(c, SQL_WVARCHAR, t.length, 2);
         break;
     case TypeKind::Char:
-        character(c, SQL_CHAR, t.length, t.charSemantics ? 4 : 1);
+        character(c, wide ? SQL_WCHAR : SQL_CHAR, t.length, t.charSemantics ? 4 : 1);
         break;
     case TypeKind::NChar:
         character(c, SQL_WCHAR, t.length, 2);
         break;
     case TypeKind::Clob:
     case TypeKind::Long:
-        character(c, SQL_LONGVARCHAR, lobSize, 1);
+        character(c, wide ? SQL_WLONGVARCHAR : SQL_LONGVARCHAR, lobSize, 1);
         break;
     case TypeKind::NClob:
         character(c, SQL_WLONGVARCHAR, lobSize, 2);
@@ -53,7 +54,10 @@ OdbcColumn describeColumn(const ResultColumn& column)
             : t.scale < 0                   ? t.precision - t.scale
                                             : t.precision;
         const int scale = t.scaleGiven && t.scale > 0 ? t.scale : 0;
-        c.conciseType = c.verboseType = SQL_DECIMAL;
+        // Described as SQL_DOUBLE or SQL_FLOAT, a NUMBER still holds decimal
+        // digits: its precision stays decimal (radix 10), and the driver
+        // hands them out exactly as text.
+        c.conciseType = c.verboseType = profile.numberType;
         c.columnSize = SQLULEN(precision);
         c.decimalDigits = SQLSMALLINT(scale);
         c.precision = SQLSMALLINT(precision);
@@ -84,6 +88,19 @@ OdbcColumn describeColumn(const ResultColumn& column)
         c.displaySize = 14;
         break;
     case TypeKind::Date:
+        if (profile.dateType == SQL_TYPE_DATE) {
+            // Described as a date only: the values still carry their time.
+            c.conciseType = SQL_TYPE_DATE;
+            c.verboseType = SQL_DATETIME;
+            c.intervalCode = SQL_CODE_DATE;
+            c.columnSize = 10;
+            c.length = 10;
+            c.octetLength = sizeof(SQL_DATE_STRUCT);
+            c.displaySize = 10;
+            c.literalPrefix = c.literalSuffix = "'";
+            break;
+        }
+        [[fallthrough]];
     case TypeKind::Timestamp: {
         const int fraction = t.kind == TypeKind::Timestamp ? t.scale : 0;
         c.conciseType = SQL_TYPE_TIMESTAMP;
@@ -134,11 +151,14 @@ SQLSMALLINT defaultCType(SQLSMALLINT sqlType)
     case SQL_WCHAR:
         return SQL_C_WCHAR;
     case SQL_DOUBLE:
+    case SQL_FLOAT:
         return SQL_C_DOUBLE;
     case SQL_REAL:
         return SQL_C_FLOAT;
     case SQL_TYPE_TIMESTAMP:
         return SQL_C_TYPE_TIMESTAMP;
+    case SQL_TYPE_DATE:
+        return SQL_C_TYPE_DATE;
     case SQL_LONGVARBINARY:
     case SQL_VARBINARY:
         return SQL_C_BINARY;

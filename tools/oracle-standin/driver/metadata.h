@@ -1,5 +1,6 @@
 #pragma once
 
+#include "driver_profile.h"
 #include "odbc.h"
 #include "session.h"
 
@@ -27,7 +28,8 @@ struct OdbcColumn {
     std::string literalSuffix;
 };
 
-OdbcColumn describeColumn(const ResultColumn& column);
+// How `column` is described by a driver registered with `profile`.
+OdbcColumn describeColumn(const ResultColumn& column, const DriverProfile& profile);
 
 // The C type SQL_C_DEFAULT stands for with a column of this SQL type.
 SQLSMALLINT defaultCType(SQLSMALLINT sqlType);

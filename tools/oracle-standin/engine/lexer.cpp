@@ -37,8 +37,9 @@ void checkLength(const std::string& name)
 
 class Lexer {
 public:
-    explicit Lexer(std::string_view sql)
+    Lexer(std::string_view sql, MaxStringSize size)
         : m_sql(sql)
+        , m_maxLiteral(maxLiteralBytes(size))
     { }
 
     std::vector<Token> run()
@@ -152,6 +153,12 @@ private:
             const char ch = m_sql[m_pos++];
             if (ch == quote) {
                 if (at(m_pos) == static_cast<unsigned char>(quote)) {
+                    // A doubled quote stands for one in a literal; a name may
+                    // not hold its own delimiter at all.
+                    if (kind == TokenKind::QuotedName)
+                        throwOra(25716,
+                            "The identifier contains a double quotation mark (\") "
+                            "character");
                     text += quote;
                     ++m_pos;
                     continue;
@@ -164,21 +171,27 @@ private:
             if (text.empty())
                 throwOra(1741, "illegal zero-length identifier");
             checkLength(text);
-        } else if (text.size() > 4000) {
+        } else if (text.size() > m_maxLiteral) {
             throwOra(1704, "string literal too long");
         }
         return Token { kind, std::move(text), start };
     }
 
     std::string_view m_sql;
+    std::size_t m_maxLiteral;
     std::size_t m_pos = 0;
 };
 
 } // namespace
 
-std::vector<Token> tokenize(std::string_view sql)
+std::size_t maxLiteralBytes(MaxStringSize size)
 {
-    return Lexer(sql).run();
+    return size == MaxStringSize::Extended ? 32767 : 4000;
+}
+
+std::vector<Token> tokenize(std::string_view sql, MaxStringSize size)
+{
+    return Lexer(sql, size).run();
 }
 
 } // namespace orastandin

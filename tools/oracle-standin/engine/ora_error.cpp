@@ -69,6 +69,7 @@ const char* sqlStateFor(int oraCode)
     case 947:
         return "21S01";
     case 12154:
+    case 12162:
         return "08001";
     case 932:
         return "HY000";
@@ -81,7 +82,7 @@ const char* sqlStateFor(int oraCode)
         || oraCode == 1724 || oraCode == 1754 || oraCode == 1792 || oraCode == 2248
         || oraCode == 1821 || oraCode == 30088 || oraCode == 12705 || oraCode == 2260
         || oraCode == 2264 || oraCode == 2269 || oraCode == 2329 || oraCode == 1450
-        || oraCode == 1793)
+        || oraCode == 1793 || oraCode == 25716)
         return "42000";
     return "HY000";
 }

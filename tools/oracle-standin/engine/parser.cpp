@@ -27,8 +27,9 @@ bool isReserved(const std::string& word)
 
 class Parser {
 public:
-    explicit Parser(const std::string& sql)
-        : m_tokens(tokenize(sql))
+    Parser(const std::string& sql, MaxStringSize size)
+        : m_tokens(tokenize(sql, size))
+        , m_extended(size == MaxStringSize::Extended)
     { }
 
     ParsedStatement run()
@@ -399,10 +400,11 @@ private:
         ColumnType c;
         if (name == "VARCHAR2" || name == "VARCHAR") {
             c.kind = TypeKind::Varchar2;
-            length(c, 4000, true, true);
+            length(c, m_extended ? 32767 : 4000, true, true);
         } else if (name == "NVARCHAR2") {
             c.kind = TypeKind::NVarchar2;
-            length(c, 2000, false, true);
+            // Counted in UTF-16 units of two bytes each.
+            length(c, m_extended ? 16383 : 2000, false, true);
         } else if (name == "CHAR" || name == "CHARACTER") {
             c.kind = TypeKind::Char;
             length(c, 2000, true, false);
@@ -411,7 +413,7 @@ private:
             length(c, 1000, false, false);
         } else if (name == "RAW") {
             c.kind = TypeKind::Raw;
-            length(c, 2000, false, true);
+            length(c, m_extended ? 32767 : 2000, false, true);
         } else if (name == "NUMBER" || name == "DECIMAL" || name == "DEC" || name == "NUMERIC") {
             c.kind = TypeKind::Number;
             numberPrecision(c);
@@ -662,14 +664,15 @@ private:
     }
 
     std::vector<Token> m_tokens;
+    bool m_extended;
     std::size_t m_pos = 0;
 };
 
 } // namespace
 
-ParsedStatement parseStatement(const std::string& sql)
+ParsedStatement parseStatement(const std::string& sql, MaxStringSize size)
 {
-    return Parser(sql).run();
+    return Parser(sql, size).run();
 }
 
 } // namespace orastandin

@@ -158,7 +158,7 @@ Result Session::execute(const std::string& sql)
 {
     if (!m_fixedToday)
         m_today = Today::now();
-    const ParsedStatement statement = parseStatement(sql);
+    const ParsedStatement statement = parseStatement(sql, m_maxStringSize);
     Result result;
     if (const auto* s = std::get_if<SelectStmt>(&statement))
         return select(*s);

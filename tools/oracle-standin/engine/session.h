@@ -55,6 +55,8 @@ public:
     // The user's tables as the catalog keeps them, for the ODBC catalog functions.
     std::vector<TableInfo> tables();
     const NlsSettings& nls() const { return m_nls; }
+    // The database's MAX_STRING_SIZE; STANDARD unless set.
+    void setMaxStringSize(MaxStringSize size) { m_maxStringSize = size; }
     // Fixed date for defaults and RR; by default today's.
     void setToday(const Today& today)
     {
@@ -70,6 +72,7 @@ private:
     std::unique_ptr<Storage> m_storage;
     std::string m_user;
     NlsSettings m_nls;
+    MaxStringSize m_maxStringSize = MaxStringSize::Standard;
     Today m_today;
     bool m_fixedToday = false;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "column_type.h"
+#include "lexer.h"
 
 #include <optional>
 #include <string>
@@ -92,6 +93,7 @@ using ParsedStatement = std::variant<SelectStmt, CreateTableStmt, InsertStmt, Dr
     RenameStmt, AlterSessionStmt, TransactionStmt>;
 
 // Parses one statement. Throws OraError with Oracle's number for any fault.
-ParsedStatement parseStatement(const std::string& sql);
+ParsedStatement parseStatement(
+    const std::string& sql, MaxStringSize size = MaxStringSize::Standard);
 
 } // namespace orastandin

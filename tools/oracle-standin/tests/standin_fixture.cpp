@@ -36,7 +36,7 @@ Diag diagOf(SQLSMALLINT type, SQLHANDLE h, int record)
 
 } // namespace
 
-World::World()
+World::World(const QByteArray& moreSections)
 {
     QDir(m_dir.path()).mkpath("data");
     QDir(m_dir.path()).mkpath("ini");
@@ -44,6 +44,9 @@ World::World()
     ini.open(QIODevice::WriteOnly);
     ini.write("[Microsoft ODBC for Oracle]\nDriver = " STANDIN_DRIVER_PATH "\nDataDirectory = ");
     ini.write(dataDir().toUtf8() + "\n");
+    ini.write(QByteArray(moreSections)
+                  .replace("@DRIVER@", STANDIN_DRIVER_PATH)
+                  .replace("@DATA@", dataDir().toUtf8()));
     ini.close();
     QFile odbc(iniDir() + "/odbc.ini");
     odbc.open(QIODevice::WriteOnly);
@@ -66,10 +69,12 @@ int World::admin(const QStringList& args, QString* out, QString* err) const
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
-QString World::connectionString(const QString& sid, const QString& user, const QString& pwd)
+QString World::connectionString(
+    const QString& sid, const QString& user, const QString& pwd, const QString& driver)
 {
-    // The form the program builds: no quoting, a semicolon after every value.
-    return "Driver={Microsoft ODBC for Oracle};Server=" + sid + ";Uid=" + user + ";Pwd=" + pwd
+    // The form the program builds: no quoting, a semicolon after every value,
+    // the SID once as Microsoft's driver reads it and once as Oracle's does.
+    return "Driver={" + driver + "};Server=" + sid + ";Uid=" + user + ";Pwd=" + pwd + ";DBQ=" + sid
         + ";";
 }
 

@@ -23,12 +23,15 @@ struct Diag {
 class World {
 public:
     // Registers the driver and creates SID ZEDA with user SCOTT/tiger.
-    World();
+    // `moreSections` goes into odbcinst.ini as it is: further registrations
+    // of the driver under names of their own, with settings of their own.
+    explicit World(const QByteArray& moreSections = {});
     QString dataDir() const { return m_dir.path() + "/data"; }
     QString iniDir() const { return m_dir.path() + "/ini"; }
     // Runs the admin command; returns its exit code, stdout and stderr.
     int admin(const QStringList& args, QString* out = nullptr, QString* err = nullptr) const;
-    static QString connectionString(const QString& sid, const QString& user, const QString& pwd);
+    static QString connectionString(const QString& sid, const QString& user, const QString& pwd,
+        const QString& driver = "Microsoft ODBC for Oracle");
 
 private:
     QTemporaryDir m_dir;

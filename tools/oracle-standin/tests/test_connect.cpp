@@ -13,6 +13,8 @@ class TestConnect : public QObject {
 private slots:
     void initTestCase()
     {
+        // Only the cases that mean to may fall back on the client's default service.
+        qunsetenv("TWO_TASK");
         m_world = std::make_unique<World>();
         QCOMPARE(m_world->admin({ "create-user", "ZEDA", "odd", "p;w}d =x" }), 0);
     }
@@ -32,16 +34,16 @@ private slots:
         QTest::newRow("lower-case SID")
             << World::connectionString("zeda", "Scott", "tiger") << ok << 0 << ok;
         QTest::newRow("keys in any case, braced values")
-            << "DRIVER={Microsoft ODBC for Oracle};SERVER={ZEDA};UID=scott;PWD={tiger}" << ok << 0
+            << "DRIVER={Microsoft ODBC for Oracle};dbq={ZEDA};UID=scott;PWD={tiger}" << ok << 0
             << ok;
         QTest::newRow("braced password with ; } and =")
-            << "Driver={Microsoft ODBC for Oracle};Server=ZEDA;Uid=odd;Pwd={p;w}}d =x};" << ok << 0
+            << "Driver={Microsoft ODBC for Oracle};DBQ=ZEDA;Uid=odd;Pwd={p;w}}d =x};" << ok << 0
             << ok;
         QTest::newRow("first of a repeated key wins")
-            << "Driver={Microsoft ODBC for Oracle};Server=ZEDA;Uid=scott;Uid=odd;Pwd=tiger;" << ok
-            << 0 << ok;
+            << "Driver={Microsoft ODBC for Oracle};DBQ=ZEDA;Uid=scott;Uid=odd;Pwd=tiger;" << ok << 0
+            << ok;
         QTest::newRow("unbraced password keeps its blank")
-            << "Driver={Microsoft ODBC for Oracle};Server=ZEDA;Uid=scott;Pwd=tiger ;"
+            << "Driver={Microsoft ODBC for Oracle};DBQ=ZEDA;Uid=scott;Pwd=tiger ;"
             << "28000" << 1017
             << "[Oracle][ODBC][Ora]ORA-01017: invalid username/password; logon denied";
         QTest::newRow("wrong password")
@@ -61,7 +63,15 @@ private slots:
             << "[Oracle][ODBC][Ora]ORA-12154: TNS:could not resolve the connect identifier "
                "specified";
         QTest::newRow("empty SID, first run")
-            << "Driver={Microsoft ODBC for Oracle};Server=;Uid=;Pwd=;"
+            << World::connectionString("", "", "") << "08001" << 12162
+            << "[Oracle][ODBC][Ora]ORA-12162: TNS:net service name is incorrectly specified";
+        // Oracle's driver knows DBQ only; Server is Microsoft's driver's keyword.
+        QTest::newRow("Server alone is not read")
+            << "Driver={Microsoft ODBC for Oracle};Server=ZEDA;Uid=scott;Pwd=tiger;"
+            << "08001" << 12162
+            << "[Oracle][ODBC][Ora]ORA-12162: TNS:net service name is incorrectly specified";
+        QTest::newRow("DBQ, not Server, names the SID")
+            << "Driver={Microsoft ODBC for Oracle};Server=ZEDA;Uid=scott;Pwd=tiger;DBQ=NOSUCH;"
             << "08001" << 12154
             << "[Oracle][ODBC][Ora]ORA-12154: TNS:could not resolve the connect identifier "
                "specified";
@@ -91,6 +101,34 @@ private slots:
         QCOMPARE(d.state, state);
         QCOMPARE(d.native, native);
         QCOMPARE(d.message, message);
+    }
+
+    // Without a service name the client goes where TWO_TASK points, and
+    // only an attempt that got that far reaches a listener (and its log).
+    void twoTaskStandsInForAMissingName()
+    {
+        const QString noName
+            = "Driver={Microsoft ODBC for Oracle};Server=NOSUCH;Uid=scott;Pwd=tiger;";
+        QFile log(m_world->dataDir() + "/listener.log");
+        const qint64 before = log.size();
+        {
+            Connection c;
+            QCOMPARE(c.open(noName), SQLRETURN(SQL_ERROR));
+            QCOMPARE(c.diag().native, 12162);
+        }
+        QCOMPARE(log.size(), before);
+        qputenv("TWO_TASK", "zeda");
+        Connection reached;
+        const SQLRETURN rc = reached.open(noName);
+        Connection named;
+        const SQLRETURN rcNamed = named.open(World::connectionString("NOSUCH", "scott", "tiger"));
+        qunsetenv("TWO_TASK");
+        QVERIFY2(SQL_SUCCEEDED(rc), qPrintable(reached.diag().message));
+        QCOMPARE(rcNamed, SQLRETURN(SQL_ERROR));
+        QCOMPARE(named.diag().native, 12154);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(
+            log.readAll().mid(before), QByteArray("zeda\tscott\tok\nNOSUCH\tscott\tORA-12154\n"));
     }
 
     void timeoutsAreAccepted()
@@ -123,7 +161,8 @@ private slots:
         // SQLConnect with a DSN that names the driver's section.
         QFile ini(m_world->iniDir() + "/odbc.ini");
         QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[zeda]\nDriver = Microsoft ODBC for Oracle\nServer = ZEDA\n");
+        // Oracle's driver keeps the service name of a DSN under ServerName.
+        ini.write("[zeda]\nDriver = Microsoft ODBC for Oracle\nServerName = ZEDA\n");
         ini.close();
         Connection c;
         const std::u16string dsn = u"zeda", user = u"scott", pwd = u"tiger";

@@ -82,6 +82,18 @@ private slots:
                                          << "42000" << 1821 << "date format not recognized";
         QTest::newRow("unknown column") << "SELECT \"Z\" FROM \"T\""
                                         << "42S22" << 904 << "\"Z\": invalid identifier";
+        // A quoted name may not hold a double quote, however written. The
+        // text is Oracle's own, listed as DIA-25716 in its error reference:
+        // https://docs.oracle.com/en/error-help/db/dia-25716
+        QTest::newRow("double quote inside a name")
+            << "CREATE TABLE \"a\"\"b\"(\"c\" INT)"
+            << "42000" << 25716 << "The identifier contains a double quotation mark (\") character";
+        QTest::newRow("double quote inside a renamed name")
+            << "RENAME \"T\" TO \"x\"\" TO \"\"Y\""
+            << "42000" << 25716 << "The identifier contains a double quotation mark (\") character";
+        QTest::newRow("literal of 4,001 bytes")
+            << "INSERT INTO \"T\" VALUES('" + QString(4001, 'x') + "', NULL)"
+            << "42000" << 1704 << "string literal too long";
     }
 
     void errors()
@@ -142,9 +154,9 @@ private slots:
         QTest::newRow("quoted keeps case") << "CREATE TABLE \"Mixed\"(\"a\" INT)"
                                            << "SELECT * FROM \"Mixed\""
                                            << "Mixed";
-        QTest::newRow("doubled quote inside") << "CREATE TABLE \"a\"\"b\"(\"c\" INT)"
-                                              << "SELECT * FROM \"a\"\"b\""
-                                              << "a\"b";
+        QTest::newRow("single quote and blank inside") << "CREATE TABLE \"O'Hara x\"(\"c\" INT)"
+                                                       << "SELECT * FROM \"O'Hara x\""
+                                                       << "O'Hara x";
         QTest::newRow("blanks and non-Latin") << "CREATE TABLE \"Zürich ÿ 表\"(\"ä\" INT)"
                                               << "SELECT * FROM \"Zürich ÿ 表\""
                                               << "Zürich ÿ 表";

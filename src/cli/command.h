@@ -1,0 +1,10 @@
+#pragma once
+
+namespace tw::cli {
+
+// Runs the program as a command (`tablewright list ...`, `tablewright copy
+// ...`, `tablewright --help`) without a display: no widget is ever made.
+// Answers the exit code.
+int RunCommandLine(int argc, char** argv);
+
+} // namespace tw::cli

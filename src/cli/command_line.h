@@ -1,0 +1,50 @@
+#pragma once
+
+#include "db/login_details.h"
+#include "transfer/statements.h"
+#include "transfer/table_copy.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tw::cli {
+
+// Login details given as options; each one that is set replaces the saved one.
+struct LoginOptions {
+    std::optional<QString> oracleSid, oracleUser;
+    std::optional<QString> mysqlServer, mysqlPort, mysqlUser, mysqlDatabase;
+    void applyTo(db::LoginDetails& details) const;
+};
+
+enum class Overwrite { Ask, No, Yes };
+
+struct ListRequest {
+    transfer::Side side = transfer::Side::MySQL;
+    LoginOptions logins;
+};
+
+struct CopyRequest {
+    transfer::Direction direction = transfer::Direction::ToOracle;
+    QStringList tables; // as typed, in the order given
+    bool all = false;
+    Overwrite overwrite = Overwrite::No;
+    QString rejectsPath; // empty: refused rows summed up on stderr
+    bool json = false;
+    LoginOptions logins;
+};
+
+// What the arguments ask for: a command to run, a help text for stdout, or
+// a usage error for stderr.
+struct Parsed {
+    enum Kind { List, Copy, Help, Error } kind = Error;
+    ListRequest list;
+    CopyRequest copy;
+    QString text; // the help text or the error message
+};
+
+// `arguments` without the program name. `interactive`: stdin is a terminal,
+// which makes "ask" the default of --overwrite.
+Parsed ParseArguments(const QStringList& arguments, bool interactive);
+
+} // namespace tw::cli

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "cli/command_line.h"
+
+namespace tw::cli {
+
+// `tablewright copy`: the tables copied one after the other, the summary on
+// stdout; answers the exit code.
+int RunCopy(const CopyRequest& request);
+
+} // namespace tw::cli

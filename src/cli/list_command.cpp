@@ -1,0 +1,44 @@
+#include "cli/list_command.h"
+
+#include "cli/exit_codes.h"
+#include "cli/interrupt.h"
+#include "cli/logins.h"
+#include "cli/terminal.h"
+#include "db/listing.h"
+#include "db/name_list.h"
+#include "transfer/row_failure.h"
+
+namespace tw::cli {
+
+int RunList(const ListRequest& request)
+{
+    transfer::StopRequest stop;
+    InstallStopSignals(stop);
+    const bool oracle = request.side == transfer::Side::Oracle;
+    const std::optional<db::LoginDetails> details
+        = CommandLogins(request.logins, oracle, !oracle, stop);
+    if (!details)
+        return ExitStopped;
+    // A listing has nothing to finish first: Ctrl+C ends it at once.
+    DefaultStopSignals();
+    const db::FixedLogin login(*details);
+    db::NameList names;
+    try {
+        if (oracle)
+            db::ListOracleTables(names, login);
+        else
+            db::ListMySQLTables(names, login);
+    } catch (...) {
+        Err(QStringLiteral("tablewright list: cannot list the %1 tables: %2\n")
+                .arg(oracle ? QStringLiteral("Oracle") : QStringLiteral("MySQL"),
+                    transfer::FailureText(std::current_exception())));
+        return ExitUsage;
+    }
+    QString text;
+    for (const QString& name : names.names())
+        text += name + QLatin1Char('\n');
+    Out(text);
+    return ExitCopied;
+}
+
+} // namespace tw::cli

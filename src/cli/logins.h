@@ -1,0 +1,19 @@
+#pragma once
+
+#include "cli/command_line.h"
+#include "db/login_details.h"
+#include "transfer/stop_request.h"
+
+#include <optional>
+
+namespace tw::cli {
+
+// The login details of a command: those the login window saved, each
+// replaced by its option when given. A password comes from its environment
+// variable (TABLEWRIGHT_ORACLE_PASSWORD, TABLEWRIGHT_MYSQL_PASSWORD), else
+// from the saved details, else from a prompt without echo when stdin is a
+// terminal; else it stays empty. Nothing when a prompt was stopped.
+std::optional<db::LoginDetails> CommandLogins(const LoginOptions& options, bool needOracle,
+    bool needMySQL, const transfer::StopRequest& stop);
+
+} // namespace tw::cli

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tw::cli {
+
+// The candidate closest to `typed` by edit distance (letter case ignored),
+// for "did you mean" hints; the first of equally close ones.
+QString Nearest(const QString& typed, const QStringList& candidates);
+
+} // namespace tw::cli

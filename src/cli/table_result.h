@@ -1,0 +1,45 @@
+#pragma once
+
+#include "transfer/table_copy.h"
+
+#include <QList>
+#include <QString>
+
+namespace tw::cli {
+
+// How the copy of one table ended, for the summary.
+struct TableResult {
+    enum Result {
+        Copied, // every row arrived (a replaced table: swapped in)
+        CopiedOldLeft, // swapped in, but the old table could not be dropped
+        RefusedRows, // a new table without the refused rows
+        OldKept, // a replacing copy with refused rows: dropped, the old table kept
+        Failed, // not copied: the message says why
+        Skipped, // the target has it and it is not to be overwritten
+        Stopped, // stopped during this table
+        NotStarted, // stopped before this table
+    };
+    QString table; // the source's name
+    QString target; // the name it has (or would have) in the target
+    Result result = NotStarted;
+    transfer::RowCounts counts;
+    double seconds = 0;
+    QString message; // why, when not Copied
+
+    static TableResult named(const QString& table)
+    {
+        TableResult r;
+        r.table = r.target = table;
+        return r;
+    }
+    QString resultName() const;
+    double rowsPerSecond() const { return seconds > 0 ? double(counts.read) / seconds : 0; }
+};
+
+// 0 when every table was copied, 130 when stopped, otherwise 1.
+int ExitCodeOf(const QList<TableResult>& results);
+
+// The summary on stdout: a table of figures, or JSON.
+void PrintSummary(const QList<TableResult>& results, bool json);
+
+} // namespace tw::cli

@@ -1,0 +1,40 @@
+#include "transfer/row_failure.h"
+
+#include "db/db_error.h"
+
+namespace tw::transfer {
+
+db::LastingFailure LastingFailureOf(std::exception_ptr error)
+{
+    if (!error)
+        return db::LastingFailure::None;
+    try {
+        std::rethrow_exception(error);
+    } catch (const db::DbError& e) {
+        return db::lastingFailure(e);
+    } catch (...) {
+        return db::LastingFailure::None;
+    }
+}
+
+bool FailsEveryLaterRow(std::exception_ptr error)
+{
+    return LastingFailureOf(error) != db::LastingFailure::None;
+}
+
+QString FailureText(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const db::DbError& e) {
+        return e.description();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
+} // namespace tw::transfer

@@ -185,6 +185,8 @@ Value readTime(SQLHSTMT stmt, SQLUSMALLINT column)
 
 Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info)
 {
+    if (info.asText)
+        return info.mariadb ? readUtf8Text(stmt, column) : readText(stmt, column);
     switch (info.sqlType) {
     case SQL_BINARY:
     case SQL_VARBINARY:

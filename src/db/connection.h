@@ -39,10 +39,12 @@ public:
     // Whether the driver is MariaDB Connector/ODBC, whose values need
     // reading in ways of their own (see ColumnInfo).
     bool isMariaDB() const { return m_mariadb; }
+    // A statement handle of its own on this connection, for ODBC calls that
+    // are not SQL texts (the catalog functions). Throws DbError when closed.
+    StatementHandle newStatement();
 
 private:
     friend class Recordset;
-    StatementHandle newStatement();
     // Recordsets reading ahead on this connection stop before it is used
     // for anything else, and let go of it when it closes.
     void pauseReaders();

@@ -55,6 +55,11 @@ Recordset::~Recordset()
 
 void Recordset::Open(const QString& sql, Connection& connection)
 {
+    Open(sql, connection, {});
+}
+
+void Recordset::Open(const QString& sql, Connection& connection, const QList<int>& textColumns)
+{
     if (m_open)
         throw DbError(QString::fromLatin1(notWhenOpen));
     StatementHandle stmt = connection.newStatement();
@@ -63,10 +68,11 @@ void Recordset::Open(const QString& sql, Connection& connection)
         DriverWait wait;
         check(SQLExecDirectW(stmt.get(), text.data(), SQL_NTS), SQL_HANDLE_STMT, stmt.get());
     }
-    attach(std::move(stmt), connection);
+    attach(std::move(stmt), connection, textColumns);
 }
 
-void Recordset::attach(StatementHandle statement, Connection& connection)
+void Recordset::attach(
+    StatementHandle statement, Connection& connection, const QList<int>& textColumns)
 {
     m_stmt = std::move(statement);
     // The connection tells its recordsets when it is used otherwise or goes.
@@ -91,6 +97,7 @@ void Recordset::attach(StatementHandle statement, Connection& connection)
         check(SQLColAttributeW(stmt, c, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned),
             SQL_HANDLE_STMT, stmt);
         ColumnInfo info { sqlType, isUnsigned == SQL_TRUE, connection.isMariaDB() };
+        info.asText = textColumns.contains(c - 1);
         if (sqlType == SQL_FLOAT || sqlType == SQL_DOUBLE) {
             // MariaDB's driver does not know the question (HYC00) and gives a
             // binary double; only a driver that says "decimal" holds digits.

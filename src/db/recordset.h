@@ -36,6 +36,9 @@ public:
     Recordset& operator=(const Recordset&) = delete;
 
     void Open(const QString& sql, Connection& connection);
+    // The same, with the columns listed (from 0) read as their text whatever
+    // their type, for values no C type holds whole.
+    void Open(const QString& sql, Connection& connection, const QList<int>& textColumns);
     void Close();
 
     qint64 RecordCount() const;
@@ -49,7 +52,8 @@ public:
 
 private:
     friend class Connection;
-    void attach(StatementHandle statement, Connection& connection);
+    void attach(
+        StatementHandle statement, Connection& connection, const QList<int>& textColumns = {});
     bool fetchRow(QList<Value>& row);
     void requireOpen() const;
     // Called by the connection before it is used otherwise, closed or gone.

@@ -196,6 +196,10 @@ std::string defaultText(const Literal& d)
             out += ", " + quoted(*d.mask);
         return out + ")";
     }
+    case Literal::Kind::Parameter:
+    case Literal::Kind::DateTimeValue:
+    case Literal::Kind::Bytes:
+        break; // values bound at execution, never a column's default
     }
     return {};
 }

@@ -114,6 +114,7 @@ void connect(Connection* dbc, const ConnectAttributes& attrs)
         appendListenerLog(dataDirectory, server, user, "ORA-" + std::to_string(e.code()));
         throw;
     }
+    dbc->session->setAutocommit(dbc->autocommit == SQL_AUTOCOMMIT_ON);
     dbc->dataSourceName = attrs.dsn();
     dbc->serverName = server;
 }
@@ -155,9 +156,11 @@ SQLRETURN setConnectAttr(Connection* dbc, SQLINTEGER attribute, SQLPOINTER value
         dbc->connectionTimeout = SQLUINTEGER(n);
         return SQL_SUCCESS;
     case SQL_ATTR_AUTOCOMMIT:
-        // Every statement commits as it returns; manual commit is not offered.
-        if (n != SQL_AUTOCOMMIT_ON)
-            throw DriverError("HYC00", "Optional feature not implemented");
+        if (n != SQL_AUTOCOMMIT_ON && n != SQL_AUTOCOMMIT_OFF)
+            throw DriverError("HY024", "Invalid attribute value");
+        // Turning autocommit back on commits what is open, as ODBC asks.
+        if (dbc->session)
+            dbc->session->setAutocommit(n == SQL_AUTOCOMMIT_ON);
         dbc->autocommit = SQLUINTEGER(n);
         return SQL_SUCCESS;
     case SQL_ATTR_CURRENT_CATALOG:
@@ -262,6 +265,9 @@ ODBC_ENTRY SQLDisconnect(SQLHDBC handle)
             throw DriverError("08003", "Connection not open");
         for (Statement* s : dbc->statements)
             s->closeCursor();
+        // An open transaction is rolled back, not committed (see the
+        // transaction tests for why) and not refused with 25000.
+        dbc->session->rollback();
         dbc->session.reset();
         return SQL_SUCCESS;
     });
@@ -295,11 +301,33 @@ ODBC_ENTRY SQLGetConnectAttrW(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER v
         dbc, [&] { return getConnectAttr(dbc, attribute, value, true, bufferLength, length); });
 }
 
-ODBC_ENTRY SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT)
+ODBC_ENTRY SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT completion)
 {
-    // Autocommit: every statement is committed when it returns.
     auto* h = static_cast<HandleBase*>(handle);
-    if (!h || (type != SQL_HANDLE_ENV && type != SQL_HANDLE_DBC))
+    if (!h || (type != SQL_HANDLE_ENV && type != SQL_HANDLE_DBC) || h->handleType != type)
         return SQL_INVALID_HANDLE;
-    return guarded(h, [] { return SQL_SUCCESS; });
+    return guarded(h, [&]() -> SQLRETURN {
+        if (completion != SQL_COMMIT && completion != SQL_ROLLBACK)
+            throw DriverError("HY012", "Invalid transaction operation code");
+        auto end = [&](Connection* dbc) {
+            if (completion == SQL_COMMIT)
+                dbc->session->commit();
+            else
+                dbc->session->rollback();
+        };
+        if (type == SQL_HANDLE_DBC) {
+            Connection* dbc = asDbc(handle);
+            if (!dbc->session)
+                throw DriverError("08003", "Connection not open");
+            end(dbc);
+            return SQL_SUCCESS;
+        }
+        // The environment's connections, one after the other: each is a
+        // transaction of its own, as Oracle's are (no two-phase commit).
+        for (Connection* dbc : asEnv(handle)->connections) {
+            if (dbc->session)
+                end(dbc);
+        }
+        return SQL_SUCCESS;
+    });
 }

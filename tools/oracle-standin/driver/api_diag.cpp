@@ -109,11 +109,11 @@ SQLRETURN diagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQLS
     }
     case SQL_DIAG_COLUMN_NUMBER:
         if (value)
-            *static_cast<SQLINTEGER*>(value) = SQL_COLUMN_NUMBER_UNKNOWN;
+            *static_cast<SQLINTEGER*>(value) = r.column;
         return SQL_SUCCESS;
     case SQL_DIAG_ROW_NUMBER:
         if (value)
-            *static_cast<SQLLEN*>(value) = SQL_ROW_NUMBER_UNKNOWN;
+            *static_cast<SQLLEN*>(value) = r.row;
         return SQL_SUCCESS;
     default:
         return SQL_ERROR;

@@ -2,6 +2,7 @@
 
 #include "entry.h"
 #include "handles.h"
+#include "parameters.h"
 #include "utf.h"
 
 using namespace orastandin;
@@ -9,16 +10,102 @@ using namespace orastandin::odbc;
 
 namespace {
 
-SQLRETURN execute(Statement* stmt, const std::string& sql)
+// Runs an INSERT once per row of the parameter array. As Oracle's driver
+// executes an array with one OCI call without batch errors, the array stops
+// at the first refused row: the rows before it are inserted, the refused one
+// is reported with its row number, the rest are not tried (see the array
+// tests for the sources). SQLExecute then returns SQL_ERROR.
+SQLRETURN executeArray(Statement* stmt, const InsertStmt& insert)
+{
+    std::vector<const ParameterBinding*> bindings(insert.parameters);
+    for (std::size_t i = 0; i < bindings.size(); ++i) {
+        const auto it = stmt->parameters.find(SQLUSMALLINT(i + 1));
+        if (it == stmt->parameters.end()) {
+            // The server looks at the statement before its binds: an array
+            // of no rows reports a missing table or column first.
+            stmt->dbc->session->insertRows(insert, 0, {});
+            throwOra(1008, "not all variables bound");
+        }
+        bindings[i] = &it->second;
+    }
+    const std::size_t rows = stmt->paramsetSize;
+    auto setStatus = [&](std::size_t from, std::size_t to, SQLUSMALLINT status) {
+        for (std::size_t r = from; stmt->paramStatus && r < to; ++r)
+            stmt->paramStatus[r] = status;
+    };
+    if (stmt->paramsProcessed)
+        *stmt->paramsProcessed = 0;
+    ArrayOutcome outcome;
+    try {
+        outcome = stmt->dbc->session->insertRows(
+            insert, rows, [&](std::size_t row, std::vector<Literal>& values) {
+                if (stmt->paramOperation && stmt->paramOperation[row] == SQL_PARAM_IGNORE)
+                    return false;
+                for (std::size_t i = 0; i < bindings.size(); ++i)
+                    values[i]
+                        = boundValue(*bindings[i], row, stmt->paramBindType, stmt->paramBindOffset);
+                return true;
+            });
+    } catch (...) {
+        // Refused as a whole (no such table, a wrong column list): no set was used.
+        setStatus(0, rows, SQL_PARAM_DIAG_UNAVAILABLE);
+        throw;
+    }
+    const std::size_t processed = outcome.error ? outcome.failedRow + 1 : rows;
+    setStatus(0, processed, SQL_PARAM_SUCCESS);
+    for (std::size_t r = 0; stmt->paramOperation && stmt->paramStatus && r < processed; ++r) {
+        if (stmt->paramOperation[r] == SQL_PARAM_IGNORE)
+            stmt->paramStatus[r] = SQL_PARAM_UNUSED;
+    }
+    setStatus(processed, rows, SQL_PARAM_UNUSED);
+    if (stmt->paramsProcessed)
+        *stmt->paramsProcessed = processed;
+    Result result;
+    result.rowCount = (long long)outcome.inserted;
+    stmt->result = std::move(result);
+    if (!outcome.error)
+        return SQL_SUCCESS;
+    setStatus(outcome.failedRow, outcome.failedRow + 1, SQL_PARAM_ERROR);
+    const SQLLEN rowNumber = SQLLEN(outcome.failedRow + 1);
+    try {
+        std::rethrow_exception(outcome.error);
+    } catch (const OraError& e) {
+        stmt->diag.addOracle(e.code(), e.message()).row = rowNumber;
+    } catch (const DriverError& e) {
+        stmt->diag.addDriver(e.sqlState, e.what()).row = rowNumber;
+    }
+    return SQL_ERROR;
+}
+
+SQLRETURN execute(Statement* stmt, const PreparedStatement& prepared)
 {
     if (!stmt->dbc->session)
         throw DriverError("08003", "Connection not open");
     if (stmt->result && stmt->result->isQuery)
         throw DriverError("24000", "Invalid cursor state");
     stmt->closeCursor();
-    stmt->result = stmt->dbc->session->execute(sql);
     stmt->rowLimit = stmt->maxRows;
+    if (prepared.parameters > 0)
+        return executeArray(stmt, std::get<InsertStmt>(prepared.statement));
+    stmt->result = stmt->dbc->session->execute(prepared);
     return SQL_SUCCESS;
+}
+
+SQLRETURN executeDirect(Statement* stmt, const std::string& sql)
+{
+    return execute(stmt, stmt->session().prepare(sql));
+}
+
+void prepare(Statement* stmt, std::string sql)
+{
+    stmt->closeCursor();
+    stmt->prepared.reset();
+    // Oracle's driver sends nothing to the server before SQLExecute, so a
+    // statement that does not parse is refused there, not here.
+    try {
+        stmt->prepared = stmt->session().prepare(sql);
+    } catch (const OraError&) { }
+    stmt->preparedSql = std::move(sql);
 }
 
 SQLRETURN setStmtAttr(Statement* stmt, SQLINTEGER attribute, SQLPOINTER value)
@@ -35,19 +122,46 @@ SQLRETURN setStmtAttr(Statement* stmt, SQLINTEGER attribute, SQLPOINTER value)
         stmt->maxLength = n;
         return SQL_SUCCESS;
     case SQL_ATTR_ROWS_FETCHED_PTR:
-        stmt->rowsFetched = static_cast<SQLULEN*>(value);
+        stmt->rowsFetchedPtr = static_cast<SQLULEN*>(value);
         return SQL_SUCCESS;
     case SQL_ATTR_ROW_STATUS_PTR:
         stmt->rowStatus = static_cast<SQLUSMALLINT*>(value);
         return SQL_SUCCESS;
     case SQL_ATTR_ROW_ARRAY_SIZE:
+        if (n == 0)
+            throw DriverError("HY024", "Invalid attribute value");
+        stmt->rowArraySize = n;
+        return SQL_SUCCESS;
     case SQL_ROWSET_SIZE:
+        // SQLExtendedFetch's rowset, which this driver does not offer.
         if (n != 1)
             throw DriverError("HYC00", "Optional feature not implemented");
         return SQL_SUCCESS;
     case SQL_ATTR_ROW_BIND_TYPE:
-        if (n != SQL_BIND_BY_COLUMN)
-            throw DriverError("HYC00", "Optional feature not implemented");
+        stmt->rowBindType = n;
+        return SQL_SUCCESS;
+    case SQL_ATTR_ROW_BIND_OFFSET_PTR:
+        stmt->rowBindOffset = static_cast<SQLULEN*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAMSET_SIZE:
+        if (n == 0)
+            throw DriverError("HY024", "Invalid attribute value");
+        stmt->paramsetSize = n;
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_BIND_TYPE:
+        stmt->paramBindType = n;
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_BIND_OFFSET_PTR:
+        stmt->paramBindOffset = static_cast<SQLULEN*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_STATUS_PTR:
+        stmt->paramStatus = static_cast<SQLUSMALLINT*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAMS_PROCESSED_PTR:
+        stmt->paramsProcessed = static_cast<SQLULEN*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_OPERATION_PTR:
+        stmt->paramOperation = static_cast<SQLUSMALLINT*>(value);
         return SQL_SUCCESS;
     case SQL_ATTR_CURSOR_TYPE:
         // Only forward-only cursors; anything else is replaced, as ODBC allows.
@@ -81,11 +195,34 @@ SQLRETURN getStmtAttr(Statement* stmt, SQLINTEGER attribute, SQLPOINTER value, S
         v = stmt->maxLength;
         break;
     case SQL_ATTR_ROW_ARRAY_SIZE:
+        v = stmt->rowArraySize;
+        break;
     case SQL_ROWSET_SIZE:
         v = 1;
         break;
     case SQL_ATTR_ROW_BIND_TYPE:
-        v = SQL_BIND_BY_COLUMN;
+        v = stmt->rowBindType;
+        break;
+    case SQL_ATTR_ROW_BIND_OFFSET_PTR:
+        v = reinterpret_cast<SQLULEN>(stmt->rowBindOffset);
+        break;
+    case SQL_ATTR_PARAMSET_SIZE:
+        v = stmt->paramsetSize;
+        break;
+    case SQL_ATTR_PARAM_BIND_TYPE:
+        v = stmt->paramBindType;
+        break;
+    case SQL_ATTR_PARAM_BIND_OFFSET_PTR:
+        v = reinterpret_cast<SQLULEN>(stmt->paramBindOffset);
+        break;
+    case SQL_ATTR_PARAM_STATUS_PTR:
+        v = reinterpret_cast<SQLULEN>(stmt->paramStatus);
+        break;
+    case SQL_ATTR_PARAMS_PROCESSED_PTR:
+        v = reinterpret_cast<SQLULEN>(stmt->paramsProcessed);
+        break;
+    case SQL_ATTR_PARAM_OPERATION_PTR:
+        v = reinterpret_cast<SQLULEN>(stmt->paramOperation);
         break;
     case SQL_ATTR_CURSOR_TYPE:
         v = SQL_CURSOR_FORWARD_ONLY;
@@ -97,10 +234,12 @@ SQLRETURN getStmtAttr(Statement* stmt, SQLINTEGER attribute, SQLPOINTER value, S
         v = SQL_NONSCROLLABLE;
         break;
     case SQL_ATTR_ROW_NUMBER:
-        v = stmt->currentRow >= 0 ? SQLULEN(stmt->currentRow + 1) : 0;
+        v = stmt->onRow() ? SQLULEN(stmt->rowsFetched - (long long)stmt->rowsetRows
+                + (long long)stmt->rowsetPosition + 1)
+                          : 0;
         break;
     case SQL_ATTR_ROWS_FETCHED_PTR:
-        v = reinterpret_cast<SQLULEN>(stmt->rowsFetched);
+        v = reinterpret_cast<SQLULEN>(stmt->rowsFetchedPtr);
         break;
     case SQL_ATTR_ROW_STATUS_PTR:
         v = reinterpret_cast<SQLULEN>(stmt->rowStatus);
@@ -130,21 +269,20 @@ SQLRETURN getStmtAttr(Statement* stmt, SQLINTEGER attribute, SQLPOINTER value, S
 ODBC_ENTRY SQLExecDirect(SQLHSTMT handle, SQLCHAR* sql, SQLINTEGER length)
 {
     Statement* stmt = asStmt(handle);
-    return guarded(stmt, [&] { return execute(stmt, narrowArg(sql, length)); });
+    return guarded(stmt, [&] { return executeDirect(stmt, narrowArg(sql, length)); });
 }
 
 ODBC_ENTRY SQLExecDirectW(SQLHSTMT handle, SQLWCHAR* sql, SQLINTEGER length)
 {
     Statement* stmt = asStmt(handle);
-    return guarded(stmt, [&] { return execute(stmt, toUtf8(sql, length)); });
+    return guarded(stmt, [&] { return executeDirect(stmt, toUtf8(sql, length)); });
 }
 
 ODBC_ENTRY SQLPrepare(SQLHSTMT handle, SQLCHAR* sql, SQLINTEGER length)
 {
     Statement* stmt = asStmt(handle);
     return guarded(stmt, [&] {
-        stmt->closeCursor();
-        stmt->preparedSql = narrowArg(sql, length);
+        prepare(stmt, narrowArg(sql, length));
         return SQL_SUCCESS;
     });
 }
@@ -153,8 +291,7 @@ ODBC_ENTRY SQLPrepareW(SQLHSTMT handle, SQLWCHAR* sql, SQLINTEGER length)
 {
     Statement* stmt = asStmt(handle);
     return guarded(stmt, [&] {
-        stmt->closeCursor();
-        stmt->preparedSql = toUtf8(sql, length);
+        prepare(stmt, toUtf8(sql, length));
         return SQL_SUCCESS;
     });
 }
@@ -165,7 +302,9 @@ ODBC_ENTRY SQLExecute(SQLHSTMT handle)
     return guarded(stmt, [&] {
         if (!stmt->preparedSql)
             throw DriverError("HY010", "Function sequence error");
-        return execute(stmt, *stmt->preparedSql);
+        if (!stmt->prepared)
+            stmt->prepared = stmt->session().prepare(*stmt->preparedSql); // throws the parse error
+        return execute(stmt, *stmt->prepared);
     });
 }
 
@@ -188,16 +327,6 @@ ODBC_ENTRY SQLRowCount(SQLHSTMT handle, SQLLEN* count)
             throw DriverError("HY010", "Function sequence error");
         if (count)
             *count = stmt->rowCount();
-        return SQL_SUCCESS;
-    });
-}
-
-ODBC_ENTRY SQLNumParams(SQLHSTMT handle, SQLSMALLINT* count)
-{
-    Statement* stmt = asStmt(handle);
-    return guarded(stmt, [&] {
-        if (count)
-            *count = 0;
         return SQL_SUCCESS;
     });
 }

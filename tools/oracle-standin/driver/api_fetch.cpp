@@ -3,6 +3,7 @@
 #include "convert.h"
 #include "entry.h"
 #include "handles.h"
+#include "parameters.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,15 +17,18 @@ const std::vector<Cell>& currentRow(Statement* stmt)
 {
     if (!stmt->result || !stmt->result->isQuery)
         throw DriverError("24000", "Invalid cursor state");
-    if (!stmt->onRow)
+    if (!stmt->onRow())
         throw DriverError("24000", "Invalid cursor state");
-    return stmt->row;
+    return stmt->row();
 }
+
+enum class Delivered { Whole, Truncated, FractionCut };
 
 // Copies (the rest of) a converted value into an application buffer. For
 // variable data `offset` says how much earlier calls already returned.
-// Returns SQL_SUCCESS_WITH_INFO with 01004 when the buffer holds only a part.
-SQLRETURN deliver(Statement* stmt, const Converted& value, std::size_t& offset, SQLPOINTER target,
+// Truncated: the buffer holds only a part (01004); FractionCut: a date or
+// number lost digits on the way (01S07).
+Delivered deliver(const Converted& value, std::size_t& offset, SQLPOINTER target,
     SQLLEN bufferLength, SQLLEN* indicator)
 {
     if (!value.variable) {
@@ -33,11 +37,7 @@ SQLRETURN deliver(Statement* stmt, const Converted& value, std::size_t& offset, 
         if (indicator)
             *indicator = SQLLEN(value.bytes.size());
         offset = value.bytes.size();
-        if (value.fractionalTruncation) {
-            stmt->diag.addDriver("01S07", "Fractional truncation");
-            return SQL_SUCCESS_WITH_INFO;
-        }
-        return SQL_SUCCESS;
+        return value.fractionalTruncation ? Delivered::FractionCut : Delivered::Whole;
     }
     // A number or date that cannot show its whole digits is out of range.
     if (offset == 0 && value.minimumText
@@ -59,11 +59,63 @@ SQLRETURN deliver(Statement* stmt, const Converted& value, std::size_t& offset, 
     if (indicator)
         *indicator = SQLLEN(remaining);
     offset += n;
-    if (n < remaining) {
-        stmt->diag.addDriver("01004", "String data, right truncated");
-        return SQL_SUCCESS_WITH_INFO;
+    return n < remaining ? Delivered::Truncated : Delivered::Whole;
+}
+
+// The warning a delivery earned, as a diagnostic record; true if there was one.
+bool warn(Statement* stmt, Delivered d, SQLLEN row, SQLINTEGER column)
+{
+    if (d == Delivered::Whole)
+        return false;
+    DiagRecord& r = d == Delivered::Truncated
+        ? stmt->diag.addDriver("01004", "String data, right truncated")
+        : stmt->diag.addDriver("01S07", "Fractional truncation");
+    r.row = row;
+    r.column = column;
+    return true;
+}
+
+// Fills the bound buffers of one row of the rowset: element `index` of each
+// bound array. Answers the row's status.
+SQLUSMALLINT fillBound(Statement* stmt, std::size_t index)
+{
+    const std::vector<Cell>& row = stmt->rowset[index];
+    const bool block = stmt->rowArraySize > 1;
+    SQLUSMALLINT status = SQL_ROW_SUCCESS;
+    for (auto& [column, b] : stmt->bindings) {
+        if (column == 0 || column > row.size())
+            continue;
+        const ColumnType& type = stmt->result->columns[column - 1].type;
+        const SQLSMALLINT cType = resolveDefault(b.cType, type, stmt->dbc->profile);
+        const std::size_t size = fixedSize(cType);
+        char* target = elementAt(b.target, stmt->rowBindOffset, stmt->rowBindType,
+            size ? size : std::size_t(b.bufferLength), index);
+        auto* indicator = reinterpret_cast<SQLLEN*>(
+            elementAt(b.indicator, stmt->rowBindOffset, stmt->rowBindType, sizeof(SQLLEN), index));
+        try {
+            const Cell& cell = row[column - 1];
+            if (cell.isNull()) {
+                if (!indicator)
+                    throw DriverError("22002", "Indicator variable required but not supplied");
+                *indicator = SQL_NULL_DATA;
+                continue;
+            }
+            std::size_t offset = 0;
+            const Delivered d = deliver(
+                convertCell(cell, type, cType), offset, target, b.bufferLength, indicator);
+            if (warn(stmt, d, block ? SQLLEN(index + 1) : SQL_ROW_NUMBER_UNKNOWN, column))
+                status = status == SQL_ROW_ERROR ? status : SQL_ROW_SUCCESS_WITH_INFO;
+        } catch (const DriverError& e) {
+            // In a block a value that cannot be converted spoils its row only.
+            if (!block)
+                throw;
+            DiagRecord& r = stmt->diag.addDriver(e.sqlState, e.what());
+            r.row = SQLLEN(index + 1);
+            r.column = column;
+            status = SQL_ROW_ERROR;
+        }
     }
-    return SQL_SUCCESS;
+    return status;
 }
 
 SQLRETURN fetchNext(Statement* stmt)
@@ -72,62 +124,52 @@ SQLRETURN fetchNext(Statement* stmt)
         throw DriverError("24000", "Invalid cursor state");
     stmt->getDataColumn = 0;
     Result& result = *stmt->result;
-    // Rows come from the database one at a time and only the current one is
-    // kept, as with a server cursor, so a long result costs no more memory
-    // than a short one.
-    const bool limited = stmt->rowLimit && stmt->currentRow + 1 >= (long long)stmt->rowLimit;
-    bool more = false;
-    if (result.rows && !limited) {
-        try {
-            more = result.rows->next(stmt->row);
-        } catch (...) {
-            stmt->onRow = false;
-            stmt->row.clear();
-            result.rows.reset();
-            throw;
+    // Rows come from the database as they are fetched and only the current
+    // rowset is kept, as with a server cursor, so a long result costs no
+    // more memory than a short one.
+    const std::size_t wanted = stmt->rowArraySize;
+    if (stmt->rowset.size() != wanted)
+        stmt->rowset.resize(wanted);
+    std::size_t n = 0;
+    try {
+        while (n < wanted && result.rows) {
+            if (stmt->rowLimit && stmt->rowsFetched + (long long)n >= (long long)stmt->rowLimit)
+                break;
+            if (!result.rows->next(stmt->rowset[n]))
+                break;
+            ++n;
         }
+    } catch (...) {
+        stmt->rowsetRows = 0;
+        std::vector<std::vector<Cell>>().swap(stmt->rowset);
+        result.rows.reset();
+        throw;
     }
-    if (!more) {
+    if (n < wanted) {
         // At the end the cursor goes at once, so that its statement does not
         // keep the table busy while the handle stays allocated.
         result.rows.reset();
-        stmt->row.clear();
-        if (stmt->onRow)
-            ++stmt->currentRow;
-        else if (stmt->currentRow < 0)
-            stmt->currentRow = 0;
-        stmt->onRow = false;
-        if (stmt->rowsFetched)
-            *stmt->rowsFetched = 0;
+        for (std::size_t i = n; i < stmt->rowset.size(); ++i)
+            std::vector<Cell>().swap(stmt->rowset[i]);
+    }
+    stmt->rowsetRows = n;
+    stmt->rowsetPosition = 0;
+    stmt->rowsFetched += (long long)n;
+    if (stmt->rowsFetchedPtr)
+        *stmt->rowsFetchedPtr = n;
+    if (n == 0)
         return SQL_NO_DATA;
-    }
-    ++stmt->currentRow;
-    stmt->onRow = true;
-    if (stmt->rowsFetched)
-        *stmt->rowsFetched = 1;
     // Bound columns are filled in full; a value too long for its buffer is cut.
-    SQLRETURN rc = SQL_SUCCESS;
-    const auto& row = currentRow(stmt);
-    for (auto& [column, b] : stmt->bindings) {
-        if (column == 0 || column > row.size())
-            continue;
-        const Cell& cell = row[column - 1];
-        if (cell.isNull()) {
-            if (!b.indicator)
-                throw DriverError("22002", "Indicator variable required but not supplied");
-            *b.indicator = SQL_NULL_DATA;
-            continue;
-        }
-        const ColumnType& type = stmt->result->columns[column - 1].type;
-        const Converted value
-            = convertCell(cell, type, resolveDefault(b.cType, type, stmt->dbc->profile));
-        std::size_t offset = 0;
-        if (deliver(stmt, value, offset, b.target, b.bufferLength, b.indicator) != SQL_SUCCESS)
-            rc = SQL_SUCCESS_WITH_INFO;
+    bool info = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const SQLUSMALLINT status = fillBound(stmt, i);
+        info = info || status != SQL_ROW_SUCCESS;
+        if (stmt->rowStatus)
+            stmt->rowStatus[i] = status;
     }
-    if (stmt->rowStatus)
-        *stmt->rowStatus = rc == SQL_SUCCESS ? SQL_ROW_SUCCESS : SQL_ROW_SUCCESS_WITH_INFO;
-    return rc;
+    for (std::size_t i = n; stmt->rowStatus && i < wanted; ++i)
+        stmt->rowStatus[i] = SQL_ROW_NOROW;
+    return info ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
 SQLRETURN getData(Statement* stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER target,
@@ -158,9 +200,27 @@ SQLRETURN getData(Statement* stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLPO
         return SQL_SUCCESS;
     }
     const Converted value = convertCell(cell, type, resolved);
-    const SQLRETURN rc = deliver(stmt, value, stmt->getDataOffset, target, bufferLength, indicator);
+    const Delivered d = deliver(value, stmt->getDataOffset, target, bufferLength, indicator);
     stmt->getDataDone = stmt->getDataOffset >= value.bytes.size();
-    return rc;
+    return warn(stmt, d, SQL_ROW_NUMBER_UNKNOWN, column) ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+}
+
+// SQL_POSITION puts the cursor on one row of the rowset, for SQLGetData
+// (SQL_GD_BLOCK); the other operations change rows, which this read-only
+// cursor does not.
+SQLRETURN setPos(Statement* stmt, SQLSETPOSIROW row, SQLUSMALLINT operation, SQLUSMALLINT lock)
+{
+    if (!stmt->result || !stmt->result->isQuery || !stmt->onRow())
+        throw DriverError("24000", "Invalid cursor state");
+    if (operation != SQL_POSITION || lock != SQL_LOCK_NO_CHANGE)
+        throw DriverError("HYC00", "Optional feature not implemented");
+    if (row == 0)
+        throw DriverError("HY109", "Invalid cursor position");
+    if (row > stmt->rowsetRows)
+        throw DriverError("HY107", "Row value out of range");
+    stmt->rowsetPosition = std::size_t(row - 1);
+    stmt->getDataColumn = 0;
+    return SQL_SUCCESS;
 }
 
 } // namespace
@@ -202,4 +262,10 @@ ODBC_ENTRY SQLBindCol(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cType, S
             stmt->bindings[column] = Binding { cType, target, bufferLength, indicator };
         return SQL_SUCCESS;
     });
+}
+
+ODBC_ENTRY SQLSetPos(SQLHSTMT handle, SQLSETPOSIROW row, SQLUSMALLINT operation, SQLUSMALLINT lock)
+{
+    Statement* stmt = asStmt(handle);
+    return guarded(stmt, [&] { return setPos(stmt, row, operation, lock); });
 }

@@ -11,6 +11,7 @@ Connection::~Connection()
 {
     for (Statement* s : statements)
         delete s;
+    env->connections.erase(this);
 }
 
 } // namespace orastandin::odbc
@@ -30,7 +31,9 @@ ODBC_ENTRY SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* output)
             if (!env)
                 return SQL_INVALID_HANDLE;
             env->diag.clear();
-            *output = new Connection(env);
+            auto* dbc = new Connection(env);
+            env->connections.insert(dbc);
+            *output = dbc;
             return SQL_SUCCESS;
         }
         case SQL_HANDLE_STMT: {
@@ -150,7 +153,8 @@ ODBC_ENTRY SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option)
             stmt->bindings.clear();
             return SQL_SUCCESS;
         case SQL_RESET_PARAMS:
-            return SQL_SUCCESS; // parameters are never bound
+            stmt->parameters.clear();
+            return SQL_SUCCESS;
         default:
             throw DriverError("HY092", "Invalid attribute/option identifier");
         }

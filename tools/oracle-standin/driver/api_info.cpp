@@ -52,9 +52,10 @@ InfoValue info(const Connection* dbc, SQLUSMALLINT type)
         return std::string("Table");
     case SQL_SPECIAL_CHARACTERS:
         return std::string("$#");
+    case SQL_DESCRIBE_PARAMETER:
+        return std::string("Y");
     case SQL_CATALOG_NAME:
     case SQL_DATA_SOURCE_READ_ONLY:
-    case SQL_DESCRIBE_PARAMETER:
     case SQL_MULT_RESULT_SETS:
     case SQL_NEED_LONG_DATA_LEN:
     case SQL_ACCESSIBLE_PROCEDURES:
@@ -114,7 +115,15 @@ InfoValue info(const Connection* dbc, SQLUSMALLINT type)
         return SQLUSMALLINT(0);
     // 32-bit values.
     case SQL_GETDATA_EXTENSIONS:
-        return SQLUINTEGER(SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER | SQL_GD_BOUND);
+        // SQL_GD_BLOCK: in a block cursor SQLSetPos(SQL_POSITION) picks the row.
+        return SQLUINTEGER(SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER | SQL_GD_BOUND | SQL_GD_BLOCK);
+    case SQL_POS_OPERATIONS:
+        return SQLUINTEGER(SQL_POS_POSITION);
+    case SQL_PARAM_ARRAY_ROW_COUNTS:
+        // SQLRowCount after an array gives the rows of all its sets together.
+        return SQLUINTEGER(SQL_PARC_NO_BATCH);
+    case SQL_PARAM_ARRAY_SELECTS:
+        return SQLUINTEGER(SQL_PAS_NO_SELECT);
     case SQL_SCROLL_OPTIONS:
         return SQLUINTEGER(SQL_SO_FORWARD_ONLY);
     case SQL_DEFAULT_TXN_ISOLATION:
@@ -137,8 +146,6 @@ InfoValue info(const Connection* dbc, SQLUSMALLINT type)
         return SQLUINTEGER(SQL_INSENSITIVE);
     case SQL_BATCH_SUPPORT:
     case SQL_BATCH_ROW_COUNT:
-    case SQL_PARAM_ARRAY_ROW_COUNTS:
-    case SQL_PARAM_ARRAY_SELECTS:
     case SQL_BOOKMARK_PERSISTENCE:
     case SQL_STATIC_CURSOR_ATTRIBUTES1:
     case SQL_STATIC_CURSOR_ATTRIBUTES2:
@@ -146,7 +153,6 @@ InfoValue info(const Connection* dbc, SQLUSMALLINT type)
     case SQL_KEYSET_CURSOR_ATTRIBUTES2:
     case SQL_DYNAMIC_CURSOR_ATTRIBUTES1:
     case SQL_DYNAMIC_CURSOR_ATTRIBUTES2:
-    case SQL_POS_OPERATIONS:
     case SQL_POSITIONED_STATEMENTS:
     case SQL_LOCK_TYPES:
     case SQL_STATIC_SENSITIVITY:
@@ -172,7 +178,7 @@ InfoValue info(const Connection* dbc, SQLUSMALLINT type)
     case SQL_DATETIME_LITERALS:
         return SQLUINTEGER(SQL_DL_SQL92_DATE | SQL_DL_SQL92_TIMESTAMP);
     case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1:
-        return SQLUINTEGER(SQL_CA1_NEXT);
+        return SQLUINTEGER(SQL_CA1_NEXT | SQL_CA1_POS_POSITION);
     case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES2:
         return SQLUINTEGER(SQL_CA2_READ_ONLY_CONCURRENCY | SQL_CA2_MAX_ROWS_SELECT);
     default:

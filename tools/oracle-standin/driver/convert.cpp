@@ -41,12 +41,10 @@ Converted text(std::string utf8, SQLSMALLINT cType)
     Converted c;
     c.variable = true;
     if (cType == SQL_C_WCHAR) {
+        // SQLWCHAR is UTF-16 in unixODBC's default build: the units as they are.
+        static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
         const std::u16string w = toUtf16(utf8);
-        c.bytes.resize(w.size() * sizeof(SQLWCHAR));
-        for (std::size_t i = 0; i < w.size(); ++i) {
-            const SQLWCHAR u = SQLWCHAR(w[i]);
-            std::memcpy(&c.bytes[i * sizeof(SQLWCHAR)], &u, sizeof u);
-        }
+        c.bytes.assign(reinterpret_cast<const char*>(w.data()), w.size() * sizeof(char16_t));
         c.terminatorSize = sizeof(SQLWCHAR);
     } else if (cType == SQL_C_CHAR) {
         c.bytes = std::move(utf8);
@@ -87,6 +85,22 @@ Numeric numericValue(const Cell& cell)
     return n;
 }
 
+// A stored NUMBER holds plain decimal text ("-12", "0.5"): whole numbers
+// and doubles come straight from it, the common case of every block fetch.
+template <typename T> bool quickInteger(const Cell& cell, Converted& out)
+{
+    if (cell.kind != Cell::Kind::Number || cell.text.find('.') != std::string::npos)
+        return false;
+    T value {};
+    const auto r = std::from_chars(cell.text.data(), cell.text.data() + cell.text.size(), value);
+    if (r.ec == std::errc::result_out_of_range)
+        outOfRange();
+    if (r.ec != std::errc() || r.ptr != cell.text.data() + cell.text.size())
+        return false;
+    out = fixed(value);
+    return true;
+}
+
 template <typename T> Converted integer(const Numeric& n)
 {
     if (n.isExact) {
@@ -111,6 +125,14 @@ template <typename T> Converted integer(const Numeric& n)
     return fixed(T(whole), whole != (long double)n.approximate);
 }
 
+template <typename T> Converted integerOf(const Cell& cell)
+{
+    Converted quick;
+    if (quickInteger<T>(cell, quick))
+        return quick;
+    return integer<T>(numericValue(cell));
+}
+
 std::string numberText(const Cell& cell, const ColumnType& type)
 {
     if (cell.kind == Cell::Kind::Real)
@@ -131,6 +153,11 @@ Converted fromNumber(const Cell& cell, const ColumnType& type, SQLSMALLINT cType
         return c;
     }
     case SQL_C_DOUBLE: {
+        SQLDOUBLE v = 0;
+        if (cell.kind == Cell::Kind::Number
+            && std::from_chars(cell.text.data(), cell.text.data() + cell.text.size(), v).ec
+                == std::errc())
+            return fixed(v);
         const Numeric n = numericValue(cell);
         return fixed(SQLDOUBLE(n.approximate));
     }
@@ -142,24 +169,24 @@ Converted fromNumber(const Cell& cell, const ColumnType& type, SQLSMALLINT cType
         return fixed(SQLREAL(n.approximate));
     }
     case SQL_C_SBIGINT:
-        return integer<SQLBIGINT>(numericValue(cell));
+        return integerOf<SQLBIGINT>(cell);
     case SQL_C_UBIGINT:
-        return integer<SQLUBIGINT>(numericValue(cell));
+        return integerOf<SQLUBIGINT>(cell);
     case SQL_C_SLONG:
     case SQL_C_LONG:
-        return integer<SQLINTEGER>(numericValue(cell));
+        return integerOf<SQLINTEGER>(cell);
     case SQL_C_ULONG:
-        return integer<SQLUINTEGER>(numericValue(cell));
+        return integerOf<SQLUINTEGER>(cell);
     case SQL_C_SSHORT:
     case SQL_C_SHORT:
-        return integer<SQLSMALLINT>(numericValue(cell));
+        return integerOf<SQLSMALLINT>(cell);
     case SQL_C_USHORT:
-        return integer<SQLUSMALLINT>(numericValue(cell));
+        return integerOf<SQLUSMALLINT>(cell);
     case SQL_C_STINYINT:
     case SQL_C_TINYINT:
-        return integer<SQLSCHAR>(numericValue(cell));
+        return integerOf<SQLSCHAR>(cell);
     case SQL_C_UTINYINT:
-        return integer<SQLCHAR>(numericValue(cell));
+        return integerOf<SQLCHAR>(cell);
     case SQL_C_BIT: {
         const Numeric n = numericValue(cell);
         const double v = n.approximate;
@@ -262,6 +289,45 @@ SQLSMALLINT resolveDefault(SQLSMALLINT cType, const ColumnType& type, const Driv
         return cType;
     return defaultCType(
         describeColumn(ResultColumn { {}, type, true, {}, {} }, profile).conciseType);
+}
+
+std::size_t fixedSize(SQLSMALLINT cType)
+{
+    switch (cType) {
+    case SQL_C_SLONG:
+    case SQL_C_LONG:
+    case SQL_C_ULONG:
+        return sizeof(SQLINTEGER);
+    case SQL_C_SSHORT:
+    case SQL_C_SHORT:
+    case SQL_C_USHORT:
+        return sizeof(SQLSMALLINT);
+    case SQL_C_STINYINT:
+    case SQL_C_TINYINT:
+    case SQL_C_UTINYINT:
+    case SQL_C_BIT:
+        return sizeof(SQLCHAR);
+    case SQL_C_SBIGINT:
+    case SQL_C_UBIGINT:
+        return sizeof(SQLBIGINT);
+    case SQL_C_DOUBLE:
+        return sizeof(SQLDOUBLE);
+    case SQL_C_FLOAT:
+        return sizeof(SQLREAL);
+    case SQL_C_NUMERIC:
+        return sizeof(SQL_NUMERIC_STRUCT);
+    case SQL_C_TYPE_DATE:
+    case SQL_C_DATE:
+        return sizeof(SQL_DATE_STRUCT);
+    case SQL_C_TYPE_TIME:
+    case SQL_C_TIME:
+        return sizeof(SQL_TIME_STRUCT);
+    case SQL_C_TYPE_TIMESTAMP:
+    case SQL_C_TIMESTAMP:
+        return sizeof(SQL_TIMESTAMP_STRUCT);
+    default:
+        return 0;
+    }
 }
 
 Converted convertCell(const Cell& cell, const ColumnType& type, SQLSMALLINT cType)

@@ -29,4 +29,8 @@ Converted convertCell(const Cell& cell, const ColumnType& type, SQLSMALLINT cTyp
 // The C type SQL_C_DEFAULT means for this column, as described under `profile`.
 SQLSMALLINT resolveDefault(SQLSMALLINT cType, const ColumnType& type, const DriverProfile& profile);
 
+// The size of one value of a fixed-size C type; 0 for the character and
+// binary types, whose elements in an array are BufferLength bytes apart.
+std::size_t fixedSize(SQLSMALLINT cType);
+
 } // namespace orastandin::odbc

@@ -4,14 +4,15 @@
 
 namespace orastandin::odbc {
 
-void Diagnostics::addOracle(int code, const std::string& oraMessage)
+DiagRecord& Diagnostics::addOracle(int code, const std::string& oraMessage)
 {
-    m_records.push_back(DiagRecord { sqlStateFor(code), code, "[Oracle][ODBC][Ora]" + oraMessage });
+    return m_records.emplace_back(
+        DiagRecord { sqlStateFor(code), code, "[Oracle][ODBC][Ora]" + oraMessage });
 }
 
-void Diagnostics::addDriver(const char* sqlState, const std::string& text)
+DiagRecord& Diagnostics::addDriver(const char* sqlState, const std::string& text)
 {
-    m_records.push_back(DiagRecord { sqlState, 0, "[Oracle][ODBC]" + text });
+    return m_records.emplace_back(DiagRecord { sqlState, 0, "[Oracle][ODBC]" + text });
 }
 
 } // namespace orastandin::odbc

@@ -12,6 +12,10 @@ struct DiagRecord {
     std::string sqlState;
     SQLINTEGER native = 0;
     std::string message; // complete, with the vendor prefixes
+    // The row of a rowset or of a parameter array, and the column, that the
+    // record is about (SQL_DIAG_ROW_NUMBER, SQL_DIAG_COLUMN_NUMBER), from 1.
+    SQLLEN row = SQL_ROW_NUMBER_UNKNOWN;
+    SQLINTEGER column = SQL_COLUMN_NUMBER_UNKNOWN;
 };
 
 // The diagnostic records of one handle, cleared by each new call on it.
@@ -23,9 +27,9 @@ public:
         m_rowCount = 0;
     }
     // An Oracle error: "[Oracle][ODBC][Ora]ORA-nnnnn: text".
-    void addOracle(int code, const std::string& oraMessage);
+    DiagRecord& addOracle(int code, const std::string& oraMessage);
     // A driver-level condition such as 01004 or HY092: "[Oracle][ODBC]text".
-    void addDriver(const char* sqlState, const std::string& text);
+    DiagRecord& addDriver(const char* sqlState, const std::string& text);
 
     const std::vector<DiagRecord>& records() const { return m_records; }
     SQLLEN rowCount() const { return m_rowCount; }

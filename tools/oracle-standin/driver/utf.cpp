@@ -66,8 +66,10 @@ std::string toUtf8(const SQLWCHAR* text, SQLLEN length)
 
 std::u16string toUtf16(std::string_view s)
 {
-    std::u16string out;
-    out.reserve(s.size());
+    // Never more units than bytes: write into room made once, as every
+    // fetched text in SQL_C_WCHAR passes here.
+    std::u16string out(s.size(), u'\0');
+    char16_t* to = out.data();
     std::size_t i = 0;
     while (i < s.size()) {
         const unsigned char c = s[i];
@@ -100,13 +102,14 @@ std::u16string toUtf16(std::string_view s)
             }
         }
         if (cp >= 0x10000) {
-            out += char16_t(0xD800 + ((cp - 0x10000) >> 10));
-            out += char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            *to++ = char16_t(0xD800 + ((cp - 0x10000) >> 10));
+            *to++ = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
         } else {
-            out += char16_t(cp);
+            *to++ = char16_t(cp);
         }
         i += len;
     }
+    out.resize(std::size_t(to - out.data()));
     return out;
 }
 

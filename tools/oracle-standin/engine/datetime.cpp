@@ -627,15 +627,31 @@ std::string formatDateTime(const DateTime& dt, const DateFormat& format, int fra
 
 std::string formatCanonical(const DateTime& dt, int fractionDigits)
 {
-    char buf[48];
-    int n = std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", dt.year, dt.month,
-        dt.day, dt.hour, dt.minute, dt.second);
-    std::string out(buf, std::size_t(n));
-    if (fractionDigits > 0) {
-        char frac[16];
-        std::snprintf(frac, sizeof frac, "%09u", unsigned(dt.nanos));
-        out += '.';
-        out.append(frac, std::size_t(fractionDigits > 9 ? 9 : fractionDigits));
+    // Every date stored passes here: digits by hand, not through printf.
+    const int fraction = fractionDigits > 9 ? 9 : fractionDigits;
+    std::string out(fraction > 0 ? 20 + std::size_t(fraction) : 19, ' ');
+    auto put = [&](std::size_t at, unsigned value, int width) {
+        for (int k = width - 1; k >= 0; --k) {
+            out[at + std::size_t(k)] = char('0' + value % 10);
+            value /= 10;
+        }
+    };
+    put(0, unsigned(dt.year), 4);
+    out[4] = '-';
+    put(5, unsigned(dt.month), 2);
+    out[7] = '-';
+    put(8, unsigned(dt.day), 2);
+    put(11, unsigned(dt.hour), 2);
+    out[13] = ':';
+    put(14, unsigned(dt.minute), 2);
+    out[16] = ':';
+    put(17, unsigned(dt.second), 2);
+    if (fraction > 0) {
+        out[19] = '.';
+        unsigned nanos = dt.nanos;
+        for (int k = fraction; k < 9; ++k)
+            nanos /= 10;
+        put(20, nanos, fraction);
     }
     return out;
 }

@@ -207,6 +207,47 @@ Cell convertFunction(const Literal& value, const ColumnType& type, const ColumnR
     return assignDateTime(dt, timestamp, type, column, nls);
 }
 
+// A whole number as drivers bind them ("-42") that a NUMBER column takes as
+// it is: nothing to round, so no decimal arithmetic for each row of an array.
+bool isPlainInteger(const std::string& text, const ColumnType& type)
+{
+    const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+    const std::size_t digits = text.size() - first;
+    if (type.kind != TypeKind::Number || digits == 0 || digits > 38 || text[first] == '0')
+        return false;
+    for (std::size_t i = first; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    }
+    return !type.scaleGiven || (type.scale >= 0 && int(digits) <= type.precision - type.scale);
+}
+
+// Bound RAW bytes: as they are for binary columns, as hex for the
+// character columns RAW converts to, refused by the rest.
+Cell fromBinary(const std::string& bytes, const ColumnType& type, const ColumnRef& column)
+{
+    switch (type.kind) {
+    case TypeKind::Raw:
+        if (bytes.size() > std::size_t(type.length))
+            tooLarge(column, bytes.size(), type.length);
+        return Cell::binary(bytes);
+    case TypeKind::Blob:
+    case TypeKind::LongRaw:
+        return Cell::binary(bytes);
+    case TypeKind::Varchar2:
+    case TypeKind::NVarchar2:
+    case TypeKind::Char:
+    case TypeKind::NChar:
+    case TypeKind::Long:
+        return text(toHex(bytes), type, column);
+    case TypeKind::Clob:
+    case TypeKind::NClob:
+        inconsistent(type.kind == TypeKind::Clob ? "CLOB" : "NCLOB", "BINARY");
+    default:
+        inconsistent(typeWord(type), "BINARY");
+    }
+}
+
 } // namespace
 
 std::string fitNumber(Decimal number, const ColumnType& type)
@@ -232,21 +273,32 @@ std::string fitNumber(Decimal number, const ColumnType& type)
 Cell convertForColumn(const Literal& value, const ColumnType& type, const ColumnRef& column,
     const NlsSettings& nls, const Today& today)
 {
+    // Oracle keeps no empty strings or empty RAW values: both are NULL.
     if (value.kind == Literal::Kind::Null || value.kind == Literal::Kind::Default
-        || (value.kind == Literal::Kind::String && value.text.empty()))
+        || ((value.kind == Literal::Kind::String || value.kind == Literal::Kind::Bytes)
+            && value.text.empty()))
         return Cell {};
     if (value.kind == Literal::Kind::Date || value.kind == Literal::Kind::Timestamp) {
         const bool timestamp = value.kind == Literal::Kind::Timestamp;
         return assignDateTime(
             parseAnsiLiteral(value.text, timestamp), timestamp, type, column, nls);
     }
+    // A DATE or TIMESTAMP bound to a marker goes in as the literal of the same type does.
+    if (value.kind == Literal::Kind::DateTimeValue)
+        return assignDateTime(value.dateTime, !value.dateOnly, type, column, nls);
     if (value.kind == Literal::Kind::ToDate || value.kind == Literal::Kind::ToTimestamp)
         return convertFunction(value, type, column, nls, today);
     if (value.kind == Literal::Kind::Interval)
         return assignInterval(parseDayToSecond(value.text), value.leadingPrecision,
             value.fractionPrecision, type, column);
+    if (value.kind == Literal::Kind::Bytes)
+        return fromBinary(value.text, type, column);
+    if (value.kind == Literal::Kind::Parameter)
+        throwOra(1008, "not all variables bound");
 
     if (value.kind == Literal::Kind::Number) {
+        if (isPlainInteger(value.text, type))
+            return Cell::number(value.text);
         // SQL number literals always use '.', whatever the session says.
         const auto d = Decimal::parse(value.text, '.');
         if (!d)

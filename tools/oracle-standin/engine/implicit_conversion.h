@@ -16,10 +16,11 @@ struct ColumnRef {
     std::string column;
 };
 
-// Converts one INSERT value to what the column stores, as Oracle's implicit
-// conversions do: '' is NULL, text to number by NLS_NUMERIC_CHARACTERS, text
-// to date by NLS_DATE_FORMAT, hex text to bytes, lengths and precisions
-// checked. Throws the ORA error Oracle raises.
+// Converts one INSERT value, a literal or a value bound to a marker, to what
+// the column stores, as Oracle's implicit conversions do: '' is NULL, text to
+// number by NLS_NUMERIC_CHARACTERS, text to date by NLS_DATE_FORMAT, hex text
+// to bytes, bound dates rounded to the column's precision, lengths and
+// precisions checked. Throws the ORA error Oracle raises.
 Cell convertForColumn(const Literal& value, const ColumnType& type, const ColumnRef& column,
     const NlsSettings& nls, const Today& today);
 

@@ -97,6 +97,7 @@ private:
         case '.':
         case '+':
         case '-':
+        case '?':
             ++m_pos;
             return Token { TokenKind::Symbol, std::string(1, char(c)), start };
         default:

@@ -11,7 +11,7 @@ enum class TokenKind {
     QuotedName, // "...", which may not hold a double quote itself
     String, // '...' with '' folded to '
     Number, // numeric literal as written
-    Symbol, // one of ( ) , = * . + -
+    Symbol, // one of ( ) , = * . + - ?
     End,
 };
 

@@ -48,11 +48,11 @@ public:
         if (first.isWord("ALTER"))
             return alterSession();
         if (first.isWord("COMMIT") || first.isWord("ROLLBACK")) {
-            take();
+            const bool commit = take().isWord("COMMIT");
             if (peek().isWord("WORK"))
                 take();
             expectEnd();
-            return TransactionStmt {};
+            return TransactionStmt { commit };
         }
         throwOra(900, "invalid SQL statement");
     }
@@ -477,10 +477,17 @@ private:
 
     // A value where INSERT ... VALUES and DEFAULT take one: a string or
     // number literal, NULL, an ANSI DATE or TIMESTAMP literal, or TO_DATE and
-    // TO_TIMESTAMP of a literal with an optional format model.
+    // TO_TIMESTAMP of a literal with an optional format model; in VALUES also
+    // a '?' parameter marker.
     Literal value(bool inDefault)
     {
         const Token& t = peek();
+        if (t.isSymbol('?') && !inDefault) {
+            take();
+            Literal marker = Literal::of(Literal::Kind::Parameter);
+            marker.parameter = m_parameters++;
+            return marker;
+        }
         if (t.kind == TokenKind::String)
             return Literal::of(Literal::Kind::String, take().text);
         if (t.isWord("NULL")) {
@@ -614,6 +621,7 @@ private:
             throwOra(917, "missing comma");
         }
         expectEnd();
+        s.parameters = m_parameters;
         return s;
     }
 
@@ -666,6 +674,7 @@ private:
     std::vector<Token> m_tokens;
     bool m_extended;
     std::size_t m_pos = 0;
+    std::size_t m_parameters = 0;
 };
 
 } // namespace
@@ -673,6 +682,13 @@ private:
 ParsedStatement parseStatement(const std::string& sql, MaxStringSize size)
 {
     return Parser(sql, size).run();
+}
+
+std::size_t countParameterMarkers(const std::string& sql, MaxStringSize size)
+{
+    const auto tokens = tokenize(sql, size);
+    return std::size_t(std::count_if(
+        tokens.begin(), tokens.end(), [](const Token& t) { return t.isSymbol('?'); }));
 }
 
 } // namespace orastandin

@@ -127,6 +127,14 @@ Session::Session(std::unique_ptr<Storage> storage, std::string user)
     , m_user(std::move(user))
 { }
 
+Session::~Session()
+{
+    // Closing the connection would roll back as well; say it outright.
+    try {
+        m_storage->rollback();
+    } catch (...) { }
+}
+
 std::unique_ptr<Session> Session::logon(const std::string& dataDirectory, const std::string& sid,
     const std::string& user, const std::string& password)
 {
@@ -156,14 +164,49 @@ std::vector<TableInfo> Session::tables()
 
 Result Session::execute(const std::string& sql)
 {
+    return run(parseStatement(sql, m_maxStringSize));
+}
+
+PreparedStatement Session::prepare(const std::string& sql) const
+{
+    PreparedStatement p { parseStatement(sql, m_maxStringSize) };
+    if (const auto* s = std::get_if<InsertStmt>(&p.statement))
+        p.parameters = s->parameters;
+    return p;
+}
+
+Result Session::execute(const PreparedStatement& statement)
+{
+    return run(statement.statement);
+}
+
+Result Session::run(const ParsedStatement& statement)
+{
     if (!m_fixedToday)
         m_today = Today::now();
-    const ParsedStatement statement = parseStatement(sql, m_maxStringSize);
     Result result;
     if (const auto* s = std::get_if<SelectStmt>(&statement))
         return select(*s);
-    if (const auto* s = std::get_if<InsertStmt>(&statement))
-        return insert(*s);
+    if (const auto* s = std::get_if<InsertStmt>(&statement)) {
+        const ArrayOutcome outcome = insertRows(*s, 1, {});
+        if (outcome.error)
+            std::rethrow_exception(outcome.error);
+        result.rowCount = 1;
+        return result;
+    }
+    if (const auto* s = std::get_if<TransactionStmt>(&statement)) {
+        if (s->commit)
+            commit();
+        else
+            rollback();
+        return result;
+    }
+    if (const auto* s = std::get_if<AlterSessionStmt>(&statement)) {
+        m_nls.set(s->parameter, s->value);
+        return result;
+    }
+    // DDL: Oracle commits the open transaction before it starts.
+    commit();
     if (const auto* s = std::get_if<CreateTableStmt>(&statement)) {
         checkDefaults(*s);
         m_storage->createTable(m_user, *s);
@@ -171,9 +214,24 @@ Result Session::execute(const std::string& sql)
         m_storage->dropTable(m_user, s->table);
     else if (const auto* s = std::get_if<RenameStmt>(&statement))
         m_storage->renameTable(m_user, s->from, s->to);
-    else if (const auto* s = std::get_if<AlterSessionStmt>(&statement))
-        m_nls.set(s->parameter, s->value);
     return result;
+}
+
+void Session::setAutocommit(bool on)
+{
+    if (on && !m_autocommit)
+        commit();
+    m_autocommit = on;
+}
+
+void Session::commit()
+{
+    m_storage->commit();
+}
+
+void Session::rollback()
+{
+    m_storage->rollback();
 }
 
 Result Session::select(const SelectStmt& s)
@@ -241,61 +299,122 @@ void Session::checkDefaults(const CreateTableStmt& s)
     }
 }
 
-Result Session::insert(const InsertStmt& s)
+std::vector<std::size_t> Session::targetColumns(const TableInfo& table, const InsertStmt& s) const
 {
-    const auto table = m_storage->findTable(m_user, s.table);
-    if (!table)
-        throwOra(942, "table or view does not exist");
     // Positions of the target columns, in VALUES order.
     std::vector<std::size_t> targets;
     if (s.columns.empty()) {
-        for (std::size_t i = 0; i < table->columns.size(); ++i)
+        for (std::size_t i = 0; i < table.columns.size(); ++i)
             targets.push_back(i);
     } else {
         std::set<std::string> seen;
         for (const std::string& name : s.columns) {
-            const auto it = std::find_if(table->columns.begin(), table->columns.end(),
+            const auto it = std::find_if(table.columns.begin(), table.columns.end(),
                 [&](const ColumnDef& c) { return c.name == name; });
-            if (it == table->columns.end())
+            if (it == table.columns.end())
                 invalidIdentifier(name);
             if (!seen.insert(name).second)
                 throwOra(957, "duplicate column name");
-            targets.push_back(std::size_t(it - table->columns.begin()));
+            targets.push_back(std::size_t(it - table.columns.begin()));
         }
     }
     if (s.values.size() > targets.size())
         throwOra(913, "too many values");
     if (s.values.size() < targets.size())
         throwOra(947, "not enough values");
-    std::vector<Cell> row(table->columns.size());
+    return targets;
+}
+
+ArrayOutcome Session::insertRows(const InsertStmt& s, std::size_t rows, const ParameterRows& values)
+{
+    if (!m_fixedToday)
+        m_today = Today::now();
+    const auto table = m_storage->findTable(m_user, s.table);
+    if (!table)
+        throwOra(942, "table or view does not exist");
+    const std::vector<std::size_t> targets = targetColumns(*table, s);
+    std::vector<ColumnRef> refs;
     std::vector<bool> given(table->columns.size(), false);
-    auto convert = [&](const Literal& value, std::size_t position) {
-        const ColumnDef& column = table->columns[position];
-        // DEFAULT, written or implied, is the column's default or NULL.
-        const Literal& effective = value.kind == Literal::Kind::Default
-            ? (column.defaultValue ? *column.defaultValue : value)
-            : value;
-        row[position] = convertForColumn(
-            effective, column.type, ColumnRef { m_user, table->name, column.name }, m_nls, m_today);
-    };
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-        convert(s.values[i], targets[i]);
-        given[targets[i]] = true;
+    for (const ColumnDef& c : table->columns)
+        refs.push_back(ColumnRef { m_user, table->name, c.name });
+    for (const std::size_t t : targets)
+        given[t] = true;
+
+    // Under autocommit the statement has a transaction of its own; without,
+    // the first write opens the session's.
+    const bool opened = !m_storage->transactionOpen();
+    if (opened)
+        m_storage->begin();
+    ArrayOutcome outcome;
+    try {
+        const auto writer = m_storage->rowWriter(*table);
+        std::vector<Literal> bound(s.parameters, Literal::of(Literal::Kind::Parameter));
+        const Literal implied = Literal::of(Literal::Kind::Default);
+        std::vector<Cell> row(table->columns.size());
+        auto convert = [&](const Literal& value, std::size_t position) {
+            const ColumnDef& column = table->columns[position];
+            // DEFAULT, written or implied, is the column's default or NULL.
+            const Literal& effective = value.kind == Literal::Kind::Default
+                ? (column.defaultValue ? *column.defaultValue : value)
+                : value;
+            row[position]
+                = convertForColumn(effective, column.type, refs[position], m_nls, m_today);
+        };
+        for (std::size_t r = 0; r < rows; ++r) {
+            try {
+                if (values && !values(r, bound))
+                    continue;
+                for (std::size_t i = 0; i < targets.size(); ++i) {
+                    convert(s.values[i].kind == Literal::Kind::Parameter
+                            ? bound[s.values[i].parameter]
+                            : s.values[i],
+                        targets[i]);
+                }
+                for (std::size_t i = 0; i < row.size(); ++i) {
+                    if (!given[i])
+                        convert(implied, i);
+                }
+                for (std::size_t i = 0; i < row.size(); ++i) {
+                    if (table->columns[i].notNull && row[i].isNull())
+                        throwOra(1400,
+                            "cannot insert NULL into (\"" + m_user + "\".\"" + table->name + "\".\""
+                                + table->columns[i].name + "\")");
+                }
+                writer->insert(row);
+                ++outcome.inserted;
+            } catch (...) {
+                outcome.failedRow = r;
+                outcome.error = std::current_exception();
+                break;
+            }
+        }
+    } catch (...) {
+        if (opened)
+            m_storage->rollback();
+        throw;
     }
-    for (std::size_t i = 0; i < table->columns.size(); ++i) {
-        if (!given[i])
-            convert(Literal::of(Literal::Kind::Default), i);
+    if (m_autocommit && !outcome.error)
+        m_storage->commit();
+    else if (opened && (m_autocommit || outcome.inserted == 0))
+        m_storage->rollback(); // nothing of the transaction to keep: let go of the lock
+    return outcome;
+}
+
+std::vector<ResultColumn> Session::parameterColumns(const InsertStmt& s)
+{
+    const auto table = m_storage->findTable(m_user, s.table);
+    if (!table)
+        throwOra(942, "table or view does not exist");
+    const std::vector<std::size_t> targets = targetColumns(*table, s);
+    std::vector<ResultColumn> columns(s.parameters);
+    for (std::size_t i = 0; i < s.values.size(); ++i) {
+        if (s.values[i].kind != Literal::Kind::Parameter)
+            continue;
+        const ColumnDef& c = table->columns[targets[i]];
+        columns[s.values[i].parameter]
+            = ResultColumn { c.name, c.type, !c.notNull, m_user, table->name };
     }
-    for (std::size_t i = 0; i < table->columns.size(); ++i) {
-        if (table->columns[i].notNull && row[i].isNull())
-            throwOra(1400,
-                "cannot insert NULL into (\"" + m_user + "\".\"" + table->name + "\".\""
-                    + table->columns[i].name + "\")");
-    }
-    m_storage->insertRow(*table, row);
-    Result result;
-    result.rowCount = 1;
-    return result;
+    return columns;
 }
 
 } // namespace orastandin

@@ -6,6 +6,9 @@
 #include "statement.h"
 #include "storage.h"
 
+#include <cstddef>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,10 +41,37 @@ struct Result {
     long long rowCount = 0; // INSERT 1, DDL 0; -1 for a query, as Oracle's driver says
 };
 
+// A statement parsed once, as SQLPrepare leaves it, to be run by each SQLExecute.
+struct PreparedStatement {
+    ParsedStatement statement;
+    std::size_t parameters = 0; // '?' markers
+};
+
+// Puts the values bound to the markers for one row of a parameter array
+// into `values`, in marker order; answers false for a row to leave out.
+// Throws to refuse the row (a value the driver cannot convert).
+using ParameterRows = std::function<bool(std::size_t row, std::vector<Literal>& values)>;
+
+// How far an array INSERT got. Like Oracle's array DML without batch error
+// mode, the array stops at the first refused row: `failedRow` and `error`
+// tell which and why; the rows before it are inserted.
+struct ArrayOutcome {
+    std::size_t inserted = 0;
+    std::size_t failedRow = 0;
+    std::exception_ptr error; // null when every row went in
+};
+
 // One logged-on user of one SID with its NLS settings: runs statements.
+//
+// Autocommit (the default) commits every statement as it returns. Without
+// it the session keeps one storage transaction open from its first write
+// to COMMIT or ROLLBACK (the statements or commit()/rollback()); DDL
+// commits it first, as Oracle commits before DDL, and a session that ends
+// with it open rolls it back.
 class Session {
 public:
     Session(std::unique_ptr<Storage> storage, std::string user);
+    ~Session();
 
     // Checks the user and password against the SID and starts a session.
     // Throws ORA-12154, ORA-01017 or ORA-01005 as Oracle does.
@@ -50,6 +80,27 @@ public:
 
     // Runs one statement. Throws OraError when Oracle would refuse it.
     Result execute(const std::string& sql);
+    // Parses without running; throws the parse errors.
+    PreparedStatement prepare(const std::string& sql) const;
+    // Runs a prepared statement; its markers must be bound (ORA-01008).
+    Result execute(const PreparedStatement& statement);
+    // Runs an INSERT once for each of `rows` rows of marker values. The
+    // literal path is the one-row case with no markers, so that literals and
+    // bound values meet the same conversions. Throws for faults of the whole
+    // statement (no table, wrong columns); a refused row ends in the outcome.
+    // Under autocommit the rows are committed together, or, when one is
+    // refused, none of them (Oracle's driver default, "commit only if all
+    // succeed").
+    ArrayOutcome insertRows(
+        const InsertStmt& statement, std::size_t rows, const ParameterRows& values);
+    // The target column of each marker of an INSERT, in marker order.
+    std::vector<ResultColumn> parameterColumns(const InsertStmt& statement);
+
+    bool autocommit() const { return m_autocommit; }
+    // Turning autocommit on commits the open transaction, as ODBC asks.
+    void setAutocommit(bool on);
+    void commit();
+    void rollback();
 
     const std::string& user() const { return m_user; }
     // The user's tables as the catalog keeps them, for the ODBC catalog functions.
@@ -57,6 +108,7 @@ public:
     const NlsSettings& nls() const { return m_nls; }
     // The database's MAX_STRING_SIZE; STANDARD unless set.
     void setMaxStringSize(MaxStringSize size) { m_maxStringSize = size; }
+    MaxStringSize maxStringSize() const { return m_maxStringSize; }
     // Fixed date for defaults and RR; by default today's.
     void setToday(const Today& today)
     {
@@ -65,9 +117,10 @@ public:
     }
 
 private:
+    Result run(const ParsedStatement& statement);
     Result select(const SelectStmt& s);
-    Result insert(const InsertStmt& s);
     void checkDefaults(const CreateTableStmt& s);
+    std::vector<std::size_t> targetColumns(const TableInfo& table, const InsertStmt& s) const;
 
     std::unique_ptr<Storage> m_storage;
     std::string m_user;
@@ -75,6 +128,7 @@ private:
     MaxStringSize m_maxStringSize = MaxStringSize::Standard;
     Today m_today;
     bool m_fixedToday = false;
+    bool m_autocommit = true;
 };
 
 // A cursor over rows already at hand, such as those of a catalog query.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "column_type.h"
+#include "datetime.h"
 #include "lexer.h"
 
 #include <optional>
@@ -10,18 +11,22 @@
 
 namespace orastandin {
 
-// A value of an INSERT's VALUES list or of a column's DEFAULT, still as written.
+// A value of an INSERT's VALUES list or of a column's DEFAULT, still as
+// written, or a parameter marker and, at execution, the value bound to it.
 struct Literal {
     enum class Kind {
         Null,
-        String,
-        Number,
+        String, // a quoted literal, or text bound to a marker (a VARCHAR2 bind)
+        Number, // a numeric literal, or a number bound to a marker, as text with '.'
         Date, // DATE 'YYYY-MM-DD'
         Timestamp, // TIMESTAMP 'YYYY-MM-DD HH24:MI:SS[.FF]'
         ToDate, // TO_DATE(text [, mask])
         ToTimestamp, // TO_TIMESTAMP(text [, mask])
         Interval, // INTERVAL 'D HH:MI:SS[.FF]' DAY[(p)] TO SECOND[(s)]
         Default, // the keyword DEFAULT in VALUES: the column's default
+        Parameter, // a '?' marker, until a value is bound to it
+        DateTimeValue, // a bound DATE (dateOnly) or TIMESTAMP
+        Bytes, // bound RAW bytes, in text
     } kind
         = Kind::Null;
     std::string text; // the string or number; for TO_DATE and TO_TIMESTAMP their first argument
@@ -29,6 +34,9 @@ struct Literal {
     std::optional<std::string> mask; // TO_DATE and TO_TIMESTAMP: the format model, when given
     int leadingPrecision = 2; // INTERVAL: digits of the days
     int fractionPrecision = 6; // INTERVAL: digits of the seconds' fraction
+    std::size_t parameter = 0; // Parameter: its place among the statement's markers
+    DateTime dateTime; // DateTimeValue
+    bool dateOnly = false; // DateTimeValue bound as a DATE
 
     static Literal of(Kind kind, std::string text = {})
     {
@@ -70,6 +78,7 @@ struct InsertStmt {
     std::string table;
     std::vector<std::string> columns; // empty: all, in table order
     std::vector<Literal> values;
+    std::size_t parameters = 0; // '?' markers among the values
 };
 
 struct DropTableStmt {
@@ -86,14 +95,22 @@ struct AlterSessionStmt {
     std::string value;
 };
 
-// COMMIT and ROLLBACK: nothing to do under autocommit, accepted all the same.
-struct TransactionStmt { };
+// COMMIT or ROLLBACK: ends the session's transaction; nothing to do under autocommit.
+struct TransactionStmt {
+    bool commit = true;
+};
 
 using ParsedStatement = std::variant<SelectStmt, CreateTableStmt, InsertStmt, DropTableStmt,
     RenameStmt, AlterSessionStmt, TransactionStmt>;
 
 // Parses one statement. Throws OraError with Oracle's number for any fault.
 ParsedStatement parseStatement(
+    const std::string& sql, MaxStringSize size = MaxStringSize::Standard);
+
+// The '?' parameter markers of a statement, counted as Oracle's driver
+// counts them: outside strings, quoted names and comments. Throws the
+// lexical ORA errors.
+std::size_t countParameterMarkers(
     const std::string& sql, MaxStringSize size = MaxStringSize::Standard);
 
 } // namespace orastandin

@@ -57,6 +57,16 @@ public:
             return false;
         fail();
     }
+    // Binds without copying: the text must stay put until the next reset.
+    void bindInPlace(int i, const std::string& text, bool blob)
+    {
+        if (blob)
+            sqlite3_bind_blob(m_stmt, i, text.data(), int(text.size()), SQLITE_STATIC);
+        else
+            sqlite3_bind_text(m_stmt, i, text.data(), int(text.size()), SQLITE_STATIC);
+    }
+    // Makes the statement ready to run again.
+    void reset() { sqlite3_reset(m_stmt); }
     // True while a row is available.
     bool step()
     {
@@ -89,15 +99,18 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
-// Runs a block inside BEGIN IMMEDIATE ... COMMIT, rolling back on a throw.
+// Runs a block inside BEGIN IMMEDIATE ... COMMIT, rolling back on a throw;
+// inside a transaction that is already open, a savepoint keeps it whole.
 template <typename F> void inTransaction(sqlite3* db, F&& body)
 {
-    Query(db, "BEGIN IMMEDIATE").step();
+    const bool nested = sqlite3_get_autocommit(db) == 0;
+    Query(db, nested ? "SAVEPOINT step" : "BEGIN IMMEDIATE").step();
     try {
         body();
-        Query(db, "COMMIT").step();
+        Query(db, nested ? "RELEASE step" : "COMMIT").step();
     } catch (...) {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(
+            db, nested ? "ROLLBACK TO step; RELEASE step" : "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
 }
@@ -105,28 +118,6 @@ template <typename F> void inTransaction(sqlite3* db, F&& body)
 std::string dataTable(long long id)
 {
     return "\"d" + std::to_string(id) + "\"";
-}
-
-void bindCell(Query& q, int i, const Cell& c)
-{
-    switch (c.kind) {
-    case Cell::Kind::Null:
-        q.bindNull(i);
-        break;
-    case Cell::Kind::Text:
-    case Cell::Kind::Number:
-        q.bind(i, c.text);
-        break;
-    case Cell::Kind::Real:
-        q.bind(i, realToText(c.real, false));
-        break;
-    case Cell::Kind::Binary:
-        q.bindBlob(i, c.text);
-        break;
-    case Cell::Kind::DateTime:
-        q.bind(i, formatCanonical(c.dateTime, 9));
-        break;
-    }
 }
 
 Cell readCell(const Query& q, int col, const ColumnType& type)
@@ -369,8 +360,11 @@ void Storage::catalogChanged()
 
 std::optional<TableInfo> Storage::findTable(const std::string& owner, const std::string& name)
 {
-    // One read transaction, so that the table and its columns match.
-    exec("BEGIN");
+    // One read transaction, so that the table and its columns match; inside
+    // the session's open transaction the lookup is part of that.
+    const bool own = !transactionOpen();
+    if (own)
+        exec("BEGIN");
     try {
         // Every CREATE, DROP and RENAME, of any session, counts the catalog up.
         Query version(m_db, "SELECT value FROM ora_counters WHERE name = 'catalog'");
@@ -381,16 +375,19 @@ std::optional<TableInfo> Storage::findTable(const std::string& owner, const std:
         }
         const auto key = std::make_pair(owner, name);
         if (const auto it = m_tables.find(key); it != m_tables.end()) {
-            exec("COMMIT");
+            if (own)
+                exec("COMMIT");
             return it->second;
         }
         auto t = findTableLocked(owner, name);
-        exec("COMMIT");
+        if (own)
+            exec("COMMIT");
         if (t)
             m_tables[key] = *t;
         return t;
     } catch (...) {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (own)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
 }
@@ -495,25 +492,83 @@ void Storage::renameTable(const std::string& owner, const std::string& from, con
     });
 }
 
-void Storage::insertRow(const TableInfo& table, const std::vector<Cell>& row)
+bool Storage::transactionOpen() const
 {
+    return sqlite3_get_autocommit(m_db) == 0;
+}
+
+void Storage::begin()
+{
+    exec("BEGIN IMMEDIATE");
+}
+
+void Storage::commit()
+{
+    if (transactionOpen())
+        exec("COMMIT");
+}
+
+void Storage::rollback()
+{
+    if (transactionOpen())
+        exec("ROLLBACK");
+}
+
+struct RowWriter::Statement {
+    Query query;
+    std::string key; // the primary key's constraint, "OWNER.NAME", for ORA-00001
+    std::vector<std::string> texts; // dates and reals as stored, kept until the step
+};
+
+RowWriter::~RowWriter() = default;
+
+void RowWriter::insert(const std::vector<Cell>& row)
+{
+    // Cells as readCell reads them back; bound in place, as arrays of rows pass here.
+    Query& q = m_insert->query;
+    std::vector<std::string>& texts = m_insert->texts;
+    q.reset();
+    texts.resize(row.size());
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        const Cell& c = row[i];
+        const int at = int(i) + 1;
+        switch (c.kind) {
+        case Cell::Kind::Null:
+            q.bindNull(at);
+            break;
+        case Cell::Kind::Text:
+        case Cell::Kind::Number:
+        case Cell::Kind::Binary:
+            q.bindInPlace(at, c.text, c.kind == Cell::Kind::Binary);
+            break;
+        case Cell::Kind::Real:
+            texts[i] = realToText(c.real, false);
+            q.bindInPlace(at, texts[i], false);
+            break;
+        case Cell::Kind::DateTime:
+            texts[i] = formatCanonical(c.dateTime, 9);
+            q.bindInPlace(at, texts[i], false);
+            break;
+        }
+    }
+    if (!q.insertUnique())
+        throwOra(1, "unique constraint (" + m_insert->key + ") violated");
+}
+
+std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
+{
+    // The table may have been dropped by another session since it was looked up.
+    Query check(m_db, "SELECT 1 FROM ora_tables WHERE id = ?");
+    if (!check.bind(1, table.id).step())
+        throwOra(942, "table or view does not exist");
     std::string sql = "INSERT INTO " + dataTable(table.id) + " VALUES(";
-    for (std::size_t i = 0; i < row.size(); ++i)
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
         sql += i ? ", ?" : "?";
     sql += ")";
-    inTransaction(m_db, [&] {
-        // The table may have been dropped by another session since it was looked up.
-        Query check(m_db, "SELECT 1 FROM ora_tables WHERE id = ?");
-        if (!check.bind(1, table.id).step())
-            throwOra(942, "table or view does not exist");
-        Query q(m_db, sql);
-        for (std::size_t i = 0; i < row.size(); ++i)
-            bindCell(q, int(i) + 1, row[i]);
-        if (!q.insertUnique())
-            throwOra(1,
-                "unique constraint (" + table.owner + "."
-                    + (table.primaryKey ? table.primaryKey->name : std::string()) + ") violated");
-    });
+    std::unique_ptr<RowWriter> writer(new RowWriter);
+    writer->m_insert.reset(new RowWriter::Statement { Query(m_db, sql),
+        table.owner + "." + (table.primaryKey ? table.primaryKey->name : std::string()), {} });
+    return writer;
 }
 
 struct TableCursor::Rows {
@@ -560,18 +615,22 @@ bool TableCursor::next(std::vector<Cell>& row)
 std::unique_ptr<TableCursor> Storage::openTable(const std::string& owner, const std::string& name)
 {
     std::unique_ptr<TableCursor> cursor(new TableCursor);
-    cursor->m_reader = open(m_path);
-    Storage& reader = *cursor->m_reader;
-    // The catalog lookup starts the read transaction, so the columns and the
-    // rows come from one snapshot, taken now as Oracle takes it at execute.
-    // It stays open until the last row has been read or the cursor is closed.
-    reader.exec("BEGIN");
-    auto table = reader.findTableLocked(owner, name);
+    Storage* reader = this;
+    if (!transactionOpen()) {
+        cursor->m_reader = open(m_path);
+        reader = cursor->m_reader.get();
+        // The catalog lookup starts the read transaction, so the columns and
+        // the rows come from one snapshot, taken now as Oracle takes it at
+        // execute. It stays open until the last row has been read or the
+        // cursor is closed.
+        reader->exec("BEGIN");
+    }
+    auto table = reader->findTableLocked(owner, name);
     if (!table)
         return nullptr;
     cursor->m_table = std::move(*table);
-    cursor->m_rows.reset(new TableCursor::Rows {
-        Query(reader.m_db, "SELECT * FROM " + dataTable(cursor->m_table.id) + " ORDER BY rowid") });
+    cursor->m_rows.reset(new TableCursor::Rows { Query(
+        reader->m_db, "SELECT * FROM " + dataTable(cursor->m_table.id) + " ORDER BY rowid") });
     return cursor;
 }
 

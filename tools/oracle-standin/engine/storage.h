@@ -34,7 +34,9 @@ struct TableInfo {
 // The rows of one table in insertion order, read one at a time from a
 // snapshot taken when the cursor was opened. It holds a connection of its
 // own, so that the owner's connection stays free to write, create and drop
-// tables, and only ever the current row, however long the table.
+// tables, and only ever the current row, however long the table. Inside the
+// owner's open transaction it reads through the owner's connection instead
+// (m_reader stays empty), which alone sees the uncommitted rows.
 class TableCursor {
 public:
     ~TableCursor();
@@ -55,6 +57,25 @@ private:
     struct Rows;
     std::unique_ptr<Rows> m_rows;
     TableInfo m_table;
+};
+
+// Inserts rows into one table inside its storage's open transaction, all
+// through one prepared SQLite statement.
+class RowWriter {
+public:
+    ~RowWriter();
+    RowWriter(const RowWriter&) = delete;
+    RowWriter& operator=(const RowWriter&) = delete;
+
+    // One row, a cell per column; throws OraError and then has written
+    // nothing: ORA-00001 when the row repeats a primary key.
+    void insert(const std::vector<Cell>& row);
+
+private:
+    friend class Storage;
+    RowWriter() = default;
+    struct Statement;
+    std::unique_ptr<Statement> m_insert;
 };
 
 // One SID: an SQLite file holding its users, the catalog of their tables and
@@ -79,9 +100,23 @@ public:
     void createTable(const std::string& owner, const CreateTableStmt& table);
     void dropTable(const std::string& owner, const std::string& name);
     void renameTable(const std::string& owner, const std::string& from, const std::string& to);
-    // Throws ORA-00001 when the row repeats a primary key.
-    void insertRow(const TableInfo& table, const std::vector<Cell>& row);
-    // A cursor over the table's rows; nullptr when the owner has no such table.
+
+    // A transaction spanning many statements, as a session without
+    // autocommit keeps one: BEGIN IMMEDIATE takes the write lock at once, so
+    // that the commit cannot fail for a writer that came in between. Other
+    // connections see none of it until the commit; a connection closed
+    // with it open rolls it back.
+    bool transactionOpen() const;
+    void begin();
+    void commit();
+    void rollback();
+    // Prepares inserts into `table` within the open transaction. Throws
+    // ORA-00942 when another session dropped the table since it was looked up.
+    std::unique_ptr<RowWriter> rowWriter(const TableInfo& table);
+
+    // A cursor over the table's rows; nullptr when the owner has no such
+    // table. Inside an open transaction it reads through this connection,
+    // so that the session sees its own uncommitted rows.
     std::unique_ptr<TableCursor> openTable(const std::string& owner, const std::string& name);
 
 private:

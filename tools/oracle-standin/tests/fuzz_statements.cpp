@@ -22,7 +22,7 @@ using namespace orastandin;
 
 namespace {
 
-const std::array<const char*, 24> seeds {
+const std::array<const char*, 26> seeds {
     "SELECT table_name FROM user_tables",
     "SELECT * FROM \"T\"",
     "CREATE TABLE \"T\"(\"C\" VARCHAR(2000),\"D\" INT,\"E\" DATE,\"F\" FLOAT,\"G\" BLOB)",
@@ -51,12 +51,14 @@ const std::array<const char*, 24> seeds {
     "'YYYY-MM-DD HH24:MI:SS.FF'), '1 2:3:4')",
     "CREATE TABLE Q(a INT, b NUMBER(5,-2), PRIMARY KEY (b, a))",
     "INSERT INTO Q VALUES(1, 1234567)",
+    "INSERT INTO \"T\" VALUES(?, ?, ?, ?, ?)",
+    "INSERT INTO \"a\"\"b\"(w, x, y, z) VALUES(?, -1, ?, ?)",
 };
 
-const std::array<const char*, 36> fragments { "SELECT", "*", "FROM", "\"", "'", "''", "\"\"", "(",
+const std::array<const char*, 37> fragments { "SELECT", "*", "FROM", "\"", "'", "''", "\"\"", "(",
     ")", ",", ";", "=", "CREATE", "TABLE", "INSERT", "INTO", "VALUES", "NULL", "DROP", "RENAME",
     "TO", "ALTER", "SESSION", "SET", "NUMBER(", "VARCHAR2(4000)", "1e99999", "--", "PRIMARY KEY",
-    "NOT NULL", "CONSTRAINT", "DEFAULT", "DATE '", "TO_DATE(", "INTERVAL '", "DAY TO SECOND" };
+    "NOT NULL", "CONSTRAINT", "DEFAULT", "DATE '", "TO_DATE(", "INTERVAL '", "DAY TO SECOND", "?" };
 
 std::string mutate(std::string s, std::mt19937& rng)
 {
@@ -99,6 +101,33 @@ std::string randomBytes(std::mt19937& rng)
     for (char& c : s)
         c = char(rng() % 256);
     return s;
+}
+
+// A value as a driver binds it to a marker: text, a number, a date or
+// timestamp, bytes or NULL, each of them well or badly formed.
+Literal randomBound(std::mt19937& rng)
+{
+    switch (rng() % 6) {
+    case 0:
+        return Literal::of(Literal::Kind::String, randomBytes(rng));
+    case 1:
+        return Literal::of(Literal::Kind::Number,
+            std::to_string(int(rng())) + (rng() % 2 ? "." + std::to_string(rng() % 1000) : "")
+                + (rng() % 4 ? "" : "e" + std::to_string(int(rng() % 400) - 200)));
+    case 2: {
+        Literal v = Literal::of(Literal::Kind::DateTimeValue);
+        v.dateTime = DateTime { 1 + int(rng() % 9999), 1 + int(rng() % 12), 1 + int(rng() % 28),
+            int(rng() % 24), int(rng() % 60), int(rng() % 60), std::uint32_t(rng() % 1000000000) };
+        v.dateOnly = rng() % 2;
+        return v;
+    }
+    case 3:
+        return Literal::of(Literal::Kind::Bytes, randomBytes(rng));
+    case 4:
+        return Literal::of(Literal::Kind::Number, randomBytes(rng));
+    default:
+        return Literal {};
+    }
 }
 
 } // namespace
@@ -147,9 +176,31 @@ int main(int argc, char** argv)
             }
             ++refused;
         }
+        // Arrays of bound values, for the statements that take them.
+        try {
+            const PreparedStatement p = session->prepare(sql);
+            if (const auto* insert = std::get_if<InsertStmt>(&p.statement)) {
+                const ArrayOutcome outcome = session->insertRows(
+                    *insert, 1 + rng() % 3, [&](std::size_t, std::vector<Literal>& values) {
+                        for (Literal& v : values)
+                            v = randomBound(rng);
+                        return rng() % 8 != 0;
+                    });
+                if (outcome.error)
+                    std::rethrow_exception(outcome.error);
+            }
+        } catch (const OraError& e) {
+            if (e.code() == 600) {
+                std::fprintf(stderr, "internal error for bound values of #%ld: %s\n", i, e.what());
+                return 1;
+            }
+        }
         // The conversions on their own, with the same text as input.
         try {
-            DateFormat::parse(sql.substr(0, 40));
+            const DateTime dt { 1 + int(rng() % 9999), 1 + int(rng() % 12), 1 + int(rng() % 28),
+                int(rng() % 24), 0, 0, std::uint32_t(rng() % 1000000000) };
+            (void)formatDateTime(dt, DateFormat::parse(sql.substr(0, 40)), int(rng() % 10));
+            (void)roundFraction(dt, int(rng() % 10));
         } catch (const OraError&) { }
         try {
             parseDateTime(sql.substr(0, 40), DateFormat::parse("DD-MON-RR HH.MI.SSXFF AM"),

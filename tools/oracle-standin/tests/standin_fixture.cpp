@@ -30,6 +30,8 @@ Diag diagOf(SQLSMALLINT type, SQLHANDLE h, int record)
         d.state = QString::fromUtf16(reinterpret_cast<const char16_t*>(state));
         d.native = native;
         d.message = QString::fromUtf16(reinterpret_cast<const char16_t*>(message), length);
+        if (type == SQL_HANDLE_STMT)
+            SQLGetDiagField(type, h, SQLSMALLINT(record), SQL_DIAG_ROW_NUMBER, &d.row, 0, nullptr);
     }
     return d;
 }
@@ -109,6 +111,19 @@ Diag Connection::diag() const
     return diagOf(SQL_HANDLE_DBC, m_dbc, 1);
 }
 
+SQLRETURN Connection::setAutocommit(bool on)
+{
+    return SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT,
+        reinterpret_cast<SQLPOINTER>(SQLULEN(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)), 0);
+}
+
+SQLRETURN Connection::disconnect()
+{
+    const SQLRETURN rc = SQLDisconnect(m_dbc);
+    m_open = m_open && !SQL_SUCCEEDED(rc);
+    return rc;
+}
+
 Statement::Statement(const Connection& c)
 {
     SQLAllocHandle(SQL_HANDLE_STMT, c.handle(), &m_stmt);
@@ -124,6 +139,22 @@ SQLRETURN Statement::exec(const QString& sql)
     SQLFreeStmt(m_stmt, SQL_CLOSE);
     const auto s = wide(sql);
     return SQLExecDirectW(m_stmt, const_cast<SQLWCHAR*>(w(s)), SQL_NTS);
+}
+
+SQLRETURN Statement::prepare(const QString& sql)
+{
+    const auto s = wide(sql);
+    return SQLPrepareW(m_stmt, const_cast<SQLWCHAR*>(w(s)), SQL_NTS);
+}
+
+SQLRETURN Statement::setAttr(SQLINTEGER attribute, SQLULEN value)
+{
+    return SQLSetStmtAttr(m_stmt, attribute, reinterpret_cast<SQLPOINTER>(value), 0);
+}
+
+SQLRETURN Statement::setAttr(SQLINTEGER attribute, void* pointer)
+{
+    return SQLSetStmtAttr(m_stmt, attribute, pointer, 0);
 }
 
 Diag Statement::diag(int record) const
@@ -185,6 +216,14 @@ bool run(const Connection& c, const QString& sql)
         return false;
     }
     return true;
+}
+
+QStringList tableRows(const Connection& c, const QString& table)
+{
+    Statement s(c);
+    if (!SQL_SUCCEEDED(s.exec("SELECT * FROM \"" + table + "\"")))
+        return { "<error " + s.diag().message + ">" };
+    return s.rows();
 }
 
 } // namespace standintest

@@ -18,6 +18,7 @@ struct Diag {
     QString state;
     int native = 0;
     QString message;
+    SQLLEN row = 0; // SQL_DIAG_ROW_NUMBER, for statements
 };
 
 class World {
@@ -51,7 +52,11 @@ public:
         return open(World::connectionString(sid, user, pwd));
     }
     SQLHDBC handle() const { return m_dbc; }
+    SQLHENV environment() const { return m_env; }
     Diag diag() const;
+    SQLRETURN setAutocommit(bool on);
+    // Closes the connection (keeping the handles); the destructor then has nothing to close.
+    SQLRETURN disconnect();
 
 private:
     SQLHENV m_env = SQL_NULL_HENV;
@@ -67,6 +72,9 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     SQLRETURN exec(const QString& sql); // SQLExecDirectW
+    SQLRETURN prepare(const QString& sql); // SQLPrepareW
+    SQLRETURN setAttr(SQLINTEGER attribute, SQLULEN value);
+    SQLRETURN setAttr(SQLINTEGER attribute, void* pointer);
     SQLHSTMT handle() const { return m_stmt; }
     Diag diag(int record = 1) const;
     SQLLEN rowCount() const;
@@ -84,5 +92,7 @@ private:
 
 // Runs a statement that must succeed; the Qt Test macros report a failure.
 bool run(const Connection& c, const QString& sql);
+// The rows of a table as Statement::rows() gives them; a failure as one "<error ...>" row.
+QStringList tableRows(const Connection& c, const QString& table);
 
 } // namespace standintest

@@ -1,0 +1,258 @@
+#include "db/column_catalog.h"
+
+#include "db/column_reader.h"
+#include "db/db_error.h"
+#include "db/recordset.h"
+#include "db/yield.h"
+
+#include <QHash>
+#include <algorithm>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+// What the two drivers answer, measured with MariaDB Connector/ODBC 3.1.15
+// against MariaDB 10.11 and with the Oracle stand-in (docs/type-mapping.md
+// has the full tables):
+//
+// - MariaDB's SQLColumns gives name, DATA_TYPE, TYPE_NAME ("BIGINT UNSIGNED",
+//   "ENUM", "SET", JSON as "LONGTEXT") and NULLABLE right, but DECIMAL_DIGITS
+//   is NULL for DATETIME(6), TIMESTAMP(6) and TIME(6) alike, CHAR_OCTET_LENGTH
+//   counts four bytes a character whatever the column's character set (and
+//   gives numbers one: 1 for TINYINT, 9 for DECIMAL(65,30)), and
+//   BIT(n) comes as SQL_BINARY with a COLUMN_SIZE that is neither bits nor
+//   bytes (2 for BIT(5), 9 for BIT(64)). information_schema.COLUMNS says all
+//   of it exactly, so the MySQL side takes sizes, digits and character sets
+//   from there.
+// - MariaDB's SQLPrimaryKeys lists the key's columns in table order with the
+//   column's position as KEY_SEQ: PRIMARY KEY (si, ti) comes back as ti 1,
+//   si 3. The key order is taken from information_schema.STATISTICS.
+// - The stand-in answers SQLColumns and SQLPrimaryKeys from its catalog as
+//   Oracle's driver does: DECIMAL_DIGITS is NULL for NUMBER without
+//   precision, FLOAT(b) has COLUMN_SIZE b with NUM_PREC_RADIX 2, TYPE_NAME
+//   carries "TIMESTAMP(9)" and "INTERVAL DAY(2) TO SECOND(6)".
+
+namespace tw::db {
+
+namespace {
+
+// SQLColumns' result columns, numbered as ODBC 3 numbers them.
+enum ColumnsResult {
+    TableSchem = 2,
+    TableName = 3,
+    ColumnName = 4,
+    DataType = 5,
+    TypeName = 6,
+    ColumnSize = 7,
+    DecimalDigits = 9,
+    NumPrecRadix = 10,
+    Nullable = 11,
+    CharOctetLength = 16,
+    OrdinalPosition = 17,
+};
+// SQLPrimaryKeys' result columns.
+enum KeysResult { KeyColumnName = 4, KeySeq = 5 };
+
+// A catalog function's answer, read whole: it is a few rows.
+QList<QList<Value>> fetchAll(SQLHSTMT stmt)
+{
+    SQLSMALLINT count = 0;
+    check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt);
+    QList<ColumnInfo> columns;
+    for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(count); ++c) {
+        SQLSMALLINT type = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        check(SQLDescribeColW(stmt, c, nullptr, 0, nullptr, &type, &size, &digits, &nullable),
+            SQL_HANDLE_STMT, stmt);
+        columns.append({ type, false });
+    }
+    QList<QList<Value>> rows;
+    for (;;) {
+        const SQLRETURN rc = SQLFetch(stmt);
+        if (rc == SQL_NO_DATA)
+            break;
+        check(rc, SQL_HANDLE_STMT, stmt);
+        QList<Value> row;
+        for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(count); ++c)
+            row.append(readColumn(stmt, c, columns[c - 1]));
+        rows.append(row);
+    }
+    return rows;
+}
+
+QString infoText(SQLHDBC dbc, SQLUSMALLINT item)
+{
+    SQLWCHAR text[256] = {};
+    SQLSMALLINT length = 0;
+    check(SQLGetInfoW(dbc, item, text, SQLSMALLINT(sizeof text), &length), SQL_HANDLE_DBC, dbc);
+    return fromSqlWChar(text, qMin<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), 255));
+}
+
+// SQLColumns takes a pattern: '_' and '%' match any character. Escaped,
+// they match themselves; either way the rows are filtered by exact name,
+// since MariaDB's driver matches names without regard to letter case.
+QString escapedPattern(const QString& name, const QString& escape)
+{
+    if (escape.isEmpty())
+        return name;
+    QString out;
+    for (QChar c : name) {
+        if (c == u'_' || c == u'%' || QString(c) == escape)
+            out += escape;
+        out += c;
+    }
+    return out;
+}
+
+std::optional<qint64> number(const Value& v)
+{
+    if (isNull(v))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    return ok ? std::optional<qint64>(n) : std::nullopt;
+}
+
+std::optional<int> smallNumber(const Value& v)
+{
+    const auto n = number(v);
+    return n ? std::optional<int>(int(*n)) : std::nullopt;
+}
+
+// A text for a MySQL statement that no sql_mode can read otherwise: the
+// name's UTF-8 bytes in hex, compared byte for byte, so letter case counts.
+QString mysqlBytes(const QString& text)
+{
+    return QStringLiteral("X'") + QString::fromLatin1(text.toUtf8().toHex()) + u'\'';
+}
+
+void readColumns(
+    Connection& connection, Server server, const QString& table, TableCatalog& out, QString& schema)
+{
+    StatementHandle stmt = connection.newStatement();
+    const QString escape = infoText(connection.handle(), SQL_SEARCH_PATTERN_ESCAPE);
+    std::vector<SQLWCHAR> pattern = toSqlWChar(escapedPattern(table, escape));
+    QList<QList<Value>> rows;
+    {
+        DriverWait wait;
+        check(SQLColumnsW(stmt.get(), nullptr, 0, nullptr, 0, pattern.data(), SQL_NTS, nullptr, 0),
+            SQL_HANDLE_STMT, stmt.get());
+        rows = fetchAll(stmt.get());
+    }
+    rows.removeIf([&](const QList<Value>& row) { return row[TableName - 1].toString() != table; });
+
+    // Without a schema Oracle's driver lists every schema's table of that
+    // name the user may see; the user's own is the one meant.
+    QStringList schemas;
+    for (const auto& row : std::as_const(rows)) {
+        if (!schemas.contains(row[TableSchem - 1].toString()))
+            schemas.append(row[TableSchem - 1].toString());
+    }
+    schema = schemas.value(0);
+    if (server == Server::Oracle && schemas.size() > 1) {
+        const QString user = infoText(connection.handle(), SQL_USER_NAME);
+        for (const QString& s : std::as_const(schemas)) {
+            if (s.compare(user, Qt::CaseInsensitive) == 0)
+                schema = s;
+        }
+        rows.removeIf(
+            [&](const QList<Value>& row) { return row[TableSchem - 1].toString() != schema; });
+    }
+
+    for (const auto& row : std::as_const(rows)) {
+        CatalogColumn c;
+        c.name = row[ColumnName - 1].toString();
+        c.position = int(number(row[OrdinalPosition - 1]).value_or(0));
+        c.sqlType = SQLSMALLINT(number(row[DataType - 1]).value_or(SQL_UNKNOWN_TYPE));
+        c.typeName = row[TypeName - 1].toString();
+        c.columnSize = number(row[ColumnSize - 1]);
+        c.octetLength = number(row[CharOctetLength - 1]);
+        c.decimalDigits = smallNumber(row[DecimalDigits - 1]);
+        c.radix = smallNumber(row[NumPrecRadix - 1]).value_or(0);
+        c.nullable = number(row[Nullable - 1]).value_or(SQL_NULLABLE) != SQL_NO_NULLS;
+        c.isUnsigned = c.typeName.contains(QLatin1String("UNSIGNED"), Qt::CaseInsensitive);
+        out.columns.append(c);
+    }
+    std::stable_sort(out.columns.begin(), out.columns.end(),
+        [](const CatalogColumn& a, const CatalogColumn& b) { return a.position < b.position; });
+}
+
+void readOracleKey(
+    Connection& connection, const QString& table, const QString& schema, TableCatalog& out)
+{
+    StatementHandle stmt = connection.newStatement();
+    std::vector<SQLWCHAR> name = toSqlWChar(table);
+    std::vector<SQLWCHAR> owner = toSqlWChar(schema);
+    QList<QList<Value>> rows;
+    {
+        DriverWait wait;
+        check(SQLPrimaryKeysW(stmt.get(), nullptr, 0, schema.isEmpty() ? nullptr : owner.data(),
+                  schema.isEmpty() ? 0 : SQL_NTS, name.data(), SQL_NTS),
+            SQL_HANDLE_STMT, stmt.get());
+        rows = fetchAll(stmt.get());
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const QList<Value>& a, const QList<Value>& b) {
+        return number(a[KeySeq - 1]).value_or(0) < number(b[KeySeq - 1]).value_or(0);
+    });
+    for (const auto& row : std::as_const(rows))
+        out.primaryKey.append(row[KeyColumnName - 1].toString());
+}
+
+// What MariaDB's driver leaves out or gets wrong (see the top of the file).
+void readMySQLDetails(Connection& connection, const QString& table, TableCatalog& out)
+{
+    const QString where
+        = QStringLiteral(" WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ") + mysqlBytes(table);
+    auto rs = connection.Execute(
+        QStringLiteral("SELECT COLUMN_NAME, COLUMN_TYPE, CHARACTER_SET_NAME, "
+                       "CHARACTER_MAXIMUM_LENGTH, CHARACTER_OCTET_LENGTH, NUMERIC_PRECISION, "
+                       "NUMERIC_SCALE, DATETIME_PRECISION FROM information_schema.COLUMNS")
+        + where);
+    QHash<QString, int> index;
+    for (qsizetype i = 0; i < out.columns.size(); ++i)
+        index.insert(out.columns[i].name, int(i));
+    for (; rs && !rs->atEnd(); rs->MoveNext()) {
+        auto at = index.constFind(rs->field(0).Value.toString());
+        if (at == index.constEnd())
+            continue;
+        CatalogColumn& c = out.columns[*at];
+        auto v = [&](int i) { return rs->field(i).Value; };
+        c.columnType = v(1).toString();
+        c.characterSet = v(2).toString();
+        c.isUnsigned = c.columnType.contains(QLatin1String(" unsigned"));
+        // The driver gives numbers an octet length of a kind of its own.
+        c.octetLength = number(v(4));
+        if (const auto chars = number(v(3))) {
+            c.columnSize = chars;
+        } else if (const auto digits = number(v(5))) {
+            c.columnSize = digits;
+            c.decimalDigits = smallNumber(v(6));
+        } else if (const auto fraction = smallNumber(v(7))) {
+            c.decimalDigits = fraction;
+        }
+    }
+
+    rs = connection.Execute(QStringLiteral("SELECT COLUMN_NAME FROM information_schema.STATISTICS")
+        + where + QStringLiteral(" AND INDEX_NAME = 'PRIMARY' ORDER BY SEQ_IN_INDEX"));
+    for (; rs && !rs->atEnd(); rs->MoveNext())
+        out.primaryKey.append(rs->field(0).Value.toString());
+}
+
+} // namespace
+
+TableCatalog ReadTableCatalog(Connection& connection, Server server, const QString& table)
+{
+    TableCatalog out;
+    QString schema;
+    readColumns(connection, server, table, out, schema);
+    if (out.columns.isEmpty())
+        throw DbError(QStringLiteral("No table named %1 was found.").arg(table));
+    if (server == Server::MySQL)
+        readMySQLDetails(connection, table, out);
+    else
+        readOracleKey(connection, table, schema, out);
+    return out;
+}
+
+} // namespace tw::db

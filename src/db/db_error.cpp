@@ -42,4 +42,19 @@ int DbError::nativeError() const
     return m_records.isEmpty() ? 0 : m_records.first().nativeError;
 }
 
+QString ErrorDescription(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const DbError& e) {
+        return e.description();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
 } // namespace tw::db

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <exception>
 #include <stdexcept>
 
 namespace tw::db {
@@ -31,5 +32,9 @@ public:
 private:
     QList<Diagnostic> m_records;
 };
+
+// What the failing component says about any error: the driver's message
+// (every record) for a database error, the platform's text otherwise.
+QString ErrorDescription(std::exception_ptr error);
 
 } // namespace tw::db

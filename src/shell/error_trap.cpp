@@ -13,17 +13,7 @@ ErrorTrap::ErrorTrap(Dialogs& dialogs, QString procedure, const QString* stateme
 
 QString ErrorTrap::Description(std::exception_ptr error)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const db::DbError& e) {
-        return e.description();
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("Unknown error");
-    }
+    return db::ErrorDescription(error);
 }
 
 namespace {

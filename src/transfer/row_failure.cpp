@@ -24,17 +24,7 @@ bool FailsEveryLaterRow(std::exception_ptr error)
 
 QString FailureText(std::exception_ptr error)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const db::DbError& e) {
-        return e.description();
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("Unknown error");
-    }
+    return db::ErrorDescription(error);
 }
 
 } // namespace tw::transfer

@@ -32,6 +32,7 @@ const char* const copyExamples
 Examples:
   tablewright copy --to oracle orders customers
   tablewright copy --to mysql EMP DEPT --overwrite yes
+  tablewright copy --to oracle orders --types exact
   tablewright copy --to oracle --all --overwrite yes --rejects rejects.jsonl --json > summary.json
 
 Tables are copied in the order given, --all in the order of the source's list.
@@ -39,6 +40,11 @@ A table the target already has is asked about (--overwrite ask, the default on
 a terminal), skipped (no, the default otherwise) or replaced (yes): the new copy
 is built beside the old table and takes its place only once every row arrived,
 so a failed or stopped copy leaves the old table as it was.
+--types plain (the default) gives the window's column types. --types exact
+gives each column the narrowest type that holds every value of its declared
+type, keeps NOT NULL and the primary key, and sends every value unchanged; a
+value the target cannot hold unchanged (an empty text into Oracle, which keeps
+it as NULL; NaN into MySQL) refuses its row.
 Refused rows go to --rejects FILE, one JSON line each; without it the first five
 messages of each table and the count are shown. Progress goes to stderr, the
 summary to stdout. Ctrl+C stops after the current row and prints the summary;
@@ -200,6 +206,10 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
         { QStringLiteral("to"), QStringLiteral("Target side: oracle or mysql."),
             QStringLiteral("side") },
         { QStringLiteral("all"), QStringLiteral("Copy every table of the source.") },
+        { QStringLiteral("types"),
+            QStringLiteral("Column types: plain (the window's) or exact (each column's own, with "
+                           "NOT NULL and the primary key)."),
+            QStringLiteral("plain|exact") },
         { QStringLiteral("overwrite"),
             QStringLiteral("A table the target has: ask, no (skip it) or yes (replace it safely)."),
             QStringLiteral("answer") },
@@ -234,6 +244,13 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
         return *wrong;
     r.direction = to == QLatin1String("oracle") ? transfer::Direction::ToOracle
                                                 : transfer::Direction::ToMySQL;
+    if (parser.isSet(QStringLiteral("types"))) {
+        const QString types = parser.value(QStringLiteral("types"));
+        const QStringList choices { QStringLiteral("plain"), QStringLiteral("exact") };
+        if (auto wrong = checkChoice(command, QStringLiteral("--types"), types, choices))
+            return *wrong;
+        r.types = types == choices[1] ? transfer::Types::Exact : transfer::Types::Plain;
+    }
     r.all = parser.isSet(QStringLiteral("all"));
     r.tables = parser.positionalArguments();
     if (r.all && !r.tables.isEmpty())

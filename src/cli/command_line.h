@@ -26,6 +26,7 @@ struct ListRequest {
 
 struct CopyRequest {
     transfer::Direction direction = transfer::Direction::ToOracle;
+    transfer::Types types = transfer::Types::Plain;
     QStringList tables; // as typed, in the order given
     bool all = false;
     Overwrite overwrite = Overwrite::No;

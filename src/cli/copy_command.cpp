@@ -86,7 +86,7 @@ int RunCopy(const CopyRequest& request)
         return ExitStopped;
 
     // Oracle first, as the window opens them.
-    transfer::TableCopy copy(request.direction, &stop);
+    transfer::TableCopy copy(request.direction, &stop, request.types);
     for (Side side : { Side::Oracle, Side::MySQL }) {
         try {
             copy.connect(side, *details);

@@ -116,11 +116,7 @@ public:
             return false;
         }
         try {
-            copy.beginCreate(name);
-            const int columns = copy.columnCount();
-            for (int j = 0; j < columns; ++j)
-                copy.appendColumn(copy.columnName(j), copy.columnType(j));
-            copy.finishCreate();
+            copy.buildCreate(name);
             copy.executeCreate();
             return true;
         } catch (...) {

@@ -22,7 +22,7 @@ bool isLongLength(SQLLEN bytes, qsizetype limit)
 
 } // namespace
 
-QList<ResultColumn> DescribeResult(SQLHSTMT stmt, const QList<int>& textColumns)
+QList<ResultColumn> DescribeResult(SQLHSTMT stmt, const QList<int>& textColumns, bool mariadb)
 {
     SQLSMALLINT count = 0;
     check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt);
@@ -41,7 +41,7 @@ QList<ResultColumn> DescribeResult(SQLHSTMT stmt, const QList<int>& textColumns)
         check(SQLColAttributeW(stmt, c, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned),
             SQL_HANDLE_STMT, stmt);
         ResultColumn column;
-        column.info = ColumnInfo { sqlType, isUnsigned == SQL_TRUE };
+        column.info = ColumnInfo { sqlType, isUnsigned == SQL_TRUE, mariadb };
         column.info.asText = textColumns.contains(c - 1);
         if (sqlType == SQL_FLOAT || sqlType == SQL_DOUBLE) {
             // MariaDB's driver does not know the question (HYC00) and gives a

@@ -23,8 +23,10 @@ struct ResultColumn {
 };
 
 // Describes the columns of an executed statement; the columns listed in
-// `textColumns` (from 0) are to be read as their text.
-QList<ResultColumn> DescribeResult(SQLHSTMT stmt, const QList<int>& textColumns = {});
+// `textColumns` (from 0) are to be read as their text; `mariadb`: read
+// through MariaDB Connector/ODBC (see ColumnInfo::mariadb).
+QList<ResultColumn> DescribeResult(
+    SQLHSTMT stmt, const QList<int>& textColumns = {}, bool mariadb = false);
 
 // Reads the rows of an executed statement a block at a time: a rowset of
 // many rows per fetch (SQL_ATTR_ROW_ARRAY_SIZE) into column-wise bound

@@ -1,9 +1,12 @@
 #include "db/column_reader.h"
 
+#include "db/date_text.h"
+#include "db/db_error.h"
 #include "db/odbc_handles.h"
 
 #include <QByteArray>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <cstring>
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -81,11 +84,42 @@ Value readText(SQLHSTMT stmt, SQLUSMALLINT column)
     QString text;
     if (!readWhole(
             stmt, column, SQL_C_WCHAR, sizeof(SQLWCHAR), [&](const char* data, qsizetype size) {
-                text = QString::fromUtf16(
-                    reinterpret_cast<const char16_t*>(data), size / qsizetype(sizeof(SQLWCHAR)));
+                // Not fromUtf16, which takes a leading U+FEFF for a byte order mark.
+                text = QString(
+                    reinterpret_cast<const QChar*>(data), size / qsizetype(sizeof(SQLWCHAR)));
             }))
         return Null();
     return text;
+}
+
+// MariaDB's session speaks utf8mb4 with a Unicode client, whatever the
+// column's own character set; its raw bytes hold every character, U+0000
+// and those beyond the BMP included. Bytes that are not UTF-8 are refused
+// rather than turned into replacement characters.
+Value readUtf8Text(SQLHSTMT stmt, SQLUSMALLINT column)
+{
+    QString text;
+    bool valid = true;
+    if (!readWhole(stmt, column, SQL_C_BINARY, 0, [&](const char* data, qsizetype size) {
+            QStringDecoder utf8(QStringConverter::Utf8,
+                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+            text = utf8(QByteArrayView(data, size));
+            valid = !utf8.hasError();
+        }))
+        return Null();
+    if (!valid)
+        throw DbError(QStringLiteral("The text of column %1 is not valid UTF-8.").arg(column));
+    return text;
+}
+
+// MySQL writes its zero dates ("0000-00-00") and dates with zero parts as
+// text, where the driver's structures only have NULL for them.
+Value readDateText(SQLHSTMT stmt, SQLUSMALLINT column)
+{
+    QByteArray bytes;
+    if (!readChunks(stmt, column, SQL_C_CHAR, 1, bytes))
+        return Null();
+    return dateFromText(bytes);
 }
 
 Value readBinary(SQLHSTMT stmt, SQLUSMALLINT column)
@@ -152,7 +186,7 @@ Value readTime(SQLHSTMT stmt, SQLUSMALLINT column)
 Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info)
 {
     if (info.asText)
-        return readText(stmt, column);
+        return info.mariadb ? readUtf8Text(stmt, column) : readText(stmt, column);
     switch (info.sqlType) {
     case SQL_BINARY:
     case SQL_VARBINARY:
@@ -198,12 +232,14 @@ Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info)
         return readDecimal(stmt, column);
     case SQL_TYPE_DATE:
     case SQL_DATE:
-        return readDate(stmt, column);
+        return info.mariadb ? readDateText(stmt, column) : readDate(stmt, column);
     case SQL_TYPE_TIME:
     case SQL_TIME:
         return readTime(stmt, column);
     case SQL_TYPE_TIMESTAMP:
     case SQL_TIMESTAMP: {
+        if (info.mariadb)
+            return readDateText(stmt, column);
         SQL_TIMESTAMP_STRUCT t {};
         if (!readFixed(stmt, column, SQL_C_TYPE_TIMESTAMP, t))
             return Null();
@@ -211,7 +247,7 @@ Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info)
             SqlTimestamp { t.year, t.month, t.day, t.hour, t.minute, t.second, t.fraction });
     }
     default:
-        return readText(stmt, column);
+        return info.mariadb ? readUtf8Text(stmt, column) : readText(stmt, column);
     }
 }
 

@@ -10,6 +10,9 @@ namespace tw::db {
 struct ColumnInfo {
     SQLSMALLINT sqlType = SQL_UNKNOWN_TYPE;
     bool isUnsigned = false;
+    // Read through MariaDB Connector/ODBC, whose wide text ends at the first
+    // U+0000 and whose date structures turn MySQL's zero dates into NULL.
+    bool mariadb = false;
     // SQL_FLOAT or SQL_DOUBLE whose precision the driver counts in decimal
     // digits (SQL_DESC_NUM_PREC_RADIX 10): the driver holds digits, as
     // Oracle's does for a NUMBER, not a binary double.
@@ -25,6 +28,8 @@ struct ColumnInfo {
 // numbers, dates and times as typed structures; a column marked asText as
 // its text. A column described as a date is read with its time of day,
 // which an Oracle DATE may hold.
+// From MariaDB's driver, text comes as the session's UTF-8 bytes and dates
+// and timestamps as their text, so that both arrive whole.
 Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info);
 
 } // namespace tw::db

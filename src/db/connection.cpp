@@ -12,6 +12,26 @@ namespace {
 // ADO's own wording for calls on a connection in the wrong state.
 const char* const notWhenOpen = "Operation is not allowed when the object is open.";
 const char* const notWhenClosed = "Operation is not allowed when the object is closed.";
+
+// A statement through a connection that is not open: 08003 is ODBC's
+// "connection not open", which tells callers that every later statement
+// through it fails alike.
+DbError notOpen()
+{
+    return DbError(QStringLiteral("08003"), QString::fromLatin1(notWhenClosed));
+}
+
+// The driver's file name: libmaodbc.so here, maodbc.dll on Windows.
+bool isMariaDBDriver(SQLHDBC dbc)
+{
+    SQLWCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    check(SQLGetInfoW(dbc, SQL_DRIVER_NAME, name, SQLSMALLINT(sizeof name), &length),
+        SQL_HANDLE_DBC, dbc);
+    const QString file = fromSqlWChar(name, -1);
+    return file.startsWith(QLatin1String("libmaodbc"), Qt::CaseInsensitive)
+        || file.startsWith(QLatin1String("maodbc"), Qt::CaseInsensitive);
+}
 } // namespace
 
 Connection::Connection() = default;
@@ -33,6 +53,7 @@ void Connection::Open(const QString& connectionString)
               SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT),
         SQL_HANDLE_DBC, dbc.get());
     dbc.markConnected();
+    m_mariadb = isMariaDBDriver(dbc.get());
     m_dbc = std::move(dbc);
 }
 
@@ -53,7 +74,7 @@ StatementHandle Connection::newStatement()
 {
     pauseReaders();
     if (!m_dbc.connected())
-        throw DbError(QString::fromLatin1(notWhenClosed));
+        throw notOpen();
     StatementHandle stmt = StatementHandle::allocate(m_dbc);
     // ODBC's default, which MariaDB's driver does not keep (it makes static
     // cursors); whether a result's count is exact is asked of this type. A
@@ -98,7 +119,7 @@ std::unique_ptr<Recordset> Connection::Execute(const QString& sql)
 void Connection::Close()
 {
     if (!m_dbc.connected())
-        throw DbError(QString::fromLatin1(notWhenClosed));
+        throw notOpen();
     // Statements go before their connection: unixODBC must not see a
     // statement freed after the disconnect.
     detachReaders();

@@ -36,6 +36,9 @@ public:
 
     bool isOpen() const { return m_dbc.valid(); }
     SQLHDBC handle() const { return m_dbc.get(); }
+    // Whether the driver is MariaDB Connector/ODBC, whose values need
+    // reading in ways of their own (see ColumnInfo).
+    bool isMariaDB() const { return m_mariadb; }
     // A statement handle of its own on this connection, for ODBC calls that
     // are not SQL texts (the catalog functions). Throws DbError when closed.
     StatementHandle newStatement();
@@ -53,6 +56,7 @@ private:
     // row, and a handle per statement costs as much as the driver's work.
     StatementHandle m_plain;
     int m_plainTimeout = -1;
+    bool m_mariadb = false;
 };
 
 } // namespace tw::db

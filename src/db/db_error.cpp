@@ -20,7 +20,11 @@ DbError::DbError(QList<Diagnostic> records)
 { }
 
 DbError::DbError(const QString& message)
-    : DbError(QList<Diagnostic> { { QStringLiteral("HY000"), 0, message } })
+    : DbError(QStringLiteral("HY000"), message)
+{ }
+
+DbError::DbError(const QString& sqlState, const QString& message)
+    : DbError(QList<Diagnostic> { { sqlState, 0, message } })
 { }
 
 QString DbError::description() const
@@ -36,6 +40,21 @@ QString DbError::sqlState() const
 int DbError::nativeError() const
 {
     return m_records.isEmpty() ? 0 : m_records.first().nativeError;
+}
+
+QString ErrorDescription(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const DbError& e) {
+        return e.description();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
 }
 
 } // namespace tw::db

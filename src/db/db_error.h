@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <exception>
 #include <stdexcept>
 
 namespace tw::db {
@@ -19,7 +20,9 @@ struct Diagnostic {
 class DbError : public std::runtime_error {
 public:
     explicit DbError(QList<Diagnostic> records);
+    // One record of the program's own; HY000 unless a state is given.
     explicit DbError(const QString& message);
+    DbError(const QString& sqlState, const QString& message);
 
     const QList<Diagnostic>& records() const { return m_records; }
     QString description() const;
@@ -29,5 +32,9 @@ public:
 private:
     QList<Diagnostic> m_records;
 };
+
+// What the failing component says about any error: the driver's message
+// (every record) for a database error, the platform's text otherwise.
+QString ErrorDescription(std::exception_ptr error);
 
 } // namespace tw::db

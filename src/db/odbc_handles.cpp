@@ -82,7 +82,8 @@ QString fromSqlWChar(const SQLWCHAR* text, qsizetype length)
         while (text[length])
             ++length;
     }
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
+    // Not fromUtf16, which takes a leading U+FEFF for a byte order mark.
+    return QString(reinterpret_cast<const QChar*>(text), length);
 }
 
 ConnectionHandle::~ConnectionHandle()

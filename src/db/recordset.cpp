@@ -81,7 +81,7 @@ void Recordset::attach(
     SQLHSTMT stmt = m_stmt.get();
     m_fields.clear();
     m_columns.clear();
-    for (const ResultColumn& column : DescribeResult(stmt, textColumns)) {
+    for (const ResultColumn& column : DescribeResult(stmt, textColumns, connection.isMariaDB())) {
         m_columns.append(column.info);
         Field f;
         f.Name = column.name;

@@ -1,5 +1,6 @@
 #include "db/row_buffer.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <cstring>
 #include <stdexcept>
@@ -128,7 +129,10 @@ Value decode(const char*& p)
         return get<double>(p);
     case TText: {
         const qint64 n = get<qint64>(p);
-        const QString s = QString::fromUtf8(p, qsizetype(n));
+        // fromUtf8 would drop a leading U+FEFF as a byte order mark.
+        QStringDecoder utf8(QStringDecoder::Utf8,
+            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        const QString s = utf8(QByteArrayView(p, qsizetype(n)));
         p += n;
         return s;
     }

@@ -229,6 +229,8 @@ void Form1::Form_Load()
     if (trap.If(124, [&] { return shell::FileExists(shell::HandPointerPath()); }))
         trap.Step(
             126, [&] { Pointer().SetMouseIcon(shell::LoadPointerFile(shell::HandPointerPath())); });
+    // One report for a store out of use, rather than one per field.
+    trap.Step(128, [&] { shell::CheckSettingsStore(shell::MakerName()); });
     for (int n = 1; n <= 8; ++n) {
         trap.Step(126 + 2 * n, [&] {
             Text[n]->setText(shell::GetSetting(shell::MakerName(), shell::ProductName(),

@@ -13,18 +13,23 @@ ErrorTrap::ErrorTrap(Dialogs& dialogs, QString procedure, const QString* stateme
 
 QString ErrorTrap::Description(std::exception_ptr error)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const db::DbError& e) {
-        return e.description();
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("Unknown error");
-    }
+    return db::ErrorDescription(error);
 }
+
+namespace {
+// The statement as the report shows it; only the part shown is copied.
+QString shownStatement(const QString& statement)
+{
+    if (statement.size() <= ErrorTrap::statementShown)
+        return statement;
+    qsizetype cut = ErrorTrap::statementShown;
+    // A character outside the BMP stays whole or goes whole.
+    if (statement.at(cut - 1).isHighSurrogate())
+        --cut;
+    return statement.left(cut) + QStringLiteral(" \u2026 (") + QString::number(statement.size())
+        + QStringLiteral(" characters in all)");
+}
+} // namespace
 
 QString ErrorTrap::ReportText(
     const QString& description, const QString& procedure, int line, const QString* statement)
@@ -34,14 +39,26 @@ QString ErrorTrap::ReportText(
         + QStringLiteral("\r\r") + QStringLiteral("Please email screenshot of this message to ")
         + SupportAddress();
     if (statement)
-        text += QStringLiteral("\r\r") + QStringLiteral("sql: ") + *statement;
+        text += QStringLiteral("\r\r") + QStringLiteral("sql: ") + shownStatement(*statement);
     return text;
 }
 
 void ErrorTrap::Report(std::exception_ptr error)
 {
-    m_dialogs.MsgBox(ReportText(Description(error), m_procedure, m_line, m_statement),
-        Dialogs::OkOnly, QStringLiteral("Application Error"), Dialogs::Exclamation);
+    m_lastError = error;
+    show(Description(error));
+}
+
+void ErrorTrap::Report(int number, const QString& description)
+{
+    m_line = number;
+    show(description);
+}
+
+void ErrorTrap::show(const QString& description)
+{
+    m_dialogs.MsgBox(ReportText(description, m_procedure, m_line, m_statement), Dialogs::OkOnly,
+        QStringLiteral("Application Error"), Dialogs::Exclamation);
 }
 
 } // namespace tw::shell

@@ -20,13 +20,16 @@ public:
     ErrorTrap(Dialogs& dialogs, QString procedure, const QString* statement = nullptr);
 
     // Runs one action of step `number`; a failure is reported and swallowed.
-    template <typename Action> void Step(int number, Action&& action)
+    // Answers whether the action ran through.
+    template <typename Action> bool Step(int number, Action&& action)
     {
         m_line = number;
         try {
             action();
+            return true;
         } catch (...) {
             Report(std::current_exception());
+            return false;
         }
     }
 
@@ -45,18 +48,29 @@ public:
 
     int Line() const { return m_line; }
     void Report(std::exception_ptr error);
+    // A report of the handler's own, about step `number`.
+    void Report(int number, const QString& description);
+    // The failure last reported, for a handler that decides what to skip.
+    std::exception_ptr LastError() const { return m_lastError; }
 
-    // The text of the report, exactly as shown.
+    // The text of the report, exactly as shown. The statement line shows at
+    // most the first `statementShown` characters of the statement, then
+    // " … (N characters in all)": a 16 MB value's INSERT is no report anyone
+    // reads, and showing it whole would freeze the window for minutes.
+    static constexpr qsizetype statementShown = 2000;
     static QString ReportText(
         const QString& description, const QString& procedure, int line, const QString* statement);
     // What the failing component says about the error.
     static QString Description(std::exception_ptr error);
 
 private:
+    void show(const QString& description);
+
     Dialogs& m_dialogs;
     QString m_procedure;
     const QString* m_statement;
     int m_line = 0;
+    std::exception_ptr m_lastError;
 };
 
 } // namespace tw::shell

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <stdexcept>
 
 namespace tw::shell {
 
@@ -25,6 +26,13 @@ void makePrivate(const QString& path)
         QFile::setPermissions(path, ownerOnly);
 }
 
+// Something there that is not a plain file; a missing file is fine.
+bool outOfUse(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile();
+}
+
 // QSettings stores its group and key names escaped, so any text works
 // as a section or key; values stay plain text.
 QString fullKey(const QString& section, const QString& key)
@@ -42,7 +50,10 @@ QString SettingsFilePath(const QString& appName)
 QString GetSetting(
     const QString& appName, const QString& section, const QString& key, const QString& fallback)
 {
-    QSettings store(SettingsFilePath(appName), QSettings::IniFormat);
+    const QString path = SettingsFilePath(appName);
+    if (outOfUse(path))
+        return fallback;
+    QSettings store(path, QSettings::IniFormat);
     return store.value(fullKey(section, key), fallback).toString();
 }
 
@@ -56,6 +67,8 @@ void SaveSetting(
     const QString& appName, const QString& section, const QString& key, const QString& value)
 {
     const QString path = SettingsFilePath(appName);
+    if (outOfUse(path))
+        return;
     makePrivate(path);
     {
         QSettings store(path, QSettings::IniFormat);
@@ -63,6 +76,17 @@ void SaveSetting(
         store.sync();
     }
     makePrivate(path);
+}
+
+void CheckSettingsStore(const QString& appName)
+{
+    const QString path = SettingsFilePath(appName);
+    if (outOfUse(path))
+        throw std::runtime_error(
+            QStringLiteral("The login details can be neither restored nor saved: %1 is not a "
+                           "file. Move it away and start the program again.")
+                .arg(path)
+                .toStdString());
 }
 
 } // namespace tw::shell

@@ -53,6 +53,12 @@ void SkinFramework::ApplyWindow(qintptr windowHandle)
     window->setStyleSheet(m_styleSheet);
 }
 
+void SkinFramework::ApplyNewWindow(QWidget* window)
+{
+    if (m_autoApplyNewWindows && !m_styleSheet.isEmpty())
+        ApplyWindow(qintptr(window->winId()));
+}
+
 SkinFramework& SkinFramework1()
 {
     static SkinFramework component;
@@ -72,6 +78,12 @@ void LoadWindowTheme(QWidget* loginWindow)
     skin.SetAutoApplyNewWindows(true);
     skin.SetAutoApplyNewThreads(true);
     skin.ApplyWindow(qintptr(loginWindow->winId()));
+}
+
+void ApplyWindowLook(QWidget* window)
+{
+    ApplyButtonFace(window);
+    SkinFramework1().ApplyNewWindow(window);
 }
 
 } // namespace tw::shell

@@ -18,6 +18,9 @@ public:
     void SetAutoApplyNewThreads(bool on) { m_autoApplyNewThreads = on; }
     // Applies the loaded theme to the window with this native handle.
     void ApplyWindow(qintptr windowHandle);
+    // A window made after the theme was loaded wears it too, as long as the
+    // loader asked for that; otherwise nothing happens.
+    void ApplyNewWindow(QWidget* window);
 
     QString StyleSheet() const { return m_styleSheet; }
 
@@ -31,6 +34,10 @@ private:
 // The login window's theme: nothing without the theme file next to the
 // program; with it, the button-face colours and then the component's calls.
 void LoadWindowTheme(QWidget* loginWindow);
+
+// The look of a window opened later (the tables window): the button-face
+// colours, and the theme when one was loaded.
+void ApplyWindowLook(QWidget* window);
 
 // The one component of the run (the login window's SkinFramework1).
 SkinFramework& SkinFramework1();

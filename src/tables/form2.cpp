@@ -10,6 +10,7 @@
 #include "shell/product.h"
 #include "shell/program_folder.h"
 #include "shell/shutdown.h"
+#include "shell/theme.h"
 #include "shell/twips.h"
 
 #include <QCloseEvent>
@@ -163,7 +164,7 @@ void Form2::OpenOracleForAction(shell::ErrorTrap& trap, std::unique_ptr<db::Conn
 void Form2::Form_Load()
 {
     ErrorTrap trap(m_dialogs, Tag("Form_Load"));
-    trap.Step(100, [&] { shell::ApplyButtonFace(this); });
+    trap.Step(100, [&] { shell::ApplyWindowLook(this); });
     trap.Step(102, [&] { setWindowIcon(shell::ProgramIcon()); });
     if (trap.If(106, [&] { return shell::FileExists(shell::HandPointerPath()); }))
         trap.Step(

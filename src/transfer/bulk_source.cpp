@@ -78,7 +78,7 @@ public:
         m_count = -1;
         m_stmt = connection.newStatement();
         execute(m_stmt, selectStatement(Direction::ToMySQL, table));
-        m_columns = db::DescribeResult(m_stmt.get(), textColumns);
+        m_columns = db::DescribeResult(m_stmt.get(), textColumns, connection.isMariaDB());
         db::BlockReader::Options options;
         options.positionedReads = positionedReads(connection);
         m_reader = std::make_unique<db::BlockReader>(m_stmt.get(), m_columns, options);
@@ -112,7 +112,7 @@ public:
         if (!handler || !openHandler())
             execute(m_stmt, mysqlOffsetPage(m_table, 0, m_pageRows));
         m_pages = 1;
-        m_columns = db::DescribeResult(m_stmt.get(), textColumns);
+        m_columns = db::DescribeResult(m_stmt.get(), textColumns, connection.isMariaDB());
         db::BlockReader::Options options;
         options.narrowText = narrow;
         options.positionedReads = false;

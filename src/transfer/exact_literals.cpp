@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace tw::transfer {
@@ -192,6 +193,23 @@ QString mantissaExponent(double value)
     return (negative ? QStringLiteral("-") : QString()) + digits + u'E' + QString::number(exponent);
 }
 
+// Oracle's text for the IEEE values that are no number: a driver that
+// describes BINARY_DOUBLE with decimal digits hands them out as "Nan",
+// "Inf" and "-Inf".
+std::optional<double> ieeeSpecial(const Value& v)
+{
+    if (v.typeId() != QMetaType::QString)
+        return std::nullopt;
+    const QString text = v.toString().trimmed().toLower();
+    if (text == QLatin1String("nan"))
+        return std::numeric_limits<double>::quiet_NaN();
+    if (text == QLatin1String("inf") || text == QLatin1String("+inf"))
+        return std::numeric_limits<double>::infinity();
+    if (text == QLatin1String("-inf"))
+        return -std::numeric_limits<double>::infinity();
+    return std::nullopt;
+}
+
 ExactLiteral ieee(const ExactColumn& column, const Value& v)
 {
     double d = 0;
@@ -201,6 +219,8 @@ ExactLiteral ieee(const ExactColumn& column, const Value& v)
         d = double(v.toFloat());
     } else if (v.typeId() == QMetaType::Double) {
         d = v.toDouble();
+    } else if (const auto special = ieeeSpecial(v)) {
+        d = *special;
     } else if (const auto text = decimalText(v)) {
         const QByteArray latin = text->toLatin1();
         const auto [end, ec] = std::from_chars(latin.constData(), latin.constEnd(), d);

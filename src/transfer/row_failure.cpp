@@ -4,43 +4,27 @@
 
 namespace tw::transfer {
 
-namespace {
-bool repeats(const db::Diagnostic& d)
+db::LastingFailure LastingFailureOf(std::exception_ptr error)
 {
-    return d.sqlState.startsWith(QLatin1String("08")) || d.sqlState == QLatin1String("42S02")
-        || d.nativeError == 1146 || d.message.contains(QLatin1String("ORA-00942"))
-        || d.message == QLatin1String("Operation is not allowed when the object is closed.");
-}
-} // namespace
-
-bool FailsEveryLaterRow(std::exception_ptr error)
-{
+    if (!error)
+        return db::LastingFailure::None;
     try {
         std::rethrow_exception(error);
     } catch (const db::DbError& e) {
-        for (const db::Diagnostic& d : e.records()) {
-            if (repeats(d))
-                return true;
-        }
-        return false;
+        return db::lastingFailure(e);
     } catch (...) {
-        return false;
+        return db::LastingFailure::None;
     }
+}
+
+bool FailsEveryLaterRow(std::exception_ptr error)
+{
+    return LastingFailureOf(error) != db::LastingFailure::None;
 }
 
 QString FailureText(std::exception_ptr error)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const db::DbError& e) {
-        return e.description();
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("Unknown error");
-    }
+    return db::ErrorDescription(error);
 }
 
 } // namespace tw::transfer

@@ -1,10 +1,13 @@
 #include "transfer/send_tables.h"
 
+#include "db/lasting_failure.h"
 #include "db/list_helpers.h"
 #include "db/listing.h"
 #include "db/yield.h"
 #include "shell/busy_guard.h"
 #include "shell/error_trap.h"
+#include "transfer/row_failure.h"
+#include "transfer/rows_not_copied.h"
 #include "transfer/table_copy.h"
 
 #include <cmath>
@@ -168,6 +171,27 @@ struct Run {
     bool toOracle() const { return direction == Direction::ToOracle; }
     db::TableList& source() { return toOracle() ? w.mysqlList : w.oracleList; }
     db::TableList& target() { return toOracle() ? w.oracleList : w.mysqlList; }
+    QString sourceDatabase() const { return databaseName(!toOracle()); }
+    QString targetDatabase() const { return databaseName(toOracle()); }
+    static QString databaseName(bool oracle)
+    {
+        return oracle ? QStringLiteral("Oracle") : QStringLiteral("MySQL");
+    }
+
+    // None when the step ran through; otherwise whether its failure is one
+    // that every later row of the table would meet too.
+    db::LastingFailure lastingUnless(bool ran) const
+    {
+        return ran ? db::LastingFailure::None : LastingFailureOf(trap.LastError());
+    }
+
+    // One report instead of one per row: the table's remaining rows are not
+    // sent. Shown under the step whose failure stopped them.
+    void reportRowsNotCopied(int step, qint64 notCopied, qint64 rows, const QString& table,
+        db::LastingFailure why, const QString& database)
+    {
+        trap.Report(step, rowsNotCopiedText(notCopied, rows, table, why, database));
+    }
 
     void openConnection(Side side, int cursor, int commandTimeout, int connectionTimeout, int open)
     {
@@ -208,15 +232,19 @@ struct Run {
             if (!toOracle())
                 trap.Step(s.targetSpelling,
                     [&] { targetName = db::ListFindItemNoCase(target(), sourceName); });
-            trap.Step(s.drop, [&] { copy.dropTarget(targetName); });
+            // A refused drop leaves the old table as it is: its CREATE would
+            // fail and the new rows would be mixed into the old ones.
+            if (!trap.Step(s.drop, [&] { copy.dropTarget(targetName); }))
+                return false;
             trap.Step(s.removeFromTarget, [&] { db::ListRemoveItem(target(), targetName); });
         }
         return true;
     }
 
     // Answers false when the table's columns cannot be read at all (its
-    // SELECT failed): the rest of that table is skipped.
-    bool createTable(const QString& targetName)
+    // SELECT failed): the rest of that table is skipped. `failure` tells
+    // whether the CREATE failed in a way every INSERT would repeat.
+    bool createTable(const QString& targetName, db::LastingFailure& failure)
     {
         trap.Step(s.createOpening, [&] { copy.beginCreate(targetName); });
         int columns = -1;
@@ -232,16 +260,33 @@ struct Run {
             trap.Step(s.typeTests, [&] { copy.appendColumn(name, type); });
         }
         trap.Step(s.dropComma, [&] { copy.finishCreate(); });
-        trap.Step(s.executeCreate, [&] { copy.executeCreate(); });
+        failure = lastingUnless(trap.Step(s.executeCreate, [&] { copy.executeCreate(); }));
         return true;
     }
 
     // A stop asked for meanwhile ends the rows after the row on hand.
-    void copyRows(const QString& targetName)
+    void copyRows(const QString& targetName, db::LastingFailure createFailure)
     {
         qint64 last = -1;
         trap.Step(s.lastRow, [&] { last = copy.rowCount() - 1; });
+        if (createFailure != db::LastingFailure::None) {
+            if (last >= 0)
+                reportRowsNotCopied(s.executeCreate, last + 1, last + 1, targetName, createFailure,
+                    targetDatabase());
+            return;
+        }
         copy.beginRows(targetName);
+        qint64 failed = 0;
+        // A failure that every later row would meet too ends the rows; one
+        // report tells how many of the table's rows did not arrive.
+        auto stopsRows = [&](bool ran, int step, qint64 r, const QString& database) {
+            const db::LastingFailure why = lastingUnless(ran);
+            if (why == db::LastingFailure::None)
+                return false;
+            if (r < last)
+                reportRowsNotCopied(step, failed + last - r, last + 1, targetName, why, database);
+            return true;
+        };
         for (qint64 r = 0; r <= last && !copy.stopRequested(); ++r) {
             trap.Step(s.rowYield, [&] { db::DoEventsThrottled(); });
             trap.Step(s.progress, [&] {
@@ -253,8 +298,13 @@ struct Run {
                 trap.Step(s.value, [&] { copy.appendValue(j); });
             }
             trap.Step(s.dropTail, [&] { copy.finishInsert(); });
-            trap.Step(s.executeInsert, [&] { copy.executeInsert(); });
-            trap.Step(s.moveNext, [&] { copy.moveNext(); });
+            const bool sent = trap.Step(s.executeInsert, [&] { copy.executeInsert(); });
+            failed += sent ? 0 : 1;
+            if (stopsRows(sent, s.executeInsert, r, targetDatabase()))
+                break;
+            if (stopsRows(trap.Step(s.moveNext, [&] { copy.moveNext(); }), s.moveNext, r,
+                    sourceDatabase()))
+                break;
         }
     }
 
@@ -271,8 +321,9 @@ struct Run {
         if (!settleTarget(sourceName, targetName))
             return;
         trap.Step(s.select, [&] { copy.openSource(sourceName); });
-        if (createTable(targetName))
-            copyRows(targetName);
+        db::LastingFailure createFailure = db::LastingFailure::None;
+        if (createTable(targetName, createFailure))
+            copyRows(targetName, createFailure);
         else
             return;
         trap.Step(s.progressZero, [&] { w.progress.setValue(0); });

@@ -197,6 +197,12 @@ QString MySQLSessionStatement()
                           "'NO_BACKSLASH_ESCAPES')");
 }
 
+QString ExactMySQLSessionStatement()
+{
+    return QStringLiteral(
+        "SET SESSION sql_mode = 'STRICT_ALL_TABLES,NO_BACKSLASH_ESCAPES,NO_ENGINE_SUBSTITUTION'");
+}
+
 QStringList swapStatements(Direction direction, const QString& targetName, const QString& copyName,
     const QString& backupName)
 {

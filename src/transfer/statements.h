@@ -52,6 +52,11 @@ QString insertStatement(
 // mean the same on both servers whatever their session defaults are.
 QStringList OracleSessionStatements();
 QString MySQLSessionStatement();
+// An exact copy's MySQL session sets its sql_mode whole instead of adding to
+// the server's: strict, so that a value MySQL cannot hold is refused and
+// never cut or rounded to fit, and without the modes that change values
+// (EMPTY_STRING_IS_NULL, PAD_CHAR_TO_FULL_LENGTH, ORACLE's DATE).
+QString ExactMySQLSessionStatement();
 
 // Puts a finished copy in the place of the table it replaces, keeping the
 // old one under `backupName` until it is dropped: one atomic RENAME TABLE

@@ -3,15 +3,19 @@
 #include "db/connection_strings.h"
 #include "db/list_helpers.h"
 #include "shell/object_check.h"
+#include "transfer/exact_copy.h"
 #include "transfer/value_text.h"
+
+#include <stdexcept>
 
 namespace tw::transfer {
 
 using shell::Object;
 
-TableCopy::TableCopy(Direction direction, const StopRequest* stop)
+TableCopy::TableCopy(Direction direction, const StopRequest* stop, Types types)
     : m_direction(direction)
     , m_stop(stop)
+    , m_types(types)
 { }
 
 // The recordset may be reading ahead on a connection: it goes first.
@@ -63,10 +67,11 @@ void TableCopy::openConnection(Side side, const db::LoginDetails& login)
                                                : db::MySQLConnectionString(login));
 }
 
-QStringList TableCopy::sessionStatements(Side side)
+QStringList TableCopy::sessionStatements(Side side, Types types)
 {
-    return side == Side::Oracle ? OracleSessionStatements()
-                                : QStringList { MySQLSessionStatement() };
+    if (side == Side::Oracle)
+        return OracleSessionStatements();
+    return { types == Types::Exact ? ExactMySQLSessionStatement() : MySQLSessionStatement() };
 }
 
 void TableCopy::connect(Side side, const db::LoginDetails& login)
@@ -78,7 +83,7 @@ void TableCopy::connect(Side side, const db::LoginDetails& login)
     c.CommandTimeout = timeoutSeconds;
     c.ConnectionTimeout = timeoutSeconds;
     openConnection(side, login);
-    for (const QString& sql : sessionStatements(side))
+    for (const QString& sql : sessionStatements(side, m_types))
         c.Execute(sql);
 }
 
@@ -89,7 +94,22 @@ void TableCopy::dropTarget(const QString& targetName)
 
 void TableCopy::openSource(const QString& sourceName)
 {
-    recordset().Open(selectStatement(m_direction, sourceName), source());
+    if (m_types == Types::Plain) {
+        recordset().Open(selectStatement(m_direction, sourceName), source());
+        return;
+    }
+    m_exact = readExactTable(source(), m_direction, sourceName);
+    recordset().Open(
+        selectStatement(m_direction, sourceName), source(), sourceTextColumns(m_exact));
+    // The values go by position into the columns the declarations name: a
+    // table altered between the two reads must not mix them up.
+    bool same = recordset().FieldCount() == m_exact.columns.size();
+    for (int j = 0; same && j < recordset().FieldCount(); ++j)
+        same = recordset().field(j).Name == m_exact.columns[j].name;
+    if (!same) {
+        recordset().Close();
+        throw std::runtime_error("the table's columns changed while they were read");
+    }
 }
 
 void TableCopy::beginCreate(const QString& targetName)
@@ -122,6 +142,19 @@ void TableCopy::finishCreate()
     transfer::finishCreate(m_direction, m_statement);
 }
 
+void TableCopy::buildCreate(const QString& targetName)
+{
+    if (m_types == Types::Exact) {
+        m_statement = exactCreateStatement(m_exact, targetName);
+        return;
+    }
+    beginCreate(targetName);
+    const int columns = columnCount();
+    for (int j = 0; j < columns; ++j)
+        appendColumn(columnName(j), columnType(j));
+    finishCreate();
+}
+
 void TableCopy::executeCreate()
 {
     db::ExecuteSql(target(), m_statement);
@@ -135,6 +168,7 @@ qint64 TableCopy::rowCount() const
 void TableCopy::beginRows(const QString& targetName)
 {
     m_counts = RowCounts();
+    m_targetName = targetName;
     // Every row's statement starts the same and is built in the same
     // buffer, which keeps the room the longest row needed.
     m_insertOpening = insertOpening(m_direction, targetName);
@@ -173,6 +207,10 @@ void TableCopy::sendRow()
 {
     const qint64 refused = m_counts.refused;
     try {
+        if (m_types == Types::Exact) {
+            sendExact();
+            return;
+        }
         beginInsert();
         for (int j = 0; j < m_values; ++j)
             appendValue(j);
@@ -185,6 +223,16 @@ void TableCopy::sendRow()
     }
 }
 
+void TableCopy::sendExact()
+{
+    ++m_counts.read;
+    m_row.resize(0);
+    for (int j = 0; j < m_values; ++j)
+        m_row.append(recordset().field(j).Value);
+    sendExactRow(target(), m_exact, m_targetName, m_row, m_statement);
+    ++m_counts.written;
+}
+
 void TableCopy::moveNext()
 {
     recordset().MoveNext();
@@ -194,8 +242,12 @@ QStringList TableCopy::rowValues() const
 {
     QStringList values;
     for (int j = 0; j < m_values; ++j) {
-        const QString text = valueText(recordset().field(j).Value);
-        values << (text.isEmpty() ? QString() : text);
+        const db::Value& v = recordset().field(j).Value;
+        const QString text = valueText(v);
+        if (m_types == Types::Exact)
+            values << (db::isNull(v) ? QString() : text.isNull() ? QStringLiteral("") : text);
+        else
+            values << (text.isEmpty() ? QString() : text);
     }
     return values;
 }

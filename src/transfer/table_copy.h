@@ -3,6 +3,7 @@
 #include "db/connection.h"
 #include "db/login_details.h"
 #include "db/recordset.h"
+#include "transfer/exact_types.h"
 #include "transfer/statements.h"
 #include "transfer/stop_request.h"
 
@@ -13,6 +14,12 @@
 namespace tw::transfer {
 
 enum class Side { Oracle, MySQL };
+
+// How the target's columns are chosen. Plain: the window's mapping from the
+// ADO type of each column, values as quoted text. Exact: each column's own
+// declared type, NOT NULL and the primary key, every value unchanged (see
+// exact_types.h); the command's `--types exact`.
+enum class Types { Plain, Exact };
 
 // The rows of the table being copied, so far.
 struct RowCounts {
@@ -36,19 +43,21 @@ struct RowCounts {
 //               statements), Oracle first
 //   per table:  [dropTarget] openSource
 //               beginCreate, per column columnName/columnType/appendColumn,
-//               finishCreate, executeCreate
+//               finishCreate (or all three as buildCreate), executeCreate
 //               rowCount, beginRows, then per row until stopRequested():
 //                 beginInsert, appendValue per value, finishInsert,
 //                 executeInsert (or all four as sendRow), moveNext
 //               close
 class TableCopy {
 public:
-    explicit TableCopy(Direction direction, const StopRequest* stop = nullptr);
+    explicit TableCopy(
+        Direction direction, const StopRequest* stop = nullptr, Types types = Types::Plain);
     ~TableCopy();
     TableCopy(const TableCopy&) = delete;
     TableCopy& operator=(const TableCopy&) = delete;
 
     Direction direction() const { return m_direction; }
+    Types types() const { return m_types; }
 
     void createConnection(Side side);
     void createRecordset();
@@ -61,12 +70,14 @@ public:
     static int cursorLocation(Direction direction, Side side);
     static constexpr int timeoutSeconds = 5000;
     void openConnection(Side side, const db::LoginDetails& login);
-    static QStringList sessionStatements(Side side);
+    static QStringList sessionStatements(Side side, Types types = Types::Plain);
     // All of it for one side: made when missing, the properties, opened with
     // the side's connection string, the session statements sent.
     void connect(Side side, const db::LoginDetails& login);
 
     void dropTarget(const QString& targetName);
+    // An exact copy reads the source's declarations first, and the columns
+    // no C type holds whole as their text.
     void openSource(const QString& sourceName);
 
     void beginCreate(const QString& targetName);
@@ -75,6 +86,8 @@ public:
     qint16 columnType(int column) const;
     void appendColumn(const QString& name, qint16 type);
     void finishCreate();
+    // The whole CREATE TABLE: the window's column by column, or the exact one.
+    void buildCreate(const QString& targetName);
     void executeCreate();
 
     qint64 rowCount() const;
@@ -87,10 +100,12 @@ public:
     void finishInsert();
     void executeInsert();
     // One row built and sent; a row that fails anywhere counts as refused.
+    // An exact copy's row goes by sendExactRow (exact_copy.h).
     void sendRow();
     void moveNext();
     // The current row's values as its statement carries them: the value
-    // texts, and a null string for each value sent as NULL.
+    // texts, and a null string for each value sent as NULL (in an exact
+    // copy only NULL itself; an empty text stays empty).
     QStringList rowValues() const;
     void close();
 
@@ -103,9 +118,14 @@ public:
 
 private:
     db::Recordset& recordset() const;
+    void sendExact();
 
     Direction m_direction;
     const StopRequest* m_stop;
+    Types m_types;
+    ExactTable m_exact; // the table being copied, in an exact copy
+    QString m_targetName;
+    QList<db::Value> m_row;
     std::unique_ptr<db::Connection> m_oracle;
     std::unique_ptr<db::Connection> m_mysql;
     std::unique_ptr<db::Recordset> m_rs;

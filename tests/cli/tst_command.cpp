@@ -534,6 +534,10 @@ private slots:
             << QStringList { "copy", "--to", "oracle", "--overwirte", "yes", "t" } << QStringList()
             << 2 << ""
             << "unknown option '--overwirte'; did you mean '--overwrite'?";
+        QTest::newRow("--types takes plain or exact")
+            << QStringList { "copy", "--to", "oracle", "--types", "exakt", "t" } << QStringList()
+            << 2 << ""
+            << "--types takes plain or exact, not 'exakt'; did you mean 'exact'?";
         QTest::newRow("an unknown command names the nearest")
             << QStringList { "lsit", "mysql" } << QStringList() << 2 << ""
             << "unknown command 'lsit'; did you mean 'list'?";

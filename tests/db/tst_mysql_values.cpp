@@ -25,6 +25,7 @@ class TestMySQLValues : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<Connection> m_conn;
+    QString m_db;
 
     Recordset& openAll(Recordset& rs, const QString& where)
     {
@@ -53,6 +54,7 @@ private slots:
         bed.mysql(QStringLiteral("UPDATE all_types SET bt = b'0' WHERE ti IS NULL;"), db);
         m_conn = std::make_unique<Connection>();
         m_conn->Open(MySQLConnectionString(bed.login(db, QString())));
+        m_db = db;
     }
     void cleanupTestCase() { m_conn.reset(); }
 
@@ -138,6 +140,56 @@ private slots:
             else
                 QVERIFY2(isNull(rs.field(i).Value), qPrintable(rs.field(i).Name));
         }
+    }
+
+    // Values that MariaDB's driver would turn into NULL (zero dates, allowed by
+    // a permissive sql_mode) or cut (wide text at U+0000), and text columns of
+    // other character sets, which the session hands over as UTF-8.
+    void valuesNoDateStructureOrWideTextHoldsArriveWhole_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("literal");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("zero DATE") << "DATE"
+                                   << "'0000-00-00'" << QVariant::fromValue(SqlDate {});
+        QTest::newRow("DATE with a zero month")
+            << "DATE"
+            << "'2024-00-15'" << QVariant::fromValue(SqlDate { 2024, 0, 15 });
+        QTest::newRow("zero DATETIME")
+            << "DATETIME"
+            << "'0000-00-00 00:00:00'" << QVariant::fromValue(SqlTimestamp {});
+        QTest::newRow("zero TIMESTAMP")
+            << "TIMESTAMP NULL"
+            << "'0000-00-00 00:00:00'" << QVariant::fromValue(SqlTimestamp {});
+        QTest::newRow("U+0000 in TEXT")
+            << "TEXT"
+            << "CONCAT('ab', CHAR(0), 'cd')" << QVariant(QString::fromUtf16(u"ab\0cd", 5));
+        QTest::newRow("U+0000 and a character beyond the BMP")
+            << "VARCHAR(20)" << QString::fromUtf8("CONCAT('x', CHAR(0), 'y😀')")
+            << QVariant(QString::fromUtf8("x\0y😀", 7));
+        QTest::newRow("latin1 column")
+            << "VARCHAR(20) CHARACTER SET latin1" << QString::fromUtf8("'Grüße'")
+            << QVariant(QString::fromUtf8("Grüße"));
+        QTest::newRow("gbk column")
+            << "VARCHAR(20) CHARACTER SET gbk" << QString::fromUtf8("'中文'")
+            << QVariant(QString::fromUtf8("中文"));
+        QTest::newRow("a leading byte order mark")
+            << "VARCHAR(20)"
+            << "CONCAT(_utf8mb4 X'EFBBBF', 'a')" << QVariant(QChar(0xFEFF) + QStringLiteral("a"));
+    }
+    void valuesNoDateStructureOrWideTextHoldsArriveWhole()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, literal);
+        QFETCH(QVariant, expected);
+        Testbed::instance().mysql(QStringLiteral("SET SESSION sql_mode = ''; DROP TABLE IF EXISTS "
+                                                 "odd; CREATE TABLE odd(v %1); INSERT INTO odd "
+                                                 "VALUES(%2);")
+                                      .arg(type, literal),
+            m_db);
+        Recordset rs;
+        rs.Open(QStringLiteral("SELECT v FROM odd"), *m_conn);
+        QCOMPARE(rs.field(0).Value, expected);
     }
 
     void longTextAndLongBinaryArriveWhole()

@@ -12,7 +12,7 @@ private slots:
         const QList<Value> row { Null(), Value(QString()), Value(QStringLiteral("")), Value(true),
             Value(false), Value(qint64(std::numeric_limits<qint64>::min())),
             Value(quint64(std::numeric_limits<quint64>::max())), Value(1.5f), Value(0.1),
-            Value(QString::fromUtf8("Grüße 日本 😀")),
+            Value(QString::fromUtf8("Grüße 日本 😀")), Value(QChar(0xFEFF) + QStringLiteral("bom")),
             // UTF-8 cannot carry a lone surrogate; it must come back as it went.
             Value(QString(QChar(0xD800)) + QStringLiteral("x") + QChar(0xDFFF)),
             Value(QByteArray("\0\xff\0", 3)), QVariant::fromValue(SqlDate { 2024, 2, 29 }),

@@ -4,6 +4,7 @@
 #include "shell/product.h"
 #include "shell/settings.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace tw::test {
@@ -25,9 +26,12 @@ inline void saveLogin(const db::LoginDetails& d)
     SaveSetting(app, section, QStringLiteral("MySQLPort"), d.mysqlPort);
 }
 
+// Also takes away a folder that a test put where the file belongs.
 inline void emptyStore()
 {
-    QFile::remove(shell::SettingsFilePath(shell::MakerName()));
+    const QString path = shell::SettingsFilePath(shell::MakerName());
+    QDir(path).removeRecursively();
+    QFile::remove(path);
 }
 
 } // namespace tw::test

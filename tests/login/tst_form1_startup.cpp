@@ -137,6 +137,31 @@ private slots:
         QVERIFY(!again.Text[3]->testAttribute(Qt::WA_InputMethodEnabled));
     }
 
+    // One report at start; the fields show their defaults, and what is
+    // typed is not saved: the folder is neither written nor made private.
+    void aFolderWhereTheSettingsFileBelongsIsReportedOnceAndLeftAlone()
+    {
+        const QString path = shell::SettingsFilePath(shell::MakerName());
+        QVERIFY(QDir().mkpath(path));
+        const QFile::Permissions mode = QFile::permissions(path);
+        QVERIFY(mode & QFile::ExeOwner);
+        ScriptedDialogs dialogs;
+        login::Form1 form(dialogs);
+        form.Form_Load();
+        form.show();
+        QTest::keyClicks(form.Text[2], QStringLiteral("scott"));
+        QCOMPARE(dialogs.shown.size(), 1);
+        const QString report = dialogs.reports().value(0);
+        QVERIFY2(report.contains(path + QStringLiteral(" is not a file")), qPrintable(report));
+        QVERIFY2(
+            report.contains(QStringLiteral("Form1.Form_Load at line 128\r\r")), qPrintable(report));
+        QCOMPARE(form.Text[4]->text(), QStringLiteral("localhost"));
+        QVERIFY(QFileInfo(path).isDir());
+        QCOMPARE(QFile::permissions(path), mode);
+        QCOMPARE(QDir(path).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        test::emptyStore();
+    }
+
     void fieldsSelectTheirTextOnFocusExceptServerAndDatabase()
     {
         ScriptedDialogs dialogs;

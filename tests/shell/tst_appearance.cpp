@@ -1,4 +1,5 @@
 #include "login/form1.h"
+#include "login/help_texts.h"
 #include "shell/program_folder.h"
 #include "shell/settings.h"
 #include "shell/theme.h"
@@ -88,6 +89,10 @@ private slots:
         QCOMPARE(background(form.Frame1), buttonFace(&form));
         QCOMPARE(form.styleSheet(), QString::fromUtf8(sheet));
         QVERIFY(shell::SkinFramework1().ApplyOptions() & 1);
+        // The tables window shares the login window's look.
+        tables::Form2& tables = form.TablesWindow();
+        QCOMPARE(tables.styleSheet(), QString::fromUtf8(sheet));
+        QCOMPARE(background(&tables), buttonFace(&tables));
         // Text fields and buttons are no frames, labels or option buttons.
         QVERIFY(!form.Text[1]->autoFillBackground());
     }
@@ -188,6 +193,41 @@ private slots:
         p.SetMousePointer(11);
         QCOMPARE(pointerAfterMovingOver(form.PushButton[4], p), 11);
         QCOMPARE(pointerAfterMovingOver(form.List2, p), 11);
+    }
+
+    // Enter presses the focused button as Space does, in both windows; the
+    // "Help" buttons show their message.
+    void enterAndSpacePressTheFocusedButton_data()
+    {
+        QTest::addColumn<bool>("loginWindow");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("login window, Enter") << true << int(Qt::Key_Return) << 0;
+        QTest::newRow("login window, keypad Enter")
+            << true << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+        QTest::newRow("login window, Space") << true << int(Qt::Key_Space) << 0;
+        QTest::newRow("tables window, Enter") << false << int(Qt::Key_Return) << 0;
+        QTest::newRow("tables window, Space") << false << int(Qt::Key_Space) << 0;
+    }
+    void enterAndSpacePressTheFocusedButton()
+    {
+        QFETCH(bool, loginWindow);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        ScriptedDialogs dialogs;
+        login::Form1 form(dialogs);
+        QWidget* window = &form;
+        QPushButton* button = form.PushButton[7];
+        if (!loginWindow) {
+            window = &form.TablesWindow();
+            button = form.TablesWindow().PushButton[12];
+        }
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(dialogs.texts(),
+            QStringList { loginWindow ? login::OracleHelpText() : tables::Form2HelpText() });
     }
 
     void theShippedHandPointerLoadsWithItsHotSpot()

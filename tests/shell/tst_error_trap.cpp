@@ -101,6 +101,36 @@ private slots:
                 + request + QStringLiteral("\r\rsql: INSERT INTO \"T\" VALUES('1', 'x"));
     }
 
+    void theStatementLineShowsAtMostTheFirst2000Characters_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("shown");
+        const QString opening = QStringLiteral("INSERT INTO \"T\" VALUES('");
+        const QString full = opening + QString(2000 - opening.size(), u'x');
+        QTest::newRow("2,000 characters: whole") << full << full;
+        QTest::newRow("2,001 characters: cut")
+            << full + u'y' << full + QStringLiteral(" \u2026 (2001 characters in all)");
+        QTest::newRow("16 MB") << full + QString(16 * 1024 * 1024, u'y')
+                               << full + QStringLiteral(" \u2026 (16779216 characters in all)");
+        // A character beyond the BMP is two UTF-16 units; never half of one.
+        const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+        QTest::newRow("a pair of surrogates across the cut") << full.left(1999) + emoji
+                + u'z' << full.left(1999) + QStringLiteral(" \u2026 (2002 characters in all)");
+    }
+    void theStatementLineShowsAtMostTheFirst2000Characters()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, shown);
+        ScriptedDialogs dialogs;
+        ErrorTrap trap(
+            dialogs, QStringLiteral("Palomirdual2017/04/05.Form2.PushButton3_Click"), &statement);
+        trap.Step(258, [] { throw std::runtime_error("refused"); });
+        QCOMPARE(dialogs.reports().value(0),
+            QStringLiteral(
+                "refused\r\nin Palomirdual2017/04/05.Form2.PushButton3_Click at line 258\r\r")
+                + request + QStringLiteral("\r\rsql: ") + shown);
+    }
+
     void anErrorWithoutTextStillNamesTheStep()
     {
         ScriptedDialogs dialogs;

@@ -12,6 +12,7 @@ using tw::db::Diagnostic;
 
 Q_DECLARE_METATYPE(tw::transfer::Direction)
 Q_DECLARE_METATYPE(std::function<void()>)
+Q_DECLARE_METATYPE(tw::db::LastingFailure)
 
 // The rules of a command-line copy that need no database: where a
 // replacing copy is built and how it is swapped in, and which failures
@@ -79,35 +80,55 @@ private slots:
         QCOMPARE(restoreStatement(direction, target, "b"), restore);
     }
 
+    // As MariaDB Connector/ODBC, the Oracle stand-in and Oracle's driver word
+    // their failures.
     void aFailureThatEveryLaterRowWouldMeetEndsTheTable_data()
     {
+        using enum tw::db::LastingFailure;
         QTest::addColumn<std::function<void()>>("failing");
-        QTest::addColumn<bool>("everyRow");
+        QTest::addColumn<tw::db::LastingFailure>("why");
         auto throwing = [](QString state, int native, QString message) {
-            return std::function<void()>([=] { throw DbError({ { state, native, message } }); });
+            return std::function<void()>([=] {
+                // A warning record ahead of the error does not hide it.
+                throw DbError({ { "01000", 0, "a warning" }, { state, native, message } });
+            });
         };
         QTest::newRow("connection lost (08S01)")
-            << throwing("08S01", 2013, "Lost connection to server during query") << true;
+            << throwing("08S01", 2013, "Lost connection to server during query") << ConnectionGone;
+        QTest::newRow("MariaDB: lost without 08")
+            << throwing("HY000", 2013, "Lost connection to server during query") << ConnectionGone;
+        QTest::newRow("Oracle: end-of-file on the channel")
+            << throwing("HY000", 3113, "ORA-03113: end-of-file on communication channel")
+            << ConnectionGone;
         QTest::newRow("MySQL table missing (42S02)")
-            << throwing("42S02", 1146, "Table 'db.t' doesn't exist") << true;
+            << throwing("42S02", 1146, "Table 'db.t' doesn't exist") << TableMissing;
         QTest::newRow("Oracle table missing (ORA-00942)")
             << throwing("HY000", 942, "[Oracle][ODBC][Ora]ORA-00942: table or view does not exist")
-            << true;
+            << TableMissing;
         QTest::newRow("a statement on a closed connection") << std::function<void()>([] {
             tw::db::Connection closed;
             closed.Execute(QStringLiteral("INSERT INTO t VALUES('1')"));
-        }) << true;
+        }) << ConnectionGone;
+        QTest::newRow("MySQL: table full")
+            << throwing("HY000", 1114, "The table 't' is full") << NoRoom;
+        QTest::newRow("Oracle: unable to extend")
+            << throwing("HY000", 1653, "ORA-01653: unable to extend table T") << NoRoom;
         QTest::newRow("a value too long (22001)")
-            << throwing("22001", 1406, "Data too long for column 'a' at row 1") << false;
+            << throwing("22001", 1406, "Data too long for column 'a' at row 1") << None;
         QTest::newRow("a number Oracle refuses")
-            << throwing("22018", 1722, "ORA-01722: invalid number") << false;
+            << throwing("22018", 1722, "ORA-01722: invalid number") << None;
+        // The servers' native codes overlap; each means its own.
+        QTest::newRow("ORA-02006 is no lost MySQL session")
+            << throwing("HY000", 2006, "ORA-02006: invalid packed decimal format string") << None;
+        QTest::newRow("MySQL's 942 is no missing Oracle table")
+            << throwing("HY000", 942, "[ma-3.1.15]a server message") << None;
         QTest::newRow("not a database error")
-            << std::function<void()>([] { throw std::runtime_error("Out of range"); }) << false;
+            << std::function<void()>([] { throw std::runtime_error("Out of range"); }) << None;
     }
     void aFailureThatEveryLaterRowWouldMeetEndsTheTable()
     {
         QFETCH(std::function<void()>, failing);
-        QFETCH(bool, everyRow);
+        QFETCH(tw::db::LastingFailure, why);
         std::exception_ptr error;
         try {
             failing();
@@ -115,7 +136,8 @@ private slots:
             error = std::current_exception();
         }
         QVERIFY(error);
-        QCOMPARE(FailsEveryLaterRow(error), everyRow);
+        QCOMPARE(LastingFailureOf(error), why);
+        QCOMPARE(FailsEveryLaterRow(error), why != tw::db::LastingFailure::None);
     }
 };
 

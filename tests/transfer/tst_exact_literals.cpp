@@ -117,6 +117,8 @@ private slots:
         row("binary double unquoted", mysql(ValueForm::Float64), v(-2.5), L, "-25E-1");
         row("NaN refused", mysql(ValueForm::Float64), v(std::numeric_limits<double>::quiet_NaN()),
             R, "NaN");
+        row("NaN as Oracle's text refused", mysql(ValueForm::Float64), v(QStringLiteral("Nan")), R,
+            "NaN");
         row("infinity refused", mysql(ValueForm::Float32),
             v(-std::numeric_limits<float>::infinity()), R, "infinity");
         row("date with time", mysql(ValueForm::Timestamp),

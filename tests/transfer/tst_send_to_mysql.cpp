@@ -279,7 +279,8 @@ private slots:
             QString::fromUtf8(R"(CREATE TABLE trip(id INT, name VARCHAR(50), born DATE);)"
                               R"(INSERT INTO trip VALUES(1, 'O''Brien', '1999-12-31'),)"
                               R"((2, 'C:\\temp\\new', '2000-02-29'), (3, 'ends\\', NULL),)"
-                              R"((-4, 'Grüße, 日本語 😀', '1970-01-01'), (5, '', '0001-01-01');)"),
+                              R"((-4, 'Grüße, 日本語 😀', '1970-01-01'), (5, '', '0001-01-01'),)"
+                              R"((6, CONCAT(_utf8mb4 X'EFBBBF', 'bom'), NULL);)"),
             database);
         TablesWindow w(details);
         TablesWindow::select(w.form->List1, { QStringLiteral("trip") });
@@ -295,7 +296,8 @@ private slots:
                 texts({ "2", "C:\\temp\\new", "2000-02-29 00:00:00" }),
                 texts({ "3", "ends\\", nullptr }),
                 texts({ "-4", "Grüße, 日本語 😀", "1970-01-01 00:00:00" }),
-                texts({ "5", nullptr, "0001-01-01 00:00:00" }) }));
+                texts({ "5", nullptr, "0001-01-01 00:00:00" }),
+                { "6", QChar(0xFEFF) + QStringLiteral("bom"), {} } }));
     }
 };
 

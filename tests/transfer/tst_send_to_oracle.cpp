@@ -163,6 +163,54 @@ private slots:
         QCOMPARE(valueText(rows[0][2]), QStringLiteral("1"));
     }
 
+    // MySQL values that MariaDB's driver would turn into NULL (zero dates) or
+    // cut (wide text at U+0000) or change (a leading U+FEFF), and text of
+    // another character set. A zero date has no Oracle DATE: its row is
+    // refused and reported; as text it arrives as it is.
+    void valuesNoOracleTypeHoldsArriveAsTextOrTheirRowIsReported_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("literal");
+        QTest::addColumn<QString>("expected"); // null: the row is refused and reported
+        QTest::newRow("zero DATE into DATE") << "DATE"
+                                             << "'0000-00-00'" << QString();
+        QTest::newRow("zero month into DATE") << "DATE"
+                                              << "'2024-00-15'" << QString();
+        QTest::newRow("zero DATETIME into VARCHAR2") << "DATETIME"
+                                                     << "'0000-00-00 00:00:00'"
+                                                     << "0000-00-00 00:00:00";
+        QTest::newRow("U+0000 in TEXT")
+            << "TEXT"
+            << "CONCAT('ab', CHAR(0), 'cd')" << QString::fromUtf16(u"ab\0cd", 5);
+        QTest::newRow("U+0000 and a character beyond the BMP")
+            << "VARCHAR(20)" << QString::fromUtf8("CONCAT('x', CHAR(0), 'y😀')")
+            << QString::fromUtf8("x\0y😀", 7);
+        QTest::newRow("latin1 column")
+            << "VARCHAR(20) CHARACTER SET latin1" << QString::fromUtf8("'Grüße'")
+            << QString::fromUtf8("Grüße");
+        QTest::newRow("a leading U+FEFF")
+            << "VARCHAR(20)"
+            << "CONCAT(_utf8mb4 X'EFBBBF', 'a')" << QChar(0xFEFF) + QStringLiteral("a");
+    }
+    void valuesNoOracleTypeHoldsArriveAsTextOrTheirRowIsReported()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, literal);
+        QFETCH(QString, expected);
+        bed.mysql(QStringLiteral("SET SESSION sql_mode = ''; CREATE TABLE odd(id INT, v %1); "
+                                 "INSERT INTO odd VALUES(1, %2);")
+                      .arg(type, literal),
+            database);
+        TablesWindow w(details);
+        TablesWindow::select(w.form->List1, { QStringLiteral("odd") });
+        w.sendToOracle();
+        const auto rows = oracleRows(details, QStringLiteral("SELECT \"v\" FROM \"odd\""));
+        QCOMPARE(w.dialogs.reports().size(), expected.isNull() ? 1 : 0);
+        QCOMPARE(rows.size(), expected.isNull() ? 0 : 1);
+        if (!expected.isNull())
+            QCOMPARE(rows[0][0].toString(), expected);
+    }
+
     // A table the Oracle list does not show cannot be created again; the
     // report shows the CREATE as sent, and the rows go into the old table.
     void createOfATableTheListDoesNotShowIsReportedWithItsText()

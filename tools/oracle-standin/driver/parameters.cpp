@@ -111,7 +111,7 @@ bool knownCType(SQLSMALLINT cType)
 }
 [[noreturn]] void invalidCast()
 {
-    throw DriverError("22018", "Invalid character value for cast specification");
+    throw DriverError("22018", "Invalid character value for cast");
 }
 [[noreturn]] void datetimeOverflow()
 {

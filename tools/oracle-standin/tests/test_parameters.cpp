@@ -164,7 +164,7 @@ private slots:
         refused("no 30 February", "DATE", "", stamp(2024, 2, 30, 0, 0, 0, 0), "", "22008",
             "Datetime field overflow");
         refused("text not in ODBC's date form", "DATE", "", wide("01-MAY-24", SQL_TYPE_TIMESTAMP),
-            "", "22018", "Invalid character value for cast specification");
+            "", "22018", "Invalid character value for cast");
         refused("timestamp into NUMBER", "NUMBER", "", stamp(2024, 5, 1, 0, 0, 0, 0),
             "TIMESTAMP '2024-05-01 00:00:00'", "HY000",
             "ORA-00932: inconsistent datatypes: expected NUMBER got TIMESTAMP");

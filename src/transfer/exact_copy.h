@@ -1,0 +1,44 @@
+#pragma once
+
+#include "db/connection.h"
+#include "db/value.h"
+#include "transfer/exact_statements.h"
+#include "transfer/exact_types.h"
+
+#include <QList>
+#include <QString>
+#include <stdexcept>
+
+namespace tw::transfer {
+
+// A row of an exact copy that cannot go without a value changing. It is
+// counted and reported as a refused row, with the column and the reason.
+class RowRefused : public std::runtime_error {
+public:
+    explicit RowRefused(const QString& why)
+        : std::runtime_error(why.toStdString())
+    { }
+};
+
+// The target table for `sourceName`, from the source's declared columns and
+// primary key. Throws DbError when the source's catalog cannot be read.
+ExactTable readExactTable(db::Connection& source, Direction direction, const QString& sourceName);
+
+// Sends one source row into the target table, every value unchanged: as
+// literals when they carry it, otherwise through sendBoundRow. `statement`
+// is the INSERT sent, if one was. Throws RowRefused for a value the target
+// cannot hold unchanged, DbError when the target refuses the row.
+void sendExactRow(db::Connection& target, const ExactTable& table, const QString& targetName,
+    const QList<db::Value>& row, QString& statement);
+
+// The seam for rows that hold a value no literal carries (`insert.carry` is
+// Parameter: Oracle text of more than 4,000 UTF-8 bytes, binary data of more
+// than 2,000 bytes, text holding U+0000). Such a row goes as one prepared
+// INSERT with typed parameters, each column bound as its
+// ExactColumn::parameter says: the bulk writer of `copy --fast` does that,
+// and is to be called from here once both are in. Until then the row is
+// refused with RowRefused, so that no value is dropped or changed.
+void sendBoundRow(db::Connection& target, const ExactTable& table, const QString& targetName,
+    const QList<db::Value>& row, const ExactInsert& insert);
+
+} // namespace tw::transfer

@@ -1,0 +1,225 @@
+#include "db/connection.h"
+#include "db/connection_strings.h"
+#include "support/command_process.h"
+#include "support/exact_corpus.h"
+#include "support/general_log.h"
+#include "support/testbed.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tw::test;
+using tw::db::Server;
+
+namespace {
+
+const QString database = QStringLiteral("tw_exact_command");
+const QString oracleUser = QStringLiteral("EXACT_COMMAND");
+
+enum class To { Oracle, MySQL };
+
+QString side(To to)
+{
+    return to == To::Oracle ? QStringLiteral("oracle") : QStringLiteral("mysql");
+}
+
+QList<QJsonObject> jsonLines(const QString& path)
+{
+    QFile file(path);
+    QList<QJsonObject> out;
+    if (!file.open(QIODevice::ReadOnly))
+        return out;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (!line.isEmpty())
+            out.append(QJsonDocument::fromJson(line).object());
+    }
+    return out;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(To)
+
+// `tablewright copy --types exact` as a user runs it, against the test bed.
+class TestExactCommand : public QObject {
+    Q_OBJECT
+
+    Testbed& bed = Testbed::instance();
+    tw::db::LoginDetails details;
+    QTemporaryDir dir;
+
+    CommandResult copy(To to, const QString& table, const QString& types)
+    {
+        return runCommand({ QStringLiteral("copy"), QStringLiteral("--to"), side(to), table,
+            QStringLiteral("--types"), types, QStringLiteral("--json"), QStringLiteral("--rejects"),
+            rejects() });
+    }
+    QString rejects() const { return dir.filePath(QStringLiteral("rejects.jsonl")); }
+    std::unique_ptr<tw::db::Connection> open(Server server) const
+    {
+        auto c = std::make_unique<tw::db::Connection>();
+        c->Open(server == Server::MySQL ? tw::db::MySQLConnectionString(details)
+                                        : tw::db::OracleConnectionString(details));
+        return c;
+    }
+
+private slots:
+    void initTestCase() { details = bed.login(database, oracleUser); }
+
+    void init()
+    {
+        bed.freshMySQLDatabase(database);
+        bed.freshOracleUser(oracleUser);
+        saveLogins(details);
+    }
+
+    // Each table goes to the other side and comes back under its own name,
+    // the original put aside as ORIG.
+    void aTableComesBackWithItsValuesNotNullAndKey_data()
+    {
+        QTest::addColumn<To>("to");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("refusedBack"); // the way back's reason for its one row
+        QTest::newRow("MySQL, every type") << To::Oracle << "src"
+                                           << "";
+        QTest::newRow("Oracle, every type") << To::MySQL << "SRC"
+                                            << "";
+        // Oracle takes at most 4,000 bytes in one literal. Expected to come
+        // back whole (an empty reason) once sendBoundRow hands rows to the
+        // bulk writer.
+        QTest::newRow("Oracle, a CLOB of 100 KB")
+            << To::MySQL << "LONGCLOB"
+            << "column CL needs a bound parameter (coming with the bulk writer): Oracle takes at "
+               "most 4,000 bytes in one literal";
+    }
+    void aTableComesBackWithItsValuesNotNullAndKey()
+    {
+        QFETCH(To, to);
+        QFETCH(QString, table);
+        QFETCH(QString, refusedBack);
+        const Server home = to == To::Oracle ? Server::MySQL : Server::Oracle;
+        const auto connection = open(home);
+        if (home == Server::MySQL) {
+            createMySQLCorpus(database);
+        } else if (table == QLatin1String("SRC")) {
+            createOracleCorpus(oracleUser);
+        } else {
+            bed.oracle(oracleUser,
+                QStringLiteral("CREATE TABLE \"%1\"(ID NUMBER(10) PRIMARY KEY, CL CLOB)")
+                    .arg(table));
+            insertWithText(*connection,
+                QStringLiteral("INSERT INTO \"%1\" VALUES(1, ?)").arg(table),
+                QString::fromUtf8("Grüße 😀 日本 ").repeated(6000)); // 102,000 bytes
+        }
+        const int rows = int(rowsByKey(*connection, home, table).size());
+
+        CommandResult r = copy(to, table, QStringLiteral("exact"));
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(r.table(table).value(QStringLiteral("rowsWritten")).toInt(), rows);
+        const QString original = home == Server::MySQL ? QStringLiteral("orig") : "ORIG";
+        if (home == Server::MySQL)
+            bed.mysql(QStringLiteral("RENAME TABLE `%1` TO orig").arg(table), database);
+        else
+            bed.oracle(oracleUser, QStringLiteral("RENAME \"%1\" TO ORIG").arg(table));
+
+        r = copy(to == To::Oracle ? To::MySQL : To::Oracle, table, QStringLiteral("exact"));
+        if (refusedBack.isEmpty()) {
+            QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+            compareRoundTrip(*connection, home, original, table);
+            return;
+        }
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.table(table).value(QStringLiteral("rowsRefused")).toInt(), 1);
+        const QList<QJsonObject> refused = jsonLines(rejects());
+        QCOMPARE(refused.size(), 1);
+        QCOMPARE(refused[0].value(QStringLiteral("message")).toString(), refusedBack);
+    }
+
+    // The plain copy makes a NUMBER(10) a single-precision FLOAT.
+    void aNumber10IdArrivesWholeOnlyAsAnExactCopy_data()
+    {
+        QTest::addColumn<QString>("types");
+        QTest::addColumn<QString>("columnType");
+        QTest::addColumn<QString>("arrived");
+        QTest::newRow("plain") << "plain"
+                               << "float"
+                               << "2147483648";
+        QTest::newRow("exact") << "exact"
+                               << "bigint"
+                               << "2147483647";
+    }
+    void aNumber10IdArrivesWholeOnlyAsAnExactCopy()
+    {
+        QFETCH(QString, types);
+        QFETCH(QString, columnType);
+        QFETCH(QString, arrived);
+        bed.oracle(oracleUser, QStringLiteral("CREATE TABLE IDS(ID NUMBER(10) PRIMARY KEY)"));
+        bed.oracle(oracleUser, QStringLiteral("INSERT INTO IDS VALUES(2147483647)"));
+        GeneralLog log(bed.generalLogPath());
+
+        const CommandResult r = copy(To::MySQL, QStringLiteral("IDS"), types);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(bed.mysql(QStringLiteral("SELECT DATA_TYPE FROM information_schema.COLUMNS WHERE "
+                                          "TABLE_SCHEMA = '%1' AND TABLE_NAME = 'IDS'")
+                               .arg(database)),
+            QStringList { columnType });
+        QCOMPARE(bed.mysql(QStringLiteral("SELECT CAST(ID AS DECIMAL(20,0)) FROM IDS"), database),
+            QStringList { arrived });
+        // An exact copy's session is strict whatever the server's default:
+        // a value MySQL cannot hold is refused, never cut to fit.
+        const QStringList sent = log.queries(QStringLiteral("root@127.0.0.1 on ") + database);
+        QCOMPARE(sent.filter(QStringLiteral("STRICT_ALL_TABLES")).size(),
+            types == QLatin1String("exact") ? 1 : 0);
+    }
+
+    // The second of two rows holds a value the target cannot keep as it is.
+    void aValueTheTargetCannotHoldRefusesItsRowWithTheReason_data()
+    {
+        QTest::addColumn<To>("to");
+        QTest::addColumn<QString>("value"); // as the source's INSERT writes it
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("carried"); // in the rejects file
+        QTest::newRow("an empty text into Oracle") << To::Oracle << "''"
+                                                   << "column v: Oracle keeps an empty text as NULL"
+                                                   << "";
+        QTest::newRow("NaN into MySQL")
+            << To::MySQL << "'NaN'"
+            << "column V: MySQL's FLOAT and DOUBLE hold no NaN or infinity"
+            << "Nan";
+    }
+    void aValueTheTargetCannotHoldRefusesItsRowWithTheReason()
+    {
+        QFETCH(To, to);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        QFETCH(QString, carried);
+        QString table = QStringLiteral("t");
+        if (to == To::Oracle) {
+            bed.mysql(QStringLiteral("CREATE TABLE t(id INT PRIMARY KEY, v VARCHAR(9)); INSERT "
+                                     "INTO t VALUES(1, 'kept'), (2, %1);")
+                          .arg(value),
+                database);
+        } else {
+            table = QStringLiteral("T");
+            bed.oracle(oracleUser, "CREATE TABLE T(ID NUMBER(10) PRIMARY KEY, V BINARY_DOUBLE)");
+            bed.oracle(oracleUser, "INSERT INTO T VALUES(1, 1.5)");
+            bed.oracle(oracleUser, QStringLiteral("INSERT INTO T VALUES(2, %1)").arg(value));
+        }
+
+        const CommandResult r = copy(to, table, QStringLiteral("exact"));
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.table(table).value(QStringLiteral("rowsWritten")).toInt(), 1);
+        QCOMPARE(r.table(table).value(QStringLiteral("rowsRefused")).toInt(), 1);
+        const QList<QJsonObject> refused = jsonLines(rejects());
+        QCOMPARE(refused.size(), 1);
+        QCOMPARE(refused[0].value(QStringLiteral("row")).toInt(), 2);
+        QCOMPARE(refused[0].value(QStringLiteral("message")).toString(), message);
+        QCOMPARE(refused[0].value(QStringLiteral("values")).toArray(),
+            (QJsonArray { QStringLiteral("2"), carried }));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExactCommand)
+#include "tst_exact_command.moc"

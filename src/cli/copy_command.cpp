@@ -115,7 +115,9 @@ int RunCopy(const CopyRequest& request)
     copy.createRecordset();
     std::optional<transfer::BulkCopy::Options> fast;
     if (request.fast)
-        fast = transfer::BulkCopy::Options { .batchRows = request.batchRows, .login = *details };
+        fast = transfer::BulkCopy::Options {
+            .batchRows = request.batchRows, .login = *details, .textColumns = {}
+        };
     QList<TableResult> results;
     for (const QString& name : *tables) {
         if (stop.requested())

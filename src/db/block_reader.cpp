@@ -1,6 +1,7 @@
 #include "db/block_reader.h"
 
 #include "db/ado_types.h"
+#include "db/date_text.h"
 #include "db/db_error.h"
 #include "db/odbc_handles.h"
 
@@ -148,15 +149,22 @@ void BlockReader::plan()
                 break;
             case SQL_TYPE_DATE:
             case SQL_DATE:
-                b.kind = Kind::Date;
-                b.cType = SQL_C_TYPE_TIMESTAMP;
-                b.width = sizeof(SQL_TIMESTAMP_STRUCT);
-                break;
             case SQL_TYPE_TIMESTAMP:
             case SQL_TIMESTAMP:
-                b.kind = Kind::Timestamp;
-                b.cType = SQL_C_TYPE_TIMESTAMP;
-                b.width = sizeof(SQL_TIMESTAMP_STRUCT);
+                if (!column.info.mariadb) {
+                    const bool date
+                        = column.info.sqlType == SQL_TYPE_DATE || column.info.sqlType == SQL_DATE;
+                    b.kind = date ? Kind::Date : Kind::Timestamp;
+                    b.cType = SQL_C_TYPE_TIMESTAMP;
+                    b.width = sizeof(SQL_TIMESTAMP_STRUCT);
+                    break;
+                }
+                // MySQL's zero dates and dates with zero parts have no
+                // structure but NULL in MariaDB's driver: read as the text.
+                b.kind = Kind::DateText;
+                b.cType = SQL_C_CHAR;
+                b.width = 40;
+                b.terminator = 1;
                 break;
             case SQL_BIT: // read as readColumn reads it: any non-zero bit is true
             case SQL_TYPE_TIME: // a duration, taken apart from its text
@@ -310,6 +318,8 @@ Value BlockReader::value(int column, int rowInBlock)
         return QVariant::fromValue(
             SqlTimestamp { t.year, t.month, t.day, t.hour, t.minute, t.second, t.fraction });
     }
+    case Kind::DateText:
+        return dateFromText(QByteArrayView(data, qsizetype(indicator)));
     case Kind::Text:
         if (b.cType == SQL_C_CHAR)
             return QString::fromUtf8(data, qsizetype(indicator));

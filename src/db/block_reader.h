@@ -77,6 +77,7 @@ private:
         Decimal,
         Date,
         Timestamp,
+        DateText, // MariaDB's dates: see ColumnInfo::mariadb
         Text,
         Binary,
         Unbound

@@ -4,6 +4,7 @@
 #include "db/odbc_handles.h"
 #include "db/utf8.h"
 
+#include <QDate>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -102,8 +103,7 @@ qint64 heldSigned(const Value& value)
 
 quint64 heldUnsigned(const Value& value)
 {
-    return value.typeId() == QMetaType::ULongLong ? held<qulonglong>(value)
-                                                  : value.toULongLong();
+    return value.typeId() == QMetaType::ULongLong ? held<qulonglong>(value) : value.toULongLong();
 }
 
 bool isInteger(int type)
@@ -174,6 +174,18 @@ SQLDOUBLE doubleOf(const Value& value)
     cannot(value, "a number");
 }
 
+// MySQL's zero dates and dates with a zero month or day are no date a
+// driver may be handed: the row is refused, as their literal would be.
+SQL_TIMESTAMP_STRUCT checkedDate(const SQL_TIMESTAMP_STRUCT& t)
+{
+    if (t.year == 0 || !QDate::isValid(t.year, t.month, t.day))
+        throw DbError(QStringLiteral("%1-%2-%3 is no date of the calendar.")
+                          .arg(t.year, 4, 10, QLatin1Char('0'))
+                          .arg(t.month, 2, 10, QLatin1Char('0'))
+                          .arg(t.day, 2, 10, QLatin1Char('0')));
+    return t;
+}
+
 SQL_TIMESTAMP_STRUCT timestampOf(const Value& value)
 {
     const int type = value.typeId();
@@ -187,14 +199,14 @@ SQL_TIMESTAMP_STRUCT timestampOf(const Value& value)
         t.minute = SQLUSMALLINT(v.minute);
         t.second = SQLUSMALLINT(v.second);
         t.fraction = v.fraction;
-        return t;
+        return checkedDate(t);
     }
     if (type == qMetaTypeId<SqlDate>()) {
         const auto& v = *static_cast<const SqlDate*>(value.constData());
         t.year = SQLSMALLINT(v.year);
         t.month = SQLUSMALLINT(v.month);
         t.day = SQLUSMALLINT(v.day);
-        return t;
+        return checkedDate(t);
     }
     cannot(value, "a timestamp");
 }

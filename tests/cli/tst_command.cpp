@@ -23,7 +23,7 @@ const QString oracleUser = QStringLiteral("COMMAND");
 enum class To { Oracle, MySQL };
 
 // The transfer tests' values, each a source table of its own.
-enum class Corpus { MySQLTypes, MySQLView, MySQLTexts, OracleTypes, OracleDigits };
+enum class Corpus { MySQLTypes, MySQLView, MySQLTexts, MySQLOdd, OracleTypes, OracleDigits };
 
 QString side(To to)
 {
@@ -130,6 +130,15 @@ class TestCommand : public QObject {
             bed.mysql(sql, database);
             return QStringLiteral("people");
         }
+        case Corpus::MySQLOdd: // what MariaDB's driver structures lose
+            bed.mysql(
+                QStringLiteral("SET SESSION sql_mode = ''; CREATE TABLE odd(id INT, d DATE, "
+                               "dt DATETIME, v TEXT); INSERT INTO odd VALUES (1, '2024-02-29', "
+                               "'0000-00-00 00:00:00', CONCAT('ab', CHAR(0), 'cd')), (2, "
+                               "'0000-00-00', '2024-01-01 10:00:00', 'x'), (3, '2024-00-15', NULL, "
+                               "CONCAT(_utf8mb4 X'EFBBBF', 'a'));"),
+                database);
+            return QStringLiteral("odd");
         case Corpus::OracleTypes:
             // Three VARCHAR(8000) columns pass MySQL's row limit only in a
             // single-byte character set.
@@ -414,6 +423,7 @@ private slots:
         QTest::newRow("every MySQL type to Oracle") << To::Oracle << Corpus::MySQLTypes;
         QTest::newRow("a view of them to Oracle") << To::Oracle << Corpus::MySQLView;
         QTest::newRow("text values to Oracle") << To::Oracle << Corpus::MySQLTexts;
+        QTest::newRow("zero dates and U+0000 to Oracle") << To::Oracle << Corpus::MySQLOdd;
         QTest::newRow("the Oracle types to MySQL") << To::MySQL << Corpus::OracleTypes;
         QTest::newRow("Oracle's digits and dates to MySQL") << To::MySQL << Corpus::OracleDigits;
     }
@@ -433,14 +443,16 @@ private slots:
             if (fast)
                 arguments << QStringLiteral("--fast");
             const CommandResult r = runCommand(arguments);
-            QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-            QCOMPARE(r.table(table).value(QStringLiteral("rowsRefused")).toInt(), 0);
+            // Zero dates have no Oracle DATE: both copies refuse those rows.
+            const int refused = corpus == Corpus::MySQLOdd ? 2 : 0;
+            QVERIFY2(r.exitCode == (refused ? 1 : 0), qPrintable(r.err));
+            QCOMPARE(r.table(table).value(QStringLiteral("rowsRefused")).toInt(), refused);
             creates << copyStatements(log).filter(create);
             rows << targetRows(to, table);
             columns << targetColumns(to, table);
             dropTarget(to, table);
         }
-        QVERIFY(rows[0].size() >= 2);
+        QVERIFY(rows[0].size() >= 1);
         QCOMPARE(rows[1], rows[0]);
         QCOMPARE(columns[1], columns[0]);
         QCOMPARE(creates.size(), to == To::MySQL ? 2 : 0);

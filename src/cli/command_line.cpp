@@ -54,7 +54,8 @@ a second Ctrl+C ends at once.
 way: the rows go in batches of --batch N (1000) through one prepared INSERT, a
 commit per batch, and are read a block at a time in memory that does not grow
 with the table. A refused row is still refused alone. Ctrl+C sends and commits
-the rows read so far.
+the rows read so far. With --types exact, every value goes as a typed
+parameter, checked as the row-by-row copy checks it.
 )";
 
 const char* const loginHelp = R"(

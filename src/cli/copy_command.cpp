@@ -115,9 +115,7 @@ int RunCopy(const CopyRequest& request)
     copy.createRecordset();
     std::optional<transfer::BulkCopy::Options> fast;
     if (request.fast)
-        fast = transfer::BulkCopy::Options {
-            .batchRows = request.batchRows, .login = *details, .textColumns = {}
-        };
+        fast = transfer::BulkCopy::Options { .batchRows = request.batchRows, .login = *details };
     QList<TableResult> results;
     for (const QString& name : *tables) {
         if (stop.requested())

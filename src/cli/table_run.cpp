@@ -58,17 +58,34 @@ public:
     // As create, with the source read in blocks (see BulkCopy).
     bool createFast(const QString& name)
     {
+        const bool exact = copy.types() == transfer::Types::Exact;
         try {
-            bulk->openSource(r.table);
+            QList<int> textColumns;
+            if (exact) {
+                copy.readDeclarations(r.table);
+                textColumns = transfer::sourceTextColumns(copy.declarations());
+            }
+            bulk->openSource(r.table, textColumns);
+            if (exact) {
+                QStringList names;
+                for (const db::ResultColumn& c : bulk->columns())
+                    names << c.name;
+                copy.checkColumns(names);
+            }
         } catch (...) {
             fail(QStringLiteral("Reading it failed: ") + current());
+            bulk->close();
             return false;
         }
         try {
-            copy.beginCreate(name);
-            for (const db::ResultColumn& c : bulk->columns())
-                copy.appendColumn(c.name, c.adoType);
-            copy.finishCreate();
+            if (exact) {
+                copy.buildCreate(name);
+            } else {
+                copy.beginCreate(name);
+                for (const db::ResultColumn& c : bulk->columns())
+                    copy.appendColumn(c.name, c.adoType);
+                copy.finishCreate();
+            }
             copy.executeCreate();
             return true;
         } catch (...) {
@@ -94,7 +111,9 @@ public:
             Run& run;
         } listener(*this);
         try {
-            const transfer::BulkTarget target = bulk->plainTarget(name);
+            const transfer::BulkTarget target = copy.types() == transfer::Types::Exact
+                ? bulk->exactTarget(name, copy.declarations())
+                : bulk->plainTarget(name);
             const transfer::BulkCopy::End end = bulk->copyRows(name, target, listener);
             stopped = end.stopped;
             ended = end.failure;

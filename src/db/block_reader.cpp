@@ -16,6 +16,20 @@ namespace {
 // digits and 130 zeros after the point, MySQL's DECIMAL 65 digits.
 constexpr SQLLEN decimalWidth = 256;
 
+bool isNumberType(SQLSMALLINT sqlType)
+{
+    switch (sqlType) {
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_REAL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool isLongLength(SQLLEN bytes, qsizetype limit)
 {
     return bytes <= 0 || bytes > limit;
@@ -91,10 +105,15 @@ void BlockReader::plan()
             b.kind = Kind::Text;
             b.cType = textType;
             // Four UTF-8 bytes, or two UTF-16 units, a character at most.
-            const SQLLEN characters = std::max<SQLLEN>(SQLLEN(column.size), column.octetLength);
+            SQLLEN characters = std::max<SQLLEN>(SQLLEN(column.size), column.octetLength);
+            // A number read as text does not come in pieces: a buffer too
+            // short for its digits is an error (22003), not a truncation.
+            if (isNumberType(column.info.sqlType))
+                characters = std::max(characters, decimalWidth);
             if (m_options.narrowText) {
                 b.terminator = 1;
-                b.width = std::max<SQLLEN>(column.octetLength, 4 * SQLLEN(column.size));
+                b.width
+                    = std::max<SQLLEN>({ column.octetLength, 4 * SQLLEN(column.size), characters });
             } else {
                 b.terminator = 2;
                 b.width = 4 * characters;
@@ -229,6 +248,18 @@ bool BlockReader::fetch()
         return false;
     }
     check(rc, SQL_HANDLE_STMT, m_stmt);
+    // A row's error is in the fetch's diagnostics, which the next call on
+    // the statement (a long value read from an earlier row) clears.
+    m_rowError.reset();
+    for (SQLULEN r = 0; r < m_fetched && !m_rowError; ++r) {
+        if (m_status[size_t(r)] != SQL_ROW_ERROR)
+            continue;
+        try {
+            check(SQL_ERROR, SQL_HANDLE_STMT, m_stmt);
+        } catch (const DbError& e) {
+            m_rowError = e;
+        }
+    }
     if (m_fetched == 0) {
         m_ended = true;
         return false;
@@ -341,10 +372,8 @@ bool BlockReader::next(QList<Value>& row)
         return false;
     const int r = m_at++;
     const SQLUSMALLINT status = m_status[size_t(r)];
-    if (status == SQL_ROW_ERROR) {
-        // The fetch's diagnostics say what went wrong with which value.
-        check(SQL_ERROR, SQL_HANDLE_STMT, m_stmt);
-    }
+    if (status == SQL_ROW_ERROR)
+        throw m_rowError ? *m_rowError : DbError(QStringLiteral("The row could not be read."));
     row.resize(m_columns.size());
     for (qsizetype c = 0; c < m_columns.size(); ++c)
         row[c] = value(int(c), r);

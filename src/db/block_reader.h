@@ -1,10 +1,12 @@
 #pragma once
 
 #include "db/column_reader.h"
+#include "db/db_error.h"
 #include "db/value.h"
 
 #include <QList>
 #include <QString>
+#include <optional>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -110,6 +112,7 @@ private:
     int m_at = 0; // next row of the block
     int m_positioned = -1; // the row SQLSetPos last went to
     bool m_ended = false;
+    std::optional<DbError> m_rowError; // the current block's, as fetched
 };
 
 } // namespace tw::db

@@ -129,6 +129,7 @@ void Recordset::MoveNext()
     requireOpen();
     QList<Value>& row = m_row;
     bool have = false;
+    m_readable = false;
     if (m_buffering) {
         have = m_buffered.takeFront(row, m_columns.size());
     } else if (m_stmt.valid()) {
@@ -139,6 +140,7 @@ void Recordset::MoveNext()
     m_eof = !have;
     for (qsizetype c = 0; c < m_fields.size(); ++c)
         m_fields[c].Value = have ? std::move(row[c]) : Null();
+    m_readable = true;
 }
 
 void Recordset::pauseReading()

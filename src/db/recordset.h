@@ -48,6 +48,9 @@ public:
     const QList<Field>& Fields() const { return m_fields; }
     void MoveNext();
     bool atEnd() const { return m_eof; }
+    // False after a MoveNext that failed: the fields still hold the row
+    // before, which must not be taken for the row that could not be read.
+    bool rowReadable() const { return m_readable; }
     bool isOpen() const { return m_open; }
 
 private:
@@ -71,6 +74,7 @@ private:
     bool m_buffering = false;
     qint64 m_count = 0;
     bool m_eof = true;
+    bool m_readable = true;
     bool m_open = false;
 };
 

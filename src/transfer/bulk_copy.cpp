@@ -6,6 +6,7 @@
 #include "db/transactions.h"
 #include "transfer/bulk_columns.h"
 #include "transfer/bulk_statements.h"
+#include "transfer/exact_bound.h"
 #include "transfer/row_failure.h"
 #include "transfer/value_text.h"
 
@@ -200,9 +201,10 @@ BulkCopy::~BulkCopy()
     close();
 }
 
-void BulkCopy::openSource(const QString& sourceName)
+void BulkCopy::openSource(const QString& sourceName, const QList<int>& textColumns)
 {
     close();
+    m_textColumns = textColumns;
     m_reading = std::make_unique<Reading>();
     Reading& r = *m_reading;
     r.thread = std::thread([this, sourceName] { read(sourceName); });
@@ -234,6 +236,13 @@ BulkTarget BulkCopy::plainTarget(const QString& targetName)
     return plainBulkTarget(m_copy.direction(), targetName, columns(), narrow);
 }
 
+BulkTarget BulkCopy::exactTarget(const QString& targetName, const ExactTable& table)
+{
+    const bool narrow
+        = m_copy.direction() == Direction::ToMySQL && ReadMySQLSession(m_copy.target()).utf8;
+    return exactBulkTarget(table, targetName, narrow);
+}
+
 // The reading thread: opens the source (on a connection of its own for a
 // MySQL source when the logins are known), then fills batches with rows
 // made into bound values, then closes everything it opened.
@@ -254,7 +263,7 @@ void BulkCopy::read(const QString& sourceName)
             connection = own.get();
         }
         source = BulkSource::open(
-            m_copy.direction(), *connection, sourceName, own != nullptr, m_options.textColumns);
+            m_copy.direction(), *connection, sourceName, own != nullptr, m_textColumns);
         std::lock_guard lock(r.mutex);
         r.columns = source->columns();
         r.count = source->rowCount();

@@ -54,22 +54,23 @@ public:
         // which takes several statements in one text (see BulkSource);
         // without them the copy's connection reads, by key or by offset.
         std::optional<db::LoginDetails> login;
-        // Source columns (from 0) read as their text, for values no C type
-        // holds whole (exact copies: sourceTextColumns).
-        QList<int> textColumns;
     };
     BulkCopy(TableCopy& copy, Options options);
     ~BulkCopy();
     BulkCopy(const BulkCopy&) = delete;
     BulkCopy& operator=(const BulkCopy&) = delete;
 
-    // The source's row count and first rows. Throws DbError.
-    void openSource(const QString& sourceName);
+    // The source's row count and first rows; the columns in `textColumns`
+    // (from 0) are read as their text (an exact copy's sourceTextColumns).
+    // Throws DbError.
+    void openSource(const QString& sourceName, const QList<int>& textColumns = {});
     const QList<db::ResultColumn>& columns() const;
     qint64 rowCount() const;
     // The plain mapping into `targetName` (asks a MySQL target how it
     // takes text). Throws DbError.
     BulkTarget plainTarget(const QString& targetName);
+    // An exact copy's columns into `targetName` (see exact_bound.h).
+    BulkTarget exactTarget(const QString& targetName, const ExactTable& table);
 
     class Listener {
     public:
@@ -102,6 +103,7 @@ private:
     TableCopy& m_copy;
     Options m_options;
     std::unique_ptr<Reading> m_reading;
+    QList<int> m_textColumns;
     RowCounts m_counts;
 };
 

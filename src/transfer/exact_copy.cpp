@@ -1,7 +1,11 @@
 #include "transfer/exact_copy.h"
 
+#include "db/bulk_insert.h"
 #include "db/column_catalog.h"
 #include "db/list_helpers.h"
+#include "db/parameter_arrays.h"
+#include "transfer/bulk_source.h"
+#include "transfer/exact_bound.h"
 
 namespace tw::transfer {
 
@@ -25,19 +29,24 @@ void sendExactRow(db::Connection& target, const ExactTable& table, const QString
         throw RowRefused(QStringLiteral("column %1: %2")
                              .arg(table.columns.value(insert.column).name, insert.reason));
     case Carry::Parameter:
-        sendBoundRow(target, table, targetName, row, insert);
+        sendBoundRow(target, table, targetName, row, statement);
         return;
     }
 }
 
-// The bulk writer's single-row call belongs here; nothing else in the
-// exact copy needs to change for it.
-void sendBoundRow(db::Connection& /*target*/, const ExactTable& table,
-    const QString& /*targetName*/, const QList<db::Value>& /*row*/, const ExactInsert& insert)
+void sendBoundRow(db::Connection& target, const ExactTable& table, const QString& targetName,
+    const QList<db::Value>& row, QString& statement)
 {
-    throw RowRefused(
-        QStringLiteral("column %1 needs a bound parameter (coming with the bulk writer): %2")
-            .arg(table.columns.value(insert.column).name, insert.reason));
+    // Such rows are rare; the session's character set is asked each time.
+    const bool narrow = table.direction == Direction::ToMySQL && ReadMySQLSession(target).utf8;
+    const BulkTarget bound = exactBulkTarget(table, targetName, narrow);
+    QList<db::Value> values;
+    if (const std::optional<QString> why = bound.prepare(row, values))
+        throw RowRefused(*why);
+    db::ParameterArrays arrays(bound.parameters, 1);
+    arrays.add(values);
+    statement = bound.insert;
+    db::BulkInsert(target, bound.insert).execute(arrays, 0, 1);
 }
 
 } // namespace tw::transfer

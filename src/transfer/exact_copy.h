@@ -31,14 +31,11 @@ ExactTable readExactTable(db::Connection& source, Direction direction, const QSt
 void sendExactRow(db::Connection& target, const ExactTable& table, const QString& targetName,
     const QList<db::Value>& row, QString& statement);
 
-// The seam for rows that hold a value no literal carries (`insert.carry` is
-// Parameter: Oracle text of more than 4,000 UTF-8 bytes, binary data of more
-// than 2,000 bytes, text holding U+0000). Such a row goes as one prepared
-// INSERT with typed parameters, each column bound as its
-// ExactColumn::parameter says: the bulk writer of `copy --fast` does that,
-// and is to be called from here once both are in. Until then the row is
-// refused with RowRefused, so that no value is dropped or changed.
+// A row that holds a value no literal carries (`carry` Parameter: Oracle
+// text of more than 4,000 UTF-8 bytes or holding U+0000, binary data of more
+// than 2,000 bytes): one prepared INSERT with every value a typed parameter,
+// as exactBoundRow binds them. `statement` is that INSERT.
 void sendBoundRow(db::Connection& target, const ExactTable& table, const QString& targetName,
-    const QList<db::Value>& row, const ExactInsert& insert);
+    const QList<db::Value>& row, QString& statement);
 
 } // namespace tw::transfer

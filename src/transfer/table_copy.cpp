@@ -98,18 +98,34 @@ void TableCopy::openSource(const QString& sourceName)
         recordset().Open(selectStatement(m_direction, sourceName), source());
         return;
     }
-    m_exact = readExactTable(source(), m_direction, sourceName);
+    readDeclarations(sourceName);
     recordset().Open(
         selectStatement(m_direction, sourceName), source(), sourceTextColumns(m_exact));
+    QStringList names;
+    for (int j = 0; j < recordset().FieldCount(); ++j)
+        names << recordset().field(j).Name;
+    try {
+        checkColumns(names);
+    } catch (...) {
+        recordset().Close();
+        throw;
+    }
+}
+
+void TableCopy::readDeclarations(const QString& sourceName)
+{
+    m_exact = readExactTable(source(), m_direction, sourceName);
+}
+
+void TableCopy::checkColumns(const QStringList& names) const
+{
     // The values go by position into the columns the declarations name: a
     // table altered between the two reads must not mix them up.
-    bool same = recordset().FieldCount() == m_exact.columns.size();
-    for (int j = 0; same && j < recordset().FieldCount(); ++j)
-        same = recordset().field(j).Name == m_exact.columns[j].name;
-    if (!same) {
-        recordset().Close();
+    bool same = names.size() == m_exact.columns.size();
+    for (qsizetype j = 0; same && j < names.size(); ++j)
+        same = names[j] == m_exact.columns[j].name;
+    if (!same)
         throw std::runtime_error("the table's columns changed while they were read");
-    }
 }
 
 void TableCopy::beginCreate(const QString& targetName)
@@ -195,6 +211,7 @@ void TableCopy::finishInsert()
 void TableCopy::executeInsert()
 {
     try {
+        requireReadableRow();
         db::ExecuteSql(target(), m_statement);
     } catch (...) {
         ++m_counts.refused;
@@ -223,9 +240,18 @@ void TableCopy::sendRow()
     }
 }
 
+// After a failed move the fields hold the row before: sent, it would arrive
+// twice.
+void TableCopy::requireReadableRow() const
+{
+    if (!recordset().rowReadable())
+        throw db::DbError(QStringLiteral("The source row could not be read; it was not sent."));
+}
+
 void TableCopy::sendExact()
 {
     ++m_counts.read;
+    requireReadableRow();
     m_row.resize(0);
     for (int j = 0; j < m_values; ++j)
         m_row.append(recordset().field(j).Value);

@@ -79,6 +79,12 @@ public:
     // An exact copy reads the source's declarations first, and the columns
     // no C type holds whole as their text.
     void openSource(const QString& sourceName);
+    // An exact copy's pieces of openSource, for a source read otherwise (a
+    // fast copy): the declarations, then whether the columns read are
+    // those they declare (throws when not).
+    void readDeclarations(const QString& sourceName);
+    void checkColumns(const QStringList& names) const;
+    const ExactTable& declarations() const { return m_exact; }
 
     void beginCreate(const QString& targetName);
     int columnCount() const;
@@ -119,6 +125,7 @@ public:
 private:
     db::Recordset& recordset() const;
     void sendExact();
+    void requireReadableRow() const;
 
     Direction m_direction;
     const StopRequest* m_stop;

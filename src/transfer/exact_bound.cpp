@@ -1,0 +1,169 @@
+#include "transfer/exact_bound.h"
+
+#include "transfer/bulk_statements.h"
+#include "transfer/exact_literals.h"
+#include "transfer/value_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <sqlext.h>
+
+namespace tw::transfer {
+
+namespace {
+
+bool boundAsText(ValueForm form)
+{
+    switch (form) {
+    case ValueForm::Integer:
+    case ValueForm::Decimal:
+    case ValueForm::NumberText:
+    case ValueForm::Time:
+    case ValueForm::Interval:
+    case ValueForm::TimestampText:
+        return true;
+    default:
+        return false;
+    }
+}
+
+db::ParameterSpec parameterOf(const ExactColumn& column, bool narrowText)
+{
+    const bool oracle = column.server == db::Server::Oracle;
+    const ParameterType& p = column.parameter;
+    switch (column.form) {
+    case ValueForm::Integer:
+    case ValueForm::Decimal:
+        if (oracle)
+            return { SQL_C_CHAR, SQL_DECIMAL, SQLULEN(p.columnSize), SQLSMALLINT(p.decimalDigits) };
+        return { SQL_C_CHAR, SQL_VARCHAR, 0, 0 };
+    case ValueForm::NumberText:
+    case ValueForm::Time:
+    case ValueForm::Interval:
+    case ValueForm::TimestampText:
+        return { SQL_C_CHAR, SQL_VARCHAR, 0, 0 };
+    case ValueForm::Float32:
+    case ValueForm::Float64:
+        if (column.form == ValueForm::Float32)
+            return { SQL_C_DOUBLE, SQL_REAL, 7, 0 };
+        return { SQL_C_DOUBLE, SQL_DOUBLE, 15, 0 };
+    case ValueForm::Date:
+    case ValueForm::Timestamp:
+        if (oracle)
+            return { SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, SQLULEN(p.columnSize),
+                SQLSMALLINT(p.decimalDigits) };
+        return { SQL_C_CHAR, SQL_VARCHAR, 0, 0 };
+    case ValueForm::Text:
+        if (!oracle && narrowText)
+            return { SQL_C_CHAR, SQLSMALLINT(column.isLong ? SQL_LONGVARCHAR : SQL_VARCHAR), 0, 0 };
+        return { SQL_C_WCHAR, p.sqlType, SQLULEN(p.columnSize), 0 };
+    case ValueForm::Binary:
+        return { SQL_C_BINARY, p.sqlType, SQLULEN(p.columnSize), 0 };
+    }
+    return {};
+}
+
+// The text between a literal's quotes: '...' or INTERVAL '...' DAY(p) ...
+QString quotedPart(const QString& literal)
+{
+    const qsizetype open = literal.indexOf(u'\'');
+    if (open < 0)
+        return literal;
+    const qsizetype close = literal.indexOf(u'\'', open + 1);
+    return literal.mid(open + 1, close - open - 1);
+}
+
+double doubleOf(const db::Value& value, const QString& literal)
+{
+    if (value.typeId() == QMetaType::Float)
+        return double(value.toFloat());
+    if (value.typeId() == QMetaType::Double)
+        return value.toDouble();
+    // Text: the literal holds the shortest digits of its double, or Oracle's
+    // words for NaN and the infinities.
+    const QString text = quotedPart(literal);
+    if (text == QLatin1String("NaN"))
+        return std::numeric_limits<double>::quiet_NaN();
+    if (text == QLatin1String("Inf"))
+        return std::numeric_limits<double>::infinity();
+    if (text == QLatin1String("-Inf"))
+        return -std::numeric_limits<double>::infinity();
+    const QByteArray latin = text.toLatin1();
+    double d = 0;
+    std::from_chars(latin.constData(), latin.constEnd(), d);
+    return d;
+}
+
+db::Value boundValue(const ExactColumn& column, const db::Value& value, const QString& literal)
+{
+    if (db::isNull(value))
+        return db::Null();
+    if (boundAsText(column.form))
+        return quotedPart(literal);
+    switch (column.form) {
+    case ValueForm::Float32:
+    case ValueForm::Float64:
+        return doubleOf(value, literal);
+    case ValueForm::Date:
+    case ValueForm::Timestamp:
+        if (column.server == db::Server::Oracle)
+            return value;
+        return quotedPart(literal);
+    case ValueForm::Text:
+        if (value.typeId() == QMetaType::QString)
+            return value;
+        return valueText(value);
+    default:
+        return value;
+    }
+}
+
+} // namespace
+
+QList<db::ParameterSpec> exactParameters(const ExactTable& table, bool narrowText)
+{
+    QList<db::ParameterSpec> specs;
+    for (const ExactColumn& column : table.columns)
+        specs << parameterOf(column, narrowText);
+    return specs;
+}
+
+std::optional<QString> exactBoundRow(
+    const ExactTable& table, const QList<db::Value>& row, QList<db::Value>& bound)
+{
+    bound.resize(table.columns.size());
+    for (qsizetype c = 0; c < table.columns.size(); ++c) {
+        const ExactColumn& column = table.columns[c];
+        const db::Value value = row.value(c);
+        const ExactLiteral literal = exactLiteral(column, value);
+        if (literal.carry == Carry::Refused)
+            return QStringLiteral("column %1: %2").arg(column.name, literal.reason);
+        bound[c] = boundValue(column, value, literal.text);
+    }
+    return std::nullopt;
+}
+
+BulkTarget exactBulkTarget(const ExactTable& table, const QString& targetName, bool narrowText)
+{
+    BulkTarget target;
+    target.insert = markerInsert(table.direction, targetName, int(table.columns.size()));
+    target.parameters = exactParameters(table, narrowText);
+    target.prepare = [table](const QList<db::Value>& row, QList<db::Value>& bound) {
+        return exactBoundRow(table, row, bound);
+    };
+    target.shown = exactShownValues;
+    return target;
+}
+
+QStringList exactShownValues(const QList<db::Value>& row)
+{
+    QStringList values;
+    for (const db::Value& v : row) {
+        const QString text = valueText(v);
+        values << (db::isNull(v) ? QString() : text.isNull() ? QStringLiteral("") : text);
+    }
+    return values;
+}
+
+} // namespace tw::transfer

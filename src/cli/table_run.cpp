@@ -55,46 +55,6 @@ public:
 
     bool fast() const { return bulk != nullptr; }
 
-    // As create, with the source read in blocks (see BulkCopy).
-    bool createFast(const QString& name)
-    {
-        const bool exact = copy.types() == transfer::Types::Exact;
-        try {
-            QList<int> textColumns;
-            if (exact) {
-                copy.readDeclarations(r.table);
-                textColumns = transfer::sourceTextColumns(copy.declarations());
-            }
-            bulk->openSource(r.table, textColumns);
-            if (exact) {
-                QStringList names;
-                for (const db::ResultColumn& c : bulk->columns())
-                    names << c.name;
-                copy.checkColumns(names);
-            }
-        } catch (...) {
-            fail(QStringLiteral("Reading it failed: ") + current());
-            bulk->close();
-            return false;
-        }
-        try {
-            if (exact) {
-                copy.buildCreate(name);
-            } else {
-                copy.beginCreate(name);
-                for (const db::ResultColumn& c : bulk->columns())
-                    copy.appendColumn(c.name, c.adoType);
-                copy.finishCreate();
-            }
-            copy.executeCreate();
-            return true;
-        } catch (...) {
-            fail(QStringLiteral("CREATE TABLE was refused: ") + current());
-            bulk->close();
-            return false;
-        }
-    }
-
     void rowsFast(const QString& name)
     {
         progress.begin(r.table, bulk->rowCount());
@@ -111,9 +71,7 @@ public:
             Run& run;
         } listener(*this);
         try {
-            const transfer::BulkTarget target = copy.types() == transfer::Types::Exact
-                ? bulk->exactTarget(name, copy.declarations())
-                : bulk->plainTarget(name);
+            const transfer::BulkTarget target = bulk->target(name);
             const transfer::BulkCopy::End end = bulk->copyRows(name, target, listener);
             stopped = end.stopped;
             ended = end.failure;
@@ -125,22 +83,32 @@ public:
         refused.endTable(r.table, r.counts.refused);
     }
 
-    // Answers whether the table under `name` was created.
+    // Answers whether the table under `name` was created. A fast copy
+    // reads the source in blocks (see BulkCopy).
     bool create(const QString& name)
     {
         try {
-            copy.openSource(r.table);
+            if (fast())
+                bulk->openSource(r.table);
+            else
+                copy.openSource(r.table);
         } catch (...) {
             fail(QStringLiteral("Reading it failed: ") + current());
             return false;
         }
         try {
-            copy.buildCreate(name);
+            if (fast())
+                bulk->buildCreate(name);
+            else
+                copy.buildCreate(name);
             copy.executeCreate();
             return true;
         } catch (...) {
             fail(QStringLiteral("CREATE TABLE was refused: ") + current());
-            closeSource();
+            if (fast())
+                bulk->close();
+            else
+                closeSource();
             return false;
         }
     }
@@ -326,7 +294,7 @@ TableResult CopyTable(transfer::TableCopy& copy, const QString& sourceName, db::
     const transfer::SideNames names
         = exists ? transfer::sideNames(direction, r.target, target.names()) : transfer::SideNames();
     const QString building = exists ? names.copy : r.target;
-    if (run.fast() ? run.createFast(building) : run.create(building)) {
+    if (run.create(building)) {
         if (!exists)
             target.AddItem(r.target);
         if (run.fast())

@@ -226,22 +226,23 @@ template <typename T> void put(std::vector<char>& out, qsizetype at, const T& va
 
 } // namespace
 
-ParameterArrays::ParameterArrays(QList<ParameterSpec> specs, int capacity, qsizetype byteBudget)
-    : m_specs(std::move(specs))
+ParameterArrays::ParameterArrays(
+    QList<ParameterBinding> bindings, int capacity, qsizetype byteBudget)
+    : m_bindings(std::move(bindings))
     , m_capacity(std::max(1, capacity))
     , m_byteBudget(byteBudget)
 {
-    m_columns.resize(size_t(m_specs.size()));
-    for (qsizetype c = 0; c < m_specs.size(); ++c) {
+    m_columns.resize(size_t(m_bindings.size()));
+    for (qsizetype c = 0; c < m_bindings.size(); ++c) {
         Column& column = m_columns[size_t(c)];
-        column.spec = m_specs[c];
-        column.variable = isVariable(column.spec.cType);
-        column.fixedSize = fixedSizeOf(column.spec.cType);
+        column.binding = m_bindings[c];
+        column.variable = isVariable(column.binding.cType);
+        column.fixedSize = fixedSizeOf(column.binding.cType);
         if (!column.variable && column.fixedSize == 0)
             throw DbError(
                 QStringLiteral("Parameter %1: C type %2 is not one parameters are sent in.")
                     .arg(c + 1)
-                    .arg(column.spec.cType));
+                    .arg(column.binding.cType));
         column.indicators.reserve(size_t(m_capacity));
         if (column.variable)
             column.offsets.reserve(size_t(m_capacity));
@@ -259,18 +260,18 @@ void ParameterArrays::append(Column& column, const Value& value)
         return;
     }
     const qsizetype at = qsizetype(column.indicators.size()) * column.fixedSize;
-    switch (column.spec.cType) {
+    switch (column.binding.cType) {
     case SQL_C_WCHAR:
     case SQL_C_CHAR: {
         const qsizetype start = column.heap.size();
         if (value.typeId() == QMetaType::QString) {
             const QString& text = *static_cast<const QString*>(value.constData());
-            if (column.spec.cType == SQL_C_WCHAR)
+            if (column.binding.cType == SQL_C_WCHAR)
                 column.heap.append(reinterpret_cast<const char*>(text.utf16()),
                     text.size() * qsizetype(sizeof(char16_t)));
             else
                 appendUtf8(column.heap, text);
-        } else if (value.typeId() == QMetaType::QByteArray && column.spec.cType == SQL_C_CHAR) {
+        } else if (value.typeId() == QMetaType::QByteArray && column.binding.cType == SQL_C_CHAR) {
             column.heap.append(*static_cast<const QByteArray*>(value.constData()));
         } else {
             cannot(value, "text");
@@ -350,13 +351,13 @@ ParameterArrays::Added ParameterArrays::add(const QList<Value>& row)
 {
     if (full())
         return Added::Full;
-    if (row.size() != m_specs.size())
+    if (row.size() != m_bindings.size())
         throw DbError(QStringLiteral("A row of %1 values for %2 parameters.")
                           .arg(row.size())
-                          .arg(m_specs.size()));
+                          .arg(m_bindings.size()));
     qsizetype c = 0;
     try {
-        for (; c < m_specs.size(); ++c)
+        for (; c < m_bindings.size(); ++c)
             append(m_columns[size_t(c)], row[c]);
     } catch (const DbError& e) {
         for (Column& column : m_columns)
@@ -404,11 +405,11 @@ void ParameterArrays::bind(SQLHSTMT stmt, int first, int last)
         SQLLEN* indicators = column.indicators.data() + first;
         SQLPOINTER data = nullptr;
         SQLLEN bufferLength = 0;
-        SQLULEN columnSize = column.spec.columnSize;
+        SQLULEN columnSize = column.binding.columnSize;
         if (column.variable) {
             // Column-wise arrays hold every value at the same width: the
             // longest of the rows bound.
-            const bool wide = column.spec.cType == SQL_C_WCHAR;
+            const bool wide = column.binding.cType == SQL_C_WCHAR;
             qsizetype width = wide ? 2 : 1;
             for (int r = first; r < last; ++r)
                 width = std::max<qsizetype>(width, column.indicators[size_t(r)]);
@@ -426,9 +427,9 @@ void ParameterArrays::bind(SQLHSTMT stmt, int first, int last)
             data = column.fixed.data() + first * column.fixedSize;
             bufferLength = SQLLEN(column.fixedSize);
         }
-        check(SQLBindParameter(stmt, SQLUSMALLINT(c + 1), SQL_PARAM_INPUT, column.spec.cType,
-                  column.spec.sqlType, columnSize, column.spec.decimalDigits, data, bufferLength,
-                  indicators),
+        check(SQLBindParameter(stmt, SQLUSMALLINT(c + 1), SQL_PARAM_INPUT, column.binding.cType,
+                  column.binding.sqlType, columnSize, column.binding.decimalDigits, data,
+                  bufferLength, indicators),
             SQL_HANDLE_STMT, stmt);
     }
 }

@@ -15,7 +15,7 @@ namespace tw::db {
 // "as long as the longest value sent"; a size given is raised to the longest
 // value too, so that no driver cuts a value short where the server would
 // refuse it.
-struct ParameterSpec {
+struct ParameterBinding {
     SQLSMALLINT cType = SQL_C_WCHAR;
     SQLSMALLINT sqlType = SQL_WVARCHAR;
     SQLULEN columnSize = 0;
@@ -23,12 +23,12 @@ struct ParameterSpec {
 };
 
 // The rows of parameter values for one statement, kept column-wise in the
-// C types their specs name, ready to be bound as parameter arrays
+// C types their bindings name, ready to be bound as parameter arrays
 // (SQL_ATTR_PARAMSET_SIZE, column-wise binding, no data at execution).
 // One row makes a plain single execution: the same binding serves a lone
 // row that no literal can carry.
 //
-// Values a spec's C type takes (anything else is refused by add):
+// Values a binding's C type takes (anything else is refused by add):
 //   SQL_C_WCHAR           QString (UTF-16, U+0000 kept)
 //   SQL_C_CHAR            QString, sent as UTF-8 (the session's character set
 //                         must be UTF-8); QByteArray as it is
@@ -46,15 +46,16 @@ public:
     // `byteBudget`: the most bytes the bound arrays of all columns may take
     // together (text and binary columns take their longest value times the
     // rows); a row that would pass it is not added while others are held.
-    ParameterArrays(QList<ParameterSpec> specs, int capacity, qsizetype byteBudget = 16 << 20);
+    ParameterArrays(
+        QList<ParameterBinding> bindings, int capacity, qsizetype byteBudget = 16 << 20);
 
-    const QList<ParameterSpec>& specs() const { return m_specs; }
+    const QList<ParameterBinding>& bindings() const { return m_bindings; }
     int size() const { return m_rows; }
     int capacity() const { return m_capacity; }
     bool full() const { return m_rows >= m_capacity; }
 
     enum class Added { Yes, Full };
-    // Appends one row, a value per spec. Full when the arrays hold `capacity`
+    // Appends one row, a value per binding. Full when the arrays hold `capacity`
     // rows or the row would pass the byte budget: nothing was added, send the
     // rows held first. Throws DbError naming the column when a value cannot
     // be had in its C type; nothing of that row is kept then.
@@ -71,7 +72,7 @@ public:
 
 private:
     struct Column {
-        ParameterSpec spec;
+        ParameterBinding binding;
         bool variable = false; // text and bytes: staged, laid out when bound
         qsizetype fixedSize = 0;
         std::vector<char> fixed; // fixed-size values, one element per row
@@ -87,7 +88,7 @@ private:
     void dropLast(Column& column);
     qsizetype boundBytes(int rows) const;
 
-    QList<ParameterSpec> m_specs;
+    QList<ParameterBinding> m_bindings;
     std::vector<Column> m_columns;
     int m_capacity;
     qsizetype m_byteBudget;

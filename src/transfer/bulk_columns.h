@@ -12,7 +12,7 @@ namespace tw::transfer {
 // How a fast copy sends one column's values into the column the plain
 // copy's mapping made: a typed parameter, and the form a value takes first.
 struct BulkColumn {
-    db::ParameterSpec parameter;
+    db::ParameterBinding parameter;
     // AsRead: the value as read (numbers, dates, bytes); Text: the text the
     // plain copy writes between its quotes, for text columns.
     enum class Form { AsRead, Text } form = Form::Text;

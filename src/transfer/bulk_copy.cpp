@@ -57,14 +57,7 @@ BulkTarget plainBulkTarget(Direction direction, const QString& targetName,
             bound[c] = plainBulkValue(columns[c], row.value(c));
         return std::optional<QString>();
     };
-    target.shown = [](const QList<db::Value>& row) {
-        QStringList values;
-        for (const db::Value& v : row) {
-            const QString text = valueText(v);
-            values << (text.isEmpty() ? QString() : text);
-        }
-        return values;
-    };
+    target.shown = [](const QList<db::Value>& row) { return shownValues(row, false); };
     return target;
 }
 
@@ -84,8 +77,8 @@ struct Unsent {
 // report of a refused one) and their numbers. Filled on the reading
 // thread, sent on the copy's own.
 struct BulkCopy::Batch {
-    Batch(const QList<db::ParameterSpec>& specs, int rows, qsizetype bytes)
-        : arrays(specs, rows, bytes)
+    Batch(const QList<db::ParameterBinding>& bindings, int rows, qsizetype bytes)
+        : arrays(bindings, rows, bytes)
     {
         source.resize(rows);
     }
@@ -201,10 +194,15 @@ BulkCopy::~BulkCopy()
     close();
 }
 
-void BulkCopy::openSource(const QString& sourceName, const QList<int>& textColumns)
+void BulkCopy::openSource(const QString& sourceName)
 {
     close();
-    m_textColumns = textColumns;
+    const bool exact = m_copy.types() == Types::Exact;
+    m_textColumns.clear();
+    if (exact) {
+        m_copy.readDeclarations(sourceName);
+        m_textColumns = sourceTextColumns(m_copy.declarations());
+    }
     m_reading = std::make_unique<Reading>();
     Reading& r = *m_reading;
     r.thread = std::thread([this, sourceName] { read(sourceName); });
@@ -215,6 +213,18 @@ void BulkCopy::openSource(const QString& sourceName, const QList<int>& textColum
         lock.unlock();
         close();
         std::rethrow_exception(failed);
+    }
+    lock.unlock();
+    if (exact) {
+        QStringList names;
+        for (const db::ResultColumn& c : columns())
+            names << c.name;
+        try {
+            m_copy.checkColumns(names);
+        } catch (...) {
+            close();
+            throw;
+        }
     }
 }
 
@@ -229,18 +239,28 @@ qint64 BulkCopy::rowCount() const
     return m_reading ? m_reading->count : 0;
 }
 
-BulkTarget BulkCopy::plainTarget(const QString& targetName)
+bool BulkCopy::narrowText() const
 {
-    const bool narrow
-        = m_copy.direction() == Direction::ToMySQL && ReadMySQLSession(m_copy.target()).utf8;
-    return plainBulkTarget(m_copy.direction(), targetName, columns(), narrow);
+    return m_copy.direction() == Direction::ToMySQL && ReadMySQLSession(m_copy.target()).utf8;
 }
 
-BulkTarget BulkCopy::exactTarget(const QString& targetName, const ExactTable& table)
+void BulkCopy::buildCreate(const QString& targetName)
 {
-    const bool narrow
-        = m_copy.direction() == Direction::ToMySQL && ReadMySQLSession(m_copy.target()).utf8;
-    return exactBulkTarget(table, targetName, narrow);
+    if (m_copy.types() == Types::Exact) {
+        m_copy.buildCreate(targetName); // from the declarations
+        return;
+    }
+    m_copy.beginCreate(targetName);
+    for (const db::ResultColumn& c : columns())
+        m_copy.appendColumn(c.name, c.adoType);
+    m_copy.finishCreate();
+}
+
+BulkTarget BulkCopy::target(const QString& targetName)
+{
+    if (m_copy.types() == Types::Exact)
+        return exactBulkTarget(m_copy.declarations(), targetName, narrowText());
+    return plainBulkTarget(m_copy.direction(), targetName, columns(), narrowText());
 }
 
 // The reading thread: opens the source (on a connection of its own for a

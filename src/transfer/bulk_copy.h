@@ -22,7 +22,7 @@ namespace tw::transfer {
 // mapping hands in its own.
 struct BulkTarget {
     QString insert;
-    QList<db::ParameterSpec> parameters;
+    QList<db::ParameterBinding> parameters;
     // Fills `bound` (one value per parameter, in the forms ParameterArrays
     // takes) from a source row; answers why not when the row cannot be sent
     // unchanged, and the row is then refused without being sent.
@@ -60,17 +60,19 @@ public:
     BulkCopy(const BulkCopy&) = delete;
     BulkCopy& operator=(const BulkCopy&) = delete;
 
-    // The source's row count and first rows; the columns in `textColumns`
-    // (from 0) are read as their text (an exact copy's sourceTextColumns).
-    // Throws DbError.
-    void openSource(const QString& sourceName, const QList<int>& textColumns = {});
+    // The source's row count and first rows. An exact copy reads the
+    // source's declarations first (TableCopy::readDeclarations) and the
+    // columns no C type holds whole as their text. Throws.
+    void openSource(const QString& sourceName);
     const QList<db::ResultColumn>& columns() const;
     qint64 rowCount() const;
-    // The plain mapping into `targetName` (asks a MySQL target how it
-    // takes text). Throws DbError.
-    BulkTarget plainTarget(const QString& targetName);
-    // An exact copy's columns into `targetName` (see exact_bound.h).
-    BulkTarget exactTarget(const QString& targetName, const ExactTable& table);
+    // The target's CREATE TABLE in the TableCopy's statement, as
+    // TableCopy::buildCreate makes it from the columns read.
+    void buildCreate(const QString& targetName);
+    // The rows' way into `targetName`: the plain mapping (asking a MySQL
+    // target how it takes text) or the exact copy's (exact_bound.h).
+    // Throws DbError.
+    BulkTarget target(const QString& targetName);
 
     class Listener {
     public:
@@ -97,13 +99,15 @@ private:
     struct Batch;
     class Pipe;
     struct Reading;
+    // A MySQL target takes text as UTF-8 (see plainBulkColumn).
+    bool narrowText() const;
     void read(const QString& sourceName);
     void fill(BulkSource& source, Pipe& pipe, const BulkTarget& target);
 
     TableCopy& m_copy;
     Options m_options;
     std::unique_ptr<Reading> m_reading;
-    QList<int> m_textColumns;
+    QList<int> m_textColumns; // read as text: an exact copy's sourceTextColumns
     RowCounts m_counts;
 };
 

@@ -4,9 +4,6 @@
 #include "transfer/exact_literals.h"
 #include "transfer/value_text.h"
 
-#include <charconv>
-#include <cmath>
-#include <limits>
 #include <sqlext.h>
 
 namespace tw::transfer {
@@ -28,7 +25,7 @@ bool boundAsText(ValueForm form)
     }
 }
 
-db::ParameterSpec parameterOf(const ExactColumn& column, bool narrowText)
+db::ParameterBinding parameterOf(const ExactColumn& column, bool narrowText)
 {
     const bool oracle = column.server == db::Server::Oracle;
     const ParameterType& p = column.parameter;
@@ -74,27 +71,6 @@ QString quotedPart(const QString& literal)
     return literal.mid(open + 1, close - open - 1);
 }
 
-double doubleOf(const db::Value& value, const QString& literal)
-{
-    if (value.typeId() == QMetaType::Float)
-        return double(value.toFloat());
-    if (value.typeId() == QMetaType::Double)
-        return value.toDouble();
-    // Text: the literal holds the shortest digits of its double, or Oracle's
-    // words for NaN and the infinities.
-    const QString text = quotedPart(literal);
-    if (text == QLatin1String("NaN"))
-        return std::numeric_limits<double>::quiet_NaN();
-    if (text == QLatin1String("Inf"))
-        return std::numeric_limits<double>::infinity();
-    if (text == QLatin1String("-Inf"))
-        return -std::numeric_limits<double>::infinity();
-    const QByteArray latin = text.toLatin1();
-    double d = 0;
-    std::from_chars(latin.constData(), latin.constEnd(), d);
-    return d;
-}
-
 db::Value boundValue(const ExactColumn& column, const db::Value& value, const QString& literal)
 {
     if (db::isNull(value))
@@ -104,7 +80,7 @@ db::Value boundValue(const ExactColumn& column, const db::Value& value, const QS
     switch (column.form) {
     case ValueForm::Float32:
     case ValueForm::Float64:
-        return doubleOf(value, literal);
+        return *ieeeValue(value); // the literal's check took it as a number
     case ValueForm::Date:
     case ValueForm::Timestamp:
         if (column.server == db::Server::Oracle)
@@ -121,12 +97,12 @@ db::Value boundValue(const ExactColumn& column, const db::Value& value, const QS
 
 } // namespace
 
-QList<db::ParameterSpec> exactParameters(const ExactTable& table, bool narrowText)
+QList<db::ParameterBinding> exactParameters(const ExactTable& table, bool narrowText)
 {
-    QList<db::ParameterSpec> specs;
+    QList<db::ParameterBinding> bindings;
     for (const ExactColumn& column : table.columns)
-        specs << parameterOf(column, narrowText);
-    return specs;
+        bindings << parameterOf(column, narrowText);
+    return bindings;
 }
 
 std::optional<QString> exactBoundRow(
@@ -152,18 +128,8 @@ BulkTarget exactBulkTarget(const ExactTable& table, const QString& targetName, b
     target.prepare = [table](const QList<db::Value>& row, QList<db::Value>& bound) {
         return exactBoundRow(table, row, bound);
     };
-    target.shown = exactShownValues;
+    target.shown = [](const QList<db::Value>& row) { return shownValues(row, true); };
     return target;
-}
-
-QStringList exactShownValues(const QList<db::Value>& row)
-{
-    QStringList values;
-    for (const db::Value& v : row) {
-        const QString text = valueText(v);
-        values << (db::isNull(v) ? QString() : text.isNull() ? QStringLiteral("") : text);
-    }
-    return values;
 }
 
 } // namespace tw::transfer

@@ -31,7 +31,7 @@ namespace tw::transfer {
 //   text             SQL_C_WCHAR (UTF-8 SQL_C_CHAR into a MySQL session of
 //                    that character set: `narrowText`), U+0000 kept
 //   binary data      SQL_C_BINARY
-QList<db::ParameterSpec> exactParameters(const ExactTable& table, bool narrowText);
+QList<db::ParameterBinding> exactParameters(const ExactTable& table, bool narrowText);
 
 // Fills `bound` from a source row for exactParameters; answers why not (the
 // column and the reason) when a value cannot go unchanged.
@@ -40,9 +40,5 @@ std::optional<QString> exactBoundRow(
 
 // The whole target for a fast exact copy into `targetName`.
 BulkTarget exactBulkTarget(const ExactTable& table, const QString& targetName, bool narrowText);
-
-// A row's values as an exact copy reports them: the value texts, a null
-// string only for NULL (an empty text stays empty).
-QStringList exactShownValues(const QList<db::Value>& row);
 
 } // namespace tw::transfer

@@ -212,23 +212,10 @@ std::optional<double> ieeeSpecial(const Value& v)
 
 ExactLiteral ieee(const ExactColumn& column, const Value& v)
 {
-    double d = 0;
-    if (v.typeId() == QMetaType::Float) {
-        // A float's own shortest digits can, read as a double first,
-        // round to the neighbouring float; its double's digits cannot.
-        d = double(v.toFloat());
-    } else if (v.typeId() == QMetaType::Double) {
-        d = v.toDouble();
-    } else if (const auto special = ieeeSpecial(v)) {
-        d = *special;
-    } else if (const auto text = decimalText(v)) {
-        const QByteArray latin = text->toLatin1();
-        const auto [end, ec] = std::from_chars(latin.constData(), latin.constEnd(), d);
-        if (ec != std::errc() || end != latin.constEnd())
-            return refused(QStringLiteral("%1 is not a number").arg(*text));
-    } else {
+    const std::optional<double> read = ieeeValue(v);
+    if (!read)
         return refused(QStringLiteral("%1 is not a number").arg(valueText(v)));
-    }
+    const double d = *read;
     if (!std::isfinite(d)) {
         if (column.server == Server::MySQL)
             return refused(QStringLiteral("MySQL's FLOAT and DOUBLE hold no NaN or infinity"));
@@ -444,6 +431,28 @@ ExactLiteral numberText(const ExactColumn&, const Value& v)
 }
 
 } // namespace
+
+std::optional<double> ieeeValue(const Value& v)
+{
+    if (v.typeId() == QMetaType::Float) {
+        // A float's own shortest digits can, read as a double first,
+        // round to the neighbouring float; its double's digits cannot.
+        return double(v.toFloat());
+    }
+    if (v.typeId() == QMetaType::Double)
+        return v.toDouble();
+    if (const auto special = ieeeSpecial(v))
+        return special;
+    const auto text = decimalText(v);
+    if (!text)
+        return std::nullopt;
+    const QByteArray latin = text->toLatin1();
+    double d = 0;
+    const auto [end, ec] = std::from_chars(latin.constData(), latin.constEnd(), d);
+    if (ec != std::errc() || end != latin.constEnd())
+        return std::nullopt;
+    return d;
+}
 
 ExactLiteral exactLiteral(const ExactColumn& column, const Value& value)
 {

@@ -4,6 +4,7 @@
 #include "transfer/exact_types.h"
 
 #include <QString>
+#include <optional>
 
 namespace tw::transfer {
 
@@ -42,5 +43,11 @@ struct ExactLiteral {
 // MySQL, a timestamp with more fractional digits than its column keeps, a
 // duration past TIME's 838:59:59, a date before year 1.
 ExactLiteral exactLiteral(const ExactColumn& column, const tw::db::Value& value);
+
+// The IEEE double a FLOAT, DOUBLE, BINARY_FLOAT or BINARY_DOUBLE value read
+// from the source stands for (a float exactly as its double; digits and
+// Oracle's words for NaN and the infinities as read); none when the value
+// is no number.
+std::optional<double> ieeeValue(const tw::db::Value& value);
 
 } // namespace tw::transfer

@@ -266,16 +266,10 @@ void TableCopy::moveNext()
 
 QStringList TableCopy::rowValues() const
 {
-    QStringList values;
-    for (int j = 0; j < m_values; ++j) {
-        const db::Value& v = recordset().field(j).Value;
-        const QString text = valueText(v);
-        if (m_types == Types::Exact)
-            values << (db::isNull(v) ? QString() : text.isNull() ? QStringLiteral("") : text);
-        else
-            values << (text.isEmpty() ? QString() : text);
-    }
-    return values;
+    QList<db::Value> row;
+    for (int j = 0; j < m_values; ++j)
+        row.append(recordset().field(j).Value);
+    return shownValues(row, m_types == Types::Exact);
 }
 
 void TableCopy::close()

@@ -238,4 +238,17 @@ QString valueText(const tw::db::Value& value)
     return text;
 }
 
+QStringList shownValues(const QList<tw::db::Value>& row, bool exactCopy)
+{
+    QStringList values;
+    for (const tw::db::Value& v : row) {
+        const QString text = valueText(v);
+        if (exactCopy)
+            values << (tw::db::isNull(v) ? QString() : text.isNull() ? QStringLiteral("") : text);
+        else
+            values << (text.isEmpty() ? QString() : text);
+    }
+    return values;
+}
+
 } // namespace tw::transfer

@@ -2,7 +2,9 @@
 
 #include "db/value.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace tw::transfer {
 
@@ -34,5 +36,10 @@ QString valueText(const tw::db::Value& value);
 // (Null, numbers, truth values, bytes, dates and times), without a string
 // of its own; answers false and appends nothing for text and other kinds.
 bool appendQuoteFreeText(QString& out, const tw::db::Value& value);
+
+// A row's values as the report of a refused row shows them: the value
+// texts, and a null string for each value sent as NULL. The plain copy
+// sends an empty text as NULL; an exact copy only NULL itself.
+QStringList shownValues(const QList<tw::db::Value>& row, bool exactCopy);
 
 } // namespace tw::transfer

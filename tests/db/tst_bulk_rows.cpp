@@ -30,10 +30,10 @@ QString ddl(Side side, const QString& mysql, const QString& oracle)
 
 // Text as each target takes it best: UTF-8 for MariaDB (whose session is
 // utf8mb4), UTF-16 for Oracle.
-ParameterSpec textSpec(Side side)
+ParameterBinding textSpec(Side side)
 {
-    return side == Side::MySQL ? ParameterSpec { SQL_C_CHAR, SQL_VARCHAR, 0, 0 }
-                               : ParameterSpec { SQL_C_WCHAR, SQL_WVARCHAR, 0, 0 };
+    return side == Side::MySQL ? ParameterBinding { SQL_C_CHAR, SQL_VARCHAR, 0, 0 }
+                               : ParameterBinding { SQL_C_WCHAR, SQL_WVARCHAR, 0, 0 };
 }
 
 } // namespace
@@ -172,9 +172,9 @@ private slots:
             { qint64(3), Null(), Null(), Null(), Null(), Null() },
         };
         // The timestamp goes into MariaDB as text (see plainBulkColumn).
-        const ParameterSpec stamp = side == Side::MySQL
-            ? ParameterSpec { SQL_C_CHAR, SQL_VARCHAR, 0, 0 }
-            : ParameterSpec { SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 26, 6 };
+        const ParameterBinding stamp = side == Side::MySQL
+            ? ParameterBinding { SQL_C_CHAR, SQL_VARCHAR, 0, 0 }
+            : ParameterBinding { SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 26, 6 };
         ParameterArrays rows(
             { { SQL_C_SBIGINT, SQL_BIGINT, 19, 0 }, { SQL_C_DOUBLE, SQL_DOUBLE, 15, 0 },
                 textSpec(side), textSpec(side), { SQL_C_BINARY, SQL_LONGVARBINARY, 0, 0 }, stamp },

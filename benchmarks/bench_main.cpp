@@ -7,11 +7,11 @@
 #include "bench_support.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"
-#include "db/db_error.h"
 #include "db/listing.h"
 #include "db/recordset.h"
 #include "db/yield.h"
 #include "fast_bench.h"
+#include "odbc/error.h"
 #include "odbc_replay.h"
 #include "shell/dialogs.h"
 #include "shell/error_trap.h"
@@ -178,7 +178,7 @@ QList<QByteArray> oracleStatementsFor(
     out << transfer::createStatement(
         transfer::Direction::ToOracle, table + QStringLiteral("_replay"), columns)
                .toUtf8();
-    QList<db::Value> row;
+    QList<odbc::Value> row;
     dataBytes = 0;
     while (!rs.atEnd()) {
         row.clear();
@@ -222,7 +222,7 @@ double replayMySQL(const test::Testbed& bed, const QString& database, const QStr
 double showLargestReport(qsizetype& statementSize)
 {
     const QString statement = transfer::insertStatement(transfer::Direction::ToOracle,
-        QStringLiteral("blobs"), { db::Value(QByteArray(16 * 1024 * 1024, '\x5a')) });
+        QStringLiteral("blobs"), { odbc::Value(QByteArray(16 * 1024 * 1024, '\x5a')) });
     statementSize = statement.size();
     shell::QtDialogs dialogs;
     shell::ErrorTrap trap(
@@ -232,7 +232,8 @@ double showLargestReport(qsizetype& statementSize)
             box->close();
     });
     const double start = bench::now();
-    trap.Step(258, [] { throw db::DbError(QStringLiteral("ORA-01704: string literal too long")); });
+    trap.Step(
+        258, [] { throw odbc::DbError(QStringLiteral("ORA-01704: string literal too long")); });
     return bench::now() - start;
 }
 

@@ -1,7 +1,7 @@
 #include "fast_bench.h"
 
 #include "bench_support.h"
-#include "db/bulk_insert.h"
+#include "bulk/bulk_insert.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"
 #include "db/transactions.h"
@@ -169,9 +169,9 @@ void fillOracleBench(const db::LoginDetails& details, int rows)
                        "\"AMOUNT\" NUMBER(12,2), \"RATIO\" BINARY_DOUBLE, \"BORN\" DATE, "
                        "\"SEEN\" TIMESTAMP, \"NOTE\" VARCHAR2(200), \"BIG\" NUMBER(19))"));
     db::SetAutocommit(oracle, false);
-    db::BulkInsert insert(
+    bulk::BulkInsert insert(
         oracle, QStringLiteral("INSERT INTO \"BENCH_O\" VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
-    db::ParameterArrays batch(
+    bulk::ParameterArrays batch(
         { { SQL_C_SBIGINT, SQL_DECIMAL, 10, 0 }, { SQL_C_WCHAR, SQL_WVARCHAR, 100, 0 },
             { SQL_C_WCHAR, SQL_DECIMAL, 12, 2 }, { SQL_C_DOUBLE, SQL_DOUBLE, 15, 0 },
             { SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 19, 0 },
@@ -184,11 +184,11 @@ void fillOracleBench(const db::LoginDetails& details, int rows)
         batch.clear();
     };
     for (int i = 1; i <= rows; ++i) {
-        batch.add(
-            { qint64(i), QStringLiteral("name %1 O'Brien").arg(i), QString::number(i / 7.0, 'f', 2),
-                i / 3.0, QVariant::fromValue(db::SqlTimestamp { 1900 + i % 120, 1, 1, 0, 0, 0, 0 }),
-                QVariant::fromValue(db::SqlTimestamp { 2000, 1, 1, 10, 0, i % 60, 250000000 }),
-                QStringLiteral("note ").repeated(1 + i % 20), qint64(i) * 1000003 });
+        batch.add({ qint64(i), QStringLiteral("name %1 O'Brien").arg(i),
+            QString::number(i / 7.0, 'f', 2), i / 3.0,
+            QVariant::fromValue(odbc::SqlTimestamp { 1900 + i % 120, 1, 1, 0, 0, 0, 0 }),
+            QVariant::fromValue(odbc::SqlTimestamp { 2000, 1, 1, 10, 0, i % 60, 250000000 }),
+            QStringLiteral("note ").repeated(1 + i % 20), qint64(i) * 1000003 });
         if (batch.full())
             send();
     }

@@ -1,8 +1,8 @@
 #include "db/connection.h"
 
-#include "db/db_error.h"
 #include "db/recordset.h"
 #include "db/yield.h"
+#include "odbc/error.h"
 
 #include <utility>
 
@@ -16,9 +16,9 @@ const char* const notWhenClosed = "Operation is not allowed when the object is c
 // A statement through a connection that is not open: 08003 is ODBC's
 // "connection not open", which tells callers that every later statement
 // through it fails alike.
-DbError notOpen()
+odbc::DbError notOpen()
 {
-    return DbError(QStringLiteral("08003"), QString::fromLatin1(notWhenClosed));
+    return odbc::DbError(QStringLiteral("08003"), QString::fromLatin1(notWhenClosed));
 }
 
 // The driver's file name: libmaodbc.so here, maodbc.dll on Windows.
@@ -26,9 +26,9 @@ bool isMariaDBDriver(SQLHDBC dbc)
 {
     SQLWCHAR name[256] = {};
     SQLSMALLINT length = 0;
-    check(SQLGetInfoW(dbc, SQL_DRIVER_NAME, name, SQLSMALLINT(sizeof name), &length),
+    odbc::check(SQLGetInfoW(dbc, SQL_DRIVER_NAME, name, SQLSMALLINT(sizeof name), &length),
         SQL_HANDLE_DBC, dbc);
-    const QString file = fromSqlWChar(name, -1);
+    const QString file = odbc::fromSqlWChar(name, -1);
     return file.startsWith(QLatin1String("libmaodbc"), Qt::CaseInsensitive)
         || file.startsWith(QLatin1String("maodbc"), Qt::CaseInsensitive);
 }
@@ -39,18 +39,18 @@ Connection::Connection() = default;
 void Connection::Open(const QString& connectionString)
 {
     if (m_dbc.connected())
-        throw DbError(QString::fromLatin1(notWhenOpen));
-    ConnectionHandle dbc = ConnectionHandle::allocate();
+        throw odbc::DbError(QString::fromLatin1(notWhenOpen));
+    odbc::ConnectionHandle dbc = odbc::ConnectionHandle::allocate();
     if (ConnectionTimeout > 0)
-        check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                  reinterpret_cast<SQLPOINTER>(SQLULEN(ConnectionTimeout)), 0),
+        odbc::check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                        reinterpret_cast<SQLPOINTER>(SQLULEN(ConnectionTimeout)), 0),
             SQL_HANDLE_DBC, dbc.get());
-    std::vector<SQLWCHAR> in = toSqlWChar(connectionString);
+    std::vector<SQLWCHAR> in = odbc::toSqlWChar(connectionString);
     SQLWCHAR out[1024];
     SQLSMALLINT outLength = 0;
     DriverWait wait;
-    check(SQLDriverConnectW(dbc.get(), nullptr, in.data(), SQL_NTS, out,
-              SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT),
+    odbc::check(SQLDriverConnectW(dbc.get(), nullptr, in.data(), SQL_NTS, out,
+                    SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT),
         SQL_HANDLE_DBC, dbc.get());
     dbc.markConnected();
     m_mariadb = isMariaDBDriver(dbc.get());
@@ -70,12 +70,12 @@ void Connection::detachReaders()
         r->detachFromConnection();
 }
 
-StatementHandle Connection::newStatement()
+odbc::StatementHandle Connection::newStatement()
 {
     pauseReaders();
     if (!m_dbc.connected())
         throw notOpen();
-    StatementHandle stmt = StatementHandle::allocate(m_dbc);
+    odbc::StatementHandle stmt = odbc::StatementHandle::allocate(m_dbc);
     // ODBC's default, which MariaDB's driver does not keep (it makes static
     // cursors); whether a result's count is exact is asked of this type. A
     // driver that substitutes another type says so when asked.
@@ -94,17 +94,17 @@ std::unique_ptr<Recordset> Connection::Execute(const QString& sql)
 {
     pauseReaders();
     const bool reuse = m_plain.valid() && m_dbc.connected() && m_plainTimeout == CommandTimeout;
-    StatementHandle stmt = reuse ? std::move(m_plain) : newStatement();
+    odbc::StatementHandle stmt = reuse ? std::move(m_plain) : newStatement();
     const SQLHSTMT h = stmt.get();
     // QString holds UTF-16, which is what unixODBC's SQLWCHAR is.
     static_assert(sizeof(SQLWCHAR) == sizeof(ushort));
     auto* text = reinterpret_cast<SQLWCHAR*>(const_cast<ushort*>(sql.utf16()));
     {
         DriverWait wait;
-        check(SQLExecDirectW(h, text, SQLINTEGER(sql.size())), SQL_HANDLE_STMT, h);
+        odbc::check(SQLExecDirectW(h, text, SQLINTEGER(sql.size())), SQL_HANDLE_STMT, h);
     }
     SQLSMALLINT columns = 0;
-    check(SQLNumResultCols(h, &columns), SQL_HANDLE_STMT, h);
+    odbc::check(SQLNumResultCols(h, &columns), SQL_HANDLE_STMT, h);
     if (columns <= 0) {
         SQLFreeStmt(h, SQL_CLOSE);
         m_plain = std::move(stmt);

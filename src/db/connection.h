@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/odbc_handles.h"
 #include "db/recordset.h"
+#include "odbc/handles.h"
 
 #include <QList>
 #include <QString>
@@ -41,7 +41,7 @@ public:
     bool isMariaDB() const { return m_mariadb; }
     // A statement handle of its own on this connection, for ODBC calls that
     // are not SQL texts (the catalog functions). Throws DbError when closed.
-    StatementHandle newStatement();
+    odbc::StatementHandle newStatement();
 
 private:
     friend class Recordset;
@@ -51,10 +51,10 @@ private:
     void detachReaders();
     QList<Recordset*> m_readers;
 
-    ConnectionHandle m_dbc;
+    odbc::ConnectionHandle m_dbc;
     // Statements without rows reuse one handle: a copy sends one INSERT per
     // row, and a handle per statement costs as much as the driver's work.
-    StatementHandle m_plain;
+    odbc::StatementHandle m_plain;
     int m_plainTimeout = -1;
     bool m_mariadb = false;
 };

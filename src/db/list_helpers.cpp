@@ -41,9 +41,9 @@ void ListRemoveItem(TableList& list, const QString& name)
     }
 }
 
-Value NullDefault(const Value& value, const Value& fallback)
+odbc::Value NullDefault(const odbc::Value& value, const odbc::Value& fallback)
 {
-    return isNull(value) ? fallback : value;
+    return odbc::isNull(value) ? fallback : value;
 }
 
 void ExecuteSql(Connection& connection, const QString& sql)

@@ -2,7 +2,7 @@
 
 #include "db/connection.h"
 #include "db/table_list.h"
-#include "db/value.h"
+#include "odbc/value.h"
 
 namespace tw::db {
 
@@ -14,7 +14,7 @@ QString ListFindItemNoCase(const TableList& list, const QString& name);
 void ListRemoveItem(TableList& list, const QString& name);
 
 // The default for a Null value; any other value unchanged.
-Value NullDefault(const Value& value, const Value& fallback);
+odbc::Value NullDefault(const odbc::Value& value, const odbc::Value& fallback);
 
 void ExecuteSql(Connection& connection, const QString& sql);
 

@@ -2,9 +2,9 @@
 
 #include "db/connection.h"
 #include "db/connection_strings.h"
-#include "db/db_error.h"
 #include "db/recordset.h"
 #include "db/yield.h"
+#include "odbc/error.h"
 
 namespace tw::db {
 
@@ -31,7 +31,7 @@ void ListMySQLTables(TableList& list, const LoginSource& login)
     connection.Open(MySQLConnectionString(login.loginDetails()));
     std::unique_ptr<Recordset> rs = connection.Execute(QStringLiteral("SHOW TABLES;"));
     if (!rs)
-        throw DbError(QStringLiteral("SHOW TABLES returned no result."));
+        throw odbc::DbError(QStringLiteral("SHOW TABLES returned no result."));
     fill(list, *rs);
 }
 

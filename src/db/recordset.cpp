@@ -1,10 +1,11 @@
 #include "db/recordset.h"
 
-#include "db/block_reader.h"
-#include "db/column_reader.h"
+#include "db/ado_types.h"
 #include "db/connection.h"
-#include "db/db_error.h"
 #include "db/yield.h"
+#include "odbc/block_reader.h"
+#include "odbc/column_reader.h"
+#include "odbc/error.h"
 
 namespace tw::db {
 
@@ -61,18 +62,18 @@ void Recordset::Open(const QString& sql, Connection& connection)
 void Recordset::Open(const QString& sql, Connection& connection, const QList<int>& textColumns)
 {
     if (m_open)
-        throw DbError(QString::fromLatin1(notWhenOpen));
-    StatementHandle stmt = connection.newStatement();
-    std::vector<SQLWCHAR> text = toSqlWChar(sql);
+        throw odbc::DbError(QString::fromLatin1(notWhenOpen));
+    odbc::StatementHandle stmt = connection.newStatement();
+    std::vector<SQLWCHAR> text = odbc::toSqlWChar(sql);
     {
         DriverWait wait;
-        check(SQLExecDirectW(stmt.get(), text.data(), SQL_NTS), SQL_HANDLE_STMT, stmt.get());
+        odbc::check(SQLExecDirectW(stmt.get(), text.data(), SQL_NTS), SQL_HANDLE_STMT, stmt.get());
     }
     attach(std::move(stmt), connection, textColumns);
 }
 
 void Recordset::attach(
-    StatementHandle statement, Connection& connection, const QList<int>& textColumns)
+    odbc::StatementHandle statement, Connection& connection, const QList<int>& textColumns)
 {
     m_stmt = std::move(statement);
     // The connection tells its recordsets when it is used otherwise or goes.
@@ -81,16 +82,17 @@ void Recordset::attach(
     SQLHSTMT stmt = m_stmt.get();
     m_fields.clear();
     m_columns.clear();
-    for (const ResultColumn& column : DescribeResult(stmt, textColumns, connection.isMariaDB())) {
+    for (const odbc::ResultColumn& column :
+        odbc::DescribeResult(stmt, textColumns, connection.isMariaDB())) {
         m_columns.append(column.info);
         Field f;
         f.Name = column.name;
-        f.Type = column.adoType;
+        f.Type = adoTypeCode(column.info.sqlType, column.info.isUnsigned);
         m_fields.append(f);
     }
 
     SQLLEN count = -1;
-    check(SQLRowCount(stmt, &count), SQL_HANDLE_STMT, stmt);
+    odbc::check(SQLRowCount(stmt, &count), SQL_HANDLE_STMT, stmt);
     m_open = true;
     m_buffered.clear();
     // A count the driver does not vouch for (a driver for Oracle may answer
@@ -99,7 +101,7 @@ void Recordset::attach(
     // every row.
     m_buffering = count < 0 || !exactRowCount(connection.handle(), stmt);
     if (m_buffering) {
-        QList<Value> row;
+        QList<odbc::Value> row;
         while (fetchRow(row)) {
             m_buffered.append(row);
             // Reading ahead a long result must not freeze the window.
@@ -111,14 +113,14 @@ void Recordset::attach(
     }
     // The first row is read here; a result looked at once (a count, one
     // value) never starts a reading thread.
-    QList<Value> row;
+    QList<odbc::Value> row;
     const bool have = m_buffering ? m_buffered.takeFront(row, m_columns.size()) : fetchRow(row);
     m_eof = !have;
     for (qsizetype c = 0; c < m_fields.size(); ++c)
-        m_fields[c].Value = have ? row[c] : Null();
+        m_fields[c].Value = have ? row[c] : odbc::Null();
 }
 
-bool Recordset::fetchRow(QList<Value>& row)
+bool Recordset::fetchRow(QList<odbc::Value>& row)
 {
     DriverWait wait;
     return RowPrefetch::fetch(m_stmt.get(), m_columns, row);
@@ -127,7 +129,7 @@ bool Recordset::fetchRow(QList<Value>& row)
 void Recordset::MoveNext()
 {
     requireOpen();
-    QList<Value>& row = m_row;
+    QList<odbc::Value>& row = m_row;
     bool have = false;
     m_readable = false;
     if (m_buffering) {
@@ -139,7 +141,7 @@ void Recordset::MoveNext()
     }
     m_eof = !have;
     for (qsizetype c = 0; c < m_fields.size(); ++c)
-        m_fields[c].Value = have ? std::move(row[c]) : Null();
+        m_fields[c].Value = have ? std::move(row[c]) : odbc::Null();
     m_readable = true;
 }
 
@@ -193,15 +195,16 @@ const Field& Recordset::field(int index) const
 {
     requireOpen();
     if (index < 0 || index >= m_fields.size())
-        throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                     "requested name or ordinal."));
+        throw odbc::DbError(
+            QStringLiteral("Item cannot be found in the collection corresponding to the "
+                           "requested name or ordinal."));
     return m_fields[index];
 }
 
 void Recordset::requireOpen() const
 {
     if (!m_open)
-        throw DbError(QString::fromLatin1(notWhenClosed));
+        throw odbc::DbError(QString::fromLatin1(notWhenClosed));
 }
 
 } // namespace tw::db

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "db/column_reader.h"
-#include "db/odbc_handles.h"
 #include "db/row_buffer.h"
 #include "db/row_prefetch.h"
-#include "db/value.h"
+#include "odbc/column_reader.h"
+#include "odbc/handles.h"
+#include "odbc/value.h"
 
 #include <QList>
 #include <QString>
@@ -19,7 +19,7 @@ class Connection;
 struct Field {
     QString Name;
     qint16 Type = 0;
-    tw::db::Value Value;
+    tw::odbc::Value Value;
 };
 
 // An ADO-shaped forward-only recordset. The row count is known as soon as
@@ -55,21 +55,21 @@ public:
 
 private:
     friend class Connection;
-    void attach(
-        StatementHandle statement, Connection& connection, const QList<int>& textColumns = {});
-    bool fetchRow(QList<Value>& row);
+    void attach(odbc::StatementHandle statement, Connection& connection,
+        const QList<int>& textColumns = {});
+    bool fetchRow(QList<odbc::Value>& row);
     void requireOpen() const;
     // Called by the connection before it is used otherwise, closed or gone.
     void pauseReading();
     void detachFromConnection();
     void stopReading();
 
-    StatementHandle m_stmt;
+    odbc::StatementHandle m_stmt;
     Connection* m_connection = nullptr;
     std::unique_ptr<RowPrefetch> m_prefetch;
-    QList<Value> m_row; // the row being taken apart, kept for its room
+    QList<odbc::Value> m_row; // the row being taken apart, kept for its room
     QList<Field> m_fields;
-    QList<ColumnInfo> m_columns;
+    QList<odbc::ColumnInfo> m_columns;
     RowBuffer m_buffered;
     bool m_buffering = false;
     qint64 m_count = 0;

@@ -43,7 +43,7 @@ void putBytes(QByteArray& out, Tag tag, const QByteArray& bytes)
     out.append(bytes);
 }
 
-void encode(QByteArray& out, const Value& v)
+void encode(QByteArray& out, const odbc::Value& v)
 {
     switch (v.typeId()) {
     case QMetaType::UnknownType:
@@ -97,26 +97,26 @@ void encode(QByteArray& out, const Value& v)
     default:
         break;
     }
-    if (v.metaType() == QMetaType::fromType<SqlDate>()) {
+    if (v.metaType() == QMetaType::fromType<odbc::SqlDate>()) {
         out.append(char(TDate));
-        put(out, v.value<SqlDate>());
-    } else if (v.metaType() == QMetaType::fromType<SqlTime>()) {
+        put(out, v.value<odbc::SqlDate>());
+    } else if (v.metaType() == QMetaType::fromType<odbc::SqlTime>()) {
         out.append(char(TTime));
-        put(out, v.value<SqlTime>());
-    } else if (v.metaType() == QMetaType::fromType<SqlTimestamp>()) {
+        put(out, v.value<odbc::SqlTime>());
+    } else if (v.metaType() == QMetaType::fromType<odbc::SqlTimestamp>()) {
         out.append(char(TStamp));
-        put(out, v.value<SqlTimestamp>());
+        put(out, v.value<odbc::SqlTimestamp>());
     } else {
         throw std::logic_error("a value of a type the data access layer does not make");
     }
 }
 
-Value decode(const char*& p)
+odbc::Value decode(const char*& p)
 {
     const Tag tag = Tag(*p++);
     switch (tag) {
     case TNull:
-        return Null();
+        return odbc::Null();
     case TBool:
         return bool(*p++);
     case TInt:
@@ -150,28 +150,28 @@ Value decode(const char*& p)
         return b;
     }
     case TDate:
-        return QVariant::fromValue(get<SqlDate>(p));
+        return QVariant::fromValue(get<odbc::SqlDate>(p));
     case TTime:
-        return QVariant::fromValue(get<SqlTime>(p));
+        return QVariant::fromValue(get<odbc::SqlTime>(p));
     case TStamp:
-        return QVariant::fromValue(get<SqlTimestamp>(p));
+        return QVariant::fromValue(get<odbc::SqlTimestamp>(p));
     }
     throw std::logic_error("corrupt row buffer");
 }
 } // namespace
 
-void RowBuffer::append(const QList<Value>& row)
+void RowBuffer::append(const QList<odbc::Value>& row)
 {
     if (m_blocks.empty() || m_blocks.back().size() >= m_blockBytes) {
         m_blocks.emplace_back();
         m_blocks.back().reserve(m_blockBytes + 4096);
     }
-    for (const Value& v : row)
+    for (const odbc::Value& v : row)
         encode(m_blocks.back(), v);
     ++m_rows;
 }
 
-bool RowBuffer::takeFront(QList<Value>& row, qsizetype columns)
+bool RowBuffer::takeFront(QList<odbc::Value>& row, qsizetype columns)
 {
     if (m_rows == 0)
         return false;

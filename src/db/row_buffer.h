@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/value.h"
+#include "odbc/value.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,9 +18,9 @@ public:
     explicit RowBuffer(qsizetype blockBytes = 1 << 20)
         : m_blockBytes(blockBytes)
     { }
-    void append(const QList<Value>& row);
+    void append(const QList<odbc::Value>& row);
     // Takes the oldest row; false when none is left.
-    bool takeFront(QList<Value>& row, qsizetype columns);
+    bool takeFront(QList<odbc::Value>& row, qsizetype columns);
     qint64 size() const { return m_rows; }
     void clear();
 

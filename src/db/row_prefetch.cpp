@@ -1,7 +1,7 @@
 #include "db/row_prefetch.h"
 
-#include "db/odbc_handles.h"
 #include "db/yield.h"
+#include "odbc/handles.h"
 
 #include <exception>
 #include <sqlext.h>
@@ -18,10 +18,10 @@ constexpr qsizetype batchBytes = 64 * 1024;
 constexpr size_t aheadBatches = 4;
 constexpr qsizetype aheadBytes = 4 * 1024 * 1024;
 
-qsizetype sizeOf(const QList<Value>& row)
+qsizetype sizeOf(const QList<odbc::Value>& row)
 {
     qsizetype bytes = 0;
-    for (const Value& v : row) {
+    for (const odbc::Value& v : row) {
         if (v.metaType().id() == QMetaType::QString)
             bytes += static_cast<const QString*>(v.constData())->size() * qsizetype(sizeof(QChar));
         else if (v.metaType().id() == QMetaType::QByteArray)
@@ -37,7 +37,7 @@ RowPrefetch::Batch::Batch()
     : rows(batchBytes)
 { }
 
-RowPrefetch::RowPrefetch(SQLHSTMT statement, QList<ColumnInfo> columns)
+RowPrefetch::RowPrefetch(SQLHSTMT statement, QList<odbc::ColumnInfo> columns)
     : m_statement(statement)
     , m_columns(std::move(columns))
 { }
@@ -47,16 +47,17 @@ RowPrefetch::~RowPrefetch()
     pause();
 }
 
-bool RowPrefetch::fetch(SQLHSTMT statement, const QList<ColumnInfo>& columns, QList<Value>& row)
+bool RowPrefetch::fetch(
+    SQLHSTMT statement, const QList<odbc::ColumnInfo>& columns, QList<odbc::Value>& row)
 {
     const SQLRETURN rc = SQLFetch(statement);
     if (rc == SQL_NO_DATA)
         return false;
-    check(rc, SQL_HANDLE_STMT, statement);
+    odbc::check(rc, SQL_HANDLE_STMT, statement);
     row.clear();
     row.reserve(columns.size());
     for (qsizetype c = 0; c < columns.size(); ++c)
-        row.append(readColumn(statement, SQLUSMALLINT(c + 1), columns[c]));
+        row.append(odbc::readColumn(statement, SQLUSMALLINT(c + 1), columns[c]));
     return true;
 }
 
@@ -81,7 +82,7 @@ void RowPrefetch::hand(Batch& batch)
 void RowPrefetch::read()
 {
     Batch batch;
-    QList<Value> row;
+    QList<odbc::Value> row;
     for (;;) {
         if (batch.rows.size() == 0) {
             std::unique_lock lock(m_mutex);
@@ -106,11 +107,11 @@ void RowPrefetch::read()
             } else {
                 batch.end = true;
             }
-        } catch (const DbError& e) {
+        } catch (const odbc::DbError& e) {
             batch.error = e;
         } catch (const std::exception& e) {
             // Nothing may leave the thread; the caller gets it in the row's place.
-            batch.error = DbError(QString::fromLocal8Bit(e.what()));
+            batch.error = odbc::DbError(QString::fromLocal8Bit(e.what()));
         }
         const bool last = batch.end || batch.error.has_value();
         if (last || batch.rows.size() >= batchRows || batch.bytes >= batchBytes) {
@@ -124,7 +125,7 @@ void RowPrefetch::read()
     }
 }
 
-bool RowPrefetch::take(QList<Value>& row)
+bool RowPrefetch::take(QList<odbc::Value>& row)
 {
     for (;;) {
         if (m_ended)
@@ -132,7 +133,7 @@ bool RowPrefetch::take(QList<Value>& row)
         if (m_taking.rows.takeFront(row, m_columns.size()))
             return true;
         if (m_taking.error) {
-            const DbError error = std::move(*m_taking.error);
+            const odbc::DbError error = std::move(*m_taking.error);
             m_taking.error.reset();
             throw error;
         }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "db/column_reader.h"
-#include "db/db_error.h"
 #include "db/row_buffer.h"
-#include "db/value.h"
+#include "odbc/column_reader.h"
+#include "odbc/error.h"
+#include "odbc/value.h"
 
 #include <QList>
 #include <atomic>
@@ -26,21 +26,22 @@ namespace tw::db {
 // a caller fetching row by row would. The end of the rows stays the end.
 class RowPrefetch {
 public:
-    RowPrefetch(SQLHSTMT statement, QList<ColumnInfo> columns);
+    RowPrefetch(SQLHSTMT statement, QList<odbc::ColumnInfo> columns);
     ~RowPrefetch();
     RowPrefetch(const RowPrefetch&) = delete;
     RowPrefetch& operator=(const RowPrefetch&) = delete;
 
     // The next row: true with it, false at the end. Throws the DbError its
     // fetch met. Starts the thread when none is reading.
-    bool take(QList<Value>& row);
+    bool take(QList<odbc::Value>& row);
 
     // Lets the thread finish the row it is fetching and stop; the statement
     // is the caller's again. Rows already read stay to be taken.
     void pause();
 
     // Fetches one row of `statement` into `row`; false at the end.
-    static bool fetch(SQLHSTMT statement, const QList<ColumnInfo>& columns, QList<Value>& row);
+    static bool fetch(
+        SQLHSTMT statement, const QList<odbc::ColumnInfo>& columns, QList<odbc::Value>& row);
 
 private:
     // Rows travel packed, a batch at a time: values made on one thread and
@@ -49,7 +50,7 @@ private:
         Batch();
         RowBuffer rows;
         qsizetype bytes = 0;
-        std::optional<DbError> error; // met after the rows
+        std::optional<odbc::DbError> error; // met after the rows
         bool end = false; // after the rows
     };
 
@@ -58,7 +59,7 @@ private:
     void hand(Batch& batch);
 
     SQLHSTMT m_statement;
-    QList<ColumnInfo> m_columns;
+    QList<odbc::ColumnInfo> m_columns;
     Batch m_taking; // the caller's, used without the lock
     bool m_ended = false;
 

@@ -1,7 +1,7 @@
 #include "db/transactions.h"
 
-#include "db/db_error.h"
 #include "db/yield.h"
+#include "odbc/error.h"
 
 #include <sqlext.h>
 
@@ -11,7 +11,7 @@ namespace {
 SQLHDBC openHandle(Connection& connection)
 {
     if (!connection.isOpen())
-        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+        throw odbc::DbError(QStringLiteral("Operation is not allowed when the object is closed."));
     return connection.handle();
 }
 
@@ -19,7 +19,7 @@ void endTransaction(Connection& connection, SQLSMALLINT completion)
 {
     const SQLHDBC dbc = openHandle(connection);
     DriverWait wait;
-    check(SQLEndTran(SQL_HANDLE_DBC, dbc, completion), SQL_HANDLE_DBC, dbc);
+    odbc::check(SQLEndTran(SQL_HANDLE_DBC, dbc, completion), SQL_HANDLE_DBC, dbc);
 }
 } // namespace
 
@@ -27,7 +27,7 @@ void SetAutocommit(Connection& connection, bool on)
 {
     const SQLHDBC dbc = openHandle(connection);
     DriverWait wait;
-    check(
+    odbc::check(
         SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
             reinterpret_cast<SQLPOINTER>(SQLULEN(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)), 0),
         SQL_HANDLE_DBC, dbc);

@@ -1,6 +1,6 @@
 #include "shell/error_trap.h"
 
-#include "db/db_error.h"
+#include "odbc/error.h"
 #include "shell/product.h"
 
 namespace tw::shell {
@@ -13,7 +13,7 @@ ErrorTrap::ErrorTrap(Dialogs& dialogs, QString procedure, const QString* stateme
 
 QString ErrorTrap::Description(std::exception_ptr error)
 {
-    return db::ErrorDescription(error);
+    return odbc::describe(error);
 }
 
 namespace {

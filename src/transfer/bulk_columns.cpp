@@ -23,10 +23,10 @@ BulkColumn text(bool narrow)
 
 } // namespace
 
-BulkColumn plainBulkColumn(Direction direction, const db::ResultColumn& source, bool narrowText)
+BulkColumn plainBulkColumn(Direction direction, const odbc::ResultColumn& source, bool narrowText)
 {
-    const QString fragment
-        = columnTypeFragment(direction, db::AdoTypeName(source.adoType).toLower());
+    const QString fragment = columnTypeFragment(direction,
+        db::AdoTypeName(db::adoTypeCode(source.info.sqlType, source.info.isUnsigned)).toLower());
     if (direction == Direction::ToOracle) {
         if (fragment == QLatin1String(" INT,"))
             return asRead(
@@ -46,31 +46,31 @@ BulkColumn plainBulkColumn(Direction direction, const db::ResultColumn& source, 
 }
 
 QList<BulkColumn> plainBulkColumns(
-    Direction direction, const QList<db::ResultColumn>& source, bool narrowText)
+    Direction direction, const QList<odbc::ResultColumn>& source, bool narrowText)
 {
     QList<BulkColumn> columns;
-    for (const db::ResultColumn& c : source)
+    for (const odbc::ResultColumn& c : source)
         columns << plainBulkColumn(direction, c, narrowText);
     return columns;
 }
 
-db::Value plainBulkValue(const BulkColumn& column, const db::Value& value)
+odbc::Value plainBulkValue(const BulkColumn& column, const odbc::Value& value)
 {
     if (column.form == BulkColumn::Form::Text) {
         if (value.typeId() == QMetaType::QString) // text is its own value text
-            return static_cast<const QString*>(value.constData())->isEmpty() ? db::Null() : value;
+            return static_cast<const QString*>(value.constData())->isEmpty() ? odbc::Null() : value;
         QString text = valueText(value);
-        return text.isEmpty() ? db::Null() : db::Value(std::move(text));
+        return text.isEmpty() ? odbc::Null() : odbc::Value(std::move(text));
     }
     // The plain copy sends NULL for whatever writes as no text.
     switch (value.typeId()) {
     case QMetaType::QString:
         if (static_cast<const QString*>(value.constData())->isEmpty())
-            return db::Null();
+            return odbc::Null();
         break;
     case QMetaType::QByteArray:
         if (static_cast<const QByteArray*>(value.constData())->isEmpty())
-            return db::Null();
+            return odbc::Null();
         break;
     default:
         break;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/block_reader.h"
-#include "db/parameter_arrays.h"
-#include "db/value.h"
+#include "bulk/parameter_arrays.h"
+#include "odbc/block_reader.h"
+#include "odbc/value.h"
 #include "transfer/statements.h"
 
 #include <QList>
@@ -12,7 +12,7 @@ namespace tw::transfer {
 // How a fast copy sends one column's values into the column the plain
 // copy's mapping made: a typed parameter, and the form a value takes first.
 struct BulkColumn {
-    db::ParameterBinding parameter;
+    bulk::ParameterBinding parameter;
     // AsRead: the value as read (numbers, dates, bytes); Text: the text the
     // plain copy writes between its quotes, for text columns.
     enum class Form { AsRead, Text } form = Form::Text;
@@ -39,12 +39,12 @@ struct BulkColumn {
 // `narrowText`: the target session's character set is UTF-8 (MariaDB's
 // driver converts every wide value through iconv, at a third of the copy's
 // time).
-BulkColumn plainBulkColumn(Direction direction, const db::ResultColumn& source, bool narrowText);
+BulkColumn plainBulkColumn(Direction direction, const odbc::ResultColumn& source, bool narrowText);
 QList<BulkColumn> plainBulkColumns(
-    Direction direction, const QList<db::ResultColumn>& source, bool narrowText);
+    Direction direction, const QList<odbc::ResultColumn>& source, bool narrowText);
 
 // The value to bind for `value`: NULL wherever the plain copy sends NULL
 // (a Null value, empty text, no bytes), the value text for Form::Text.
-db::Value plainBulkValue(const BulkColumn& column, const db::Value& value);
+odbc::Value plainBulkValue(const BulkColumn& column, const odbc::Value& value);
 
 } // namespace tw::transfer

@@ -1,6 +1,7 @@
 #include "transfer/bulk_copy.h"
 
-#include "db/bulk_insert.h"
+#include "bulk/bulk_insert.h"
+#include "db/ado_types.h"
 #include "db/connection_strings.h"
 #include "db/recordset.h"
 #include "db/transactions.h"
@@ -44,20 +45,20 @@ bool transactional(db::Connection& connection, const QString& table)
 } // namespace
 
 BulkTarget plainBulkTarget(Direction direction, const QString& targetName,
-    const QList<db::ResultColumn>& source, bool narrowText)
+    const QList<odbc::ResultColumn>& source, bool narrowText)
 {
     BulkTarget target;
     const QList<BulkColumn> columns = plainBulkColumns(direction, source, narrowText);
     target.insert = markerInsert(direction, targetName, int(columns.size()));
     for (const BulkColumn& c : columns)
         target.parameters << c.parameter;
-    target.prepare = [columns](const QList<db::Value>& row, QList<db::Value>& bound) {
+    target.prepare = [columns](const QList<odbc::Value>& row, QList<odbc::Value>& bound) {
         bound.resize(columns.size());
         for (qsizetype c = 0; c < columns.size(); ++c)
             bound[c] = plainBulkValue(columns[c], row.value(c));
         return std::optional<QString>();
     };
-    target.shown = [](const QList<db::Value>& row) { return shownValues(row, false); };
+    target.shown = [](const QList<odbc::Value>& row) { return shownValues(row, false); };
     return target;
 }
 
@@ -77,7 +78,7 @@ struct Unsent {
 // report of a refused one) and their numbers. Filled on the reading
 // thread, sent on the copy's own.
 struct BulkCopy::Batch {
-    Batch(const QList<db::ParameterBinding>& bindings, int rows, qsizetype bytes)
+    Batch(const QList<bulk::ParameterBinding>& bindings, int rows, qsizetype bytes)
         : arrays(bindings, rows, bytes)
     {
         source.resize(rows);
@@ -90,8 +91,8 @@ struct BulkCopy::Batch {
         last = stopped = false;
         error = nullptr;
     }
-    db::ParameterArrays arrays;
-    QList<QList<db::Value>> source; // a slot per row held
+    bulk::ParameterArrays arrays;
+    QList<QList<odbc::Value>> source; // a slot per row held
     QList<qint64> numbers;
     QList<Unsent> unsent;
     qint64 lastRead = 0; // the number of the last row this batch accounts for
@@ -174,7 +175,7 @@ struct BulkCopy::Reading {
     // Told by the reading thread once the source is open.
     bool opened = false;
     std::exception_ptr openFailure;
-    QList<db::ResultColumn> columns;
+    QList<odbc::ResultColumn> columns;
     qint64 count = 0;
     // Told by the copy's thread: where to put the rows, or to give up.
     Pipe* pipe = nullptr;
@@ -217,7 +218,7 @@ void BulkCopy::openSource(const QString& sourceName)
     lock.unlock();
     if (exact) {
         QStringList names;
-        for (const db::ResultColumn& c : columns())
+        for (const odbc::ResultColumn& c : columns())
             names << c.name;
         try {
             m_copy.checkColumns(names);
@@ -228,9 +229,9 @@ void BulkCopy::openSource(const QString& sourceName)
     }
 }
 
-const QList<db::ResultColumn>& BulkCopy::columns() const
+const QList<odbc::ResultColumn>& BulkCopy::columns() const
 {
-    static const QList<db::ResultColumn> none;
+    static const QList<odbc::ResultColumn> none;
     return m_reading ? m_reading->columns : none;
 }
 
@@ -251,8 +252,8 @@ void BulkCopy::buildCreate(const QString& targetName)
         return;
     }
     m_copy.beginCreate(targetName);
-    for (const db::ResultColumn& c : columns())
-        m_copy.appendColumn(c.name, c.adoType);
+    for (const odbc::ResultColumn& c : columns())
+        m_copy.appendColumn(c.name, db::adoTypeCode(c.info.sqlType, c.info.isUnsigned));
     m_copy.finishCreate();
 }
 
@@ -323,9 +324,9 @@ void BulkCopy::read(const QString& sourceName)
 void BulkCopy::fill(BulkSource& source, Pipe& pipe, const BulkTarget& target)
 {
     qint64 number = 0;
-    QList<db::Value> bound;
+    QList<odbc::Value> bound;
     // A row that did not fit the batch it was read for begins the next.
-    std::optional<std::pair<QList<db::Value>, QList<db::Value>>> carried;
+    std::optional<std::pair<QList<odbc::Value>, QList<odbc::Value>>> carried;
     while (Batch* b = pipe.takeFree<Batch>()) {
         b->reset();
         b->lastRead = number;
@@ -351,12 +352,12 @@ void BulkCopy::fill(BulkSource& source, Pipe& pipe, const BulkTarget& target)
                 b->last = true;
                 break;
             }
-            QList<db::Value>& row = b->source[slot];
+            QList<odbc::Value>& row = b->source[slot];
             ++number;
             std::optional<QString> refusal;
             try {
                 refusal = target.prepare(row, bound);
-                if (!refusal && b->arrays.add(bound) == db::ParameterArrays::Added::Full) {
+                if (!refusal && b->arrays.add(bound) == bulk::ParameterArrays::Added::Full) {
                     // The batch's bytes are spent: the row waits for the next.
                     carried.emplace(row, bound);
                     break;
@@ -391,7 +392,7 @@ BulkCopy::End BulkCopy::copyRows(
     db::Connection& to = m_copy.target();
     int rows = std::max(1, m_options.batchRows);
     qsizetype bytes = batchBytes;
-    std::unique_ptr<db::BulkInsert> insert;
+    std::unique_ptr<bulk::BulkInsert> insert;
     try {
         if (m_copy.direction() == Direction::ToMySQL) {
             if (!transactional(to, targetName))
@@ -400,7 +401,7 @@ BulkCopy::End BulkCopy::copyRows(
             if (packet > 0)
                 bytes = std::min<qsizetype>(bytes, packet / 2);
         }
-        insert = std::make_unique<db::BulkInsert>(to, target.insert);
+        insert = std::make_unique<bulk::BulkInsert>(to, target.insert);
         db::SetAutocommit(to, false);
     } catch (...) {
         end.failure
@@ -430,7 +431,7 @@ BulkCopy::End BulkCopy::copyRows(
         }
     } finish { *this, pipe };
 
-    const auto failsEveryRow = [](const db::DbError& error) {
+    const auto failsEveryRow = [](const odbc::DbError& error) {
         return FailsEveryLaterRow(std::make_exception_ptr(error));
     };
     for (;;) {
@@ -438,12 +439,12 @@ BulkCopy::End BulkCopy::copyRows(
         if (!b) // the reader gave up without a batch
             break;
         const int held = b->arrays.size();
-        db::BulkInsert::Sent sent;
+        bulk::BulkInsert::Sent sent;
         if (held > 0)
             sent = insert->send(b->arrays, failsEveryRow);
         // Refused rows are told in the order of the source.
         QList<Unsent> refusals = b->unsent;
-        for (const db::BulkInsert::Refusal& refusal : sent.refused)
+        for (const bulk::BulkInsert::Refusal& refusal : sent.refused)
             refusals.append({ b->numbers[refusal.row], refusal.error.description(),
                 target.shown(b->source[refusal.row]) });
         std::sort(refusals.begin(), refusals.end(),

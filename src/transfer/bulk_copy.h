@@ -1,9 +1,9 @@
 #pragma once
 
-#include "db/block_reader.h"
+#include "bulk/parameter_arrays.h"
 #include "db/login_details.h"
-#include "db/parameter_arrays.h"
-#include "db/value.h"
+#include "odbc/block_reader.h"
+#include "odbc/value.h"
 #include "transfer/bulk_source.h"
 #include "transfer/table_copy.h"
 
@@ -22,22 +22,23 @@ namespace tw::transfer {
 // mapping hands in its own.
 struct BulkTarget {
     QString insert;
-    QList<db::ParameterBinding> parameters;
+    QList<bulk::ParameterBinding> parameters;
     // Fills `bound` (one value per parameter, in the forms ParameterArrays
     // takes) from a source row; answers why not when the row cannot be sent
     // unchanged, and the row is then refused without being sent.
-    std::function<std::optional<QString>(const QList<db::Value>& source, QList<db::Value>& bound)>
+    std::function<std::optional<QString>(
+        const QList<odbc::Value>& source, QList<odbc::Value>& bound)>
         prepare;
     // A refused row's values as its report shows them: the texts the row
     // carried, a null string for NULL.
-    std::function<QStringList(const QList<db::Value>& source)> shown;
+    std::function<QStringList(const QList<odbc::Value>& source)> shown;
 };
 
 // The plain copy's mapping: the target columns its CREATE TABLE made, each
 // value bound as plainBulkColumn says (narrow UTF-8 text into a MySQL
 // session that is UTF-8 throughout).
 BulkTarget plainBulkTarget(Direction direction, const QString& targetName,
-    const QList<db::ResultColumn>& source, bool narrowText);
+    const QList<odbc::ResultColumn>& source, bool narrowText);
 
 // A table's rows copied fast: read from the source a block at a time
 // (BulkSource), sent through one prepared INSERT with column-wise parameter
@@ -64,7 +65,7 @@ public:
     // source's declarations first (TableCopy::readDeclarations) and the
     // columns no C type holds whole as their text. Throws.
     void openSource(const QString& sourceName);
-    const QList<db::ResultColumn>& columns() const;
+    const QList<odbc::ResultColumn>& columns() const;
     qint64 rowCount() const;
     // The target's CREATE TABLE in the TableCopy's statement, as
     // TableCopy::buildCreate makes it from the columns read.

@@ -1,8 +1,8 @@
 #include "transfer/bulk_source.h"
 
-#include "db/db_error.h"
-#include "db/odbc_handles.h"
 #include "db/recordset.h"
+#include "odbc/error.h"
+#include "odbc/handles.h"
 #include "transfer/bulk_statements.h"
 
 #include <sqlext.h>
@@ -21,11 +21,11 @@ constexpr qint64 offsetPageBytes = 24 << 20;
 constexpr qint64 firstPageRows = 10000;
 constexpr qint64 fewestPageRows = 1000;
 
-void execute(db::StatementHandle& stmt, const QString& sql)
+void execute(odbc::StatementHandle& stmt, const QString& sql)
 {
     SQLFreeStmt(stmt.get(), SQL_CLOSE);
-    const std::vector<SQLWCHAR> text = db::toSqlWChar(sql);
-    db::check(SQLExecDirectW(stmt.get(), const_cast<SQLWCHAR*>(text.data()), SQL_NTS),
+    const std::vector<SQLWCHAR> text = odbc::toSqlWChar(sql);
+    odbc::check(SQLExecDirectW(stmt.get(), const_cast<SQLWCHAR*>(text.data()), SQL_NTS),
         SQL_HANDLE_STMT, stmt.get());
 }
 
@@ -33,7 +33,7 @@ qint64 count(db::Connection& connection, const QString& sql)
 {
     const std::unique_ptr<db::Recordset> rs = connection.Execute(sql);
     if (!rs || rs->atEnd())
-        throw db::DbError(QStringLiteral("The row count gave no row."));
+        throw odbc::DbError(QStringLiteral("The row count gave no row."));
     return rs->field(0).Value.toLongLong();
 }
 
@@ -51,10 +51,10 @@ bool positionedReads(db::Connection& connection)
 }
 
 // The bytes a row's values take, for the size of the next pages.
-qint64 valueBytes(const QList<db::Value>& row)
+qint64 valueBytes(const QList<odbc::Value>& row)
 {
     qint64 bytes = 0;
-    for (const db::Value& v : row) {
+    for (const odbc::Value& v : row) {
         switch (v.typeId()) {
         case QMetaType::QString:
             bytes += static_cast<const QString*>(v.constData())->size() + 8;
@@ -78,12 +78,12 @@ public:
         m_count = -1;
         m_stmt = connection.newStatement();
         execute(m_stmt, selectStatement(Direction::ToMySQL, table));
-        m_columns = db::DescribeResult(m_stmt.get(), textColumns, connection.isMariaDB());
-        db::BlockReader::Options options;
+        m_columns = odbc::DescribeResult(m_stmt.get(), textColumns, connection.isMariaDB());
+        odbc::BlockReader::Options options;
         options.positionedReads = positionedReads(connection);
-        m_reader = std::make_unique<db::BlockReader>(m_stmt.get(), m_columns, options);
+        m_reader = std::make_unique<odbc::BlockReader>(m_stmt.get(), m_columns, options);
     }
-    bool next(QList<db::Value>& row) override { return m_reader->next(row); }
+    bool next(QList<odbc::Value>& row) override { return m_reader->next(row); }
     void close() noexcept override
     {
         m_reader.reset();
@@ -91,8 +91,8 @@ public:
     }
 
 private:
-    db::StatementHandle m_stmt;
-    std::unique_ptr<db::BlockReader> m_reader;
+    odbc::StatementHandle m_stmt;
+    std::unique_ptr<odbc::BlockReader> m_reader;
 };
 
 class MySQLSource : public BulkSource {
@@ -112,14 +112,14 @@ public:
         if (!handler || !openHandler())
             execute(m_stmt, mysqlOffsetPage(m_table, 0, m_pageRows));
         m_pages = 1;
-        m_columns = db::DescribeResult(m_stmt.get(), textColumns, connection.isMariaDB());
-        db::BlockReader::Options options;
+        m_columns = odbc::DescribeResult(m_stmt.get(), textColumns, connection.isMariaDB());
+        odbc::BlockReader::Options options;
         options.narrowText = narrow;
         options.positionedReads = false;
-        m_reader = std::make_unique<db::BlockReader>(m_stmt.get(), m_columns, options);
+        m_reader = std::make_unique<odbc::BlockReader>(m_stmt.get(), m_columns, options);
     }
 
-    bool next(QList<db::Value>& row) override
+    bool next(QList<odbc::Value>& row) override
     {
         for (;;) {
             if (m_reader->next(row)) {
@@ -170,11 +170,11 @@ private:
             m_handlerOpen = true;
             handlerPage(true);
             return true;
-        } catch (const db::DbError&) {
+        } catch (const odbc::DbError&) {
             if (m_handlerOpen) {
                 try {
                     m_connection.Execute(mysqlHandlerClose());
-                } catch (const db::DbError&) {
+                } catch (const odbc::DbError&) {
                     // Closed with the failure already.
                 }
             }
@@ -189,8 +189,8 @@ private:
         execute(m_stmt, mysqlHandlerPage(first, m_pageRows));
         const SQLRETURN rc = SQLMoreResults(m_stmt.get());
         if (rc == SQL_NO_DATA)
-            throw db::DbError(QStringLiteral("HANDLER READ gave no rows to read."));
-        db::check(rc, SQL_HANDLE_STMT, m_stmt.get());
+            throw odbc::DbError(QStringLiteral("HANDLER READ gave no rows to read."));
+        odbc::check(rc, SQL_HANDLE_STMT, m_stmt.get());
     }
 
     void nextPage()
@@ -215,8 +215,8 @@ private:
 
     db::Connection& m_connection;
     QString m_table;
-    db::StatementHandle m_stmt;
-    std::unique_ptr<db::BlockReader> m_reader;
+    odbc::StatementHandle m_stmt;
+    std::unique_ptr<odbc::BlockReader> m_reader;
     bool m_inSnapshot = false;
     bool m_handlerOpen = false;
     qint64 m_pageRows = 0;

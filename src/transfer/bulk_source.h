@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/block_reader.h"
 #include "db/connection.h"
-#include "db/value.h"
+#include "odbc/block_reader.h"
+#include "odbc/value.h"
 #include "transfer/statements.h"
 
 #include <QList>
@@ -36,18 +36,18 @@ public:
         const QString& sourceName, bool handler = false, const QList<int>& textColumns = {});
     virtual ~BulkSource();
 
-    const QList<db::ResultColumn>& columns() const { return m_columns; }
+    const QList<odbc::ResultColumn>& columns() const { return m_columns; }
     // MySQL: SELECT COUNT(*) in the snapshot; Oracle: -1, not known.
     qint64 rowCount() const { return m_count; }
     // The next row; false at the end. Throws DbError.
-    virtual bool next(QList<db::Value>& row) = 0;
+    virtual bool next(QList<odbc::Value>& row) = 0;
     // Ends the reading (the snapshot's transaction); never throws.
     virtual void close() noexcept = 0;
 
     int pages() const { return m_pages; }
 
 protected:
-    QList<db::ResultColumn> m_columns;
+    QList<odbc::ResultColumn> m_columns;
     qint64 m_count = 0;
     int m_pages = 0;
 };

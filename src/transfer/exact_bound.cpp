@@ -25,9 +25,9 @@ bool boundAsText(ValueForm form)
     }
 }
 
-db::ParameterBinding parameterOf(const ExactColumn& column, bool narrowText)
+bulk::ParameterBinding parameterOf(const ExactColumn& column, bool narrowText)
 {
-    const bool oracle = column.server == db::Server::Oracle;
+    const bool oracle = column.server == catalog::Server::Oracle;
     const ParameterType& p = column.parameter;
     switch (column.form) {
     case ValueForm::Integer:
@@ -71,10 +71,10 @@ QString quotedPart(const QString& literal)
     return literal.mid(open + 1, close - open - 1);
 }
 
-db::Value boundValue(const ExactColumn& column, const db::Value& value, const QString& literal)
+odbc::Value boundValue(const ExactColumn& column, const odbc::Value& value, const QString& literal)
 {
-    if (db::isNull(value))
-        return db::Null();
+    if (odbc::isNull(value))
+        return odbc::Null();
     if (boundAsText(column.form))
         return quotedPart(literal);
     switch (column.form) {
@@ -83,7 +83,7 @@ db::Value boundValue(const ExactColumn& column, const db::Value& value, const QS
         return *ieeeValue(value); // the literal's check took it as a number
     case ValueForm::Date:
     case ValueForm::Timestamp:
-        if (column.server == db::Server::Oracle)
+        if (column.server == catalog::Server::Oracle)
             return value;
         return quotedPart(literal);
     case ValueForm::Text:
@@ -97,21 +97,21 @@ db::Value boundValue(const ExactColumn& column, const db::Value& value, const QS
 
 } // namespace
 
-QList<db::ParameterBinding> exactParameters(const ExactTable& table, bool narrowText)
+QList<bulk::ParameterBinding> exactParameters(const ExactTable& table, bool narrowText)
 {
-    QList<db::ParameterBinding> bindings;
+    QList<bulk::ParameterBinding> bindings;
     for (const ExactColumn& column : table.columns)
         bindings << parameterOf(column, narrowText);
     return bindings;
 }
 
 std::optional<QString> exactBoundRow(
-    const ExactTable& table, const QList<db::Value>& row, QList<db::Value>& bound)
+    const ExactTable& table, const QList<odbc::Value>& row, QList<odbc::Value>& bound)
 {
     bound.resize(table.columns.size());
     for (qsizetype c = 0; c < table.columns.size(); ++c) {
         const ExactColumn& column = table.columns[c];
-        const db::Value value = row.value(c);
+        const odbc::Value value = row.value(c);
         const ExactLiteral literal = exactLiteral(column, value);
         if (literal.carry == Carry::Refused)
             return QStringLiteral("column %1: %2").arg(column.name, literal.reason);
@@ -125,10 +125,10 @@ BulkTarget exactBulkTarget(const ExactTable& table, const QString& targetName, b
     BulkTarget target;
     target.insert = markerInsert(table.direction, targetName, int(table.columns.size()));
     target.parameters = exactParameters(table, narrowText);
-    target.prepare = [table](const QList<db::Value>& row, QList<db::Value>& bound) {
+    target.prepare = [table](const QList<odbc::Value>& row, QList<odbc::Value>& bound) {
         return exactBoundRow(table, row, bound);
     };
-    target.shown = [](const QList<db::Value>& row) { return shownValues(row, true); };
+    target.shown = [](const QList<odbc::Value>& row) { return shownValues(row, true); };
     return target;
 }
 

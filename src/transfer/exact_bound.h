@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/parameter_arrays.h"
-#include "db/value.h"
+#include "bulk/parameter_arrays.h"
+#include "odbc/value.h"
 #include "transfer/bulk_copy.h"
 #include "transfer/exact_types.h"
 
@@ -31,12 +31,12 @@ namespace tw::transfer {
 //   text             SQL_C_WCHAR (UTF-8 SQL_C_CHAR into a MySQL session of
 //                    that character set: `narrowText`), U+0000 kept
 //   binary data      SQL_C_BINARY
-QList<db::ParameterBinding> exactParameters(const ExactTable& table, bool narrowText);
+QList<bulk::ParameterBinding> exactParameters(const ExactTable& table, bool narrowText);
 
 // Fills `bound` from a source row for exactParameters; answers why not (the
 // column and the reason) when a value cannot go unchanged.
 std::optional<QString> exactBoundRow(
-    const ExactTable& table, const QList<db::Value>& row, QList<db::Value>& bound);
+    const ExactTable& table, const QList<odbc::Value>& row, QList<odbc::Value>& bound);
 
 // The whole target for a fast exact copy into `targetName`.
 BulkTarget exactBulkTarget(const ExactTable& table, const QString& targetName, bool narrowText);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/connection.h"
-#include "db/value.h"
+#include "odbc/value.h"
 #include "transfer/exact_statements.h"
 #include "transfer/exact_types.h"
 
@@ -29,13 +29,13 @@ ExactTable readExactTable(db::Connection& source, Direction direction, const QSt
 // is the INSERT sent, if one was. Throws RowRefused for a value the target
 // cannot hold unchanged, DbError when the target refuses the row.
 void sendExactRow(db::Connection& target, const ExactTable& table, const QString& targetName,
-    const QList<db::Value>& row, QString& statement);
+    const QList<odbc::Value>& row, QString& statement);
 
 // A row that holds a value no literal carries (`carry` Parameter: Oracle
 // text of more than 4,000 UTF-8 bytes or holding U+0000, binary data of more
 // than 2,000 bytes): one prepared INSERT with every value a typed parameter,
 // as exactBoundRow binds them. `statement` is that INSERT.
 void sendBoundRow(db::Connection& target, const ExactTable& table, const QString& targetName,
-    const QList<db::Value>& row, QString& statement);
+    const QList<odbc::Value>& row, QString& statement);
 
 } // namespace tw::transfer

@@ -13,11 +13,11 @@ namespace tw::transfer {
 
 namespace {
 
-using db::Server;
-using db::SqlDate;
-using db::SqlTime;
-using db::SqlTimestamp;
-using db::Value;
+using catalog::Server;
+using odbc::SqlDate;
+using odbc::SqlTime;
+using odbc::SqlTimestamp;
+using odbc::Value;
 
 // Oracle reads at most 4,000 bytes from one quoted literal, so at most
 // 2,000 bytes of binary data written as hex.
@@ -456,7 +456,7 @@ std::optional<double> ieeeValue(const Value& v)
 
 ExactLiteral exactLiteral(const ExactColumn& column, const Value& value)
 {
-    if (db::isNull(value))
+    if (odbc::isNull(value))
         return literal(QStringLiteral("NULL"));
     switch (column.form) {
     case ValueForm::Integer:

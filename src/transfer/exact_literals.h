@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/value.h"
+#include "odbc/value.h"
 #include "transfer/exact_types.h"
 
 #include <QString>
@@ -42,12 +42,12 @@ struct ExactLiteral {
 // binary value on Oracle (it becomes NULL there), NaN and infinities on
 // MySQL, a timestamp with more fractional digits than its column keeps, a
 // duration past TIME's 838:59:59, a date before year 1.
-ExactLiteral exactLiteral(const ExactColumn& column, const tw::db::Value& value);
+ExactLiteral exactLiteral(const ExactColumn& column, const tw::odbc::Value& value);
 
 // The IEEE double a FLOAT, DOUBLE, BINARY_FLOAT or BINARY_DOUBLE value read
 // from the source stands for (a float exactly as its double; digits and
 // Oracle's words for NaN and the infinities as read); none when the value
 // is no number.
-std::optional<double> ieeeValue(const tw::db::Value& value);
+std::optional<double> ieeeValue(const tw::odbc::Value& value);
 
 } // namespace tw::transfer

@@ -32,7 +32,7 @@ QString exactCreateStatement(const ExactTable& table, const QString& targetName)
 }
 
 ExactInsert exactInsertStatement(
-    const ExactTable& table, const QString& targetName, const QList<tw::db::Value>& row)
+    const ExactTable& table, const QString& targetName, const QList<tw::odbc::Value>& row)
 {
     ExactInsert out;
     QStringList names;

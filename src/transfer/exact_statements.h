@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/value.h"
+#include "odbc/value.h"
 #include "transfer/exact_literals.h"
 #include "transfer/exact_types.h"
 
@@ -30,6 +30,6 @@ struct ExactInsert {
     QString reason;
 };
 ExactInsert exactInsertStatement(
-    const ExactTable& table, const QString& targetName, const QList<tw::db::Value>& row);
+    const ExactTable& table, const QString& targetName, const QList<tw::odbc::Value>& row);
 
 } // namespace tw::transfer

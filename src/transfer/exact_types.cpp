@@ -19,7 +19,7 @@ namespace tw::transfer {
 
 namespace {
 
-using db::CatalogColumn;
+using catalog::CatalogColumn;
 
 // Oracle's limits: 4,000 bytes in a VARCHAR2, 2,000 in a CHAR and a RAW,
 // 38 digits in a NUMBER.
@@ -331,7 +331,7 @@ ExactColumn exactOracleColumn(const CatalogColumn& c)
 {
     ExactColumn out;
     out.name = c.name;
-    out.server = db::Server::Oracle;
+    out.server = catalog::Server::Oracle;
     out.notNull = !c.nullable;
     const QString word = leadingWord(c.columnType.isEmpty() ? c.typeName : c.columnType).toLower();
     const qint64 size = c.columnSize.value_or(0);
@@ -473,7 +473,7 @@ ExactColumn exactMySQLColumn(const CatalogColumn& c)
 {
     ExactColumn out;
     out.name = c.name;
-    out.server = db::Server::MySQL;
+    out.server = catalog::Server::MySQL;
     out.notNull = !c.nullable;
     const QString word = leadingWord(c.typeName).toUpper();
     const QString upperName = c.typeName.toUpper();
@@ -639,7 +639,7 @@ ExactColumn exactMySQLColumn(const CatalogColumn& c)
     return out;
 }
 
-ExactTable exactTable(Direction direction, const db::TableCatalog& source)
+ExactTable exactTable(Direction direction, const catalog::TableCatalog& source)
 {
     ExactTable table;
     table.direction = direction;

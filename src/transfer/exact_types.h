@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/column_catalog.h"
+#include "catalog/table_catalog.h"
 #include "transfer/statements.h"
 
 #include <QList>
@@ -37,7 +37,7 @@ struct ParameterType {
 // One column of the target table of an exact copy.
 struct ExactColumn {
     QString name;
-    db::Server server = db::Server::Oracle; // the target's
+    catalog::Server server = catalog::Server::Oracle; // the target's
     QString type; // as CREATE TABLE writes it: "NUMBER(10)", "VARCHAR2(100 CHAR)"
     ValueForm form = ValueForm::Text;
     bool notNull = false;
@@ -66,13 +66,13 @@ struct ExactTable {
 
 // The target column for one source column: MySQL to Oracle takes a column
 // read from MySQL, Oracle to MySQL one read from Oracle.
-ExactColumn exactOracleColumn(const db::CatalogColumn& mysqlColumn);
-ExactColumn exactMySQLColumn(const db::CatalogColumn& oracleColumn);
+ExactColumn exactOracleColumn(const catalog::CatalogColumn& mysqlColumn);
+ExactColumn exactMySQLColumn(const catalog::CatalogColumn& oracleColumn);
 
 // The target table: every column as above, NOT NULL kept, the source's key.
 // A table bound for MySQL whose columns would pass MySQL's row limit gets
 // its widest non-key text and binary columns as TEXT and BLOB until it fits.
-ExactTable exactTable(Direction direction, const db::TableCatalog& source);
+ExactTable exactTable(Direction direction, const catalog::TableCatalog& source);
 
 // The source columns (from 0) to read as text: see ExactColumn::sourceAsText.
 QList<int> sourceTextColumns(const ExactTable& table);

@@ -1,30 +1,22 @@
 #include "transfer/row_failure.h"
 
-#include "db/db_error.h"
+#include "odbc/error.h"
 
 namespace tw::transfer {
 
-db::LastingFailure LastingFailureOf(std::exception_ptr error)
+odbc::LastingFailure LastingFailureOf(std::exception_ptr error)
 {
-    if (!error)
-        return db::LastingFailure::None;
-    try {
-        std::rethrow_exception(error);
-    } catch (const db::DbError& e) {
-        return db::lastingFailure(e);
-    } catch (...) {
-        return db::LastingFailure::None;
-    }
+    return odbc::lastingFailure(error);
 }
 
 bool FailsEveryLaterRow(std::exception_ptr error)
 {
-    return LastingFailureOf(error) != db::LastingFailure::None;
+    return LastingFailureOf(error) != odbc::LastingFailure::None;
 }
 
 QString FailureText(std::exception_ptr error)
 {
-    return db::ErrorDescription(error);
+    return odbc::describe(error);
 }
 
 } // namespace tw::transfer

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/lasting_failure.h"
+#include "odbc/error.h"
 
 #include <QString>
 #include <exception>
@@ -8,10 +8,10 @@
 namespace tw::transfer {
 
 // Whether the failure of one row's statement would meet every later row of
-// the same table too, and why (db::lastingFailure): the connection is lost
+// the same table too, and why (odbc::lastingFailure): the connection is lost
 // or closed, the target table is missing, the database has no room left.
 // Anything else (a value the column refuses, a constraint) is that row's own.
-db::LastingFailure LastingFailureOf(std::exception_ptr error);
+odbc::LastingFailure LastingFailureOf(std::exception_ptr error);
 bool FailsEveryLaterRow(std::exception_ptr error);
 
 // What the failing component says: the driver's message, every record.

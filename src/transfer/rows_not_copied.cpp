@@ -3,16 +3,16 @@
 namespace tw::transfer {
 
 namespace {
-QString reason(db::LastingFailure why, const QString& database)
+QString reason(odbc::LastingFailure why, const QString& database)
 {
     switch (why) {
-    case db::LastingFailure::ConnectionGone:
+    case odbc::LastingFailure::ConnectionGone:
         return QStringLiteral("the connection to %1 is not open or was lost.").arg(database);
-    case db::LastingFailure::TableMissing:
+    case odbc::LastingFailure::TableMissing:
         return QStringLiteral("the table does not exist in %1.").arg(database);
-    case db::LastingFailure::NoRoom:
+    case odbc::LastingFailure::NoRoom:
         return QStringLiteral("%1 has no room left for them.").arg(database);
-    case db::LastingFailure::None:
+    case odbc::LastingFailure::None:
         break;
     }
     return QStringLiteral("every later row would have failed as well.");
@@ -20,7 +20,7 @@ QString reason(db::LastingFailure why, const QString& database)
 } // namespace
 
 QString rowsNotCopiedText(qint64 notCopied, qint64 rows, const QString& table,
-    db::LastingFailure why, const QString& database)
+    odbc::LastingFailure why, const QString& database)
 {
     return QStringLiteral("%1 of %2 %3 of table \"%4\" %5 not copied: %6")
         .arg(QString::number(notCopied), QString::number(rows),

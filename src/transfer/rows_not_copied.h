@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/lasting_failure.h"
+#include "odbc/error.h"
 
 #include <QString>
 
@@ -10,6 +10,6 @@ namespace tw::transfer {
 // says that every later row would fail alike (`why`, met on `database`,
 // "MySQL" or "Oracle"): `notCopied` of the table's `rows` did not arrive.
 QString rowsNotCopiedText(qint64 notCopied, qint64 rows, const QString& table,
-    db::LastingFailure why, const QString& database);
+    odbc::LastingFailure why, const QString& database);
 
 } // namespace tw::transfer

@@ -1,9 +1,9 @@
 #include "transfer/send_tables.h"
 
-#include "db/lasting_failure.h"
 #include "db/list_helpers.h"
 #include "db/listing.h"
 #include "db/yield.h"
+#include "odbc/error.h"
 #include "shell/busy_guard.h"
 #include "shell/error_trap.h"
 #include "transfer/row_failure.h"
@@ -180,15 +180,15 @@ struct Run {
 
     // None when the step ran through; otherwise whether its failure is one
     // that every later row of the table would meet too.
-    db::LastingFailure lastingUnless(bool ran) const
+    odbc::LastingFailure lastingUnless(bool ran) const
     {
-        return ran ? db::LastingFailure::None : LastingFailureOf(trap.LastError());
+        return ran ? odbc::LastingFailure::None : LastingFailureOf(trap.LastError());
     }
 
     // One report instead of one per row: the table's remaining rows are not
     // sent. Shown under the step whose failure stopped them.
     void reportRowsNotCopied(int step, qint64 notCopied, qint64 rows, const QString& table,
-        db::LastingFailure why, const QString& database)
+        odbc::LastingFailure why, const QString& database)
     {
         trap.Report(step, rowsNotCopiedText(notCopied, rows, table, why, database));
     }
@@ -244,7 +244,7 @@ struct Run {
     // Answers false when the table's columns cannot be read at all (its
     // SELECT failed): the rest of that table is skipped. `failure` tells
     // whether the CREATE failed in a way every INSERT would repeat.
-    bool createTable(const QString& targetName, db::LastingFailure& failure)
+    bool createTable(const QString& targetName, odbc::LastingFailure& failure)
     {
         trap.Step(s.createOpening, [&] { copy.beginCreate(targetName); });
         int columns = -1;
@@ -265,11 +265,11 @@ struct Run {
     }
 
     // A stop asked for meanwhile ends the rows after the row on hand.
-    void copyRows(const QString& targetName, db::LastingFailure createFailure)
+    void copyRows(const QString& targetName, odbc::LastingFailure createFailure)
     {
         qint64 last = -1;
         trap.Step(s.lastRow, [&] { last = copy.rowCount() - 1; });
-        if (createFailure != db::LastingFailure::None) {
+        if (createFailure != odbc::LastingFailure::None) {
             if (last >= 0)
                 reportRowsNotCopied(s.executeCreate, last + 1, last + 1, targetName, createFailure,
                     targetDatabase());
@@ -280,8 +280,8 @@ struct Run {
         // A failure that every later row would meet too ends the rows; one
         // report tells how many of the table's rows did not arrive.
         auto stopsRows = [&](bool ran, int step, qint64 r, const QString& database) {
-            const db::LastingFailure why = lastingUnless(ran);
-            if (why == db::LastingFailure::None)
+            const odbc::LastingFailure why = lastingUnless(ran);
+            if (why == odbc::LastingFailure::None)
                 return false;
             if (r < last)
                 reportRowsNotCopied(step, failed + last - r, last + 1, targetName, why, database);
@@ -321,7 +321,7 @@ struct Run {
         if (!settleTarget(sourceName, targetName))
             return;
         trap.Step(s.select, [&] { copy.openSource(sourceName); });
-        db::LastingFailure createFailure = db::LastingFailure::None;
+        odbc::LastingFailure createFailure = odbc::LastingFailure::None;
         if (createTable(targetName, createFailure))
             copyRows(targetName, createFailure);
         else

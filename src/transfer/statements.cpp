@@ -72,7 +72,7 @@ void appendDoubledQuotes(QString& statement, QStringView value)
 }
 
 // Room for one value's text, so that a row's statement is allocated once.
-qsizetype estimatedTextSize(const tw::db::Value& value)
+qsizetype estimatedTextSize(const tw::odbc::Value& value)
 {
     switch (value.typeId()) {
     case QMetaType::QString:
@@ -150,7 +150,7 @@ QString insertOpening(Direction direction, const QString& targetName)
         + QLatin1StringView(" VALUES('");
 }
 
-void appendInsertValue(QString& statement, const tw::db::Value& value)
+void appendInsertValue(QString& statement, const tw::odbc::Value& value)
 {
     const qsizetype before = statement.size();
     if (!appendQuoteFreeText(statement, value))
@@ -171,14 +171,14 @@ void finishInsert(QString& statement)
 }
 
 QString insertStatement(
-    Direction direction, const QString& targetName, const QList<tw::db::Value>& row)
+    Direction direction, const QString& targetName, const QList<tw::odbc::Value>& row)
 {
     QString statement = insertOpening(direction, targetName);
     qsizetype expected = statement.size() + 1;
-    for (const tw::db::Value& value : row)
+    for (const tw::odbc::Value& value : row)
         expected += estimatedTextSize(value) + 4;
     statement.reserve(expected);
-    for (const tw::db::Value& value : row)
+    for (const tw::odbc::Value& value : row)
         appendInsertValue(statement, value);
     finishInsert(statement);
     return statement;

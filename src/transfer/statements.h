@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/value.h"
+#include "odbc/value.h"
 
 #include <QList>
 #include <QPair>
@@ -42,11 +42,11 @@ QString createStatement(
 // Every value goes as a quoted literal with its single quotes doubled; Null
 // and empty text both go as NULL.
 QString insertOpening(Direction direction, const QString& targetName);
-void appendInsertValue(QString& statement, const tw::db::Value& value);
+void appendInsertValue(QString& statement, const tw::odbc::Value& value);
 // Drops the trailing ", '" and closes with ")".
 void finishInsert(QString& statement);
 QString insertStatement(
-    Direction direction, const QString& targetName, const QList<tw::db::Value>& row);
+    Direction direction, const QString& targetName, const QList<tw::odbc::Value>& row);
 
 // Sent right after a copy opens its connections, so that the value texts
 // mean the same on both servers whatever their session defaults are.

@@ -245,7 +245,7 @@ void TableCopy::sendRow()
 void TableCopy::requireReadableRow() const
 {
     if (!recordset().rowReadable())
-        throw db::DbError(QStringLiteral("The source row could not be read; it was not sent."));
+        throw odbc::DbError(QStringLiteral("The source row could not be read; it was not sent."));
 }
 
 void TableCopy::sendExact()
@@ -266,7 +266,7 @@ void TableCopy::moveNext()
 
 QStringList TableCopy::rowValues() const
 {
-    QList<db::Value> row;
+    QList<odbc::Value> row;
     for (int j = 0; j < m_values; ++j)
         row.append(recordset().field(j).Value);
     return shownValues(row, m_types == Types::Exact);

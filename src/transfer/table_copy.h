@@ -132,7 +132,7 @@ private:
     Types m_types;
     ExactTable m_exact; // the table being copied, in an exact copy
     QString m_targetName;
-    QList<db::Value> m_row;
+    QList<odbc::Value> m_row;
     std::unique_ptr<db::Connection> m_oracle;
     std::unique_ptr<db::Connection> m_mysql;
     std::unique_ptr<db::Recordset> m_rs;

@@ -8,9 +8,9 @@ namespace tw::transfer {
 
 namespace {
 
-using tw::db::SqlDate;
-using tw::db::SqlTime;
-using tw::db::SqlTimestamp;
+using tw::odbc::SqlDate;
+using tw::odbc::SqlTime;
+using tw::odbc::SqlTimestamp;
 
 // Decimal exponents for which a float or double is written without an
 // exponent: 0.00001 and 100000000000000 still read well as plain numbers;
@@ -183,9 +183,9 @@ void appendHex(QString& out, const QByteArray& bytes)
 
 } // namespace
 
-bool appendQuoteFreeText(QString& out, const tw::db::Value& value)
+bool appendQuoteFreeText(QString& out, const tw::odbc::Value& value)
 {
-    if (tw::db::isNull(value))
+    if (tw::odbc::isNull(value))
         return true;
     TextBuffer text;
     const int type = value.typeId();
@@ -230,7 +230,7 @@ bool appendQuoteFreeText(QString& out, const tw::db::Value& value)
     return true;
 }
 
-QString valueText(const tw::db::Value& value)
+QString valueText(const tw::odbc::Value& value)
 {
     QString text;
     if (!appendQuoteFreeText(text, value))
@@ -238,13 +238,13 @@ QString valueText(const tw::db::Value& value)
     return text;
 }
 
-QStringList shownValues(const QList<tw::db::Value>& row, bool exactCopy)
+QStringList shownValues(const QList<tw::odbc::Value>& row, bool exactCopy)
 {
     QStringList values;
-    for (const tw::db::Value& v : row) {
+    for (const tw::odbc::Value& v : row) {
         const QString text = valueText(v);
         if (exactCopy)
-            values << (tw::db::isNull(v) ? QString() : text.isNull() ? QStringLiteral("") : text);
+            values << (tw::odbc::isNull(v) ? QString() : text.isNull() ? QStringLiteral("") : text);
         else
             values << (text.isEmpty() ? QString() : text);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/value.h"
+#include "odbc/value.h"
 
 #include <QList>
 #include <QString>
@@ -30,16 +30,16 @@ namespace tw::transfer {
 //
 // Any other type falls back to QVariant::toString(), which does not follow
 // the locale either.
-QString valueText(const tw::db::Value& value);
+QString valueText(const tw::odbc::Value& value);
 
 // Appends valueText(value) to `out` when that text cannot hold a quote
 // (Null, numbers, truth values, bytes, dates and times), without a string
 // of its own; answers false and appends nothing for text and other kinds.
-bool appendQuoteFreeText(QString& out, const tw::db::Value& value);
+bool appendQuoteFreeText(QString& out, const tw::odbc::Value& value);
 
 // A row's values as the report of a refused row shows them: the value
 // texts, and a null string for each value sent as NULL. The plain copy
 // sends an empty text as NULL; an exact copy only NULL itself.
-QStringList shownValues(const QList<tw::db::Value>& row, bool exactCopy);
+QStringList shownValues(const QList<tw::odbc::Value>& row, bool exactCopy);
 
 } // namespace tw::transfer

@@ -30,13 +30,13 @@ QString side(To to)
     return to == To::Oracle ? QStringLiteral("oracle") : QStringLiteral("mysql");
 }
 
-QList<QStringList> texts(const QList<QList<tw::db::Value>>& rows)
+QList<QStringList> texts(const QList<QList<tw::odbc::Value>>& rows)
 {
     QList<QStringList> out;
     for (const auto& row : rows) {
         QStringList r;
-        for (const tw::db::Value& v : row)
-            r << (tw::db::isNull(v) ? QStringLiteral("<null>") : tw::transfer::valueText(v));
+        for (const tw::odbc::Value& v : row)
+            r << (tw::odbc::isNull(v) ? QStringLiteral("<null>") : tw::transfer::valueText(v));
         out << r;
     }
     return out;

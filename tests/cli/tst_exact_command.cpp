@@ -10,8 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace tw::catalog;
 using namespace tw::test;
-using tw::db::Server;
+using tw::catalog::Server;
 
 namespace {
 

@@ -2,18 +2,20 @@
 // MariaDB Connector/ODBC and the Oracle stand-in: a refused row refuses only
 // itself however the driver reports it, and the values read in blocks are
 // exactly those a row-by-row read gives.
-#include "db/block_reader.h"
-#include "db/bulk_insert.h"
+#include "bulk/bulk_insert.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"
 #include "db/recordset.h"
 #include "db/transactions.h"
+#include "odbc/block_reader.h"
 #include "support/testbed.h"
 
 #include <QTest>
 #include <sqlext.h>
 
 using namespace tw::db;
+using namespace tw::odbc;
+using namespace tw::bulk;
 using tw::test::Testbed;
 
 namespace {

@@ -1,7 +1,7 @@
 #include "db/connection.h"
 #include "db/connection_strings.h"
-#include "db/db_error.h"
 #include "db/list_helpers.h"
+#include "odbc/error.h"
 #include "shell/error_trap.h"
 #include "support/scripted_dialogs.h"
 #include "support/testbed.h"
@@ -10,6 +10,7 @@
 #include <QTest>
 
 using namespace tw::db;
+using namespace tw::odbc;
 using tw::tables::TableListBox;
 using tw::test::Testbed;
 

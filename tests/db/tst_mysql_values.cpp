@@ -1,13 +1,14 @@
 #include "db/ado_types.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"
-#include "db/db_error.h"
 #include "db/recordset.h"
+#include "odbc/error.h"
 #include "support/testbed.h"
 
 #include <QTest>
 
 using namespace tw::db;
+using namespace tw::odbc;
 using tw::test::Testbed;
 
 namespace {

@@ -3,6 +3,7 @@
 #include <QTest>
 
 using namespace tw::db;
+using namespace tw::odbc;
 
 class TestRowBuffer : public QObject {
     Q_OBJECT

@@ -3,14 +3,15 @@
 // else is done with the connection meanwhile.
 #include "db/connection.h"
 #include "db/connection_strings.h"
-#include "db/db_error.h"
 #include "db/recordset.h"
 #include "db/row_prefetch.h"
+#include "odbc/error.h"
 #include "support/testbed.h"
 
 #include <QTest>
 
 using namespace tw::db;
+using namespace tw::odbc;
 using tw::test::Testbed;
 
 namespace {

@@ -1,4 +1,4 @@
-#include "db/db_error.h"
+#include "odbc/error.h"
 #include "shell/error_trap.h"
 #include "support/scripted_dialogs.h"
 
@@ -16,7 +16,7 @@ const QString request
 // A routine with no trap of its own: its error surfaces in the caller's step.
 void untrappedCallee()
 {
-    throw tw::db::DbError(
+    throw tw::odbc::DbError(
         QStringLiteral("[Oracle][ODBC][Ora]ORA-00942: table or view does not exist"));
 }
 } // namespace

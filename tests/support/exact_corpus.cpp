@@ -10,8 +10,8 @@
 
 namespace tw::test {
 
-using db::Server;
-using db::Value;
+using catalog::Server;
+using odbc::Value;
 
 namespace {
 
@@ -67,7 +67,7 @@ const char* const oracleRows[] = {
 
 QString comparable(const Value& v, const Value& other)
 {
-    if (v.typeId() == qMetaTypeId<db::SqlDate>())
+    if (v.typeId() == qMetaTypeId<odbc::SqlDate>())
         return transfer::valueText(v) + QStringLiteral(" 00:00:00");
     if (v.typeId() == QMetaType::QByteArray && other.isValid()
         && other.typeId() != QMetaType::QByteArray) {
@@ -76,7 +76,7 @@ QString comparable(const Value& v, const Value& other)
             n = n << 8 | static_cast<unsigned char>(b);
         return QString::number(n);
     }
-    return db::isNull(v) ? QStringLiteral("NULL") : transfer::valueText(v);
+    return odbc::isNull(v) ? QStringLiteral("NULL") : transfer::valueText(v);
 }
 
 } // namespace
@@ -117,8 +117,8 @@ QMap<QString, QList<Value>> rowsByKey(
 void compareRoundTrip(
     db::Connection& connection, Server server, const QString& original, const QString& copy)
 {
-    const db::TableCatalog a = db::ReadTableCatalog(connection, server, original);
-    const db::TableCatalog b = db::ReadTableCatalog(connection, server, copy);
+    const catalog::TableCatalog a = catalog::ReadTableCatalog(connection, server, original);
+    const catalog::TableCatalog b = catalog::ReadTableCatalog(connection, server, copy);
     QCOMPARE(b.primaryKey, a.primaryKey);
     QCOMPARE(b.columns.size(), a.columns.size());
     for (qsizetype c = 0; c < a.columns.size(); ++c) {
@@ -146,15 +146,15 @@ void compareRoundTrip(
 
 void insertWithText(db::Connection& connection, const QString& sql, const QString& text)
 {
-    db::StatementHandle stmt = connection.newStatement();
-    std::vector<SQLWCHAR> query = db::toSqlWChar(sql);
-    db::check(SQLPrepareW(stmt.get(), query.data(), SQL_NTS), SQL_HANDLE_STMT, stmt.get());
-    std::vector<SQLWCHAR> value = db::toSqlWChar(text);
+    odbc::StatementHandle stmt = connection.newStatement();
+    std::vector<SQLWCHAR> query = odbc::toSqlWChar(sql);
+    odbc::check(SQLPrepareW(stmt.get(), query.data(), SQL_NTS), SQL_HANDLE_STMT, stmt.get());
+    std::vector<SQLWCHAR> value = odbc::toSqlWChar(text);
     SQLLEN length = SQLLEN((value.size() - 1) * sizeof(SQLWCHAR));
-    db::check(SQLBindParameter(stmt.get(), 1, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WLONGVARCHAR,
-                  SQLULEN(text.size()), 0, value.data(), length, &length),
+    odbc::check(SQLBindParameter(stmt.get(), 1, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WLONGVARCHAR,
+                    SQLULEN(text.size()), 0, value.data(), length, &length),
         SQL_HANDLE_STMT, stmt.get());
-    db::check(SQLExecute(stmt.get()), SQL_HANDLE_STMT, stmt.get());
+    odbc::check(SQLExecute(stmt.get()), SQL_HANDLE_STMT, stmt.get());
 }
 
 } // namespace tw::test

@@ -22,13 +22,13 @@ QList<QPair<QString, qint16>> columnsOf(db::Connection& connection, const QStrin
     return out;
 }
 
-QList<QList<db::Value>> rowsOf(db::Connection& connection, const QString& sql)
+QList<QList<odbc::Value>> rowsOf(db::Connection& connection, const QString& sql)
 {
     db::Recordset rs;
     rs.Open(sql, connection);
-    QList<QList<db::Value>> rows;
+    QList<QList<odbc::Value>> rows;
     for (; !rs.atEnd(); rs.MoveNext()) {
-        QList<db::Value> row;
+        QList<odbc::Value> row;
         for (const db::Field& f : rs.Fields())
             row.append(f.Value);
         rows.append(row);
@@ -83,7 +83,7 @@ void TablesWindow::sendToMySQL()
     QTest::mouseClick(form->PushButton[4], Qt::LeftButton);
 }
 
-QList<QList<db::Value>> oracleRows(const db::LoginDetails& details, const QString& sql)
+QList<QList<odbc::Value>> oracleRows(const db::LoginDetails& details, const QString& sql)
 {
     db::Connection connection;
     connection.Open(db::OracleConnectionString(details));
@@ -98,7 +98,7 @@ void oracleExecute(const db::LoginDetails& details, const QStringList& statement
         connection.Execute(sql);
 }
 
-QList<QList<db::Value>> mysqlRows(const db::LoginDetails& details, const QString& sql)
+QList<QList<odbc::Value>> mysqlRows(const db::LoginDetails& details, const QString& sql)
 {
     db::Connection connection;
     connection.Open(db::MySQLConnectionString(details));

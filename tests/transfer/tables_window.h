@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/login_details.h"
-#include "db/value.h"
+#include "odbc/value.h"
 #include "support/scripted_dialogs.h"
 #include "tables/form2.h"
 
@@ -37,11 +37,11 @@ public:
 };
 
 // Reads through the program's own data access layer, as the transfers do.
-QList<QList<db::Value>> oracleRows(const db::LoginDetails& details, const QString& sql);
+QList<QList<odbc::Value>> oracleRows(const db::LoginDetails& details, const QString& sql);
 // Runs statements on one Oracle session of the program's own layer (the
 // stand-in's admin command knows no ALTER SESSION that outlives it).
 void oracleExecute(const db::LoginDetails& details, const QStringList& statements);
-QList<QList<db::Value>> mysqlRows(const db::LoginDetails& details, const QString& sql);
+QList<QList<odbc::Value>> mysqlRows(const db::LoginDetails& details, const QString& sql);
 // Each column's name and ADO type code as the Oracle driver reports them.
 QList<QPair<QString, qint16>> oracleColumns(const db::LoginDetails& details, const QString& table);
 QList<QPair<QString, qint16>> mysqlColumns(const db::LoginDetails& details, const QString& table);

@@ -1,5 +1,5 @@
 #include "db/connection.h"
-#include "db/db_error.h"
+#include "odbc/error.h"
 #include "transfer/row_failure.h"
 #include "transfer/side_names.h"
 
@@ -7,12 +7,12 @@
 #include <functional>
 
 using namespace tw::transfer;
-using tw::db::DbError;
-using tw::db::Diagnostic;
+using tw::odbc::DbError;
+using tw::odbc::Diagnostic;
 
 Q_DECLARE_METATYPE(tw::transfer::Direction)
 Q_DECLARE_METATYPE(std::function<void()>)
-Q_DECLARE_METATYPE(tw::db::LastingFailure)
+Q_DECLARE_METATYPE(tw::odbc::LastingFailure)
 
 // The rules of a command-line copy that need no database: where a
 // replacing copy is built and how it is swapped in, and which failures
@@ -84,9 +84,9 @@ private slots:
     // their failures.
     void aFailureThatEveryLaterRowWouldMeetEndsTheTable_data()
     {
-        using enum tw::db::LastingFailure;
+        using enum tw::odbc::LastingFailure;
         QTest::addColumn<std::function<void()>>("failing");
-        QTest::addColumn<tw::db::LastingFailure>("why");
+        QTest::addColumn<tw::odbc::LastingFailure>("why");
         auto throwing = [](QString state, int native, QString message) {
             return std::function<void()>([=] {
                 // A warning record ahead of the error does not hide it.
@@ -128,7 +128,7 @@ private slots:
     void aFailureThatEveryLaterRowWouldMeetEndsTheTable()
     {
         QFETCH(std::function<void()>, failing);
-        QFETCH(tw::db::LastingFailure, why);
+        QFETCH(tw::odbc::LastingFailure, why);
         std::exception_ptr error;
         try {
             failing();
@@ -137,7 +137,7 @@ private slots:
         }
         QVERIFY(error);
         QCOMPARE(LastingFailureOf(error), why);
-        QCOMPARE(FailsEveryLaterRow(error), why != tw::db::LastingFailure::None);
+        QCOMPARE(FailsEveryLaterRow(error), why != tw::odbc::LastingFailure::None);
     }
 };
 

@@ -54,7 +54,7 @@ class TestEscStopsCopy : public QObject {
     // "second" is copied first: the walk goes from the bottom of the list.
     QList<int> copiedIds(Send send)
     {
-        const QList<QList<tw::db::Value>> got = send == Send::ToOracle
+        const QList<QList<tw::odbc::Value>> got = send == Send::ToOracle
             ? oracleRows(details, QStringLiteral("SELECT * FROM \"second\""))
             : mysqlRows(details, QStringLiteral("SELECT * FROM `second`"));
         QList<int> ids;

@@ -4,8 +4,9 @@
 #include <QTest>
 #include <limits>
 
+using namespace tw::catalog;
 using namespace tw::transfer;
-using namespace tw::db;
+using namespace tw::odbc;
 
 Q_DECLARE_METATYPE(tw::transfer::Carry)
 Q_DECLARE_METATYPE(tw::transfer::ExactColumn)

@@ -1,13 +1,15 @@
-#include "db/column_catalog.h"
+#include "catalog/table_catalog.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"
-#include "db/db_error.h"
+#include "odbc/error.h"
 #include "support/testbed.h"
 #include "transfer/exact_types.h"
 
 #include <QTest>
 
+using namespace tw::catalog;
 using namespace tw::db;
+using namespace tw::odbc;
 using namespace tw::transfer;
 using tw::test::Testbed;
 

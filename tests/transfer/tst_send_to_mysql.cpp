@@ -9,7 +9,7 @@
 #include <QTest>
 
 using namespace tw::test;
-using tw::db::Value;
+using tw::odbc::Value;
 using tw::transfer::valueText;
 
 namespace {
@@ -44,7 +44,7 @@ QList<QStringList> asTexts(const QList<QList<Value>>& rows)
     for (const auto& row : rows) {
         QStringList r;
         for (const Value& v : row)
-            r << (tw::db::isNull(v) ? QString() : valueText(v));
+            r << (tw::odbc::isNull(v) ? QString() : valueText(v));
         out << r;
     }
     return out;

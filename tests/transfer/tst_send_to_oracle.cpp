@@ -9,7 +9,7 @@
 #include <QTest>
 
 using namespace tw::test;
-using tw::db::Value;
+using tw::odbc::Value;
 using tw::transfer::valueText;
 
 namespace {
@@ -121,7 +121,7 @@ private slots:
             if (typed[i].oracleType == oracleDate)
                 expected = oracleMidnight(expected);
             if (expected.isEmpty()) {
-                QVERIFY2(tw::db::isNull(full[i]), typed[i].name);
+                QVERIFY2(tw::odbc::isNull(full[i]), typed[i].name);
                 continue;
             }
             QVERIFY2(valueText(full[i]) == expected,
@@ -131,7 +131,7 @@ private slots:
         const QList<Value> empty = rowWithFirst(copied, QString());
         QCOMPARE(empty.size(), source.size());
         for (const Value& v : empty)
-            QVERIFY(tw::db::isNull(v));
+            QVERIFY(tw::odbc::isNull(v));
     }
 
     void textValuesArriveUnchangedAndEmptyTextAsNull_data()
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(rows.size(), 1);
         QCOMPARE(valueText(rows[0][0]), QStringLiteral("7"));
         if (expected.isNull())
-            QVERIFY(tw::db::isNull(rows[0][1]));
+            QVERIFY(tw::odbc::isNull(rows[0][1]));
         else
             QCOMPARE(rows[0][1].toString(), expected);
         QCOMPARE(valueText(rows[0][2]), QStringLiteral("1"));

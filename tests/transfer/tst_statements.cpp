@@ -3,9 +3,9 @@
 #include <QTest>
 
 using namespace tw::transfer;
-using tw::db::SqlDate;
-using tw::db::SqlTimestamp;
-using tw::db::Value;
+using tw::odbc::SqlDate;
+using tw::odbc::SqlTimestamp;
+using tw::odbc::Value;
 
 Q_DECLARE_METATYPE(tw::transfer::Direction)
 

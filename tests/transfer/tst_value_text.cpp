@@ -8,7 +8,7 @@
 #include <cmath>
 #include <limits>
 
-using namespace tw::db;
+using namespace tw::odbc;
 using tw::transfer::valueText;
 
 namespace {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <sql.h>
 
-namespace tw::db {
+namespace tw::catalog {
 
 enum class Server { MySQL, Oracle };
 
@@ -46,6 +46,6 @@ struct TableCatalog {
 // Reads the declared columns and the primary key of `table` (its exact name,
 // letter case included) in the connection's own database or schema. Throws
 // DbError when the driver refuses, or when no such table is found.
-TableCatalog ReadTableCatalog(Connection& connection, Server server, const QString& table);
+TableCatalog ReadTableCatalog(db::Connection& connection, Server server, const QString& table);
 
-} // namespace tw::db
+} // namespace tw::catalog

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "bulk/parameter_arrays.h"
 #include "db/connection.h"
-#include "db/db_error.h"
-#include "db/parameter_arrays.h"
+#include "odbc/error.h"
 
 #include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
 
-namespace tw::db {
+namespace tw::bulk {
 
 // One prepared statement with '?' markers (an INSERT) executed with the rows
 // of a ParameterArrays: all rows held in one SQLExecute of a parameter
@@ -26,14 +26,14 @@ namespace tw::db {
 // The rows that went in stay uncommitted: the caller commits.
 class BulkInsert {
 public:
-    BulkInsert(Connection& connection, const QString& sql);
+    BulkInsert(db::Connection& connection, const QString& sql);
 
     // Executes rows [first, last) of `rows`; throws DbError when refused.
     void execute(ParameterArrays& rows, int first, int last);
 
     struct Refusal {
         int row = 0; // index in the ParameterArrays
-        DbError error;
+        odbc::DbError error;
     };
     struct Sent {
         int landed = 0; // rows the database took (not yet committed)
@@ -41,29 +41,29 @@ public:
         // A failure that would meet every row (the connection lost, the
         // table gone), as `failsEveryRow` judged it: sending stopped at
         // `unsentFrom`, and no row from there on went in.
-        std::optional<DbError> fatal;
+        std::optional<odbc::DbError> fatal;
         int unsentFrom = 0;
     };
     // Sends every row held; `failsEveryRow` (optional) tells a failure that
     // no retry can get past.
-    Sent send(
-        ParameterArrays& rows, const std::function<bool(const DbError&)>& failsEveryRow = nullptr);
+    Sent send(ParameterArrays& rows,
+        const std::function<bool(const odbc::DbError&)>& failsEveryRow = nullptr);
 
     // Executions made so far (arrays count once): how many retries cost.
     qint64 executions() const { return m_executions; }
 
 private:
-    StatementHandle& statementFor(int rows);
+    odbc::StatementHandle& statementFor(int rows);
 
-    Connection& m_connection;
+    db::Connection& m_connection;
     QString m_sql;
     // Arrays and single rows go through statements of their own: MariaDB
     // Connector/ODBC 3.1.15 sends an array of text from the wrong buffers
     // when the statement's last execution was a single row bound at the
     // same address (it takes the address for one it converted itself).
-    StatementHandle m_arrays;
-    StatementHandle m_single;
+    odbc::StatementHandle m_arrays;
+    odbc::StatementHandle m_single;
     qint64 m_executions = 0;
 };
 
-} // namespace tw::db
+} // namespace tw::bulk

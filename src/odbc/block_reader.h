@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/column_reader.h"
-#include "db/db_error.h"
-#include "db/value.h"
+#include "odbc/column_reader.h"
+#include "odbc/error.h"
+#include "odbc/value.h"
 
 #include <QList>
 #include <QString>
@@ -12,12 +12,11 @@
 #include <sqlucode.h>
 #include <vector>
 
-namespace tw::db {
+namespace tw::odbc {
 
 // One column of a result as the program reads it.
 struct ResultColumn {
     QString name;
-    qint16 adoType = 0; // the ADO type code the column reports
     ColumnInfo info;
     SQLULEN size = 0; // SQLDescribeCol's column size
     SQLSMALLINT digits = 0;
@@ -115,4 +114,4 @@ private:
     std::optional<DbError> m_rowError; // the current block's, as fetched
 };
 
-} // namespace tw::db
+} // namespace tw::odbc

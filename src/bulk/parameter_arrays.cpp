@@ -1,8 +1,8 @@
-#include "db/parameter_arrays.h"
+#include "bulk/parameter_arrays.h"
 
-#include "db/db_error.h"
-#include "db/odbc_handles.h"
-#include "db/utf8.h"
+#include "odbc/error.h"
+#include "odbc/handles.h"
+#include "odbc/utf8.h"
 
 #include <QDate>
 #include <array>
@@ -11,7 +11,7 @@
 #include <limits>
 #include <type_traits>
 
-namespace tw::db {
+namespace tw::bulk {
 
 namespace {
 
@@ -44,11 +44,11 @@ qsizetype fixedSizeOf(SQLSMALLINT cType)
     }
 }
 
-[[noreturn]] void cannot(const Value& value, const char* what)
+[[noreturn]] void cannot(const odbc::Value& value, const char* what)
 {
-    throw DbError(QStringLiteral("A value of type %1 cannot be sent as %2.")
-                      .arg(QLatin1String(value.typeName() ? value.typeName() : "unknown"),
-                          QLatin1String(what)));
+    throw odbc::DbError(QStringLiteral("A value of type %1 cannot be sent as %2.")
+                            .arg(QLatin1String(value.typeName() ? value.typeName() : "unknown"),
+                                QLatin1String(what)));
 }
 
 // Decimal text as ASCII in a buffer of its own, without allocating: the
@@ -84,12 +84,12 @@ template <typename Number> bool parseNumber(const QString& text, Number& out)
 
 // The value held, read straight from the variant: QVariant's own
 // conversions go through the meta-type system, a cost per value.
-template <typename T> T held(const Value& value)
+template <typename T> T held(const odbc::Value& value)
 {
     return *static_cast<const T*>(value.constData());
 }
 
-qint64 heldSigned(const Value& value)
+qint64 heldSigned(const odbc::Value& value)
 {
     switch (value.typeId()) {
     case QMetaType::LongLong:
@@ -101,7 +101,7 @@ qint64 heldSigned(const Value& value)
     }
 }
 
-quint64 heldUnsigned(const Value& value)
+quint64 heldUnsigned(const odbc::Value& value)
 {
     return value.typeId() == QMetaType::ULongLong ? held<qulonglong>(value) : value.toULongLong();
 }
@@ -118,7 +118,7 @@ bool isUnsigned(int type)
         || type == QMetaType::UShort || type == QMetaType::UChar;
 }
 
-SQLBIGINT signedOf(const Value& value)
+SQLBIGINT signedOf(const odbc::Value& value)
 {
     const int type = value.typeId();
     if (isInteger(type))
@@ -137,7 +137,7 @@ SQLBIGINT signedOf(const Value& value)
     cannot(value, "a whole number");
 }
 
-SQLUBIGINT unsignedOf(const Value& value)
+SQLUBIGINT unsignedOf(const odbc::Value& value)
 {
     const int type = value.typeId();
     if (isUnsigned(type))
@@ -155,7 +155,7 @@ SQLUBIGINT unsignedOf(const Value& value)
     cannot(value, "an unsigned whole number");
 }
 
-SQLDOUBLE doubleOf(const Value& value)
+SQLDOUBLE doubleOf(const odbc::Value& value)
 {
     const int type = value.typeId();
     if (type == QMetaType::Double)
@@ -179,19 +179,19 @@ SQLDOUBLE doubleOf(const Value& value)
 SQL_TIMESTAMP_STRUCT checkedDate(const SQL_TIMESTAMP_STRUCT& t)
 {
     if (t.year == 0 || !QDate::isValid(t.year, t.month, t.day))
-        throw DbError(QStringLiteral("%1-%2-%3 is no date of the calendar.")
-                          .arg(t.year, 4, 10, QLatin1Char('0'))
-                          .arg(t.month, 2, 10, QLatin1Char('0'))
-                          .arg(t.day, 2, 10, QLatin1Char('0')));
+        throw odbc::DbError(QStringLiteral("%1-%2-%3 is no date of the calendar.")
+                                .arg(t.year, 4, 10, QLatin1Char('0'))
+                                .arg(t.month, 2, 10, QLatin1Char('0'))
+                                .arg(t.day, 2, 10, QLatin1Char('0')));
     return t;
 }
 
-SQL_TIMESTAMP_STRUCT timestampOf(const Value& value)
+SQL_TIMESTAMP_STRUCT timestampOf(const odbc::Value& value)
 {
     const int type = value.typeId();
     SQL_TIMESTAMP_STRUCT t {};
-    if (type == qMetaTypeId<SqlTimestamp>()) {
-        const auto& v = *static_cast<const SqlTimestamp*>(value.constData());
+    if (type == qMetaTypeId<odbc::SqlTimestamp>()) {
+        const auto& v = *static_cast<const odbc::SqlTimestamp*>(value.constData());
         t.year = SQLSMALLINT(v.year);
         t.month = SQLUSMALLINT(v.month);
         t.day = SQLUSMALLINT(v.day);
@@ -201,8 +201,8 @@ SQL_TIMESTAMP_STRUCT timestampOf(const Value& value)
         t.fraction = v.fraction;
         return checkedDate(t);
     }
-    if (type == qMetaTypeId<SqlDate>()) {
-        const auto& v = *static_cast<const SqlDate*>(value.constData());
+    if (type == qMetaTypeId<odbc::SqlDate>()) {
+        const auto& v = *static_cast<const odbc::SqlDate*>(value.constData());
         t.year = SQLSMALLINT(v.year);
         t.month = SQLUSMALLINT(v.month);
         t.day = SQLUSMALLINT(v.day);
@@ -211,7 +211,7 @@ SQL_TIMESTAMP_STRUCT timestampOf(const Value& value)
     cannot(value, "a timestamp");
 }
 
-SQL_DATE_STRUCT dateOf(const Value& value)
+SQL_DATE_STRUCT dateOf(const odbc::Value& value)
 {
     const SQL_TIMESTAMP_STRUCT t = timestampOf(value);
     if (t.hour || t.minute || t.second || t.fraction)
@@ -239,7 +239,7 @@ ParameterArrays::ParameterArrays(
         column.variable = isVariable(column.binding.cType);
         column.fixedSize = fixedSizeOf(column.binding.cType);
         if (!column.variable && column.fixedSize == 0)
-            throw DbError(
+            throw odbc::DbError(
                 QStringLiteral("Parameter %1: C type %2 is not one parameters are sent in.")
                     .arg(c + 1)
                     .arg(column.binding.cType));
@@ -251,9 +251,9 @@ ParameterArrays::ParameterArrays(
     }
 }
 
-void ParameterArrays::append(Column& column, const Value& value)
+void ParameterArrays::append(Column& column, const odbc::Value& value)
 {
-    if (isNull(value)) {
+    if (odbc::isNull(value)) {
         if (column.variable)
             column.offsets.push_back(column.heap.size());
         column.indicators.push_back(SQL_NULL_DATA);
@@ -270,7 +270,7 @@ void ParameterArrays::append(Column& column, const Value& value)
                 column.heap.append(reinterpret_cast<const char*>(text.utf16()),
                     text.size() * qsizetype(sizeof(char16_t)));
             else
-                appendUtf8(column.heap, text);
+                odbc::appendUtf8(column.heap, text);
         } else if (value.typeId() == QMetaType::QByteArray && column.binding.cType == SQL_C_CHAR) {
             column.heap.append(*static_cast<const QByteArray*>(value.constData()));
         } else {
@@ -347,22 +347,22 @@ qsizetype ParameterArrays::boundBytes(int rows) const
     return bytes;
 }
 
-ParameterArrays::Added ParameterArrays::add(const QList<Value>& row)
+ParameterArrays::Added ParameterArrays::add(const QList<odbc::Value>& row)
 {
     if (full())
         return Added::Full;
     if (row.size() != m_bindings.size())
-        throw DbError(QStringLiteral("A row of %1 values for %2 parameters.")
-                          .arg(row.size())
-                          .arg(m_bindings.size()));
+        throw odbc::DbError(QStringLiteral("A row of %1 values for %2 parameters.")
+                                .arg(row.size())
+                                .arg(m_bindings.size()));
     qsizetype c = 0;
     try {
         for (; c < m_bindings.size(); ++c)
             append(m_columns[size_t(c)], row[c]);
-    } catch (const DbError& e) {
+    } catch (const odbc::DbError& e) {
         for (Column& column : m_columns)
             dropLast(column);
-        throw DbError(QStringLiteral("Parameter %1: %2").arg(c + 1).arg(e.description()));
+        throw odbc::DbError(QStringLiteral("Parameter %1: %2").arg(c + 1).arg(e.description()));
     }
     if (m_rows > 0 && boundBytes(m_rows + 1) > m_byteBudget) {
         for (Column& column : m_columns)
@@ -390,16 +390,16 @@ void ParameterArrays::bind(SQLHSTMT stmt, int first, int last)
     m_status.assign(size_t(count), unset);
     m_processed = 0;
     m_boundFirst = first;
-    check(SQLSetStmtAttr(stmt, SQL_ATTR_PARAM_BIND_TYPE,
-              reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_PARAM_BIND_BY_COLUMN)), 0),
+    odbc::check(SQLSetStmtAttr(stmt, SQL_ATTR_PARAM_BIND_TYPE,
+                    reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_PARAM_BIND_BY_COLUMN)), 0),
         SQL_HANDLE_STMT, stmt);
-    check(SQLSetStmtAttr(
-              stmt, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN(count)), 0),
+    odbc::check(SQLSetStmtAttr(
+                    stmt, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN(count)), 0),
         SQL_HANDLE_STMT, stmt);
-    check(
+    odbc::check(
         SQLSetStmtAttr(stmt, SQL_ATTR_PARAM_STATUS_PTR, m_status.data(), 0), SQL_HANDLE_STMT, stmt);
-    check(SQLSetStmtAttr(stmt, SQL_ATTR_PARAMS_PROCESSED_PTR, &m_processed, 0), SQL_HANDLE_STMT,
-        stmt);
+    odbc::check(SQLSetStmtAttr(stmt, SQL_ATTR_PARAMS_PROCESSED_PTR, &m_processed, 0),
+        SQL_HANDLE_STMT, stmt);
     for (size_t c = 0; c < m_columns.size(); ++c) {
         Column& column = m_columns[c];
         SQLLEN* indicators = column.indicators.data() + first;
@@ -427,11 +427,11 @@ void ParameterArrays::bind(SQLHSTMT stmt, int first, int last)
             data = column.fixed.data() + first * column.fixedSize;
             bufferLength = SQLLEN(column.fixedSize);
         }
-        check(SQLBindParameter(stmt, SQLUSMALLINT(c + 1), SQL_PARAM_INPUT, column.binding.cType,
-                  column.binding.sqlType, columnSize, column.binding.decimalDigits, data,
-                  bufferLength, indicators),
+        odbc::check(SQLBindParameter(stmt, SQLUSMALLINT(c + 1), SQL_PARAM_INPUT,
+                        column.binding.cType, column.binding.sqlType, columnSize,
+                        column.binding.decimalDigits, data, bufferLength, indicators),
             SQL_HANDLE_STMT, stmt);
     }
 }
 
-} // namespace tw::db
+} // namespace tw::bulk

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "db/value.h"
+#include "odbc/value.h"
 
 #include <sql.h>
 
-namespace tw::db {
+namespace tw::odbc {
 
 // How one result column is described and read.
 struct ColumnInfo {
@@ -32,4 +32,4 @@ struct ColumnInfo {
 // and timestamps as their text, so that both arrive whole.
 Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info);
 
-} // namespace tw::db
+} // namespace tw::odbc

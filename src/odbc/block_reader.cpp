@@ -1,14 +1,13 @@
-#include "db/block_reader.h"
+#include "odbc/block_reader.h"
 
-#include "db/ado_types.h"
-#include "db/date_text.h"
-#include "db/db_error.h"
-#include "db/odbc_handles.h"
+#include "odbc/date_text.h"
+#include "odbc/error.h"
+#include "odbc/handles.h"
 
 #include <sqlext.h>
 #include <sqlucode.h>
 
-namespace tw::db {
+namespace tw::odbc {
 
 namespace {
 
@@ -74,7 +73,6 @@ QList<ResultColumn> DescribeResult(SQLHSTMT stmt, const QList<int>& textColumns,
             octets = 0;
         column.name
             = fromSqlWChar(name, qMin<qsizetype>(nameLength, qsizetype(std::size(name)) - 1));
-        column.adoType = adoTypeCode(sqlType, column.info.isUnsigned);
         column.size = size;
         column.digits = digits;
         column.octetLength = octets;
@@ -380,4 +378,4 @@ bool BlockReader::next(QList<Value>& row)
     return true;
 }
 
-} // namespace tw::db
+} // namespace tw::odbc

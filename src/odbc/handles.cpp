@@ -1,10 +1,10 @@
-#include "db/odbc_handles.h"
+#include "odbc/handles.h"
 
-#include "db/db_error.h"
+#include "odbc/error.h"
 
 #include <utility>
 
-namespace tw::db {
+namespace tw::odbc {
 
 namespace {
 
@@ -170,4 +170,4 @@ void StatementHandle::reset() noexcept
     m_connectionAlive.reset();
 }
 
-} // namespace tw::db
+} // namespace tw::odbc

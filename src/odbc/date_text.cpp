@@ -1,6 +1,6 @@
-#include "db/date_text.h"
+#include "odbc/date_text.h"
 
-namespace tw::db {
+namespace tw::odbc {
 
 namespace {
 // Reads exactly `count` digits at `at`; false when any is missing.
@@ -48,4 +48,4 @@ Value dateFromText(QByteArrayView text)
     return QString::fromUtf8(text);
 }
 
-} // namespace tw::db
+} // namespace tw::odbc

@@ -1,10 +1,10 @@
-#include "db/bulk_insert.h"
+#include "bulk/bulk_insert.h"
 
 #include "db/yield.h"
 
 #include <deque>
 
-namespace tw::db {
+namespace tw::bulk {
 
 namespace {
 
@@ -21,24 +21,24 @@ bool validStatus(SQLUSMALLINT s)
 } // namespace
 
 namespace {
-StatementHandle prepared(Connection& connection, const QString& sql)
+odbc::StatementHandle prepared(db::Connection& connection, const QString& sql)
 {
-    StatementHandle stmt = connection.newStatement();
-    const std::vector<SQLWCHAR> text = toSqlWChar(sql);
-    DriverWait wait;
-    check(SQLPrepareW(stmt.get(), const_cast<SQLWCHAR*>(text.data()), SQL_NTS), SQL_HANDLE_STMT,
-        stmt.get());
+    odbc::StatementHandle stmt = connection.newStatement();
+    const std::vector<SQLWCHAR> text = odbc::toSqlWChar(sql);
+    db::DriverWait wait;
+    odbc::check(SQLPrepareW(stmt.get(), const_cast<SQLWCHAR*>(text.data()), SQL_NTS),
+        SQL_HANDLE_STMT, stmt.get());
     return stmt;
 }
 } // namespace
 
-BulkInsert::BulkInsert(Connection& connection, const QString& sql)
+BulkInsert::BulkInsert(db::Connection& connection, const QString& sql)
     : m_connection(connection)
     , m_sql(sql)
     , m_arrays(prepared(connection, sql))
 { }
 
-StatementHandle& BulkInsert::statementFor(int rows)
+odbc::StatementHandle& BulkInsert::statementFor(int rows)
 {
     if (rows > 1)
         return m_arrays;
@@ -54,18 +54,18 @@ void BulkInsert::execute(ParameterArrays& rows, int first, int last)
     ++m_executions;
     SQLRETURN rc = SQL_SUCCESS;
     {
-        DriverWait wait;
+        db::DriverWait wait;
         rc = SQLExecute(h);
     }
     if (rc == SQL_NEED_DATA) {
         SQLFreeStmt(h, SQL_CLOSE);
-        throw DbError(QStringLiteral("The driver asked for data at execution."));
+        throw odbc::DbError(QStringLiteral("The driver asked for data at execution."));
     }
     // The statement is closed whatever happened: MariaDB Connector/ODBC
     // sends the next array from stale buffers after a failed execution
     // that was not closed. The diagnostics are read before.
     try {
-        check(rc, SQL_HANDLE_STMT, h);
+        odbc::check(rc, SQL_HANDLE_STMT, h);
     } catch (...) {
         SQLFreeStmt(h, SQL_CLOSE);
         throw;
@@ -74,7 +74,7 @@ void BulkInsert::execute(ParameterArrays& rows, int first, int last)
 }
 
 BulkInsert::Sent BulkInsert::send(
-    ParameterArrays& rows, const std::function<bool(const DbError&)>& failsEveryRow)
+    ParameterArrays& rows, const std::function<bool(const odbc::DbError&)>& failsEveryRow)
 {
     Sent sent;
     // Ranges still to send, in row order.
@@ -92,12 +92,13 @@ BulkInsert::Sent BulkInsert::send(
             for (int r = first; r < last; ++r) {
                 if (rows.status(r) == SQL_PARAM_ERROR) {
                     --landed;
-                    sent.refused.append({ r, DbError(QStringLiteral("The row was refused.")) });
+                    sent.refused.append(
+                        { r, odbc::DbError(QStringLiteral("The row was refused.")) });
                 }
             }
             sent.landed += landed;
             continue;
-        } catch (const DbError& error) {
+        } catch (const odbc::DbError& error) {
             if (failsEveryRow && failsEveryRow(error)) {
                 sent.fatal = error;
                 sent.unsentFrom = first;
@@ -143,4 +144,4 @@ BulkInsert::Sent BulkInsert::send(
     return sent;
 }
 
-} // namespace tw::db
+} // namespace tw::bulk

@@ -6,7 +6,7 @@
 #include <sqlext.h>
 #include <vector>
 
-namespace tw::db {
+namespace tw::odbc {
 
 // The process-wide ODBC 3 environment, allocated on first use.
 SQLHENV environment();
@@ -63,4 +63,4 @@ private:
     std::shared_ptr<bool> m_connectionAlive;
 };
 
-} // namespace tw::db
+} // namespace tw::odbc

@@ -1,9 +1,9 @@
-#include "db/column_catalog.h"
+#include "catalog/table_catalog.h"
 
-#include "db/column_reader.h"
-#include "db/db_error.h"
 #include "db/recordset.h"
 #include "db/yield.h"
+#include "odbc/column_reader.h"
+#include "odbc/error.h"
 
 #include <QHash>
 #include <algorithm>
@@ -31,7 +31,7 @@
 //   precision, FLOAT(b) has COLUMN_SIZE b with NUM_PREC_RADIX 2, TYPE_NAME
 //   carries "TIMESTAMP(9)" and "INTERVAL DAY(2) TO SECOND(6)".
 
-namespace tw::db {
+namespace tw::catalog {
 
 namespace {
 
@@ -53,29 +53,29 @@ enum ColumnsResult {
 enum KeysResult { KeyColumnName = 4, KeySeq = 5 };
 
 // A catalog function's answer, read whole: it is a few rows.
-QList<QList<Value>> fetchAll(SQLHSTMT stmt)
+QList<QList<odbc::Value>> fetchAll(SQLHSTMT stmt)
 {
     SQLSMALLINT count = 0;
-    check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt);
-    QList<ColumnInfo> columns;
+    odbc::check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt);
+    QList<odbc::ColumnInfo> columns;
     for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(count); ++c) {
         SQLSMALLINT type = 0;
         SQLULEN size = 0;
         SQLSMALLINT digits = 0;
         SQLSMALLINT nullable = 0;
-        check(SQLDescribeColW(stmt, c, nullptr, 0, nullptr, &type, &size, &digits, &nullable),
+        odbc::check(SQLDescribeColW(stmt, c, nullptr, 0, nullptr, &type, &size, &digits, &nullable),
             SQL_HANDLE_STMT, stmt);
         columns.append({ type, false });
     }
-    QList<QList<Value>> rows;
+    QList<QList<odbc::Value>> rows;
     for (;;) {
         const SQLRETURN rc = SQLFetch(stmt);
         if (rc == SQL_NO_DATA)
             break;
-        check(rc, SQL_HANDLE_STMT, stmt);
-        QList<Value> row;
+        odbc::check(rc, SQL_HANDLE_STMT, stmt);
+        QList<odbc::Value> row;
         for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(count); ++c)
-            row.append(readColumn(stmt, c, columns[c - 1]));
+            row.append(odbc::readColumn(stmt, c, columns[c - 1]));
         rows.append(row);
     }
     return rows;
@@ -85,8 +85,9 @@ QString infoText(SQLHDBC dbc, SQLUSMALLINT item)
 {
     SQLWCHAR text[256] = {};
     SQLSMALLINT length = 0;
-    check(SQLGetInfoW(dbc, item, text, SQLSMALLINT(sizeof text), &length), SQL_HANDLE_DBC, dbc);
-    return fromSqlWChar(text, qMin<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), 255));
+    odbc::check(
+        SQLGetInfoW(dbc, item, text, SQLSMALLINT(sizeof text), &length), SQL_HANDLE_DBC, dbc);
+    return odbc::fromSqlWChar(text, qMin<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), 255));
 }
 
 // SQLColumns takes a pattern: '_' and '%' match any character. Escaped,
@@ -105,16 +106,16 @@ QString escapedPattern(const QString& name, const QString& escape)
     return out;
 }
 
-std::optional<qint64> number(const Value& v)
+std::optional<qint64> number(const odbc::Value& v)
 {
-    if (isNull(v))
+    if (odbc::isNull(v))
         return std::nullopt;
     bool ok = false;
     const qint64 n = v.toLongLong(&ok);
     return ok ? std::optional<qint64>(n) : std::nullopt;
 }
 
-std::optional<int> smallNumber(const Value& v)
+std::optional<int> smallNumber(const odbc::Value& v)
 {
     const auto n = number(v);
     return n ? std::optional<int>(int(*n)) : std::nullopt;
@@ -127,20 +128,22 @@ QString mysqlBytes(const QString& text)
     return QStringLiteral("X'") + QString::fromLatin1(text.toUtf8().toHex()) + u'\'';
 }
 
-void readColumns(
-    Connection& connection, Server server, const QString& table, TableCatalog& out, QString& schema)
+void readColumns(db::Connection& connection, Server server, const QString& table, TableCatalog& out,
+    QString& schema)
 {
-    StatementHandle stmt = connection.newStatement();
+    odbc::StatementHandle stmt = connection.newStatement();
     const QString escape = infoText(connection.handle(), SQL_SEARCH_PATTERN_ESCAPE);
-    std::vector<SQLWCHAR> pattern = toSqlWChar(escapedPattern(table, escape));
-    QList<QList<Value>> rows;
+    std::vector<SQLWCHAR> pattern = odbc::toSqlWChar(escapedPattern(table, escape));
+    QList<QList<odbc::Value>> rows;
     {
-        DriverWait wait;
-        check(SQLColumnsW(stmt.get(), nullptr, 0, nullptr, 0, pattern.data(), SQL_NTS, nullptr, 0),
+        db::DriverWait wait;
+        odbc::check(
+            SQLColumnsW(stmt.get(), nullptr, 0, nullptr, 0, pattern.data(), SQL_NTS, nullptr, 0),
             SQL_HANDLE_STMT, stmt.get());
         rows = fetchAll(stmt.get());
     }
-    rows.removeIf([&](const QList<Value>& row) { return row[TableName - 1].toString() != table; });
+    rows.removeIf(
+        [&](const QList<odbc::Value>& row) { return row[TableName - 1].toString() != table; });
 
     // Without a schema Oracle's driver lists every schema's table of that
     // name the user may see; the user's own is the one meant.
@@ -156,8 +159,9 @@ void readColumns(
             if (s.compare(user, Qt::CaseInsensitive) == 0)
                 schema = s;
         }
-        rows.removeIf(
-            [&](const QList<Value>& row) { return row[TableSchem - 1].toString() != schema; });
+        rows.removeIf([&](const QList<odbc::Value>& row) {
+            return row[TableSchem - 1].toString() != schema;
+        });
     }
 
     for (const auto& row : std::as_const(rows)) {
@@ -179,28 +183,30 @@ void readColumns(
 }
 
 void readOracleKey(
-    Connection& connection, const QString& table, const QString& schema, TableCatalog& out)
+    db::Connection& connection, const QString& table, const QString& schema, TableCatalog& out)
 {
-    StatementHandle stmt = connection.newStatement();
-    std::vector<SQLWCHAR> name = toSqlWChar(table);
-    std::vector<SQLWCHAR> owner = toSqlWChar(schema);
-    QList<QList<Value>> rows;
+    odbc::StatementHandle stmt = connection.newStatement();
+    std::vector<SQLWCHAR> name = odbc::toSqlWChar(table);
+    std::vector<SQLWCHAR> owner = odbc::toSqlWChar(schema);
+    QList<QList<odbc::Value>> rows;
     {
-        DriverWait wait;
-        check(SQLPrimaryKeysW(stmt.get(), nullptr, 0, schema.isEmpty() ? nullptr : owner.data(),
-                  schema.isEmpty() ? 0 : SQL_NTS, name.data(), SQL_NTS),
+        db::DriverWait wait;
+        odbc::check(
+            SQLPrimaryKeysW(stmt.get(), nullptr, 0, schema.isEmpty() ? nullptr : owner.data(),
+                schema.isEmpty() ? 0 : SQL_NTS, name.data(), SQL_NTS),
             SQL_HANDLE_STMT, stmt.get());
         rows = fetchAll(stmt.get());
     }
-    std::stable_sort(rows.begin(), rows.end(), [](const QList<Value>& a, const QList<Value>& b) {
-        return number(a[KeySeq - 1]).value_or(0) < number(b[KeySeq - 1]).value_or(0);
-    });
+    std::stable_sort(
+        rows.begin(), rows.end(), [](const QList<odbc::Value>& a, const QList<odbc::Value>& b) {
+            return number(a[KeySeq - 1]).value_or(0) < number(b[KeySeq - 1]).value_or(0);
+        });
     for (const auto& row : std::as_const(rows))
         out.primaryKey.append(row[KeyColumnName - 1].toString());
 }
 
 // What MariaDB's driver leaves out or gets wrong (see the top of the file).
-void readMySQLDetails(Connection& connection, const QString& table, TableCatalog& out)
+void readMySQLDetails(db::Connection& connection, const QString& table, TableCatalog& out)
 {
     const QString where
         = QStringLiteral(" WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ") + mysqlBytes(table);
@@ -241,13 +247,13 @@ void readMySQLDetails(Connection& connection, const QString& table, TableCatalog
 
 } // namespace
 
-TableCatalog ReadTableCatalog(Connection& connection, Server server, const QString& table)
+TableCatalog ReadTableCatalog(db::Connection& connection, Server server, const QString& table)
 {
     TableCatalog out;
     QString schema;
     readColumns(connection, server, table, out, schema);
     if (out.columns.isEmpty())
-        throw DbError(QStringLiteral("No table named %1 was found.").arg(table));
+        throw odbc::DbError(QStringLiteral("No table named %1 was found.").arg(table));
     if (server == Server::MySQL)
         readMySQLDetails(connection, table, out);
     else
@@ -255,4 +261,4 @@ TableCatalog ReadTableCatalog(Connection& connection, Server server, const QStri
     return out;
 }
 
-} // namespace tw::db
+} // namespace tw::catalog

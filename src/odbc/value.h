@@ -5,7 +5,7 @@
 #include <QString>
 #include <QVariant>
 
-namespace tw::db {
+namespace tw::odbc {
 
 // SQL date and time values kept field by field, so that no calendar or time
 // zone logic of Qt touches them and fractions of a second survive exactly.
@@ -52,8 +52,8 @@ inline bool isNull(const Value& v)
     return !v.isValid();
 }
 
-} // namespace tw::db
+} // namespace tw::odbc
 
-Q_DECLARE_METATYPE(tw::db::SqlDate)
-Q_DECLARE_METATYPE(tw::db::SqlTime)
-Q_DECLARE_METATYPE(tw::db::SqlTimestamp)
+Q_DECLARE_METATYPE(tw::odbc::SqlDate)
+Q_DECLARE_METATYPE(tw::odbc::SqlTime)
+Q_DECLARE_METATYPE(tw::odbc::SqlTimestamp)

@@ -1,8 +1,8 @@
-#include "db/column_reader.h"
+#include "odbc/column_reader.h"
 
-#include "db/date_text.h"
-#include "db/db_error.h"
-#include "db/odbc_handles.h"
+#include "odbc/date_text.h"
+#include "odbc/error.h"
+#include "odbc/handles.h"
 
 #include <QByteArray>
 #include <QRegularExpression>
@@ -11,7 +11,7 @@
 #include <sqlext.h>
 #include <sqlucode.h>
 
-namespace tw::db {
+namespace tw::odbc {
 
 namespace {
 
@@ -251,4 +251,4 @@ Value readColumn(SQLHSTMT stmt, SQLUSMALLINT column, const ColumnInfo& info)
     }
 }
 
-} // namespace tw::db
+} // namespace tw::odbc

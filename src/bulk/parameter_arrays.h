@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/value.h"
+#include "odbc/value.h"
 
 #include <QByteArray>
 #include <QList>
@@ -8,7 +8,7 @@
 #include <sqlext.h>
 #include <vector>
 
-namespace tw::db {
+namespace tw::bulk {
 
 // How one parameter is bound: SQLBindParameter's C type, SQL type, column
 // size and decimal digits. A column size of 0 for text and binary data means
@@ -59,7 +59,7 @@ public:
     // rows or the row would pass the byte budget: nothing was added, send the
     // rows held first. Throws DbError naming the column when a value cannot
     // be had in its C type; nothing of that row is kept then.
-    Added add(const QList<Value>& row);
+    Added add(const QList<odbc::Value>& row);
     void clear();
 
     // Binds rows [first, last) to `stmt`'s parameters and sets its parameter
@@ -84,7 +84,7 @@ private:
     };
 
     // Converts `value` into column c's next element; throws DbError.
-    void append(Column& column, const Value& value);
+    void append(Column& column, const odbc::Value& value);
     void dropLast(Column& column);
     qsizetype boundBytes(int rows) const;
 
@@ -98,4 +98,4 @@ private:
     int m_boundFirst = 0;
 };
 
-} // namespace tw::db
+} // namespace tw::bulk

@@ -1,10 +1,19 @@
-#include "db/lasting_failure.h"
+#include "odbc/error.h"
 
+#include <QStringList>
 #include <span>
 
-namespace tw::db {
+namespace tw::odbc {
 
 namespace {
+
+std::string joined(const QList<Diagnostic>& records)
+{
+    QStringList lines;
+    for (const Diagnostic& d : records)
+        lines << d.message;
+    return lines.join(QLatin1Char('\n')).toStdString();
+}
 
 // MySQL's client errors for a connection that went away under a statement
 // and the server's for a killed session; their SQLSTATE is not always 08.
@@ -30,11 +39,7 @@ bool isOracle(const Diagnostic& d)
 
 bool among(int code, std::span<const int> codes)
 {
-    for (int c : codes) {
-        if (c == code)
-            return true;
-    }
-    return false;
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
 }
 
 LastingFailure classify(const Diagnostic& d)
@@ -53,12 +58,40 @@ LastingFailure classify(const Diagnostic& d)
 
 } // namespace
 
-LastingFailure lastingFailure(const DbError& error)
+DbError::DbError(QList<Diagnostic> records)
+    : std::runtime_error(joined(records))
+    , m_records(std::move(records))
+{ }
+
+DbError::DbError(const QString& message)
+    : DbError(QStringLiteral("HY000"), message)
+{ }
+
+DbError::DbError(const QString& sqlState, const QString& message)
+    : DbError(QList<Diagnostic> { { sqlState, 0, message } })
+{ }
+
+QString DbError::description() const
+{
+    return QString::fromStdString(what());
+}
+
+QString DbError::sqlState() const
+{
+    return m_records.isEmpty() ? QString() : m_records.first().sqlState;
+}
+
+int DbError::nativeError() const
+{
+    return m_records.isEmpty() ? 0 : m_records.first().nativeError;
+}
+
+LastingFailure DbError::lasting() const
 {
     // A lost connection may follow another record (a warning, a rollback
     // note), so every record counts; the gravest decides.
     LastingFailure found = LastingFailure::None;
-    for (const Diagnostic& d : error.records()) {
+    for (const Diagnostic& d : m_records) {
         const LastingFailure f = classify(d);
         if (f == LastingFailure::ConnectionGone)
             return f;
@@ -68,4 +101,32 @@ LastingFailure lastingFailure(const DbError& error)
     return found;
 }
 
-} // namespace tw::db
+QString describe(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const DbError& e) {
+        return e.description();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
+LastingFailure lastingFailure(std::exception_ptr error)
+{
+    if (!error)
+        return LastingFailure::None;
+    try {
+        std::rethrow_exception(error);
+    } catch (const DbError& e) {
+        return e.lasting();
+    } catch (...) {
+        return LastingFailure::None;
+    }
+}
+
+} // namespace tw::odbc

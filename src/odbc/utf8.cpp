@@ -1,6 +1,6 @@
-#include "db/utf8.h"
+#include "odbc/utf8.h"
 
-namespace tw::db {
+namespace tw::odbc {
 
 void appendUtf8(QByteArray& out, const QString& text)
 {
@@ -37,4 +37,4 @@ void appendUtf8(QByteArray& out, const QString& text)
     out.resize(reinterpret_cast<char*>(to) - out.data());
 }
 
-} // namespace tw::db
+} // namespace tw::odbc

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "db/value.h"
+#include "odbc/value.h"
 
 #include <QByteArrayView>
 
-namespace tw::db {
+namespace tw::odbc {
 
 // A date or timestamp as MySQL writes it: "YYYY-MM-DD" gives an SqlDate,
 // "YYYY-MM-DD hh:mm:ss" with up to nine fraction digits an SqlTimestamp.
@@ -13,4 +13,4 @@ namespace tw::db {
 // unexpected is lost on the way.
 Value dateFromText(QByteArrayView text);
 
-} // namespace tw::db
+} // namespace tw::odbc

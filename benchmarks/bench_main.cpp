@@ -15,14 +15,15 @@
 #include "odbc_replay.h"
 #include "shell/dialogs.h"
 #include "shell/error_trap.h"
+#include "sql/dialect.h"
+#include "sql/plain_statements.h"
+#include "sql/value_text.h"
 #include "support/command_process.h"
 #include "support/general_log.h"
 #include "support/scripted_dialogs.h"
 #include "support/testbed.h"
 #include "tables/form2.h"
-#include "transfer/send_tables.h"
-#include "transfer/statements.h"
-#include "transfer/value_text.h"
+#include "tables/send_tables.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -168,15 +169,15 @@ QList<QByteArray> oracleStatementsFor(
     db::Connection mysql;
     mysql.Open(db::MySQLConnectionString(details));
     db::Recordset rs;
-    rs.Open(transfer::selectStatement(transfer::Direction::ToOracle, table), mysql);
+    rs.Open(sql::dialect(sql::Server::MySQL).selectAll(table), mysql);
     QList<QPair<QString, qint16>> columns;
     for (int j = 0; j < rs.FieldCount(); ++j)
         columns.append({ rs.field(j).Name, rs.field(j).Type });
     QList<QByteArray> out;
-    for (const QString& sql : transfer::OracleSessionStatements())
+    for (const QString& sql : sql::dialect(sql::Server::Oracle).sessionStatements(false))
         out << sql.toUtf8();
-    out << transfer::createStatement(
-        transfer::Direction::ToOracle, table + QStringLiteral("_replay"), columns)
+    out << sql::plainCreateStatement(
+        sql::dialect(sql::Server::Oracle), table + QStringLiteral("_replay"), columns)
                .toUtf8();
     QList<odbc::Value> row;
     dataBytes = 0;
@@ -184,10 +185,10 @@ QList<QByteArray> oracleStatementsFor(
         row.clear();
         for (int j = 0; j < rs.FieldCount(); ++j) {
             row << rs.field(j).Value;
-            dataBytes += transfer::valueText(rs.field(j).Value).toUtf8().size();
+            dataBytes += sql::valueText(rs.field(j).Value).toUtf8().size();
         }
-        out << transfer::insertStatement(
-            transfer::Direction::ToOracle, table + QStringLiteral("_replay"), row)
+        out << sql::plainInsertStatement(
+            sql::dialect(sql::Server::Oracle), table + QStringLiteral("_replay"), row)
                    .toUtf8();
         rs.MoveNext();
     }
@@ -221,7 +222,7 @@ double replayMySQL(const test::Testbed& bed, const QString& database, const QStr
 // real message box, from the failing step until the box is up and closed.
 double showLargestReport(qsizetype& statementSize)
 {
-    const QString statement = transfer::insertStatement(transfer::Direction::ToOracle,
+    const QString statement = sql::plainInsertStatement(sql::dialect(sql::Server::Oracle),
         QStringLiteral("blobs"), { odbc::Value(QByteArray(16 * 1024 * 1024, '\x5a')) });
     statementSize = statement.size();
     shell::QtDialogs dialogs;
@@ -339,7 +340,7 @@ int main(int argc, char** argv)
     // after the mapping (two text columns at most, see README's known limits).
     {
         QList<QByteArray> fill;
-        for (const QString& sql : transfer::OracleSessionStatements())
+        for (const QString& sql : sql::dialect(sql::Server::Oracle).sessionStatements(false))
             fill << sql.toUtf8();
         fill << QByteArrayLiteral(
             "CREATE TABLE \"BENCH_O\"(\"ID\" NUMBER(10), \"NAME\" VARCHAR2(100), "
@@ -387,7 +388,9 @@ int main(int argc, char** argv)
             commandRound(false, QStringLiteral("BENCH_O"), mysqlCommand, r);
         // The same statements through MariaDB Connector/ODBC (wide calls, as
         // the program must make): what the driver itself adds to the client.
-        QList<QByteArray> odbcStream { transfer::MySQLSessionStatement().toUtf8() };
+        QList<QByteArray> odbcStream {
+            sql::dialect(sql::Server::MySQL).sessionStatements(false).first().toUtf8()
+        };
         for (const QString& sql : std::as_const(mysqlStream))
             odbcStream << sql.toUtf8();
         const double throughDriver = bench::replayThroughOdbc(

@@ -4,7 +4,7 @@
 #include "bulk/bulk_insert.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"
-#include "db/transactions.h"
+#include "db/transaction.h"
 #include "support/testbed.h"
 
 #include <QCoreApplication>
@@ -168,19 +168,18 @@ void fillOracleBench(const db::LoginDetails& details, int rows)
         QStringLiteral("CREATE TABLE \"BENCH_O\"(\"ID\" NUMBER(10), \"NAME\" VARCHAR2(100), "
                        "\"AMOUNT\" NUMBER(12,2), \"RATIO\" BINARY_DOUBLE, \"BORN\" DATE, "
                        "\"SEEN\" TIMESTAMP, \"NOTE\" VARCHAR2(200), \"BIG\" NUMBER(19))"));
-    db::SetAutocommit(oracle, false);
     bulk::BulkInsert insert(
         oracle, QStringLiteral("INSERT INTO \"BENCH_O\" VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
     bulk::ParameterArrays batch(
-        { { SQL_C_SBIGINT, SQL_DECIMAL, 10, 0 }, { SQL_C_WCHAR, SQL_WVARCHAR, 100, 0 },
+        { { SQL_C_CHAR, SQL_DECIMAL, 10, 0 }, { SQL_C_WCHAR, SQL_WVARCHAR, 100, 0 },
             { SQL_C_WCHAR, SQL_DECIMAL, 12, 2 }, { SQL_C_DOUBLE, SQL_DOUBLE, 15, 0 },
             { SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 19, 0 },
             { SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 26, 6 },
-            { SQL_C_WCHAR, SQL_WVARCHAR, 200, 0 }, { SQL_C_SBIGINT, SQL_DECIMAL, 19, 0 } },
+            { SQL_C_WCHAR, SQL_WVARCHAR, 200, 0 }, { SQL_C_CHAR, SQL_DECIMAL, 19, 0 } },
         1000);
+    db::ManualCommit transaction(oracle);
     auto send = [&] {
-        insert.send(batch);
-        db::Commit(oracle);
+        insert.send(batch, transaction);
         batch.clear();
     };
     for (int i = 1; i <= rows; ++i) {
@@ -193,7 +192,6 @@ void fillOracleBench(const db::LoginDetails& details, int rows)
             send();
     }
     send();
-    db::SetAutocommit(oracle, true);
 }
 
 // The rows MySQL holds in `table`, as a dump the `mariadb` client reloads

@@ -1,6 +1,7 @@
 #include "bulk/bulk_insert.h"
 
 #include "db/yield.h"
+#include "odbc/handles.h"
 
 #include <deque>
 
@@ -8,7 +9,7 @@ namespace tw::bulk {
 
 namespace {
 
-// Below this many rows a range whose statuses say nothing is sent row by
+// Below this many rows a piece whose statuses say nothing is sent row by
 // row rather than halved again.
 constexpr int oneByOneBelow = 8;
 
@@ -18,9 +19,6 @@ bool validStatus(SQLUSMALLINT s)
         || s == SQL_PARAM_UNUSED;
 }
 
-} // namespace
-
-namespace {
 odbc::StatementHandle prepared(db::Connection& connection, const QString& sql)
 {
     odbc::StatementHandle stmt = connection.newStatement();
@@ -30,6 +28,23 @@ odbc::StatementHandle prepared(db::Connection& connection, const QString& sql)
         SQL_HANDLE_STMT, stmt.get());
     return stmt;
 }
+
+// The row of [first, last) that the statuses of a failed execution name as
+// refused, every row before it marked as done; -1 when they say nothing
+// usable.
+int refusedByStatus(const ParameterArrays& rows, int first, int last)
+{
+    const int processed = int(std::min<SQLULEN>(rows.processed(), SQLULEN(last - first)));
+    for (int r = first; r < first + processed; ++r) {
+        const SQLUSMALLINT s = rows.status(r);
+        if (!validStatus(s) || s == SQL_PARAM_UNUSED)
+            return -1;
+        if (s == SQL_PARAM_ERROR)
+            return r;
+    }
+    return -1;
+}
+
 } // namespace
 
 BulkInsert::BulkInsert(db::Connection& connection, const QString& sql)
@@ -52,95 +67,95 @@ void BulkInsert::execute(ParameterArrays& rows, int first, int last)
     const SQLHSTMT h = statementFor(last - first).get();
     rows.bind(h, first, last);
     ++m_executions;
+    // Closed whatever happens, after the diagnostics were read: MariaDB
+    // Connector/ODBC sends the next array from stale buffers after a failed
+    // execution that was not closed.
+    const odbc::CursorCloser closer(h);
     SQLRETURN rc = SQL_SUCCESS;
     {
         db::DriverWait wait;
         rc = SQLExecute(h);
     }
-    if (rc == SQL_NEED_DATA) {
-        SQLFreeStmt(h, SQL_CLOSE);
+    if (rc == SQL_NEED_DATA)
         throw odbc::DbError(QStringLiteral("The driver asked for data at execution."));
-    }
-    // The statement is closed whatever happened: MariaDB Connector/ODBC
-    // sends the next array from stale buffers after a failed execution
-    // that was not closed. The diagnostics are read before.
-    try {
-        odbc::check(rc, SQL_HANDLE_STMT, h);
-    } catch (...) {
-        SQLFreeStmt(h, SQL_CLOSE);
-        throw;
-    }
-    SQLFreeStmt(h, SQL_CLOSE);
+    odbc::check(rc, SQL_HANDLE_STMT, h);
 }
 
-BulkInsert::Sent BulkInsert::send(
-    ParameterArrays& rows, const std::function<bool(const odbc::DbError&)>& failsEveryRow)
+BulkInsert::Sent BulkInsert::send(ParameterArrays& rows, db::ManualCommit& transaction)
 {
     Sent sent;
-    // Ranges still to send, in row order.
+    // Pieces still to send, in row order; after the first failure each is
+    // committed on its own.
     std::deque<std::pair<int, int>> pending;
     if (rows.size() > 0)
         pending.emplace_back(0, rows.size());
+    bool isolating = false;
+    int uncommitted = 0;
+    auto commit = [&](int first) {
+        try {
+            transaction.commit();
+            sent.landed += std::exchange(uncommitted, 0);
+            return true;
+        } catch (const odbc::DbError& error) {
+            sent.fatal = error;
+            sent.unsentFrom = first;
+            sent.whileCommitting = true;
+            return false;
+        }
+    };
     while (!pending.empty()) {
         const auto [first, last] = pending.front();
         pending.pop_front();
         try {
             execute(rows, first, last);
-            // Success with some rows refused (a driver reporting errors per
-            // row) is taken as the statuses say.
-            int landed = last - first;
-            for (int r = first; r < last; ++r) {
-                if (rows.status(r) == SQL_PARAM_ERROR) {
-                    --landed;
-                    sent.refused.append(
-                        { r, odbc::DbError(QStringLiteral("The row was refused.")) });
-                }
-            }
-            sent.landed += landed;
-            continue;
         } catch (const odbc::DbError& error) {
-            if (failsEveryRow && failsEveryRow(error)) {
+            // Whatever the driver kept of the rows sent since the last
+            // commit is undone, so that none of them goes in twice.
+            try {
+                transaction.rollback();
+            } catch (const odbc::DbError&) {
+                // A connection that cannot roll back is lost: the failure
+                // below says so.
+            }
+            uncommitted = 0;
+            if (error.lasting() != odbc::LastingFailure::None) {
                 sent.fatal = error;
                 sent.unsentFrom = first;
                 return sent;
             }
-            // Statuses the driver set, in order, for the rows it says it
-            // processed: what went in, and the refused row, are known.
-            const int processed = int(std::min<SQLULEN>(rows.processed(), SQLULEN(last - first)));
-            bool known = processed > 0;
-            for (int r = first; r < first + processed; ++r)
-                known = known && validStatus(rows.status(r));
-            if (known) {
-                int next = first + processed;
-                for (int r = first; r < first + processed; ++r) {
-                    const SQLUSMALLINT s = rows.status(r);
-                    if (s == SQL_PARAM_SUCCESS || s == SQL_PARAM_SUCCESS_WITH_INFO) {
-                        ++sent.landed;
-                    } else if (s == SQL_PARAM_ERROR) {
-                        sent.refused.append({ r, error });
-                    } else { // unused: not tried
-                        next = r;
-                        break;
-                    }
-                }
-                if (next < last)
-                    pending.emplace_front(next, last);
-                continue;
-            }
-            // Nothing is known, and nothing went in: smaller pieces.
-            const int count = last - first;
-            if (count == 1) {
+            isolating = true;
+            const int refused = refusedByStatus(rows, first, last);
+            if (refused >= 0) {
+                sent.refused.append({ refused, error });
+                if (refused + 1 < last)
+                    pending.emplace_front(refused + 1, last);
+                if (first < refused)
+                    pending.emplace_front(first, refused);
+            } else if (last - first == 1) {
                 sent.refused.append({ first, error });
-            } else if (count <= oneByOneBelow) {
+            } else if (last - first <= oneByOneBelow) {
                 for (int r = last - 1; r >= first; --r)
                     pending.emplace_front(r, r + 1);
             } else {
-                const int middle = first + count / 2;
+                const int middle = first + (last - first) / 2;
                 pending.emplace_front(middle, last);
                 pending.emplace_front(first, middle);
             }
+            continue;
         }
+        // Success with some rows refused (a driver reporting errors per row)
+        // is taken as the statuses say.
+        for (int r = first; r < last; ++r) {
+            if (rows.status(r) == SQL_PARAM_ERROR)
+                sent.refused.append({ r, odbc::DbError(QStringLiteral("The row was refused.")) });
+            else
+                ++uncommitted;
+        }
+        if (isolating && !commit(first))
+            return sent;
     }
+    if (!isolating && rows.size() > 0)
+        commit(0);
     return sent;
 }
 

@@ -2,11 +2,11 @@
 
 #include "bulk/parameter_arrays.h"
 #include "db/connection.h"
+#include "db/transaction.h"
 #include "odbc/error.h"
 
 #include <QList>
 #include <QString>
-#include <functional>
 #include <optional>
 
 namespace tw::bulk {
@@ -15,20 +15,24 @@ namespace tw::bulk {
 // of a ParameterArrays: all rows held in one SQLExecute of a parameter
 // array, or a single row as a plain execution.
 //
-// A refused row refuses only itself. Drivers tell it differently:
+// A refused row refuses only itself, however the driver tells it and
+// whatever it kept of a failed array:
 // - Oracle's array DML (and the stand-in) stops at the refused row k: the
 //   statuses say SQL_PARAM_SUCCESS before k, SQL_PARAM_ERROR at k,
 //   SQL_PARAM_UNUSED after; rows before k stay in the open transaction.
+//   No Oracle document says so, and a driver may answer otherwise.
 // - MariaDB Connector/ODBC gives one error for the array, no usable status
 //   and none of the rows kept.
-// send() takes what the statuses say; where they say nothing it sends the
-// rows again in halves, then one by one, until each refused row is found.
-// The rows that went in stay uncommitted: the caller commits.
+// So after any failed execution the transaction goes back to the batch's
+// start, and the rows are sent again in pieces, each committed on its own,
+// until every refused row stands alone: where the statuses name the
+// refused row, around it; where they say nothing, in halves, then one by
+// one. No row is ever sent twice into the same transaction.
 class BulkInsert {
 public:
     BulkInsert(db::Connection& connection, const QString& sql);
 
-    // Executes rows [first, last) of `rows`; throws DbError when refused.
+    // Executes rows [first, last) of `rows` once; throws DbError when refused.
     void execute(ParameterArrays& rows, int first, int last);
 
     struct Refusal {
@@ -36,18 +40,18 @@ public:
         odbc::DbError error;
     };
     struct Sent {
-        int landed = 0; // rows the database took (not yet committed)
-        QList<Refusal> refused; // in row order
-        // A failure that would meet every row (the connection lost, the
-        // table gone), as `failsEveryRow` judged it: sending stopped at
-        // `unsentFrom`, and no row from there on went in.
+        int landed = 0; // rows committed
+        QList<Refusal> refused; // in the order found
+        // A failure every row would meet (the connection lost, the table
+        // gone), or a commit that failed: sending stopped at `unsentFrom`,
+        // and no row from there on went in.
         std::optional<odbc::DbError> fatal;
         int unsentFrom = 0;
+        bool whileCommitting = false;
     };
-    // Sends every row held; `failsEveryRow` (optional) tells a failure that
-    // no retry can get past.
-    Sent send(ParameterArrays& rows,
-        const std::function<bool(const odbc::DbError&)>& failsEveryRow = nullptr);
+    // Sends every row held and commits them in `transaction`, which the
+    // rows of one batch share from its start.
+    Sent send(ParameterArrays& rows, db::ManualCommit& transaction);
 
     // Executions made so far (arrays count once): how many retries cost.
     qint64 executions() const { return m_executions; }

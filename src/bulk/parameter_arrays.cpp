@@ -273,6 +273,16 @@ void ParameterArrays::append(Column& column, const odbc::Value& value)
                 odbc::appendUtf8(column.heap, text);
         } else if (value.typeId() == QMetaType::QByteArray && column.binding.cType == SQL_C_CHAR) {
             column.heap.append(*static_cast<const QByteArray*>(value.constData()));
+        } else if (column.binding.cType == SQL_C_CHAR
+            && (isInteger(value.typeId()) || isUnsigned(value.typeId()))) {
+            // A whole number as its exact digits, for a driver that takes no
+            // 64-bit integer C type.
+            std::array<char, 24> digits {};
+            const auto end = isInteger(value.typeId())
+                ? std::to_chars(digits.data(), digits.data() + digits.size(), heldSigned(value)).ptr
+                : std::to_chars(digits.data(), digits.data() + digits.size(), heldUnsigned(value))
+                      .ptr;
+            column.heap.append(digits.data(), end - digits.data());
         } else {
             cannot(value, "text");
         }

@@ -31,7 +31,8 @@ struct ParameterBinding {
 // Values a binding's C type takes (anything else is refused by add):
 //   SQL_C_WCHAR           QString (UTF-16, U+0000 kept)
 //   SQL_C_CHAR            QString, sent as UTF-8 (the session's character set
-//                         must be UTF-8); QByteArray as it is
+//                         must be UTF-8); QByteArray as it is; integers as
+//                         their decimal digits
 //   SQL_C_BINARY          QByteArray
 //   SQL_C_SBIGINT         qint64, quint64 up to 2^63-1, bool, decimal text
 //   SQL_C_UBIGINT         quint64, qint64 from 0, bool, decimal text

@@ -2,8 +2,9 @@
 
 #include "db/recordset.h"
 #include "db/yield.h"
-#include "odbc/column_reader.h"
+#include "odbc/column_plan.h"
 #include "odbc/error.h"
+#include "odbc/result_reader.h"
 
 #include <QHash>
 #include <algorithm>
@@ -52,32 +53,19 @@ enum ColumnsResult {
 // SQLPrimaryKeys' result columns.
 enum KeysResult { KeyColumnName = 4, KeySeq = 5 };
 
-// A catalog function's answer, read whole: it is a few rows.
-QList<QList<odbc::Value>> fetchAll(SQLHSTMT stmt)
+// A catalog function's answer, read whole: it is a few rows. Its text is
+// read wide even from MariaDB's driver, which makes these results itself.
+QList<QList<odbc::Value>> fetchAll(SQLHSTMT stmt, const db::Connection& connection)
 {
-    SQLSMALLINT count = 0;
-    odbc::check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt);
-    QList<odbc::ColumnInfo> columns;
-    for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(count); ++c) {
-        SQLSMALLINT type = 0;
-        SQLULEN size = 0;
-        SQLSMALLINT digits = 0;
-        SQLSMALLINT nullable = 0;
-        odbc::check(SQLDescribeColW(stmt, c, nullptr, 0, nullptr, &type, &size, &digits, &nullable),
-            SQL_HANDLE_STMT, stmt);
-        columns.append({ type, false });
-    }
+    const odbc::DriverTraits traits { false, connection.driverTraits().bigintCTypes };
+    QList<odbc::ColumnPlan> plans;
+    for (const odbc::ResultColumn& column : odbc::describeResult(stmt))
+        plans.append(odbc::planColumn(column, false, traits));
+    odbc::ResultReader reader(stmt, plans, connection.readerOptions(1));
     QList<QList<odbc::Value>> rows;
-    for (;;) {
-        const SQLRETURN rc = SQLFetch(stmt);
-        if (rc == SQL_NO_DATA)
-            break;
-        odbc::check(rc, SQL_HANDLE_STMT, stmt);
-        QList<odbc::Value> row;
-        for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(count); ++c)
-            row.append(odbc::readColumn(stmt, c, columns[c - 1]));
+    QList<odbc::Value> row;
+    while (reader.next(row))
         rows.append(row);
-    }
     return rows;
 }
 
@@ -128,8 +116,8 @@ QString mysqlBytes(const QString& text)
     return QStringLiteral("X'") + QString::fromLatin1(text.toUtf8().toHex()) + u'\'';
 }
 
-void readColumns(db::Connection& connection, Server server, const QString& table, TableCatalog& out,
-    QString& schema)
+void readColumns(db::Connection& connection, sql::Server server, const QString& table,
+    TableCatalog& out, QString& schema)
 {
     odbc::StatementHandle stmt = connection.newStatement();
     const QString escape = infoText(connection.handle(), SQL_SEARCH_PATTERN_ESCAPE);
@@ -140,7 +128,7 @@ void readColumns(db::Connection& connection, Server server, const QString& table
         odbc::check(
             SQLColumnsW(stmt.get(), nullptr, 0, nullptr, 0, pattern.data(), SQL_NTS, nullptr, 0),
             SQL_HANDLE_STMT, stmt.get());
-        rows = fetchAll(stmt.get());
+        rows = fetchAll(stmt.get(), connection);
     }
     rows.removeIf(
         [&](const QList<odbc::Value>& row) { return row[TableName - 1].toString() != table; });
@@ -153,7 +141,7 @@ void readColumns(db::Connection& connection, Server server, const QString& table
             schemas.append(row[TableSchem - 1].toString());
     }
     schema = schemas.value(0);
-    if (server == Server::Oracle && schemas.size() > 1) {
+    if (server == sql::Server::Oracle && schemas.size() > 1) {
         const QString user = infoText(connection.handle(), SQL_USER_NAME);
         for (const QString& s : std::as_const(schemas)) {
             if (s.compare(user, Qt::CaseInsensitive) == 0)
@@ -195,7 +183,7 @@ void readOracleKey(
             SQLPrimaryKeysW(stmt.get(), nullptr, 0, schema.isEmpty() ? nullptr : owner.data(),
                 schema.isEmpty() ? 0 : SQL_NTS, name.data(), SQL_NTS),
             SQL_HANDLE_STMT, stmt.get());
-        rows = fetchAll(stmt.get());
+        rows = fetchAll(stmt.get(), connection);
     }
     std::stable_sort(
         rows.begin(), rows.end(), [](const QList<odbc::Value>& a, const QList<odbc::Value>& b) {
@@ -247,14 +235,14 @@ void readMySQLDetails(db::Connection& connection, const QString& table, TableCat
 
 } // namespace
 
-TableCatalog ReadTableCatalog(db::Connection& connection, Server server, const QString& table)
+TableCatalog readTableCatalog(db::Connection& connection, sql::Server server, const QString& table)
 {
     TableCatalog out;
     QString schema;
     readColumns(connection, server, table, out, schema);
     if (out.columns.isEmpty())
         throw odbc::DbError(QStringLiteral("No table named %1 was found.").arg(table));
-    if (server == Server::MySQL)
+    if (server == sql::Server::MySQL)
         readMySQLDetails(connection, table, out);
     else
         readOracleKey(connection, table, schema, out);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/connection.h"
+#include "sql/server.h"
 
 #include <QList>
 #include <QString>
@@ -9,8 +10,6 @@
 #include <sql.h>
 
 namespace tw::catalog {
-
-enum class Server { MySQL, Oracle };
 
 // One column of a table as its declaration says, not as a result describes
 // it: Oracle's NUMBER and NUMBER(38) read alike through SQLDescribeCol, and
@@ -46,6 +45,6 @@ struct TableCatalog {
 // Reads the declared columns and the primary key of `table` (its exact name,
 // letter case included) in the connection's own database or schema. Throws
 // DbError when the driver refuses, or when no such table is found.
-TableCatalog ReadTableCatalog(db::Connection& connection, Server server, const QString& table);
+TableCatalog readTableCatalog(db::Connection& connection, sql::Server server, const QString& table);
 
 } // namespace tw::catalog

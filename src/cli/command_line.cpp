@@ -194,7 +194,7 @@ Parsed parseList(const QStringList& arguments)
         return *wrong;
     Parsed p;
     p.kind = Parsed::List;
-    p.list.side = sides.first() == choices[0] ? transfer::Side::MySQL : transfer::Side::Oracle;
+    p.list.side = sides.first() == choices[0] ? sql::Server::MySQL : sql::Server::Oracle;
     p.list.logins = loginsFrom(parser);
     return p;
 }
@@ -243,14 +243,14 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
     if (auto wrong = checkChoice(command, QStringLiteral("--to"), to,
             { QStringLiteral("oracle"), QStringLiteral("mysql") }))
         return *wrong;
-    r.direction = to == QLatin1String("oracle") ? transfer::Direction::ToOracle
-                                                : transfer::Direction::ToMySQL;
+    r.target = to == QLatin1String("oracle") ? sql::Server::Oracle : sql::Server::MySQL;
     if (parser.isSet(QStringLiteral("types"))) {
         const QString types = parser.value(QStringLiteral("types"));
         const QStringList choices { QStringLiteral("plain"), QStringLiteral("exact") };
         if (auto wrong = checkChoice(command, QStringLiteral("--types"), types, choices))
             return *wrong;
-        r.types = types == choices[1] ? transfer::Types::Exact : transfer::Types::Plain;
+        r.types = types == choices[1] ? copy::CopyOptions::Types::Exact
+                                      : copy::CopyOptions::Types::Plain;
     }
     r.all = parser.isSet(QStringLiteral("all"));
     r.tables = parser.positionalArguments();

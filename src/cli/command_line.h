@@ -1,8 +1,8 @@
 #pragma once
 
+#include "copy/table_job.h"
 #include "db/login_details.h"
-#include "transfer/statements.h"
-#include "transfer/table_copy.h"
+#include "sql/server.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,19 +20,19 @@ struct LoginOptions {
 enum class Overwrite { Ask, No, Yes };
 
 struct ListRequest {
-    transfer::Side side = transfer::Side::MySQL;
+    sql::Server side = sql::Server::MySQL;
     LoginOptions logins;
 };
 
 struct CopyRequest {
-    transfer::Direction direction = transfer::Direction::ToOracle;
-    transfer::Types types = transfer::Types::Plain;
+    sql::Server target = sql::Server::Oracle;
+    copy::CopyOptions::Types types = copy::CopyOptions::Types::Plain;
     QStringList tables; // as typed, in the order given
     bool all = false;
     Overwrite overwrite = Overwrite::No;
     QString rejectsPath; // empty: refused rows summed up on stderr
     bool json = false;
-    // --fast: rows in batches through one prepared INSERT (see BulkCopy).
+    // --fast: rows in batches through one prepared INSERT (see copy/bulk).
     bool fast = false;
     int batchRows = 1000; // --batch N
     LoginOptions logins;

@@ -4,23 +4,20 @@
 #include "cli/interrupt.h"
 #include "cli/logins.h"
 #include "cli/nearest.h"
-#include "cli/table_run.h"
+#include "cli/progress.h"
+#include "cli/refused_rows.h"
+#include "cli/summary.h"
 #include "cli/terminal.h"
-#include "db/list_helpers.h"
+#include "copy/table_job.h"
+#include "db/list_lookups.h"
 #include "db/listing.h"
-#include "transfer/row_failure.h"
+#include "odbc/error.h"
 
 namespace tw::cli {
 
-using transfer::Direction;
-using transfer::Side;
+using sql::Server;
 
 namespace {
-
-QString sideName(Side side)
-{
-    return side == Side::Oracle ? QStringLiteral("Oracle") : QStringLiteral("MySQL");
-}
 
 int usage(const QString& message)
 {
@@ -61,7 +58,7 @@ std::optional<QStringList> chosenTables(
     return std::nullopt;
 }
 
-void closeQuietly(transfer::TableCopy& copy, Side side)
+void closeQuietly(copy::TableCopy& copy, Server side)
 {
     try {
         copy.connection(side).Close();
@@ -70,11 +67,61 @@ void closeQuietly(transfer::TableCopy& copy, Side side)
     }
 }
 
+// The window's question, answered by a line of stdin: y or yes replaces.
+copy::CopyOptions::Answer ask(const QString& name, const copy::StopRequest& stop)
+{
+    Err(QStringLiteral("Would you like to overwrite ") + name + QStringLiteral("? [y/N] "));
+    const std::optional<QString> line = ReadLine(stop);
+    if (!line) {
+        Err(QStringLiteral("\n"));
+        return stop.requested() ? copy::CopyOptions::Answer::Stopped
+                                : copy::CopyOptions::Answer::No;
+    }
+    const QString answer = line->trimmed().toLower();
+    return answer == QLatin1String("y") || answer == QLatin1String("yes")
+        ? copy::CopyOptions::Answer::Yes
+        : copy::CopyOptions::Answer::No;
+}
+
+// A table's copy as the terminal shows it: progress and refused rows on
+// stderr (or the rejects file), and a second Ctrl+C held off during a swap.
+class Observer : public copy::CopyObserver {
+public:
+    Observer(Progress& progress, RefusedRows& refused)
+        : m_progress(progress)
+        , m_refused(refused)
+    { }
+    void begin(const QString& table, qint64 total) override { m_progress.begin(table, total); }
+    void rows(qint64 done) override { m_progress.rows(done); }
+    void refused(const QString& table, qint64 row, const QString& message,
+        const QStringList& values) override
+    {
+        m_refused.row(table, row, message, values);
+    }
+    void refusedInAll(const QString& table, qint64 refused) override
+    {
+        m_refused.endTable(table, refused);
+    }
+    void swapping(bool on) override
+    {
+        if (on)
+            m_swap.emplace();
+        else
+            m_swap.reset();
+    }
+    void end(const copy::TableResult& result) override { m_progress.end(result); }
+
+private:
+    Progress& m_progress;
+    RefusedRows& m_refused;
+    std::optional<SwapGuard> m_swap;
+};
+
 } // namespace
 
 int RunCopy(const CopyRequest& request)
 {
-    transfer::StopRequest stop;
+    copy::StopRequest stop;
     InstallStopSignals(stop);
     Progress progress(StderrIsTerminal());
     RefusedRows refused(progress);
@@ -86,16 +133,16 @@ int RunCopy(const CopyRequest& request)
         return ExitStopped;
 
     // Oracle first, as the window opens them.
-    transfer::TableCopy copy(request.direction, &stop, request.types);
-    for (Side side : { Side::Oracle, Side::MySQL }) {
+    copy::TableCopy copy(request.target, &stop, request.types == copy::CopyOptions::Types::Exact);
+    for (Server side : { Server::Oracle, Server::MySQL }) {
         try {
             copy.connect(side, *details);
         } catch (...) {
             return usage(QStringLiteral("cannot connect to %1: %2")
-                             .arg(sideName(side), transfer::FailureText(std::current_exception())));
+                             .arg(sql::serverName(side), odbc::describe(std::current_exception())));
         }
     }
-    const bool toOracle = request.direction == Direction::ToOracle;
+    const bool toOracle = request.target == Server::Oracle;
     const db::FixedLogin login(*details);
     db::NameList mysqlTables;
     db::NameList oracleTables;
@@ -103,8 +150,8 @@ int RunCopy(const CopyRequest& request)
         db::ListMySQLTables(mysqlTables, login);
         db::ListOracleTables(oracleTables, login);
     } catch (...) {
-        return usage(QStringLiteral("cannot list the tables: ")
-            + transfer::FailureText(std::current_exception()));
+        return usage(
+            QStringLiteral("cannot list the tables: ") + odbc::describe(std::current_exception()));
     }
     db::NameList& source = toOracle ? mysqlTables : oracleTables;
     db::NameList& target = toOracle ? oracleTables : mysqlTables;
@@ -113,19 +160,32 @@ int RunCopy(const CopyRequest& request)
         return usage(problem);
 
     copy.createRecordset();
-    std::optional<transfer::BulkCopy::Options> fast;
-    if (request.fast)
-        fast = transfer::BulkCopy::Options { .batchRows = request.batchRows, .login = *details };
-    QList<TableResult> results;
+    copy::CopyOptions options;
+    options.types = request.types;
+    options.bulk = request.fast;
+    options.batchRows = request.batchRows;
+    options.login = *details;
+    options.replace = [&](const QString& name) {
+        switch (request.overwrite) {
+        case Overwrite::Yes:
+            return copy::CopyOptions::Answer::Yes;
+        case Overwrite::No:
+            return copy::CopyOptions::Answer::No;
+        case Overwrite::Ask:
+            break;
+        }
+        return ask(name, stop);
+    };
+    Observer observer(progress, refused);
+    QList<copy::TableResult> results;
     for (const QString& name : *tables) {
         if (stop.requested())
-            results.append(TableResult::named(name));
+            results.append(copy::TableResult::named(name));
         else
-            results.append(
-                CopyTable(copy, name, target, request.overwrite, refused, progress, stop, fast));
+            results.append(copy::copyTable(copy, name, target, options, observer));
     }
-    closeQuietly(copy, Side::MySQL);
-    closeQuietly(copy, Side::Oracle);
+    closeQuietly(copy, Server::MySQL);
+    closeQuietly(copy, Server::Oracle);
     PrintSummary(results, request.json);
     return ExitCodeOf(results);
 }

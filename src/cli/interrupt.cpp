@@ -9,7 +9,7 @@ namespace tw::cli {
 
 namespace {
 // Only what a signal handler may touch: lock-free flags and plain data.
-transfer::StopRequest* stopRequest = nullptr;
+copy::StopRequest* stopRequest = nullptr;
 volatile sig_atomic_t signalCount = 0;
 volatile sig_atomic_t swapping = 0;
 volatile sig_atomic_t exitAfterSwap = 0;
@@ -45,7 +45,7 @@ void onSignal(int)
 }
 } // namespace
 
-void InstallStopSignals(transfer::StopRequest& stop)
+void InstallStopSignals(copy::StopRequest& stop)
 {
     stopRequest = &stop;
     struct sigaction action { };

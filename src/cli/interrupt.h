@@ -1,6 +1,6 @@
 #pragma once
 
-#include "transfer/stop_request.h"
+#include "copy/loop/stop_request.h"
 
 #include <termios.h>
 
@@ -9,7 +9,7 @@ namespace tw::cli {
 // SIGINT and SIGTERM: the first asks `stop` to stop after the current row
 // (the copy then prints its summary); the second ends the process at once
 // with exit code 130, except during a swap, which it lets finish first.
-void InstallStopSignals(transfer::StopRequest& stop);
+void InstallStopSignals(copy::StopRequest& stop);
 // Back to the system's own: SIGINT and SIGTERM end the process at once.
 void DefaultStopSignals();
 

@@ -6,15 +6,15 @@
 #include "cli/terminal.h"
 #include "db/listing.h"
 #include "db/name_list.h"
-#include "transfer/row_failure.h"
+#include "odbc/error.h"
 
 namespace tw::cli {
 
 int RunList(const ListRequest& request)
 {
-    transfer::StopRequest stop;
+    copy::StopRequest stop;
     InstallStopSignals(stop);
-    const bool oracle = request.side == transfer::Side::Oracle;
+    const bool oracle = request.side == sql::Server::Oracle;
     const std::optional<db::LoginDetails> details
         = CommandLogins(request.logins, oracle, !oracle, stop);
     if (!details)
@@ -31,7 +31,7 @@ int RunList(const ListRequest& request)
     } catch (...) {
         Err(QStringLiteral("tablewright list: cannot list the %1 tables: %2\n")
                 .arg(oracle ? QStringLiteral("Oracle") : QStringLiteral("MySQL"),
-                    transfer::FailureText(std::current_exception())));
+                    odbc::describe(std::current_exception())));
         return ExitUsage;
     }
     QString text;

@@ -12,7 +12,7 @@ constexpr int mysqlPasswordField = 6;
 
 // False when the prompt was stopped.
 bool settlePassword(QString& password, const char* variable, int field, const QString& prompt,
-    const transfer::StopRequest& stop)
+    const copy::StopRequest& stop)
 {
     if (qEnvironmentVariableIsSet(variable)) {
         password = qEnvironmentVariable(variable);
@@ -29,7 +29,7 @@ bool settlePassword(QString& password, const char* variable, int field, const QS
 } // namespace
 
 std::optional<db::LoginDetails> CommandLogins(
-    const LoginOptions& options, bool needOracle, bool needMySQL, const transfer::StopRequest& stop)
+    const LoginOptions& options, bool needOracle, bool needMySQL, const copy::StopRequest& stop)
 {
     db::LoginDetails details = shell::SavedLoginDetails();
     options.applyTo(details);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/command_line.h"
+#include "copy/loop/stop_request.h"
 #include "db/login_details.h"
-#include "transfer/stop_request.h"
 
 #include <optional>
 
@@ -13,7 +13,7 @@ namespace tw::cli {
 // variable (TABLEWRIGHT_ORACLE_PASSWORD, TABLEWRIGHT_MYSQL_PASSWORD), else
 // from the saved details, else from a prompt without echo when stdin is a
 // terminal; else it stays empty. Nothing when a prompt was stopped.
-std::optional<db::LoginDetails> CommandLogins(const LoginOptions& options, bool needOracle,
-    bool needMySQL, const transfer::StopRequest& stop);
+std::optional<db::LoginDetails> CommandLogins(
+    const LoginOptions& options, bool needOracle, bool needMySQL, const copy::StopRequest& stop);
 
 } // namespace tw::cli

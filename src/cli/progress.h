@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/table_result.h"
+#include "cli/summary.h"
 
 #include <QString>
 #include <chrono>

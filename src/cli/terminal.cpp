@@ -35,7 +35,7 @@ void Err(const QString& text)
     std::fflush(stderr);
 }
 
-std::optional<QString> ReadLine(const transfer::StopRequest& stop)
+std::optional<QString> ReadLine(const copy::StopRequest& stop)
 {
     // Byte by byte from the descriptor, so that nothing is read ahead of
     // the line: the next question reads the next line.
@@ -64,7 +64,7 @@ std::optional<QString> ReadLine(const transfer::StopRequest& stop)
     }
 }
 
-std::optional<QString> ReadSecret(const QString& prompt, const transfer::StopRequest& stop)
+std::optional<QString> ReadSecret(const QString& prompt, const copy::StopRequest& stop)
 {
     Err(prompt);
     termios saved {};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "transfer/stop_request.h"
+#include "copy/loop/stop_request.h"
 
 #include <QString>
 #include <optional>
@@ -16,10 +16,10 @@ void Err(const QString& text);
 
 // One line of stdin without its line end, waiting in short steps so that a
 // stop request ends the wait: nothing at the end of the input or on a stop.
-std::optional<QString> ReadLine(const transfer::StopRequest& stop);
+std::optional<QString> ReadLine(const copy::StopRequest& stop);
 
 // Shows `prompt` on stderr and reads a line from the terminal on stdin
 // without echoing it.
-std::optional<QString> ReadSecret(const QString& prompt, const transfer::StopRequest& stop);
+std::optional<QString> ReadSecret(const QString& prompt, const copy::StopRequest& stop);
 
 } // namespace tw::cli

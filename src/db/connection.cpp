@@ -54,6 +54,9 @@ void Connection::Open(const QString& connectionString)
         SQL_HANDLE_DBC, dbc.get());
     dbc.markConnected();
     m_mariadb = isMariaDBDriver(dbc.get());
+    // MariaDB Connector/ODBC 3.1.15 claims positioned reads in a block but
+    // hands out the block's last row after SQLSetPos to another.
+    m_positionedReads = !m_mariadb && odbc::positionedReads(dbc.get());
     m_dbc = std::move(dbc);
 }
 
@@ -68,6 +71,14 @@ void Connection::detachReaders()
     const QList<Recordset*> readers = std::exchange(m_readers, {});
     for (Recordset* r : readers)
         r->detachFromConnection();
+}
+
+odbc::ResultReader::Options Connection::readerOptions(int maxRows) const
+{
+    odbc::ResultReader::Options options;
+    options.maxRows = maxRows;
+    options.positionedReads = m_positionedReads;
+    return options;
 }
 
 odbc::StatementHandle Connection::newStatement()
@@ -133,6 +144,11 @@ Connection::~Connection()
     detachReaders();
     m_plain.reset();
     m_dbc.reset();
+}
+
+void ExecuteSql(Connection& connection, const QString& sql)
+{
+    connection.Execute(sql);
 }
 
 } // namespace tw::db

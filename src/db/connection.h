@@ -1,7 +1,9 @@
 #pragma once
 
 #include "db/recordset.h"
+#include "odbc/column_plan.h"
 #include "odbc/handles.h"
+#include "odbc/result_reader.h"
 
 #include <QList>
 #include <QString>
@@ -37,8 +39,11 @@ public:
     bool isOpen() const { return m_dbc.valid(); }
     SQLHDBC handle() const { return m_dbc.get(); }
     // Whether the driver is MariaDB Connector/ODBC, whose values need
-    // reading in ways of their own (see ColumnInfo).
+    // reading in ways of their own (see odbc::DriverTraits).
     bool isMariaDB() const { return m_mariadb; }
+    odbc::DriverTraits driverTraits() const { return { m_mariadb, m_mariadb }; }
+    // How results on this connection may be read in blocks.
+    odbc::ResultReader::Options readerOptions(int maxRows) const;
     // A statement handle of its own on this connection, for ODBC calls that
     // are not SQL texts (the catalog functions). Throws DbError when closed.
     odbc::StatementHandle newStatement();
@@ -57,6 +62,10 @@ private:
     odbc::StatementHandle m_plain;
     int m_plainTimeout = -1;
     bool m_mariadb = false;
+    bool m_positionedReads = false;
 };
+
+// Runs one statement whose result, if any, is not read.
+void ExecuteSql(Connection& connection, const QString& sql);
 
 } // namespace tw::db

@@ -3,13 +3,14 @@
 #include "db/ado_types.h"
 #include "db/connection.h"
 #include "db/yield.h"
-#include "odbc/block_reader.h"
-#include "odbc/column_reader.h"
 #include "odbc/error.h"
 
 namespace tw::db {
 
 namespace {
+// Rows fetched at once; the thread reading ahead hands them over in batches
+// of about this many.
+constexpr int rowsPerFetch = 128;
 const char* const notWhenClosed = "Operation is not allowed when the object is closed.";
 const char* const notWhenOpen = "Operation is not allowed when the object is open.";
 
@@ -78,18 +79,22 @@ void Recordset::attach(
     m_stmt = std::move(statement);
     // The connection tells its recordsets when it is used otherwise or goes.
     m_connection = &connection;
+    m_detached = false;
     connection.m_readers.append(this);
     SQLHSTMT stmt = m_stmt.get();
     m_fields.clear();
-    m_columns.clear();
-    for (const odbc::ResultColumn& column :
-        odbc::DescribeResult(stmt, textColumns, connection.isMariaDB())) {
-        m_columns.append(column.info);
+    QList<odbc::ColumnPlan> plans;
+    const QList<odbc::ResultColumn> columns = odbc::describeResult(stmt);
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+        plans.append(
+            odbc::planColumn(columns[c], textColumns.contains(int(c)), connection.driverTraits()));
         Field f;
-        f.Name = column.name;
-        f.Type = adoTypeCode(column.info.sqlType, column.info.isUnsigned);
+        f.Name = columns[c].name;
+        f.Type = adoTypeCode(columns[c].sqlType, columns[c].isUnsigned);
         m_fields.append(f);
     }
+    m_reader = std::make_unique<odbc::ResultReader>(
+        stmt, std::move(plans), connection.readerOptions(rowsPerFetch));
 
     SQLLEN count = -1;
     odbc::check(SQLRowCount(stmt, &count), SQL_HANDLE_STMT, stmt);
@@ -114,7 +119,7 @@ void Recordset::attach(
     // The first row is read here; a result looked at once (a count, one
     // value) never starts a reading thread.
     QList<odbc::Value> row;
-    const bool have = m_buffering ? m_buffered.takeFront(row, m_columns.size()) : fetchRow(row);
+    const bool have = m_buffering ? m_buffered.takeFront(row, m_fields.size()) : fetchRow(row);
     m_eof = !have;
     for (qsizetype c = 0; c < m_fields.size(); ++c)
         m_fields[c].Value = have ? row[c] : odbc::Null();
@@ -123,7 +128,7 @@ void Recordset::attach(
 bool Recordset::fetchRow(QList<odbc::Value>& row)
 {
     DriverWait wait;
-    return RowPrefetch::fetch(m_stmt.get(), m_columns, row);
+    return m_reader->next(row);
 }
 
 void Recordset::MoveNext()
@@ -133,10 +138,13 @@ void Recordset::MoveNext()
     bool have = false;
     m_readable = false;
     if (m_buffering) {
-        have = m_buffered.takeFront(row, m_columns.size());
+        have = m_buffered.takeFront(row, m_fields.size());
     } else if (m_stmt.valid()) {
-        if (!m_prefetch)
-            m_prefetch = std::make_unique<RowPrefetch>(m_stmt.get(), m_columns);
+        if (!m_prefetch) {
+            m_prefetch = std::make_unique<RowPrefetch>(*m_reader, m_fields.size());
+            if (m_detached)
+                m_prefetch->statementGone();
+        }
         have = m_prefetch->take(row);
     }
     m_eof = !have;
@@ -153,7 +161,9 @@ void Recordset::pauseReading()
 
 void Recordset::detachFromConnection()
 {
-    pauseReading();
+    if (m_prefetch)
+        m_prefetch->statementGone();
+    m_detached = true;
     m_connection = nullptr;
 }
 
@@ -173,7 +183,7 @@ void Recordset::Close()
     m_stmt.reset();
     m_buffered.clear();
     m_fields.clear();
-    m_columns.clear();
+    m_reader.reset();
     m_open = false;
     m_eof = true;
     m_count = 0;

@@ -2,8 +2,8 @@
 
 #include "db/row_buffer.h"
 #include "db/row_prefetch.h"
-#include "odbc/column_reader.h"
 #include "odbc/handles.h"
+#include "odbc/result_reader.h"
 #include "odbc/value.h"
 
 #include <QList>
@@ -37,7 +37,7 @@ public:
 
     void Open(const QString& sql, Connection& connection);
     // The same, with the columns listed (from 0) read as their text whatever
-    // their type, for values no C type holds whole.
+    // their type, for values no C type holds whole (see odbc::planColumn).
     void Open(const QString& sql, Connection& connection, const QList<int>& textColumns);
     void Close();
 
@@ -69,13 +69,14 @@ private:
     std::unique_ptr<RowPrefetch> m_prefetch;
     QList<odbc::Value> m_row; // the row being taken apart, kept for its room
     QList<Field> m_fields;
-    QList<odbc::ColumnInfo> m_columns;
+    std::unique_ptr<odbc::ResultReader> m_reader;
     RowBuffer m_buffered;
     bool m_buffering = false;
     qint64 m_count = 0;
     bool m_eof = true;
     bool m_readable = true;
     bool m_open = false;
+    bool m_detached = false; // the connection went, and the statement with it
 };
 
 } // namespace tw::db

@@ -37,28 +37,14 @@ RowPrefetch::Batch::Batch()
     : rows(batchBytes)
 { }
 
-RowPrefetch::RowPrefetch(SQLHSTMT statement, QList<odbc::ColumnInfo> columns)
-    : m_statement(statement)
-    , m_columns(std::move(columns))
+RowPrefetch::RowPrefetch(odbc::ResultReader& reader, qsizetype columns)
+    : m_reader(reader)
+    , m_columns(columns)
 { }
 
 RowPrefetch::~RowPrefetch()
 {
     pause();
-}
-
-bool RowPrefetch::fetch(
-    SQLHSTMT statement, const QList<odbc::ColumnInfo>& columns, QList<odbc::Value>& row)
-{
-    const SQLRETURN rc = SQLFetch(statement);
-    if (rc == SQL_NO_DATA)
-        return false;
-    odbc::check(rc, SQL_HANDLE_STMT, statement);
-    row.clear();
-    row.reserve(columns.size());
-    for (qsizetype c = 0; c < columns.size(); ++c)
-        row.append(odbc::readColumn(statement, SQLUSMALLINT(c + 1), columns[c]));
-    return true;
 }
 
 void RowPrefetch::start()
@@ -101,7 +87,7 @@ void RowPrefetch::read()
             return;
         }
         try {
-            if (fetch(m_statement, m_columns, row)) {
+            if (m_reader.next(row)) {
                 batch.rows.append(row);
                 batch.bytes += sizeOf(row);
             } else {
@@ -130,7 +116,7 @@ bool RowPrefetch::take(QList<odbc::Value>& row)
     for (;;) {
         if (m_ended)
             return false;
-        if (m_taking.rows.takeFront(row, m_columns.size()))
+        if (m_taking.rows.takeFront(row, m_columns))
             return true;
         if (m_taking.error) {
             const odbc::DbError error = std::move(*m_taking.error);
@@ -143,6 +129,9 @@ bool RowPrefetch::take(QList<odbc::Value>& row)
         }
         std::unique_lock lock(m_mutex);
         if (m_ready.empty() && !m_running) {
+            if (m_gone)
+                throw odbc::DbError(QStringLiteral("08003"),
+                    QStringLiteral("The connection was closed while its result was read."));
             lock.unlock();
             start();
             lock.lock();
@@ -158,6 +147,12 @@ bool RowPrefetch::take(QList<odbc::Value>& row)
         m_readyBytes -= m_taking.bytes;
         m_changed.notify_all();
     }
+}
+
+void RowPrefetch::statementGone()
+{
+    pause();
+    m_gone = true;
 }
 
 void RowPrefetch::pause()

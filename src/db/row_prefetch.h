@@ -1,8 +1,8 @@
 #pragma once
 
 #include "db/row_buffer.h"
-#include "odbc/column_reader.h"
 #include "odbc/error.h"
+#include "odbc/result_reader.h"
 #include "odbc/value.h"
 
 #include <QList>
@@ -26,7 +26,9 @@ namespace tw::db {
 // a caller fetching row by row would. The end of the rows stays the end.
 class RowPrefetch {
 public:
-    RowPrefetch(SQLHSTMT statement, QList<odbc::ColumnInfo> columns);
+    // Reads with `reader`, whose statement is the caller's except while the
+    // thread reads.
+    RowPrefetch(odbc::ResultReader& reader, qsizetype columns);
     ~RowPrefetch();
     RowPrefetch(const RowPrefetch&) = delete;
     RowPrefetch& operator=(const RowPrefetch&) = delete;
@@ -38,10 +40,9 @@ public:
     // Lets the thread finish the row it is fetching and stop; the statement
     // is the caller's again. Rows already read stay to be taken.
     void pause();
-
-    // Fetches one row of `statement` into `row`; false at the end.
-    static bool fetch(
-        SQLHSTMT statement, const QList<odbc::ColumnInfo>& columns, QList<odbc::Value>& row);
+    // The statement is gone with its connection: rows already read stay to
+    // be taken; after them, take() throws rather than touch the statement.
+    void statementGone();
 
 private:
     // Rows travel packed, a batch at a time: values made on one thread and
@@ -58,10 +59,11 @@ private:
     void read();
     void hand(Batch& batch);
 
-    SQLHSTMT m_statement;
-    QList<odbc::ColumnInfo> m_columns;
+    odbc::ResultReader& m_reader;
+    qsizetype m_columns;
     Batch m_taking; // the caller's, used without the lock
     bool m_ended = false;
+    bool m_gone = false;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -63,4 +63,19 @@ private:
     std::shared_ptr<bool> m_connectionAlive;
 };
 
+// Closes a statement's cursor (SQLFreeStmt SQL_CLOSE) as it goes out of
+// scope, however the scope is left; the statement stays prepared.
+class CursorCloser {
+public:
+    explicit CursorCloser(SQLHSTMT statement)
+        : m_statement(statement)
+    { }
+    ~CursorCloser() { SQLFreeStmt(m_statement, SQL_CLOSE); }
+    CursorCloser(const CursorCloser&) = delete;
+    CursorCloser& operator=(const CursorCloser&) = delete;
+
+private:
+    SQLHSTMT m_statement;
+};
+
 } // namespace tw::odbc

@@ -4,8 +4,8 @@
 #include "shell/busy_guard.h"
 #include "shell/error_trap.h"
 #include "shell/object_check.h"
+#include "sql/dialect.h"
 #include "tables/form2.h"
-#include "tables/table_statements.h"
 
 namespace tw::tables {
 
@@ -43,7 +43,8 @@ void Form2::PushButton1_Click()
             [&] { Object(connection).Open(db::MySQLConnectionString(Login().loginDetails())); });
         QString name;
         trap.Step(118, [&] { name = List1->List(i); });
-        trap.Step(120, [&] { Object(connection).Execute(MySQLDropStatement(name)); });
+        trap.Step(120,
+            [&] { Object(connection).Execute(sql::dialect(sql::Server::MySQL).dropTable(name)); });
         trap.Step(122, [&] { List1->RemoveItem(i); });
         trap.Step(124, [&] { Object(connection).Close(); });
     }
@@ -68,8 +69,10 @@ void Form2::PushButton5_Click()
         for (int i = count - 1; i >= 0; --i) {
             if (!trap.If(110, [&] { return List2->Selected(i); }))
                 continue;
-            trap.Step(
-                112, [&] { Object(connection).Execute(OracleDropStatement(List2->List(i))); });
+            trap.Step(112, [&] {
+                Object(connection)
+                    .Execute(sql::dialect(sql::Server::Oracle).dropTable(List2->List(i)));
+            });
             trap.Step(114, [&] { List2->RemoveItem(i); });
         }
     }

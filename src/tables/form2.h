@@ -1,12 +1,12 @@
 #pragma once
 
+#include "copy/loop/stop_request.h"
 #include "db/login_details.h"
 #include "shell/dialogs.h"
 #include "shell/fixed_window.h"
 #include "shell/push_button.h"
 #include "shell/window_pointer.h"
 #include "tables/table_list_box.h"
-#include "transfer/stop_request.h"
 
 #include <QGroupBox>
 #include <QProgressBar>
@@ -57,7 +57,7 @@ public:
     const db::LoginSource& Login() const { return m_login; }
     shell::Dialogs& Dialogs() { return m_dialogs; }
     // Set by Esc while an action runs; a copy stops after its current row.
-    transfer::StopRequest& CopyStop() { return m_copyStop; }
+    copy::StopRequest& CopyStop() { return m_copyStop; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,7 +75,7 @@ private:
     const db::LoginSource& m_login;
     shell::Dialogs& m_dialogs;
     QWidget* m_loginWindow;
-    transfer::StopRequest m_copyStop;
+    copy::StopRequest m_copyStop;
 };
 
 // Text of the "Help" message.

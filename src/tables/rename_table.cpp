@@ -3,8 +3,9 @@
 #include "shell/busy_guard.h"
 #include "shell/error_trap.h"
 #include "shell/object_check.h"
+#include "sql/dialect.h"
 #include "tables/form2.h"
-#include "tables/table_statements.h"
+#include "tables/rename_prompt.h"
 
 namespace tw::tables {
 
@@ -50,7 +51,7 @@ void Form2::PushButton6_Click()
         return;
     trap.Step(122, [&] { Pointer().SetMousePointer(WindowPointer::Busy); });
     QString sql;
-    trap.Step(124, [&] { sql = MySQLRenameStatement(oldName, newName); });
+    trap.Step(124, [&] { sql = sql::dialect(sql::Server::MySQL).renameTable(oldName, newName); });
     trap.Step(
         126, [&] { Object(connection).Open(db::MySQLConnectionString(Login().loginDetails())); });
     trap.Step(128, [&] { Object(connection).Execute(sql); });
@@ -89,8 +90,10 @@ void Form2::PushButton7_Click()
                 [&] { newName = Dialogs().InputBox(RenamePrompt(oldName), QString(), oldName); });
             if (trap.If(118, [&] { return newName.isEmpty(); }))
                 break;
-            trap.Step(
-                120, [&] { Object(connection).Execute(OracleRenameStatement(oldName, newName)); });
+            trap.Step(120, [&] {
+                Object(connection)
+                    .Execute(sql::dialect(sql::Server::Oracle).renameTable(oldName, newName));
+            });
             trap.Step(122, [&] { List2->RemoveItem(i); });
             trap.Step(124, [&] { List2->AddItem(newName); });
             trap.Step(126, [&] {

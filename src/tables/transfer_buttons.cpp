@@ -1,10 +1,10 @@
 #include "tables/form2.h"
-#include "transfer/send_tables.h"
+#include "tables/send_tables.h"
 
 namespace tw::tables {
 
 namespace {
-transfer::TransferWindow transferWindow(Form2& form)
+TransferWindow transferWindow(Form2& form)
 {
     return { .mysqlList = *form.List1,
         .oracleList = *form.List2,
@@ -18,14 +18,14 @@ transfer::TransferWindow transferWindow(Form2& form)
 
 void Form2::PushButton3_Click()
 {
-    transfer::TransferWindow window = transferWindow(*this);
-    transfer::SendTablesToOracle(window);
+    TransferWindow window = transferWindow(*this);
+    SendTablesToOracle(window);
 }
 
 void Form2::PushButton4_Click()
 {
-    transfer::TransferWindow window = transferWindow(*this);
-    transfer::SendTablesToMySQL(window);
+    TransferWindow window = transferWindow(*this);
+    SendTablesToMySQL(window);
 }
 
 } // namespace tw::tables

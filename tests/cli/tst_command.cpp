@@ -1,9 +1,9 @@
+#include "sql/value_text.h"
 #include "support/command_process.h"
 #include "support/general_log.h"
+#include "support/tables_window.h"
 #include "support/testbed.h"
-#include "tables_window.h"
-#include "transfer/value_text.h"
-#include "value_corpus.h"
+#include "support/value_corpus.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -36,7 +36,7 @@ QList<QStringList> texts(const QList<QList<tw::odbc::Value>>& rows)
     for (const auto& row : rows) {
         QStringList r;
         for (const tw::odbc::Value& v : row)
-            r << (tw::odbc::isNull(v) ? QStringLiteral("<null>") : tw::transfer::valueText(v));
+            r << (tw::odbc::isNull(v) ? QStringLiteral("<null>") : tw::sql::valueText(v));
         out << r;
     }
     return out;

@@ -10,9 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace tw::catalog;
 using namespace tw::test;
-using tw::catalog::Server;
+using tw::sql::Server;
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "db/connection.h"
 #include "db/connection_strings.h"
-#include "db/list_helpers.h"
+#include "db/list_lookups.h"
+#include "db/value_helpers.h"
 #include "odbc/error.h"
 #include "shell/error_trap.h"
 #include "support/scripted_dialogs.h"

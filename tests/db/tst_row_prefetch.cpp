@@ -181,7 +181,12 @@ private slots:
         QVERIFY(SQL_SUCCEEDED(
             SQLExecDirectW(stmt, toSqlWChar(QStringLiteral("SET @x = 1")).data(), SQL_NTS)));
         {
-            RowPrefetch reader(stmt, { ColumnInfo { SQL_INTEGER, false } });
+            ResultColumn column;
+            column.name = QStringLiteral("x");
+            column.sqlType = SQL_INTEGER;
+            ResultReader rows(
+                stmt, { planColumn(column, false, c->driverTraits()) }, c->readerOptions(1));
+            RowPrefetch reader(rows, 1);
             QList<Value> row;
             for (int attempt = 0; attempt < 2; ++attempt) {
                 try {

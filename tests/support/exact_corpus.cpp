@@ -1,17 +1,17 @@
 #include "support/exact_corpus.h"
 
-#include "db/identifiers.h"
+#include "copy/exact/exact_types.h"
 #include "db/recordset.h"
+#include "sql/dialect.h"
+#include "sql/value_text.h"
 #include "support/testbed.h"
-#include "transfer/exact_types.h"
-#include "transfer/value_text.h"
 
 #include <QTest>
 
 namespace tw::test {
 
-using catalog::Server;
 using odbc::Value;
+using sql::Server;
 
 namespace {
 
@@ -68,7 +68,7 @@ const char* const oracleRows[] = {
 QString comparable(const Value& v, const Value& other)
 {
     if (v.typeId() == qMetaTypeId<odbc::SqlDate>())
-        return transfer::valueText(v) + QStringLiteral(" 00:00:00");
+        return sql::valueText(v) + QStringLiteral(" 00:00:00");
     if (v.typeId() == QMetaType::QByteArray && other.isValid()
         && other.typeId() != QMetaType::QByteArray) {
         quint64 n = 0;
@@ -76,7 +76,7 @@ QString comparable(const Value& v, const Value& other)
             n = n << 8 | static_cast<unsigned char>(b);
         return QString::number(n);
     }
-    return odbc::isNull(v) ? QStringLiteral("NULL") : transfer::valueText(v);
+    return odbc::isNull(v) ? QStringLiteral("NULL") : sql::valueText(v);
 }
 
 } // namespace
@@ -101,9 +101,8 @@ QMap<QString, QList<Value>> rowsByKey(
     db::Connection& connection, Server server, const QString& table, const QList<int>& asText)
 {
     db::Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM ")
-            + (server == Server::MySQL ? db::QuoteMySQLName(table) : db::QuoteOracleName(table)),
-        connection, asText);
+    rs.Open(
+        QStringLiteral("SELECT * FROM ") + sql::dialect(server).quote(table), connection, asText);
     QMap<QString, QList<Value>> out;
     for (; !rs.atEnd(); rs.MoveNext()) {
         QList<Value> row;
@@ -117,8 +116,8 @@ QMap<QString, QList<Value>> rowsByKey(
 void compareRoundTrip(
     db::Connection& connection, Server server, const QString& original, const QString& copy)
 {
-    const catalog::TableCatalog a = catalog::ReadTableCatalog(connection, server, original);
-    const catalog::TableCatalog b = catalog::ReadTableCatalog(connection, server, copy);
+    const catalog::TableCatalog a = catalog::readTableCatalog(connection, server, original);
+    const catalog::TableCatalog b = catalog::readTableCatalog(connection, server, copy);
     QCOMPARE(b.primaryKey, a.primaryKey);
     QCOMPARE(b.columns.size(), a.columns.size());
     for (qsizetype c = 0; c < a.columns.size(); ++c) {
@@ -126,10 +125,9 @@ void compareRoundTrip(
         QVERIFY2(b.columns[c].nullable == a.columns[c].nullable, qPrintable(a.columns[c].name));
     }
     // The original's FLOAT(b) columns hold more than a double.
-    const transfer::Direction out
-        = server == Server::MySQL ? transfer::Direction::ToOracle : transfer::Direction::ToMySQL;
+    const sql::Server out = sql::otherServer(server);
     const auto before = rowsByKey(
-        connection, server, original, transfer::sourceTextColumns(transfer::exactTable(out, a)));
+        connection, server, original, copy::sourceTextColumns(copy::exactTable(out, a)));
     const auto after = rowsByKey(connection, server, copy);
     QCOMPARE(after.keys(), before.keys());
     for (const QString& key : before.keys()) {

@@ -1,0 +1,97 @@
+#include "cli/summary.h"
+
+#include "cli/exit_codes.h"
+#include "cli/terminal.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <cmath>
+
+namespace tw::cli {
+
+int ExitCodeOf(const QList<TableResult>& results)
+{
+    const auto is = [&](auto test) { return std::any_of(results.begin(), results.end(), test); };
+    if (is([](const TableResult& r) {
+            return r.result == TableResult::Stopped || r.result == TableResult::NotStarted;
+        }))
+        return ExitStopped;
+    if (is([](const TableResult& r) { return r.result != TableResult::Copied; }))
+        return ExitRefused;
+    return ExitCopied;
+}
+
+namespace {
+
+QString seconds(double s)
+{
+    return QString::number(s, 'f', 2);
+}
+
+QString rate(double r)
+{
+    return QString::number(std::llround(r));
+}
+
+void printJson(const QList<TableResult>& results)
+{
+    QJsonArray tables;
+    for (const TableResult& r : results) {
+        QJsonObject t { { QStringLiteral("table"), r.table },
+            { QStringLiteral("target"), r.target }, { QStringLiteral("result"), r.resultName() },
+            { QStringLiteral("rowsRead"), r.counts.read },
+            { QStringLiteral("rowsWritten"), r.counts.written },
+            { QStringLiteral("rowsRefused"), r.counts.refused },
+            { QStringLiteral("seconds"), std::round(r.seconds * 1000) / 1000 },
+            { QStringLiteral("rowsPerSecond"), std::round(r.rowsPerSecond()) } };
+        if (!r.message.isEmpty())
+            t.insert(QStringLiteral("message"), r.message);
+        tables.append(t);
+    }
+    const QJsonObject summary { { QStringLiteral("tables"), tables },
+        { QStringLiteral("exitCode"), ExitCodeOf(results) } };
+    Out(QString::fromUtf8(QJsonDocument(summary).toJson(QJsonDocument::Indented)));
+}
+
+void printTable(const QList<TableResult>& results)
+{
+    QList<QStringList> rows { { QStringLiteral("table"), QStringLiteral("rows read"),
+        QStringLiteral("rows written"), QStringLiteral("rows refused"), QStringLiteral("seconds"),
+        QStringLiteral("rows/s"), QStringLiteral("result") } };
+    for (const TableResult& r : results)
+        rows.append({ r.table, QString::number(r.counts.read), QString::number(r.counts.written),
+            QString::number(r.counts.refused), seconds(r.seconds), rate(r.rowsPerSecond()),
+            r.resultName() });
+    QList<qsizetype> widths(rows.first().size(), 0);
+    for (const QStringList& row : rows) {
+        for (qsizetype c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], row[c].size());
+    }
+    QString text;
+    for (const QStringList& row : rows) {
+        QStringList cells;
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            // Names and results read from the left, figures line up on the right.
+            const bool figure = c > 0 && c + 1 < row.size();
+            cells << (figure             ? row[c].rightJustified(widths[c])
+                    : c + 1 < row.size() ? row[c].leftJustified(widths[c])
+                                         : row[c]);
+        }
+        text += cells.join(QLatin1String("  ")) + QLatin1Char('\n');
+    }
+    Out(text);
+}
+
+} // namespace
+
+void PrintSummary(const QList<TableResult>& results, bool json)
+{
+    if (json)
+        printJson(results);
+    else
+        printTable(results);
+}
+
+} // namespace tw::cli

@@ -1,0 +1,94 @@
+#include "copy/exact/exact_definition.h"
+
+#include "catalog/table_catalog.h"
+#include "copy/exact/exact_bound.h"
+#include "copy/exact/exact_statements.h"
+#include "odbc/error.h"
+#include "sql/dialect.h"
+#include "sql/value_text.h"
+
+namespace tw::copy {
+
+ExactDefinition::ExactDefinition(ExactTable table)
+    : m_table(std::move(table))
+{ }
+
+ExactDefinition ExactDefinition::read(
+    db::Connection& source, sql::Server target, const QString& table)
+{
+    return ExactDefinition(
+        exactTable(target, catalog::readTableCatalog(source, sql::otherServer(target), table)));
+}
+
+void ExactDefinition::checkColumns(const QList<SourceColumn>& read) const
+{
+    bool same = read.size() == m_table.columns.size();
+    for (qsizetype j = 0; same && j < read.size(); ++j)
+        same = read[j].name == m_table.columns[j].name;
+    if (!same)
+        throw odbc::DbError(
+            QStringLiteral("The table's columns changed while they were read; copy it again."));
+}
+
+QList<int> ExactDefinition::textColumns() const
+{
+    return sourceTextColumns(m_table);
+}
+
+QString ExactDefinition::createStatement(const QString& table) const
+{
+    return exactCreateStatement(m_table, table);
+}
+
+void ExactDefinition::beginLiteral(QString& statement, const QString&) const
+{
+    // The statement is made whole from the row at its end.
+    statement.resize(0);
+}
+
+void ExactDefinition::appendLiteral(QString&, int, const odbc::Value&) const
+{ }
+
+bool ExactDefinition::finishLiteral(QString& statement, const QString& table, const Row& row) const
+{
+    ExactInsert insert = exactInsertStatement(m_table, table, row);
+    switch (insert.carry) {
+    case Carry::Literal:
+        statement = std::move(insert.statement);
+        return false;
+    case Carry::Parameter:
+        statement = markerInsert(table);
+        return true;
+    case Carry::Refused:
+        break;
+    }
+    throw odbc::DbError(QStringLiteral("column %1: %2")
+                            .arg(m_table.columns.value(insert.column).name, insert.reason));
+}
+
+QString ExactDefinition::markerInsert(const QString& table) const
+{
+    return sql::dialect(m_table.target).markerInsert(table, int(m_table.columns.size()));
+}
+
+QList<bulk::ParameterBinding> ExactDefinition::parameters(bool narrowText) const
+{
+    return exactParameters(m_table, narrowText);
+}
+
+void ExactDefinition::bind(const Row& row, Row& bound) const
+{
+    exactBoundRow(m_table, row, bound);
+}
+
+QStringList ExactDefinition::shown(const Row& row) const
+{
+    QStringList values;
+    for (const odbc::Value& v : row) {
+        const QString text = sql::valueText(v);
+        values << (odbc::isNull(v) ? QString() : text.isNull() ? QStringLiteral("") : text);
+    }
+    return values;
+}
+
+} // namespace tw::copy

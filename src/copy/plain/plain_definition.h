@@ -1,0 +1,54 @@
+#pragma once
+
+#include "copy/loop/table_definition.h"
+#include "sql/dialect.h"
+
+namespace tw::copy {
+
+// The window's target table: each column's type chosen by the target's word
+// tests on the ADO type the source's driver reports, every value sent as
+// the text the window writes between its quotes (Null and empty text both
+// as NULL). A bulk copy binds the same values typed where the column's type
+// takes them so (see parameters()).
+class PlainDefinition : public TableDefinition {
+public:
+    PlainDefinition(sql::Server target, QList<SourceColumn> columns);
+
+    sql::Server target() const override { return m_target.server(); }
+    QString createStatement(const QString& table) const override;
+    void beginLiteral(QString& statement, const QString& table) const override;
+    void appendLiteral(QString& statement, int column, const odbc::Value& value) const override;
+    bool finishLiteral(QString& statement, const QString& table, const Row& row) const override;
+
+    // Into Oracle:
+    //   INT      whole numbers as their digits, SQL_C_CHAR as SQL_DECIMAL (Oracle's
+    //            driver documents no 64-bit integer C type)
+    //   DATE     SQL_C_TYPE_TIMESTAMP as SQL_TYPE_TIMESTAMP
+    //   FLOAT    SQL_C_DOUBLE as SQL_DOUBLE
+    //   BLOB     SQL_C_BINARY as SQL_LONGVARBINARY
+    // Into MySQL:
+    //   FLOAT    SQL_C_DOUBLE as SQL_DOUBLE (Oracle's digits read as the nearest
+    //            double, which is what MySQL reads them as)
+    //   DATETIME the timestamp's text, as text: the server reads it as it reads
+    //            the window's literal. MariaDB Connector/ODBC 3.1.15 loses 40
+    //            bytes for every value bound as SQL_C_TYPE_TIMESTAMP; text bound
+    //            as SQL_TYPE_TIMESTAMP it takes apart itself, with sscanf, and
+    //            refuses a zero date that the server takes
+    // VARCHAR, and all else: the value text, SQL_C_WCHAR as SQL_WVARCHAR, or
+    // UTF-8 SQL_C_CHAR as SQL_VARCHAR (`narrowText`; MariaDB's driver converts
+    // every wide value through iconv, a third of the copy's time).
+    QString markerInsert(const QString& table) const override;
+    QList<bulk::ParameterBinding> parameters(bool narrowText) const override;
+    void bind(const Row& row, Row& bound) const override;
+    QStringList shown(const Row& row) const override;
+
+private:
+    const sql::Dialect& m_target;
+    QList<SourceColumn> m_columns;
+    // Each column's value goes as its text (else as read).
+    QList<bool> m_asText;
+    mutable QString m_openingTable;
+    mutable QString m_opening;
+};
+
+} // namespace tw::copy

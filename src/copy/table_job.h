@@ -1,0 +1,57 @@
+#pragma once
+
+#include "copy/table_copy.h"
+#include "copy/table_result.h"
+#include "db/login_details.h"
+#include "db/name_list.h"
+
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace tw::copy {
+
+// How the tables of a run are copied.
+struct CopyOptions {
+    // Plain: the window's column types, every value as its text. Exact: each
+    // column's own declared type, NOT NULL and the key, every value unchanged.
+    enum class Types { Plain, Exact } types = Types::Plain;
+    // Rows in bulk: the source read a block at a time on a thread of its
+    // own, the rows sent in parameter arrays of `batchRows`.
+    bool bulk = false;
+    int batchRows = 1000;
+    // The logins, for a MySQL source's bulk reading connection of its own,
+    // which takes several statements in one text (see copy/bulk).
+    std::optional<db::LoginDetails> login;
+    // Whether to replace a table the target has: asked of the caller, who
+    // may answer that it was stopped meanwhile.
+    enum class Answer { Yes, No, Stopped };
+    std::function<Answer(const QString& table)> replace;
+};
+
+// What a table's copy tells as it goes.
+class CopyObserver {
+public:
+    virtual ~CopyObserver() = default;
+    // The rows in all, -1 when not known before the end.
+    virtual void begin(const QString& table, qint64 total) = 0;
+    virtual void rows(qint64 done) = 0;
+    virtual void refused(
+        const QString& table, qint64 row, const QString& message, const QStringList& values)
+        = 0;
+    virtual void refusedInAll(const QString& table, qint64 refused) = 0;
+    // Around the swap of a replacing copy, which must not be cut short.
+    virtual void swapping(bool on) = 0;
+    virtual void end(const TableResult& result) = 0;
+};
+
+// Copies one source table, `sourceName` as the source lists it, through the
+// run's connections: whether to replace a table of that name in `target`
+// (the target's list of tables, kept up to date), the CREATE, the rows
+// until the end or a stop, and for a replacing copy the swap: the new copy
+// is built beside the old table and takes its place only once every row
+// arrived, so that a failed or stopped copy leaves the old table as it was.
+TableResult copyTable(TableCopy& copy, const QString& sourceName, db::NameList& target,
+    const CopyOptions& options, CopyObserver& observer);
+
+} // namespace tw::copy

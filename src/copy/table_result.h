@@ -1,0 +1,38 @@
+#pragma once
+
+#include "copy/loop/row_counts.h"
+
+#include <QString>
+
+namespace tw::copy {
+
+// How the copy of one table ended.
+struct TableResult {
+    enum Result {
+        Copied, // every row arrived (a replaced table: swapped in)
+        CopiedOldLeft, // swapped in, but the old table could not be dropped
+        RefusedRows, // a new table without the refused rows
+        OldKept, // a replacing copy with refused rows: dropped, the old table kept
+        Failed, // not copied: the message says why
+        Skipped, // the target has it and it is not to be replaced
+        Stopped, // stopped during this table
+        NotStarted, // stopped before this table
+    };
+    QString table; // the source's name
+    QString target; // the name it has (or would have) in the target
+    Result result = NotStarted;
+    RowCounts counts;
+    double seconds = 0;
+    QString message; // why, when not Copied
+
+    static TableResult named(const QString& table)
+    {
+        TableResult r;
+        r.table = r.target = table;
+        return r;
+    }
+    QString resultName() const;
+    double rowsPerSecond() const { return seconds > 0 ? double(counts.read) / seconds : 0; }
+};
+
+} // namespace tw::copy

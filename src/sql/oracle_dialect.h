@@ -1,0 +1,28 @@
+#pragma once
+
+#include "sql/dialect.h"
+
+namespace tw::sql {
+
+class OracleDialect : public Dialect {
+public:
+    Server server() const override { return Server::Oracle; }
+    QString quote(const QString& name) const override;
+    qsizetype nameSize(QStringView name) const override;
+    // 30 bytes before Oracle 12.2, the shortest limit the program may meet.
+    int nameLimit() const override { return 30; }
+    QStringList sessionStatements(bool exactValues) const override;
+    QString renameTable(const QString& from, const QString& to) const override;
+    QString plainColumnType(const QString& lowerCaseAdoTypeName) const override;
+    QLatin1StringView createClosing() const override { return QLatin1StringView(")"); }
+    QStringList swapStatements(
+        const QString& target, const QString& copy, const QString& backup) const override;
+
+    // Oracle's limits (MAX_STRING_SIZE = STANDARD, its default).
+    static constexpr int varcharBytes = 4000;
+    static constexpr int charBytes = 2000;
+    static constexpr int rawBytes = 2000;
+    static constexpr int numberDigits = 38;
+};
+
+} // namespace tw::sql

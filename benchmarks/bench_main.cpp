@@ -3,7 +3,7 @@
 // figures; it is not a test and asserts nothing.
 //
 //   tw_bench [rows] [tables] [rounds]   defaults: 100000 rows, 10000 tables, 5 rounds
-//   tw_bench --fast [rows...] [--rounds N]   copy --fast against the plain copy (fast_bench.h)
+//   tw_bench --fast [rows...] [--rounds N] ...   copy --fast against the others (fast_bench.h)
 #include "bench_support.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"

@@ -42,6 +42,8 @@ an option every command has|list --no-p|--no-prompt
 --overwrite values|copy --overwrite ''|ask no yes
 an option's free value|copy --batch ''|
 list's sides|list ''|mysql oracle
+list's sides after an option's value|list --mysql-user root o|oracle
+one side only|list mysql ''|
 no tables before --to|copy ''|
 CASES
 

@@ -20,9 +20,11 @@ constexpr int maxBatchRows = 100000;
 // commandHelp(...) with the command's own parser, and add a row to `commands`
 // below. `tablewright --help` then lists it under "Commands:", and the man page
 // and the bash completion (resources/bash-completion/tablewright) take the
-// command and every option of its parser from there with no further step. An
-// option's value name of the form a|b|c lists its choices for the completion;
-// one named FILE completes file names.
+// command and every option of its parser from there with no further step; so
+// too for an option added to a command's parser. An option's value name of the
+// form a|b|c lists its choices for the completion; one named FILE completes
+// file names. Only what a command's arguments (not its options) complete to
+// needs a line in the completion's last `case`.
 const char* const generalDescription
     = R"(Copy tables between MySQL and Oracle: in a window when started without
 arguments, from a terminal or a script with a command.

@@ -5,6 +5,7 @@
 #include "cli/exit_codes.h"
 #include "cli/list_command.h"
 #include "cli/terminal.h"
+#include "cli/version.h"
 #include "db/yield.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,9 @@ int RunCommandLine(int argc, char** argv)
     switch (parsed.kind) {
     case Parsed::Help:
         Out(parsed.text);
+        return ExitCopied;
+    case Parsed::Version:
+        Out(VersionText());
         return ExitCopied;
     case Parsed::Error:
         Err(parsed.text + QLatin1Char('\n'));

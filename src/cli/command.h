@@ -3,7 +3,7 @@
 namespace tw::cli {
 
 // Runs the program as a command (`tablewright list ...`, `tablewright copy
-// ...`, `tablewright --help`) without a display: no widget is ever made.
+// ...`, `tablewright --help`, `--version`) without a display: no widget is ever made.
 // Answers the exit code.
 int RunCommandLine(int argc, char** argv);
 

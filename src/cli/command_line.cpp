@@ -12,30 +12,49 @@ const QString program = QStringLiteral("tablewright");
 // A batch's arrays are held in memory; beyond this the copy gains nothing.
 constexpr int maxBatchRows = 100000;
 
-const char* const generalHelp = R"(Copy tables between MySQL and Oracle from a terminal or a script.
+// The help texts. `tablewright --help`, each command's --help and the man page
+// (made from them by help2man through resources/man/help2man-input) follow one
+// layout: paragraphs apart by blank lines; "Usage:", then lists under a heading
+// line ("Examples:", "Options:", "Exit codes:") indented by two spaces.
+// To add a command: write its parse function, whose --help is
+// commandHelp(...) with the command's own parser, and add a row to `commands`
+// below. `tablewright --help` then lists it under "Commands:", and the man page
+// and the bash completion (resources/bash-completion/tablewright) take the
+// command and every option of its parser from there with no further step; so
+// too for an option added to a command's parser. An option's value name of the
+// form a|b|c lists its choices for the completion; one named FILE completes
+// file names. Only what a command's arguments (not its options) complete to
+// needs a line in the completion's last `case`.
+const char* const generalDescription
+    = R"(Copy tables between MySQL and Oracle: in a window when started without
+arguments, from a terminal or a script with a command.
+)";
 
-Examples:
+const char* const generalExamples = R"(Examples:
   tablewright list oracle
   tablewright copy --to oracle orders customers
   tablewright copy --to mysql --all --overwrite yes --rejects rejects.jsonl --json > summary.json
-
-Commands:
-  list mysql|oracle   the table names of one side, one per line, sorted as the window lists them
-  copy                copy tables; see 'tablewright copy --help'
-
-Without arguments, tablewright opens its window.
 )";
 
-const char* const copyExamples
-    = R"(Copy tables into Oracle (--to oracle) or into MySQL (--to mysql), as the window does.
+const char* const listDescription = "List the tables of one side, one name per line.\n";
 
-Examples:
+const char* const listExamples = R"(Examples:
+  tablewright list mysql
+  tablewright list oracle --oracle-user SCOTT
+)";
+
+const char* const copyDescription
+    = "Copy tables into Oracle (--to oracle) or into MySQL (--to mysql), as the window does.\n";
+
+const char* const copyExamples = R"(Examples:
   tablewright copy --to oracle orders customers
   tablewright copy --to mysql EMP DEPT --overwrite yes
   tablewright copy --to oracle orders --types exact
   tablewright copy --to oracle --all --overwrite yes --rejects rejects.jsonl --json > summary.json
+)";
 
-Tables are copied in the order given, --all in the order of the source's list.
+const char* const copyNotes
+    = R"(Tables are copied in the order given, --all in the order of the source's list.
 A table the target already has is asked about (--overwrite ask, the default on
 a terminal), skipped (no, the default otherwise) or replaced (yes): the new copy
 is built beside the old table and takes its place only once every row arrived,
@@ -58,16 +77,15 @@ the rows read so far. With --types exact, every value goes as a typed
 parameter, checked as the row-by-row copy checks it.
 )";
 
-const char* const loginHelp = R"(
-Logins: those the login window saved (~/.config/Vantorell.ini); the options
+const char* const loginHelp
+    = R"(Logins: those the login window saved (~/.config/Vantorell.ini); the options
 --oracle-sid, --oracle-user, --mysql-server, --mysql-port, --mysql-user and
 --mysql-database replace single details. Passwords: TABLEWRIGHT_ORACLE_PASSWORD
 and TABLEWRIGHT_MYSQL_PASSWORD, else the saved ones, else asked for on a
-terminal; never as options, which other users can see.
+terminal (never with --no-prompt); never as options, which other users can see.
 )";
 
-const char* const exitCodes = R"(
-Exit codes:
+const char* const exitCodes = R"(Exit codes:
   0    every selected table copied, no row refused
   1    some rows or tables refused, or tables skipped
   2    usage error, or a database that cannot be reached
@@ -88,6 +106,9 @@ const QList<QCommandLineOption>& loginOptions()
         loginOption("mysql-port", "MySQL port."),
         loginOption("mysql-user", "MySQL user name."),
         loginOption("mysql-database", "MySQL database."),
+        { QStringLiteral("no-prompt"),
+            QStringLiteral("Never ask for a password: one that is neither in the environment nor "
+                           "saved is an error.") },
     };
     return options;
 }
@@ -98,6 +119,13 @@ QCommandLineOption helpOption()
         { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show this help."));
 }
 
+QCommandLineOption versionOption()
+{
+    return QCommandLineOption(QStringLiteral("version"),
+        QStringLiteral("Show the versions of the program, Qt and unixODBC, and the build's git "
+                       "commit."));
+}
+
 LoginOptions loginsFrom(const QCommandLineParser& parser)
 {
     auto value = [&](const char* name) -> std::optional<QString> {
@@ -106,7 +134,7 @@ LoginOptions loginsFrom(const QCommandLineParser& parser)
         return parser.value(QLatin1String(name));
     };
     return { value("oracle-sid"), value("oracle-user"), value("mysql-server"), value("mysql-port"),
-        value("mysql-user"), value("mysql-database") };
+        value("mysql-user"), value("mysql-database"), parser.isSet(QStringLiteral("no-prompt")) };
 }
 
 // The options section of the parser's own help, without its usage line.
@@ -134,6 +162,75 @@ Parsed help(const QString& text)
     p.kind = Parsed::Help;
     p.text = text;
     return p;
+}
+
+using Parse = Parsed (*)(const QStringList& arguments, bool interactive);
+
+struct Command {
+    const char* name;
+    const char* arguments; // the usage line after "tablewright NAME"
+    const char* summary;
+    Parse parse;
+};
+
+Parsed parseList(const QStringList& arguments, bool interactive);
+Parsed parseCopy(const QStringList& arguments, bool interactive);
+
+// The commands, in the order `tablewright --help` lists them.
+const Command commands[] = {
+    { "list", "mysql|oracle [OPTION]...",
+        "the table names of one side, one per line, sorted as the window lists them", parseList },
+    { "copy", "--to oracle|mysql (TABLE... | --all) [OPTION]...",
+        "copy tables into Oracle or into MySQL", parseCopy },
+};
+
+const Command& commandNamed(const char* name)
+{
+    for (const Command& c : commands) {
+        if (qstrcmp(c.name, name) == 0)
+            return c;
+    }
+    Q_UNREACHABLE();
+}
+
+QString usageLine(const Command& c)
+{
+    return program + QLatin1Char(' ') + QLatin1String(c.name) + QLatin1Char(' ')
+        + QLatin1String(c.arguments);
+}
+
+// A command's --help: what it does, its usage, examples, the options of its
+// parser, then notes, the logins and the exit codes every command shares.
+Parsed commandHelp(const char* name, const char* description, const char* examples,
+    const QCommandLineParser& parser, const char* notes = nullptr)
+{
+    QString text = QLatin1String(description) + QStringLiteral("\nUsage: ")
+        + usageLine(commandNamed(name)) + QStringLiteral("\n\n") + QLatin1String(examples)
+        + QLatin1Char('\n') + optionsText(parser);
+    if (notes)
+        text += QLatin1Char('\n') + QLatin1String(notes);
+    return help(text + QLatin1Char('\n') + QLatin1String(loginHelp) + QLatin1Char('\n')
+        + QLatin1String(exitCodes));
+}
+
+Parsed generalHelp()
+{
+    QString text = QStringLiteral("Usage: ") + program + QLatin1Char('\n');
+    for (const Command& c : commands)
+        text += QStringLiteral("  or:  ") + usageLine(c) + QLatin1Char('\n');
+    text += QStringLiteral("  or:  ") + program + QStringLiteral(" --version\n\n")
+        + QLatin1String(generalDescription) + QStringLiteral("\nCommands:\n");
+    for (const Command& c : commands)
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(QLatin1String(c.name), -6)
+                    .arg(QLatin1String(c.summary));
+    text += QStringLiteral("\n'tablewright COMMAND --help' tells more of each.\n\n");
+    QCommandLineParser parser;
+    parser.addOptions({ helpOption(), versionOption() });
+    text += optionsText(parser) + QLatin1Char('\n') + QLatin1String(generalExamples)
+        + QLatin1Char('\n') + QLatin1String(loginHelp) + QLatin1Char('\n')
+        + QLatin1String(exitCodes);
+    return help(text);
 }
 
 // Parses a command's options; answers an error with the nearest real option
@@ -173,7 +270,7 @@ std::optional<Parsed> checkChoice(
             .arg(what, choices.join(QLatin1String(" or ")), value, Nearest(value, choices)));
 }
 
-Parsed parseList(const QStringList& arguments)
+Parsed parseList(const QStringList& arguments, bool)
 {
     const QString command = QStringLiteral("list");
     QCommandLineParser parser;
@@ -182,10 +279,7 @@ Parsed parseList(const QStringList& arguments)
         = parseOptions(parser, QList { helpOption() } + loginOptions(), command, arguments))
         return *failed;
     if (parser.isSet(QStringLiteral("help")))
-        return help(QStringLiteral("List the tables of one side, one name per line.\n\n"
-                                   "Examples:\n  tablewright list mysql\n"
-                                   "  tablewright list oracle --oracle-user SCOTT\n\n")
-            + optionsText(parser) + QLatin1String(loginHelp) + QLatin1String(exitCodes));
+        return commandHelp("list", listDescription, listExamples, parser);
     const QStringList sides = parser.positionalArguments();
     if (sides.size() != 1)
         return error(command, QStringLiteral("name one side: mysql or oracle"));
@@ -205,7 +299,7 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
     QCommandLineParser parser;
     const QList<QCommandLineOption> options = QList<QCommandLineOption> { helpOption(),
         { QStringLiteral("to"), QStringLiteral("Target side: oracle or mysql."),
-            QStringLiteral("side") },
+            QStringLiteral("oracle|mysql") },
         { QStringLiteral("all"), QStringLiteral("Copy every table of the source.") },
         { QStringLiteral("types"),
             QStringLiteral("Column types: plain (the window's) or exact (each column's own, with "
@@ -213,7 +307,7 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
             QStringLiteral("plain|exact") },
         { QStringLiteral("overwrite"),
             QStringLiteral("A table the target has: ask, no (skip it) or yes (replace it safely)."),
-            QStringLiteral("answer") },
+            QStringLiteral("ask|no|yes") },
         { QStringLiteral("rejects"),
             QStringLiteral("Write each refused row to FILE as one JSON line."),
             QStringLiteral("FILE") },
@@ -228,11 +322,7 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
     if (auto failed = parseOptions(parser, options, command, arguments))
         return *failed;
     if (parser.isSet(QStringLiteral("help")))
-        return help(QLatin1String(copyExamples)
-            + QStringLiteral("\nUsage: tablewright copy --to "
-                             "oracle|mysql (TABLE... | --all) "
-                             "[options]\n\n")
-            + optionsText(parser) + QLatin1String(loginHelp) + QLatin1String(exitCodes));
+        return commandHelp("copy", copyDescription, copyExamples, parser, copyNotes);
 
     Parsed p;
     p.kind = Parsed::Copy;
@@ -307,23 +397,27 @@ void LoginOptions::applyTo(db::LoginDetails& details) const
 Parsed ParseArguments(const QStringList& arguments, bool interactive)
 {
     const QString first = arguments.value(0);
-    const QStringList rest = arguments.mid(1);
-    if (first == QLatin1String("list"))
-        return parseList(rest);
-    if (first == QLatin1String("copy"))
-        return parseCopy(rest, interactive);
+    QStringList names;
+    for (const Command& c : commands) {
+        if (first == QLatin1String(c.name))
+            return c.parse(arguments.mid(1), interactive);
+        names << QLatin1String(c.name);
+    }
     if (first == QLatin1String("help") || first == QLatin1String("--help")
         || first == QLatin1String("-h"))
-        return help(
-            QLatin1String(generalHelp) + QLatin1String(loginHelp) + QLatin1String(exitCodes));
+        return generalHelp();
+    if (first == QLatin1String("--version") && arguments.size() == 1) {
+        Parsed p;
+        p.kind = Parsed::Version;
+        return p;
+    }
     if (first.startsWith(QLatin1Char('-')))
         return error(QString(),
-            QStringLiteral("unknown option '%1'; did you mean '--help'? Commands come first: "
-                           "list or copy")
-                .arg(first));
+            QStringLiteral("unknown option '%1'; did you mean '--help'? Commands come first: %2")
+                .arg(first, names.join(QLatin1String(" or "))));
     return error(QString(),
         QStringLiteral("unknown command '%1'; did you mean '%2'?")
-            .arg(first, Nearest(first, { QStringLiteral("list"), QStringLiteral("copy") })));
+            .arg(first, Nearest(first, names)));
 }
 
 } // namespace tw::cli

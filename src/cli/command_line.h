@@ -14,6 +14,9 @@ namespace tw::cli {
 struct LoginOptions {
     std::optional<QString> oracleSid, oracleUser;
     std::optional<QString> mysqlServer, mysqlPort, mysqlUser, mysqlDatabase;
+    // --no-prompt: a password neither in the environment nor saved is an
+    // error rather than a question.
+    bool noPrompt = false;
     void applyTo(db::LoginDetails& details) const;
 };
 
@@ -38,10 +41,10 @@ struct CopyRequest {
     LoginOptions logins;
 };
 
-// What the arguments ask for: a command to run, a help text for stdout, or
-// a usage error for stderr.
+// What the arguments ask for: a command to run, a help text for stdout, the
+// versions (--version), or a usage error for stderr.
 struct Parsed {
-    enum Kind { List, Copy, Help, Error } kind = Error;
+    enum Kind { List, Copy, Help, Version, Error } kind = Error;
     ListRequest list;
     CopyRequest copy;
     QString text; // the help text or the error message

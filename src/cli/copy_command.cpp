@@ -128,9 +128,11 @@ int RunCopy(const CopyRequest& request)
     QString problem;
     if (!request.rejectsPath.isEmpty() && !refused.open(request.rejectsPath, &problem))
         return usage(QStringLiteral("cannot write %1: %2").arg(request.rejectsPath, problem));
-    const std::optional<db::LoginDetails> details = CommandLogins(request.logins, true, true, stop);
+    QString missing;
+    const std::optional<db::LoginDetails> details
+        = CommandLogins(request.logins, true, true, stop, missing);
     if (!details)
-        return ExitStopped;
+        return missing.isEmpty() ? ExitStopped : usage(missing);
 
     // Oracle first, as the window opens them.
     copy::TableCopy copy(request.target, &stop, request.types == copy::CopyOptions::Types::Exact);

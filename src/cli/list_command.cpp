@@ -15,10 +15,15 @@ int RunList(const ListRequest& request)
     copy::StopRequest stop;
     InstallStopSignals(stop);
     const bool oracle = request.side == sql::Server::Oracle;
+    QString missing;
     const std::optional<db::LoginDetails> details
-        = CommandLogins(request.logins, oracle, !oracle, stop);
-    if (!details)
-        return ExitStopped;
+        = CommandLogins(request.logins, oracle, !oracle, stop, missing);
+    if (!details) {
+        if (missing.isEmpty())
+            return ExitStopped;
+        Err(QStringLiteral("tablewright list: %1\n").arg(missing));
+        return ExitUsage;
+    }
     // A listing has nothing to finish first: Ctrl+C ends it at once.
     DefaultStopSignals();
     const db::FixedLogin login(*details);

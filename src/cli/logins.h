@@ -12,8 +12,10 @@ namespace tw::cli {
 // replaced by its option when given. A password comes from its environment
 // variable (TABLEWRIGHT_ORACLE_PASSWORD, TABLEWRIGHT_MYSQL_PASSWORD), else
 // from the saved details, else from a prompt without echo when stdin is a
-// terminal; else it stays empty. Nothing when a prompt was stopped.
-std::optional<db::LoginDetails> CommandLogins(
-    const LoginOptions& options, bool needOracle, bool needMySQL, const copy::StopRequest& stop);
+// terminal and --no-prompt was not given; else it stays empty, or with
+// --no-prompt it is missing. Nothing when a prompt was stopped, or when a
+// password is missing: then `missing` says which.
+std::optional<db::LoginDetails> CommandLogins(const LoginOptions& options, bool needOracle,
+    bool needMySQL, const copy::StopRequest& stop, QString& missing);
 
 } // namespace tw::cli

@@ -542,6 +542,12 @@ private slots:
         QTest::newRow("copy --help lists the exit codes")
             << QStringList { "copy", "--help" } << QStringList() << 0 << "  130  stopped"
             << "";
+        QTest::newRow("--version names the Qt and unixODBC it runs with")
+            << QStringList { "--version" } << QStringList() << 0
+            << QStringLiteral("\nQt %1\nunixODBC 2.").arg(QLatin1String(qVersion())) << "";
+        QTest::newRow("--version names the build's commit")
+            << QStringList { "--version" } << QStringList() << 0 << "\ngit commit "
+            << "";
         QTest::newRow("an unknown option names the nearest")
             << QStringList { "copy", "--to", "oracle", "--overwirte", "yes", "t" } << QStringList()
             << 2 << ""

@@ -99,7 +99,7 @@ Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& tabl
     Copy c;
     bench::resetPeakResident();
     c.startBytes = bench::peakResidentBytes();
-    db::ResetYieldStats();
+    db::resetYieldStats();
     const double start = bench::now();
     if (toOracle)
         form.PushButton3_Click();
@@ -107,11 +107,11 @@ Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& tabl
         form.PushButton4_Click();
     c.seconds = bench::now() - start;
     c.peakBytes = bench::peakResidentBytes();
-    c.longestYieldGapNs = db::CurrentYieldStats().longestGapNs;
-    c.longestOwnGapNs = db::CurrentYieldStats().longestOwnGapNs;
-    c.yields = db::CurrentYieldStats().calls;
-    c.driverSeconds = db::CurrentYieldStats().driverNs / 1e9;
-    c.eventLoopSeconds = db::CurrentYieldStats().eventLoopNs / 1e9;
+    c.longestYieldGapNs = db::currentYieldStats().longestGapNs;
+    c.longestOwnGapNs = db::currentYieldStats().longestOwnGapNs;
+    c.yields = db::currentYieldStats().calls;
+    c.driverSeconds = db::currentYieldStats().driverNs / 1e9;
+    c.eventLoopSeconds = db::currentYieldStats().eventLoopNs / 1e9;
     if (!dialogs.reports().isEmpty())
         say(QStringLiteral("  (the copy reported %1 errors; first: %2)")
                 .arg(dialogs.reports().size())

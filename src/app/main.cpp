@@ -9,7 +9,7 @@ int main(int argc, char** argv)
 {
     // With arguments the program is a command, and needs no display.
     if (argc > 1)
-        return tw::cli::RunCommandLine(argc, argv);
+        return tw::cli::runCommandLine(argc, argv);
     QApplication app(argc, argv);
     // Closing a window ends the program on purpose; hiding one never does.
     QApplication::setQuitOnLastWindowClosed(false);

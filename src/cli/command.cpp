@@ -12,26 +12,26 @@
 
 namespace tw::cli {
 
-int RunCommandLine(int argc, char** argv)
+int runCommandLine(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     // No window waits to be repainted: long reads need not yield.
-    db::DisableYields();
-    const Parsed parsed = ParseArguments(app.arguments().mid(1), StdinIsTerminal());
+    db::disableYields();
+    const Parsed parsed = parseArguments(app.arguments().mid(1), stdinIsTerminal());
     switch (parsed.kind) {
     case Parsed::Help:
-        Out(parsed.text);
+        writeOut(parsed.text);
         return ExitCopied;
     case Parsed::Version:
-        Out(VersionText());
+        writeOut(VersionText());
         return ExitCopied;
     case Parsed::Error:
-        Err(parsed.text + QLatin1Char('\n'));
+        writeErr(parsed.text + QLatin1Char('\n'));
         return ExitUsage;
     case Parsed::List:
-        return RunList(parsed.list);
+        return runList(parsed.list);
     case Parsed::Copy:
-        return RunCopy(parsed.copy);
+        return runCopy(parsed.copy);
     }
     return ExitUsage;
 }

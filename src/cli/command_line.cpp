@@ -256,7 +256,7 @@ std::optional<Parsed> parseOptions(QCommandLineParser& parser,
     return error(command,
         QStringLiteral("unknown option '%1%2'; did you mean '--%3'?")
             .arg(typed.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), typed,
-                Nearest(typed, names)));
+                nearest(typed, names)));
 }
 
 // One of `choices`, or an error naming the nearest.
@@ -267,7 +267,7 @@ std::optional<Parsed> checkChoice(
         return std::nullopt;
     return error(command,
         QStringLiteral("%1 takes %2, not '%3'; did you mean '%4'?")
-            .arg(what, choices.join(QLatin1String(" or ")), value, Nearest(value, choices)));
+            .arg(what, choices.join(QLatin1String(" or ")), value, nearest(value, choices)));
 }
 
 Parsed parseList(const QStringList& arguments, bool)
@@ -394,7 +394,7 @@ void LoginOptions::applyTo(db::LoginDetails& details) const
     take(details.mysqlDatabase, mysqlDatabase);
 }
 
-Parsed ParseArguments(const QStringList& arguments, bool interactive)
+Parsed parseArguments(const QStringList& arguments, bool interactive)
 {
     const QString first = arguments.value(0);
     QStringList names;
@@ -417,7 +417,7 @@ Parsed ParseArguments(const QStringList& arguments, bool interactive)
                 .arg(first, names.join(QLatin1String(" or "))));
     return error(QString(),
         QStringLiteral("unknown command '%1'; did you mean '%2'?")
-            .arg(first, Nearest(first, names)));
+            .arg(first, nearest(first, names)));
 }
 
 } // namespace tw::cli

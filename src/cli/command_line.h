@@ -52,6 +52,6 @@ struct Parsed {
 
 // `arguments` without the program name. `interactive`: stdin is a terminal,
 // which makes "ask" the default of --overwrite.
-Parsed ParseArguments(const QStringList& arguments, bool interactive);
+Parsed parseArguments(const QStringList& arguments, bool interactive);
 
 } // namespace tw::cli

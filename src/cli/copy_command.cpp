@@ -21,7 +21,7 @@ namespace {
 
 int usage(const QString& message)
 {
-    Err(QStringLiteral("tablewright copy: ") + message + QLatin1Char('\n'));
+    writeErr(QStringLiteral("tablewright copy: ") + message + QLatin1Char('\n'));
     return ExitUsage;
 }
 
@@ -54,7 +54,7 @@ std::optional<QStringList> chosenTables(
     *problem = QStringLiteral("the source has no table %1").arg(missing.join(QLatin1String(", ")));
     if (!source.names().isEmpty())
         *problem
-            += QStringLiteral("; did you mean '%1'?").arg(Nearest(missing.first(), source.names()));
+            += QStringLiteral("; did you mean '%1'?").arg(nearest(missing.first(), source.names()));
     return std::nullopt;
 }
 
@@ -70,10 +70,10 @@ void closeQuietly(copy::TableCopy& copy, Server side)
 // The window's question, answered by a line of stdin: y or yes replaces.
 copy::CopyOptions::Answer ask(const QString& name, const copy::StopRequest& stop)
 {
-    Err(QStringLiteral("Would you like to overwrite ") + name + QStringLiteral("? [y/N] "));
-    const std::optional<QString> line = ReadLine(stop);
+    writeErr(QStringLiteral("Would you like to overwrite ") + name + QStringLiteral("? [y/N] "));
+    const std::optional<QString> line = readLine(stop);
     if (!line) {
-        Err(QStringLiteral("\n"));
+        writeErr(QStringLiteral("\n"));
         return stop.requested() ? copy::CopyOptions::Answer::Stopped
                                 : copy::CopyOptions::Answer::No;
     }
@@ -119,18 +119,18 @@ private:
 
 } // namespace
 
-int RunCopy(const CopyRequest& request)
+int runCopy(const CopyRequest& request)
 {
     copy::StopRequest stop;
-    InstallStopSignals(stop);
-    Progress progress(StderrIsTerminal());
+    installStopSignals(stop);
+    Progress progress(stderrIsTerminal());
     RefusedRows refused(progress);
     QString problem;
     if (!request.rejectsPath.isEmpty() && !refused.open(request.rejectsPath, &problem))
         return usage(QStringLiteral("cannot write %1: %2").arg(request.rejectsPath, problem));
     QString missing;
     const std::optional<db::LoginDetails> details
-        = CommandLogins(request.logins, true, true, stop, missing);
+        = commandLogins(request.logins, true, true, stop, missing);
     if (!details)
         return missing.isEmpty() ? ExitStopped : usage(missing);
 
@@ -188,8 +188,8 @@ int RunCopy(const CopyRequest& request)
     }
     closeQuietly(copy, Server::MySQL);
     closeQuietly(copy, Server::Oracle);
-    PrintSummary(results, request.json);
-    return ExitCodeOf(results);
+    printSummary(results, request.json);
+    return exitCodeOf(results);
 }
 
 } // namespace tw::cli

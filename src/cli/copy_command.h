@@ -6,6 +6,6 @@ namespace tw::cli {
 
 // `tablewright copy`: the tables copied one after the other, the summary on
 // stdout; answers the exit code.
-int RunCopy(const CopyRequest& request);
+int runCopy(const CopyRequest& request);
 
 } // namespace tw::cli

@@ -45,7 +45,7 @@ void onSignal(int)
 }
 } // namespace
 
-void InstallStopSignals(copy::StopRequest& stop)
+void installStopSignals(copy::StopRequest& stop)
 {
     stopRequest = &stop;
     struct sigaction action { };
@@ -57,7 +57,7 @@ void InstallStopSignals(copy::StopRequest& stop)
     sigaction(SIGTERM, &action, nullptr);
 }
 
-void DefaultStopSignals()
+void defaultStopSignals()
 {
     signal(SIGINT, SIG_DFL);
     signal(SIGTERM, SIG_DFL);
@@ -76,14 +76,14 @@ SwapGuard::~SwapGuard()
         _exit(ExitStopped);
 }
 
-void RestoreTerminalOnExit(const termios& settings)
+void restoreTerminalOnExit(const termios& settings)
 {
     haveTerminal = 0;
     terminalSettings = settings;
     haveTerminal = 1;
 }
 
-void ForgetTerminal()
+void forgetTerminal()
 {
     haveTerminal = 0;
 }

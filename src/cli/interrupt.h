@@ -9,9 +9,9 @@ namespace tw::cli {
 // SIGINT and SIGTERM: the first asks `stop` to stop after the current row
 // (the copy then prints its summary); the second ends the process at once
 // with exit code 130, except during a swap, which it lets finish first.
-void InstallStopSignals(copy::StopRequest& stop);
+void installStopSignals(copy::StopRequest& stop);
 // Back to the system's own: SIGINT and SIGTERM end the process at once.
-void DefaultStopSignals();
+void defaultStopSignals();
 
 // While alive, a second signal waits for the end of the swap of a replacing
 // copy: stopping between its RENAMEs could leave no table under the name.
@@ -25,7 +25,7 @@ public:
 
 // A terminal whose echo is off while a password is typed gets `settings`
 // back before the process ends on a second signal.
-void RestoreTerminalOnExit(const termios& settings);
-void ForgetTerminal();
+void restoreTerminalOnExit(const termios& settings);
+void forgetTerminal();
 
 } // namespace tw::cli

@@ -10,22 +10,22 @@
 
 namespace tw::cli {
 
-int RunList(const ListRequest& request)
+int runList(const ListRequest& request)
 {
     copy::StopRequest stop;
-    InstallStopSignals(stop);
+    installStopSignals(stop);
     const bool oracle = request.side == sql::Server::Oracle;
     QString missing;
     const std::optional<db::LoginDetails> details
-        = CommandLogins(request.logins, oracle, !oracle, stop, missing);
+        = commandLogins(request.logins, oracle, !oracle, stop, missing);
     if (!details) {
         if (missing.isEmpty())
             return ExitStopped;
-        Err(QStringLiteral("tablewright list: %1\n").arg(missing));
+        writeErr(QStringLiteral("tablewright list: %1\n").arg(missing));
         return ExitUsage;
     }
     // A listing has nothing to finish first: Ctrl+C ends it at once.
-    DefaultStopSignals();
+    defaultStopSignals();
     const db::FixedLogin login(*details);
     db::NameList names;
     try {
@@ -34,7 +34,7 @@ int RunList(const ListRequest& request)
         else
             db::ListMySQLTables(names, login);
     } catch (...) {
-        Err(QStringLiteral("tablewright list: cannot list the %1 tables: %2\n")
+        writeErr(QStringLiteral("tablewright list: cannot list the %1 tables: %2\n")
                 .arg(oracle ? QStringLiteral("Oracle") : QStringLiteral("MySQL"),
                     odbc::describe(std::current_exception())));
         return ExitUsage;
@@ -42,7 +42,7 @@ int RunList(const ListRequest& request)
     QString text;
     for (const QString& name : names.names())
         text += name + QLatin1Char('\n');
-    Out(text);
+    writeOut(text);
     return ExitCopied;
 }
 

@@ -5,6 +5,6 @@
 namespace tw::cli {
 
 // `tablewright list mysql|oracle`: the names on stdout, one per line.
-int RunList(const ListRequest& request);
+int runList(const ListRequest& request);
 
 } // namespace tw::cli

@@ -23,9 +23,9 @@ Settled settlePassword(QString& password, const char* variable, int field, const
         return Settled::Yes;
     if (noPrompt)
         return Settled::Missing;
-    if (!StdinIsTerminal())
+    if (!stdinIsTerminal())
         return Settled::Yes;
-    std::optional<QString> typed = ReadSecret(prompt, stop);
+    std::optional<QString> typed = readSecret(prompt, stop);
     if (!typed)
         return Settled::Stopped;
     password = *typed;
@@ -33,7 +33,7 @@ Settled settlePassword(QString& password, const char* variable, int field, const
 }
 } // namespace
 
-std::optional<db::LoginDetails> CommandLogins(const LoginOptions& options, bool needOracle,
+std::optional<db::LoginDetails> commandLogins(const LoginOptions& options, bool needOracle,
     bool needMySQL, const copy::StopRequest& stop, QString& missing)
 {
     db::LoginDetails details = shell::SavedLoginDetails();

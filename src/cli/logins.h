@@ -15,7 +15,7 @@ namespace tw::cli {
 // terminal and --no-prompt was not given; else it stays empty, or with
 // --no-prompt it is missing. Nothing when a prompt was stopped, or when a
 // password is missing: then `missing` says which.
-std::optional<db::LoginDetails> CommandLogins(const LoginOptions& options, bool needOracle,
+std::optional<db::LoginDetails> commandLogins(const LoginOptions& options, bool needOracle,
     bool needMySQL, const copy::StopRequest& stop, QString& missing);
 
 } // namespace tw::cli

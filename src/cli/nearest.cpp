@@ -25,7 +25,7 @@ qsizetype editDistance(const QString& a, const QString& b)
 }
 } // namespace
 
-QString Nearest(const QString& typed, const QStringList& candidates)
+QString nearest(const QString& typed, const QStringList& candidates)
 {
     QString best;
     qsizetype bestDistance = -1;

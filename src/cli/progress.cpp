@@ -39,7 +39,7 @@ void Progress::rows(qint64 done)
     const double seconds = std::chrono::duration<double>(now - m_start).count();
     const double rate = seconds > 0 ? double(done) / seconds : 0;
     if (m_total < 0) {
-        Err(QStringLiteral("\r\x1b[K%1: %2 rows, %3 rows/s")
+        writeErr(QStringLiteral("\r\x1b[K%1: %2 rows, %3 rows/s")
                 .arg(m_table)
                 .arg(done)
                 .arg(qint64(rate)));
@@ -47,7 +47,7 @@ void Progress::rows(qint64 done)
         return;
     }
     const QString left = rate > 0 ? duration(double(m_total - done) / rate) : QStringLiteral("?");
-    Err(QStringLiteral("\r\x1b[K%1: %2 / %3 rows, %4 rows/s, %5 left")
+    writeErr(QStringLiteral("\r\x1b[K%1: %2 / %3 rows, %4 rows/s, %5 left")
             .arg(m_table)
             .arg(done)
             .arg(m_total)
@@ -59,14 +59,14 @@ void Progress::rows(qint64 done)
 void Progress::clearLine()
 {
     if (m_drawn)
-        Err(QStringLiteral("\r\x1b[K"));
+        writeErr(QStringLiteral("\r\x1b[K"));
     m_drawn = false;
 }
 
 void Progress::message(const QString& text)
 {
     clearLine();
-    Err(text + QLatin1Char('\n'));
+    writeErr(text + QLatin1Char('\n'));
 }
 
 void Progress::end(const TableResult& r)

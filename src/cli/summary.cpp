@@ -11,7 +11,7 @@
 
 namespace tw::cli {
 
-int ExitCodeOf(const QList<TableResult>& results)
+int exitCodeOf(const QList<TableResult>& results)
 {
     const auto is = [&](auto test) { return std::any_of(results.begin(), results.end(), test); };
     if (is([](const TableResult& r) {
@@ -51,8 +51,8 @@ void printJson(const QList<TableResult>& results)
         tables.append(t);
     }
     const QJsonObject summary { { QStringLiteral("tables"), tables },
-        { QStringLiteral("exitCode"), ExitCodeOf(results) } };
-    Out(QString::fromUtf8(QJsonDocument(summary).toJson(QJsonDocument::Indented)));
+        { QStringLiteral("exitCode"), exitCodeOf(results) } };
+    writeOut(QString::fromUtf8(QJsonDocument(summary).toJson(QJsonDocument::Indented)));
 }
 
 void printTable(const QList<TableResult>& results)
@@ -81,12 +81,12 @@ void printTable(const QList<TableResult>& results)
         }
         text += cells.join(QLatin1String("  ")) + QLatin1Char('\n');
     }
-    Out(text);
+    writeOut(text);
 }
 
 } // namespace
 
-void PrintSummary(const QList<TableResult>& results, bool json)
+void printSummary(const QList<TableResult>& results, bool json)
 {
     if (json)
         printJson(results);

@@ -10,9 +10,9 @@ namespace tw::cli {
 using copy::TableResult;
 
 // 0 when every table was copied, 130 when stopped, otherwise 1.
-int ExitCodeOf(const QList<TableResult>& results);
+int exitCodeOf(const QList<TableResult>& results);
 
 // The summary on stdout: a table of figures, or JSON.
-void PrintSummary(const QList<TableResult>& results, bool json);
+void printSummary(const QList<TableResult>& results, bool json);
 
 } // namespace tw::cli

@@ -11,31 +11,31 @@
 
 namespace tw::cli {
 
-bool StdinIsTerminal()
+bool stdinIsTerminal()
 {
     return isatty(STDIN_FILENO) == 1;
 }
 
-bool StderrIsTerminal()
+bool stderrIsTerminal()
 {
     return isatty(STDERR_FILENO) == 1;
 }
 
-void Out(const QString& text)
+void writeOut(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
 }
 
-void Err(const QString& text)
+void writeErr(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }
 
-std::optional<QString> ReadLine(const copy::StopRequest& stop)
+std::optional<QString> readLine(const copy::StopRequest& stop)
 {
     // Byte by byte from the descriptor, so that nothing is read ahead of
     // the line: the next question reads the next line.
@@ -64,9 +64,9 @@ std::optional<QString> ReadLine(const copy::StopRequest& stop)
     }
 }
 
-std::optional<QString> ReadSecret(const QString& prompt, const copy::StopRequest& stop)
+std::optional<QString> readSecret(const QString& prompt, const copy::StopRequest& stop)
 {
-    Err(prompt);
+    writeErr(prompt);
     termios saved {};
     const bool terminal = tcgetattr(STDIN_FILENO, &saved) == 0;
     if (terminal) {
@@ -74,14 +74,14 @@ std::optional<QString> ReadSecret(const QString& prompt, const copy::StopRequest
         quiet.c_lflag &= ~tcflag_t(ECHO);
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
         // A second Ctrl+C ends the process at once: the echo comes back first.
-        RestoreTerminalOnExit(saved);
+        restoreTerminalOnExit(saved);
     }
-    std::optional<QString> secret = ReadLine(stop);
+    std::optional<QString> secret = readLine(stop);
     if (terminal) {
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-        ForgetTerminal();
+        forgetTerminal();
     }
-    Err(QStringLiteral("\n"));
+    writeErr(QStringLiteral("\n"));
     return secret;
 }
 

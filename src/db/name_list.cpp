@@ -5,7 +5,7 @@
 
 namespace tw::db {
 
-int CompareTableNames(const QString& a, const QString& b)
+int compareTableNames(const QString& a, const QString& b)
 {
     const int c = QString::compare(a, b, Qt::CaseInsensitive);
     return c != 0 ? c : QString::compare(a, b, Qt::CaseSensitive);
@@ -51,7 +51,7 @@ void NameList::AddItem(const QString& name)
 {
     // After the names that sort before it or equal it, as the list box does.
     const auto at = std::upper_bound(m_names.begin(), m_names.end(), name,
-        [](const QString& a, const QString& b) { return CompareTableNames(a, b) < 0; });
+        [](const QString& a, const QString& b) { return compareTableNames(a, b) < 0; });
     const qsizetype index = at - m_names.begin();
     m_names.insert(index, name);
     m_selected.insert(index, false);

@@ -8,7 +8,7 @@ namespace tw::db {
 
 // The order of both table lists: letter case ignored, and names equal that
 // way in the order of their exact text.
-int CompareTableNames(const QString& a, const QString& b);
+int compareTableNames(const QString& a, const QString& b);
 
 // A table list without a window: the names in that order, a selection and a
 // current item, for listing and copying from the command line.

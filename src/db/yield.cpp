@@ -55,7 +55,7 @@ DriverWait::~DriverWait()
     }
 }
 
-void DisableYields()
+void disableYields()
 {
     yieldsDisabled = true;
 }
@@ -86,7 +86,7 @@ void DoEventsThrottled()
         DoEvents();
 }
 
-void ResetYieldStats()
+void resetYieldStats()
 {
     stats = YieldStats();
     last = Clock::now();
@@ -94,7 +94,7 @@ void ResetYieldStats()
     waitedNs = 0;
 }
 
-YieldStats CurrentYieldStats()
+YieldStats currentYieldStats()
 {
     return stats;
 }

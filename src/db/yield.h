@@ -15,7 +15,7 @@ void DoEventsThrottled();
 
 // For a process without windows (the command line): from now on DoEvents
 // and DoEventsThrottled do nothing, as there is nothing to repaint.
-void DisableYields();
+void disableYields();
 
 // How often the event loop ran and the longest stretch between two calls (for the
 // benchmark, which reports how long the window waits for a yield).
@@ -41,7 +41,7 @@ public:
 private:
     qint64 m_start;
 };
-void ResetYieldStats();
-YieldStats CurrentYieldStats();
+void resetYieldStats();
+YieldStats currentYieldStats();
 
 } // namespace tw::db

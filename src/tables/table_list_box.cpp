@@ -68,7 +68,7 @@ void TableListBox::AddItem(const QString& name)
     int hi = count();
     while (lo < hi) {
         const int mid = (lo + hi) / 2;
-        if (db::CompareTableNames(item(mid)->text(), name) <= 0)
+        if (db::compareTableNames(item(mid)->text(), name) <= 0)
             lo = mid + 1;
         else
             hi = mid;

@@ -5,7 +5,7 @@
 namespace tw::db {
 
 // The default for a Null value; any other value unchanged.
-inline odbc::Value NullDefault(const odbc::Value& value, const odbc::Value& fallback)
+inline const odbc::Value& NullDefault(const odbc::Value& value, const odbc::Value& fallback)
 {
     return odbc::isNull(value) ? fallback : value;
 }

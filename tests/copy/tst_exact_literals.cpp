@@ -1,5 +1,5 @@
-#include "copy/exact/exact_literals.h"
 #include "copy/exact/exact_statements.h"
+#include "copy/exact/exact_values.h"
 
 #include <QTest>
 #include <limits>

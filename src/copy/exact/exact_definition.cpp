@@ -1,8 +1,8 @@
 #include "copy/exact/exact_definition.h"
 
 #include "catalog/table_catalog.h"
-#include "copy/exact/exact_bound.h"
 #include "copy/exact/exact_statements.h"
+#include "copy/exact/exact_values.h"
 #include "odbc/error.h"
 #include "sql/dialect.h"
 #include "sql/value_text.h"
@@ -73,12 +73,22 @@ QString ExactDefinition::markerInsert(const QString& table) const
 
 QList<bulk::ParameterBinding> ExactDefinition::parameters(bool narrowText) const
 {
-    return exactParameters(m_table, narrowText);
+    QList<bulk::ParameterBinding> bindings;
+    for (const ExactColumn& column : m_table.columns)
+        bindings << parameterOf(column, narrowText);
+    return bindings;
 }
 
 void ExactDefinition::bind(const Row& row, Row& bound) const
 {
-    exactBoundRow(m_table, row, bound);
+    bound.resize(m_table.columns.size());
+    for (qsizetype c = 0; c < m_table.columns.size(); ++c) {
+        const ExactColumn& column = m_table.columns[c];
+        const ExactValue checked = checkValue(column, row[c]);
+        if (checked.carry == Carry::Refused)
+            throw odbc::DbError(QStringLiteral("column %1: %2").arg(column.name, checked.reason));
+        bound[c] = boundOf(column, checked);
+    }
 }
 
 QStringList ExactDefinition::shown(const Row& row) const

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "copy/exact/exact_literals.h"
 #include "copy/exact/exact_types.h"
+#include "copy/exact/exact_values.h"
 #include "odbc/value.h"
 
 #include <QList>

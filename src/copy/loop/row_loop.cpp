@@ -92,12 +92,12 @@ void RowLoop::fill(Batch& batch)
         }
         std::exception_ptr failed
             = m_host.run(Phase::RowBegin, number, [&] { m_target.beginRow(batch); });
-        m_current.resize(m_width);
+        Row& row = batch.nextSlot(m_width);
         for (int j = 0; j < m_width; ++j) {
             m_host.run(Phase::ValueYield, number, [&] { m_host.yield(); });
             const std::exception_ptr e = m_host.run(Phase::Value, number, [&] {
-                m_current[j] = m_source.value(j);
-                m_target.value(batch, j, m_current[j]);
+                row[j] = m_source.value(j);
+                m_target.value(batch, j, row[j]);
             });
             if (e && !failed)
                 failed = e;
@@ -105,18 +105,16 @@ void RowLoop::fill(Batch& batch)
         bool fits = true;
         if (!failed)
             failed = m_host.run(
-                Phase::RowEnd, number, [&] { fits = m_target.endRow(batch, number, m_current); });
+                Phase::RowEnd, number, [&] { fits = m_target.endRow(batch, number, row); });
         if (!fits) {
             m_carried = true;
             return;
         }
         batch.lastRead = number;
-        if (failed) {
-            batch.unsent.append({ number, failed, m_target.shown(m_current) });
-        } else {
+        if (failed)
+            batch.unsent.append({ number, failed, m_target.shown(row) });
+        else
             batch.numbers.append(number);
-            batch.rows.append(m_current);
-        }
     }
 }
 

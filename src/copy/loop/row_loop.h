@@ -60,7 +60,6 @@ private:
     bool m_started = false;
     bool m_carried = false; // the current row did not fit the last batch
     std::exception_ptr m_unreadable; // why the current row could not be read
-    Row m_current;
     RowCounts m_counts;
     LoopEnd m_end;
 };

@@ -26,7 +26,9 @@ public:
     };
 
     QList<qint64> numbers; // of the rows held, in order (from 1)
-    QList<Row> rows; // their values as read, for the report of a refused one
+    // Their values as read, for the report of a refused one: row i of the
+    // batch in slot i. The slots keep their room from batch to batch.
+    QList<Row> rows;
     QList<Refusal> unsent;
     qint64 lastRead = 0; // the number of the last row read into this batch
 
@@ -38,10 +40,18 @@ public:
 
     // The rows read into it, sent or not.
     qsizetype size() const { return numbers.size() + unsent.size(); }
+    // The slot the next row held is read into.
+    Row& nextSlot(int width)
+    {
+        if (rows.size() <= numbers.size())
+            rows.resize(numbers.size() + 1);
+        Row& row = rows[numbers.size()];
+        row.resize(width);
+        return row;
+    }
     virtual void clear()
     {
         numbers.clear();
-        rows.clear();
         unsent.clear();
         last = stopped = false;
         readFailure = nullptr;

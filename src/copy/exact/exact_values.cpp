@@ -1,4 +1,4 @@
-#include "copy/exact/exact_literals.h"
+#include "copy/exact/exact_values.h"
 
 #include "sql/value_text.h"
 
@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <sqlext.h>
 
 namespace tw::copy {
 
@@ -19,22 +20,24 @@ using odbc::SqlTimestamp;
 using odbc::Value;
 using sql::Server;
 
+std::optional<double> ieeeValue(const Value& v);
+
 // Oracle reads at most 4,000 bytes from one quoted literal, so at most
 // 2,000 bytes of binary data written as hex.
 constexpr qsizetype oracleLiteralBytes = 4000;
 constexpr qsizetype oracleLiteralBinary = oracleLiteralBytes / 2;
 
-ExactLiteral literal(QString text)
+ExactValue checked(Value value)
 {
-    return { Carry::Literal, std::move(text), {} };
+    return { Carry::Literal, {}, std::move(value) };
 }
-ExactLiteral refused(QString why)
+ExactValue refused(QString why)
 {
-    return { Carry::Refused, {}, std::move(why) };
+    return { Carry::Refused, std::move(why), {} };
 }
-ExactLiteral parameter(QString why)
+ExactValue parameterOnly(Value value, QString why)
 {
-    return { Carry::Parameter, {}, std::move(why) };
+    return { Carry::Parameter, std::move(why), std::move(value) };
 }
 
 QString quoted(const QString& text)
@@ -51,11 +54,33 @@ QString twoDigits(int n)
 
 // ---- numbers -----------------------------------------------------------
 
-bool isNumberText(const QString& text)
+// [+-] digits [. digits] [e [+-] digits], with a digit before or after the point.
+bool isNumberText(QStringView text)
 {
-    static const QRegularExpression number(
-        QStringLiteral("^[+-]?(\\d+(\\.\\d*)?|\\.\\d+)([eE][+-]?\\d+)?$"));
-    return number.match(text).hasMatch();
+    qsizetype i = 0;
+    auto digits = [&] {
+        const qsizetype from = i;
+        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+            ++i;
+        return i - from;
+    };
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    qsizetype mantissa = digits();
+    if (i < text.size() && text[i] == u'.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == text.size();
 }
 
 // A value's exact decimal digits: integers, truth values, MySQL's BIT(n)
@@ -143,15 +168,30 @@ int scaleOf(const QString& text)
     return int(end - point - 1);
 }
 
-ExactLiteral number(const ExactColumn& column, const Value& v)
+bool isWholeNumber(int type)
 {
+    switch (type) {
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+        return true;
+    default:
+        return false;
+    }
+}
+
+ExactValue number(const ExactColumn& column, const Value& v)
+{
+    // A whole number as read fits a column chosen to hold its type's range.
+    if (isWholeNumber(v.typeId()))
+        return checked(v);
     const auto read = decimalText(v);
     const auto text = read ? withoutExponent(*read) : std::nullopt;
     if (!text)
         return refused(QStringLiteral("%1 is not a number").arg(sql::valueText(v)));
     if (column.form == ValueForm::Integer) {
-        static const QRegularExpression whole(QStringLiteral("^[+-]?\\d+$"));
-        if (!whole.match(*text).hasMatch())
+        if (text->contains(u'.'))
             return refused(QStringLiteral("%1 is not a whole number").arg(*text));
     } else if (scaleOf(*text) > column.parameter.decimalDigits) {
         // Both servers round digits past the scale, MySQL with no more than
@@ -159,7 +199,7 @@ ExactLiteral number(const ExactColumn& column, const Value& v)
         return refused(QStringLiteral("%1 has more digits after the point than %2 keeps")
                            .arg(*text, column.type));
     }
-    return literal(*text);
+    return checked(*text);
 }
 
 // The shortest digits that read back to the same double, as an integer
@@ -210,21 +250,23 @@ std::optional<double> ieeeSpecial(const Value& v)
     return std::nullopt;
 }
 
-ExactLiteral ieee(const ExactColumn& column, const Value& v)
+ExactValue ieee(const ExactColumn& column, const Value& v)
 {
     const std::optional<double> read = ieeeValue(v);
     if (!read)
         return refused(QStringLiteral("%1 is not a number").arg(sql::valueText(v)));
-    const double d = *read;
-    if (!std::isfinite(d)) {
-        if (column.server == Server::MySQL)
-            return refused(QStringLiteral("MySQL's FLOAT and DOUBLE hold no NaN or infinity"));
-        return literal(std::isnan(d)
-                ? QStringLiteral("'NaN'")
-                : (d < 0 ? QStringLiteral("'-Inf'") : QStringLiteral("'Inf'")));
-    }
+    if (!std::isfinite(*read) && column.server == Server::MySQL)
+        return refused(QStringLiteral("MySQL's FLOAT and DOUBLE hold no NaN or infinity"));
+    return checked(*read);
+}
+
+QString ieeeLiteral(const ExactColumn& column, double d)
+{
+    if (!std::isfinite(d))
+        return std::isnan(d) ? QStringLiteral("'NaN'")
+                             : (d < 0 ? QStringLiteral("'-Inf'") : QStringLiteral("'Inf'"));
     const QString text = mantissaExponent(d);
-    return literal(column.server == Server::Oracle ? quoted(text) : text);
+    return column.server == Server::Oracle ? quoted(text) : text;
 }
 
 // ---- dates and times ---------------------------------------------------
@@ -278,44 +320,50 @@ bool validClock(const SqlTimestamp& t)
         && t.fraction < 1000000000;
 }
 
-ExactLiteral dateTime(const ExactColumn& column, const Value& v)
+QString dateTimeText(const SqlTimestamp& t, int fractionDigits)
+{
+    return dateText(t.year, t.month, t.day) + u' ' + clockText(t.hour, t.minute, t.second)
+        + fractionText(t.fraction, fractionDigits);
+}
+
+ExactValue dateTime(const ExactColumn& column, const Value& v)
 {
     const auto t = timestampOf(v);
     if (!t)
         return refused(QStringLiteral("%1 is not a date").arg(sql::valueText(v)));
-    const bool oracle = column.server == Server::Oracle;
     // Oracle has no year 0 and its ANSI literals no years before Christ;
     // MySQL keeps years 0 to 9999.
-    if (!validClock(*t) || t->year < (oracle ? 1 : 0) || t->year > 9999)
+    if (!validClock(*t) || t->year < (column.server == Server::Oracle ? 1 : 0) || t->year > 9999)
         return refused(
             QStringLiteral("%1 has no counterpart in %2").arg(sql::valueText(v), column.type));
     const int fraction = column.form == ValueForm::Date ? 0 : column.fractionDigits;
     if (neededDigits(t->fraction) > fraction)
         return refused(QStringLiteral("%1 has more fractional digits than %2 keeps")
                            .arg(sql::valueText(v), column.type));
-    const QString date = dateText(t->year, t->month, t->day);
-    const QString clock = clockText(t->hour, t->minute, t->second);
-    const QString fractionPart = fractionText(t->fraction, neededDigits(t->fraction));
-    if (!oracle)
-        return literal(u'\'' + date + u' ' + clock + fractionPart + u'\'');
+    return checked(v);
+}
+
+QString dateTimeLiteral(const ExactColumn& column, const Value& v)
+{
+    const SqlTimestamp t = *timestampOf(v);
+    const QString text = dateTimeText(t, neededDigits(t.fraction));
+    if (column.server == Server::MySQL)
+        return quoted(text);
     if (column.form == ValueForm::Timestamp)
-        return literal(QStringLiteral("TIMESTAMP '") + date + u' ' + clock + fractionPart + u'\'');
+        return QStringLiteral("TIMESTAMP ") + quoted(text);
     if (v.typeId() == qMetaTypeId<SqlDate>())
-        return literal(QStringLiteral("DATE '") + date + u'\'');
-    return literal(QStringLiteral("TO_DATE('") + date + u' ' + clock
-        + QStringLiteral("', 'YYYY-MM-DD HH24:MI:SS')"));
+        return QStringLiteral("DATE ") + quoted(dateText(t.year, t.month, t.day));
+    return QStringLiteral("TO_DATE(") + quoted(text) + QStringLiteral(", 'YYYY-MM-DD HH24:MI:SS')");
 }
 
 // Oracle's TIMESTAMP(7..9) in MySQL: fixed width, so that text order is
 // time order; a year before Christ keeps its sign.
-ExactLiteral timestampText(const ExactColumn& column, const Value& v)
+ExactValue timestampText(const ExactColumn& column, const Value& v)
 {
     const auto t = timestampOf(v);
     if (!t || !validClock(*t))
         return refused(QStringLiteral("%1 is not a date").arg(sql::valueText(v)));
-    return literal(u'\'' + dateText(t->year, t->month, t->day) + u' '
-        + clockText(t->hour, t->minute, t->second)
-        + fractionText(t->fraction, column.fractionDigits) + u'\'');
+    return checked(dateTimeText(*t, column.fractionDigits));
 }
 
 // A signed duration: MySQL's TIME as the driver reads it, or Oracle's
@@ -350,7 +398,7 @@ std::optional<Duration> durationOf(const Value& v)
     return d;
 }
 
-ExactLiteral duration(const ExactColumn& column, const Value& v)
+ExactValue duration(const ExactColumn& column, const Value& v)
 {
     const auto d = durationOf(v);
     if (!d || d->minute > 59 || d->second > 59)
@@ -367,70 +415,74 @@ ExactLiteral duration(const ExactColumn& column, const Value& v)
         if (seconds > longest || (seconds == longest && d->nanoseconds > 0))
             return refused(QStringLiteral("%1 is longer than MySQL's TIME holds (838:59:59)")
                                .arg(sql::valueText(v)));
-        return literal(u'\'' + sign + QStringLiteral("%1").arg(d->hours, 2, 10, QLatin1Char('0'))
-            + u':' + twoDigits(d->minute) + u':' + twoDigits(d->second) + fraction + u'\'');
+        return checked(sign + QStringLiteral("%1").arg(d->hours, 2, 10, QLatin1Char('0')) + u':'
+            + twoDigits(d->minute) + u':' + twoDigits(d->second) + fraction);
     }
     const qint64 days = d->hours / 24;
     if (QString::number(days).size() > column.dayDigits)
         return refused(
             QStringLiteral("%1 has more days than %2 holds").arg(sql::valueText(v), column.type));
-    return literal(QStringLiteral("INTERVAL '") + sign + QString::number(days) + u' '
-        + clockText(int(d->hours % 24), d->minute, d->second) + fraction
-        + QStringLiteral("' DAY(%1) TO SECOND(%2)")
-              .arg(column.dayDigits)
-              .arg(column.fractionDigits));
+    return checked(sign + QString::number(days) + u' '
+        + clockText(int(d->hours % 24), d->minute, d->second) + fraction);
 }
 
 // ---- text and bytes ----------------------------------------------------
 
-ExactLiteral text(const ExactColumn& column, const Value& v)
+// The bytes of `text` in UTF-8 exceed `limit`: counted only for long text.
+bool longerInUtf8(const QString& text, qsizetype limit)
+{
+    return text.size() * 3 > limit && text.toUtf8().size() > limit;
+}
+
+ExactValue text(const ExactColumn& column, const Value& v)
 {
     if (v.typeId() == QMetaType::QByteArray)
         return refused(QStringLiteral("binary data does not go into a text column"));
     const QString s = v.typeId() == QMetaType::QString ? v.toString() : sql::valueText(v);
     if (!QStringView(s).isValidUtf16())
         return refused(QStringLiteral("the text is not valid Unicode"));
-    if (column.server == Server::MySQL) {
-        // A backslash is an escape unless the session's sql_mode says
-        // otherwise; hex bytes read the same in every mode.
-        if (s.contains(u'\\') || s.contains(QChar(0)))
-            return literal(
-                QStringLiteral("_utf8mb4 X'") + QString::fromLatin1(s.toUtf8().toHex()) + u'\'');
-        return literal(quoted(s));
-    }
+    if (column.server == Server::MySQL)
+        return checked(s);
     if (s.isEmpty())
         return refused(QStringLiteral("Oracle keeps an empty text as NULL"));
     if (s.contains(QChar(0)))
-        return parameter(QStringLiteral("an Oracle literal cannot carry U+0000"));
-    if (s.toUtf8().size() > oracleLiteralBytes)
-        return parameter(QStringLiteral("Oracle takes at most 4,000 bytes in one literal"));
-    return literal(quoted(s));
+        return parameterOnly(s, QStringLiteral("an Oracle literal cannot carry U+0000"));
+    if (longerInUtf8(s, oracleLiteralBytes))
+        return parameterOnly(s, QStringLiteral("Oracle takes at most 4,000 bytes in one literal"));
+    return checked(s);
 }
 
-ExactLiteral binary(const ExactColumn& column, const Value& v)
+QString textLiteral(const ExactColumn& column, const QString& s)
+{
+    // A backslash is an escape unless MySQL's sql_mode says otherwise; hex
+    // bytes read the same in every mode.
+    if (column.server == Server::MySQL && (s.contains(u'\\') || s.contains(QChar(0))))
+        return QStringLiteral("_utf8mb4 X'") + QString::fromLatin1(s.toUtf8().toHex()) + u'\'';
+    return quoted(s);
+}
+
+ExactValue binary(const ExactColumn& column, const Value& v)
 {
     if (v.typeId() != QMetaType::QByteArray)
         return refused(QStringLiteral("%1 is not binary data").arg(sql::valueText(v)));
-    const QByteArray bytes = v.toByteArray();
-    const QString hex = QString::fromLatin1(bytes.toHex()).toUpper();
+    const QByteArray& bytes = *static_cast<const QByteArray*>(v.constData());
     if (column.server == Server::MySQL)
-        return literal(QStringLiteral("X'") + hex + u'\'');
+        return checked(v);
     if (bytes.isEmpty())
         return refused(QStringLiteral("Oracle keeps empty binary data as NULL"));
     if (bytes.size() > oracleLiteralBinary)
-        return parameter(QStringLiteral("Oracle takes at most 2,000 bytes as one hex literal"));
-    return literal(u'\'' + hex + u'\'');
+        return parameterOnly(
+            v, QStringLiteral("Oracle takes at most 2,000 bytes as one hex literal"));
+    return checked(v);
 }
 
-ExactLiteral numberText(const ExactColumn&, const Value& v)
+ExactValue numberText(const ExactColumn&, const Value& v)
 {
     const auto digits = decimalText(v);
     if (!digits)
         return refused(QStringLiteral("%1 is not a number").arg(sql::valueText(v)));
-    return literal(quoted(*digits));
+    return checked(*digits);
 }
-
-} // namespace
 
 std::optional<double> ieeeValue(const Value& v)
 {
@@ -454,10 +506,12 @@ std::optional<double> ieeeValue(const Value& v)
     return d;
 }
 
-ExactLiteral exactLiteral(const ExactColumn& column, const Value& value)
+} // namespace
+
+ExactValue checkValue(const ExactColumn& column, const Value& value)
 {
     if (odbc::isNull(value))
-        return literal(QStringLiteral("NULL"));
+        return checked(odbc::Null());
     switch (column.form) {
     case ValueForm::Integer:
     case ValueForm::Decimal:
@@ -481,6 +535,96 @@ ExactLiteral exactLiteral(const ExactColumn& column, const Value& value)
         return timestampText(column, value);
     }
     return refused(QStringLiteral("unknown column form"));
+}
+
+QString literalOf(const ExactColumn& column, const ExactValue& checked)
+{
+    const Value& v = checked.value;
+    if (odbc::isNull(v))
+        return QStringLiteral("NULL");
+    switch (column.form) {
+    case ValueForm::Integer:
+    case ValueForm::Decimal:
+        return sql::valueText(v);
+    case ValueForm::Float32:
+    case ValueForm::Float64:
+        return ieeeLiteral(column, v.toDouble());
+    case ValueForm::Date:
+    case ValueForm::Timestamp:
+        return dateTimeLiteral(column, v);
+    case ValueForm::Time:
+        return quoted(v.toString());
+    case ValueForm::Interval:
+        return QStringLiteral("INTERVAL ") + quoted(v.toString())
+            + QStringLiteral(" DAY(%1) TO SECOND(%2)")
+                  .arg(column.dayDigits)
+                  .arg(column.fractionDigits);
+    case ValueForm::Text:
+        return textLiteral(column, v.toString());
+    case ValueForm::Binary: {
+        const QString hex = QString::fromLatin1(v.toByteArray().toHex()).toUpper();
+        return column.server == Server::MySQL ? QStringLiteral("X'") + hex + u'\'' : quoted(hex);
+    }
+    case ValueForm::NumberText:
+    case ValueForm::TimestampText:
+        return quoted(v.toString());
+    }
+    return {};
+}
+
+Value boundOf(const ExactColumn& column, const ExactValue& checked)
+{
+    // Dates go into MySQL as the literal's text, which the server reads as
+    // it reads the literal; everything else as checked.
+    if ((column.form == ValueForm::Date || column.form == ValueForm::Timestamp)
+        && column.server == Server::MySQL && !odbc::isNull(checked.value)) {
+        const SqlTimestamp t = *timestampOf(checked.value);
+        return dateTimeText(t, neededDigits(t.fraction));
+    }
+    return checked.value;
+}
+
+bulk::ParameterBinding parameterOf(const ExactColumn& column, bool narrowText)
+{
+    const bool oracle = column.server == Server::Oracle;
+    const ParameterType& p = column.parameter;
+    switch (column.form) {
+    case ValueForm::Integer:
+    case ValueForm::Decimal:
+        if (oracle)
+            return { SQL_C_CHAR, SQL_DECIMAL, SQLULEN(p.columnSize), SQLSMALLINT(p.decimalDigits) };
+        return { SQL_C_CHAR, SQL_VARCHAR, 0, 0 };
+    case ValueForm::NumberText:
+    case ValueForm::Time:
+    case ValueForm::Interval:
+    case ValueForm::TimestampText:
+        return { SQL_C_CHAR, SQL_VARCHAR, 0, 0 };
+    case ValueForm::Float32:
+        return { SQL_C_DOUBLE, SQL_REAL, 7, 0 };
+    case ValueForm::Float64:
+        return { SQL_C_DOUBLE, SQL_DOUBLE, 15, 0 };
+    case ValueForm::Date:
+    case ValueForm::Timestamp:
+        if (oracle)
+            return { SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, SQLULEN(p.columnSize),
+                SQLSMALLINT(p.decimalDigits) };
+        return { SQL_C_CHAR, SQL_VARCHAR, 0, 0 };
+    case ValueForm::Text:
+        if (!oracle && narrowText)
+            return { SQL_C_CHAR, SQLSMALLINT(column.isLong ? SQL_LONGVARCHAR : SQL_VARCHAR), 0, 0 };
+        return { SQL_C_WCHAR, p.sqlType, SQLULEN(p.columnSize), 0 };
+    case ValueForm::Binary:
+        return { SQL_C_BINARY, p.sqlType, SQLULEN(p.columnSize), 0 };
+    }
+    return {};
+}
+
+ExactLiteral exactLiteral(const ExactColumn& column, const Value& value)
+{
+    const ExactValue c = checkValue(column, value);
+    if (c.carry != Carry::Literal)
+        return { c.carry, {}, c.reason };
+    return { Carry::Literal, literalOf(column, c), {} };
 }
 
 } // namespace tw::copy

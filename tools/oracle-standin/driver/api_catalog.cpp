@@ -161,49 +161,6 @@ Cell numberCell(long long n)
     return Cell::number(std::to_string(n));
 }
 
-// A default as USER_TAB_COLUMNS.DATA_DEFAULT shows it: the expression as written.
-std::string defaultText(const Literal& d)
-{
-    auto quoted = [](const std::string& s) {
-        std::string out = "'";
-        for (const char c : s) {
-            out += c;
-            if (c == '\'')
-                out += '\'';
-        }
-        return out + "'";
-    };
-    switch (d.kind) {
-    case Literal::Kind::Null:
-    case Literal::Kind::Default:
-        return "NULL";
-    case Literal::Kind::String:
-        return quoted(d.text);
-    case Literal::Kind::Number:
-        return d.text;
-    case Literal::Kind::Date:
-        return "DATE " + quoted(d.text);
-    case Literal::Kind::Timestamp:
-        return "TIMESTAMP " + quoted(d.text);
-    case Literal::Kind::Interval:
-        return "INTERVAL " + quoted(d.text) + " DAY(" + std::to_string(d.leadingPrecision)
-            + ") TO SECOND(" + std::to_string(d.fractionPrecision) + ")";
-    case Literal::Kind::ToDate:
-    case Literal::Kind::ToTimestamp: {
-        std::string out = d.kind == Literal::Kind::ToDate ? "TO_DATE(" : "TO_TIMESTAMP(";
-        out += d.numberArgument ? d.text : d.text.empty() ? "NULL" : quoted(d.text);
-        if (d.mask)
-            out += ", " + quoted(*d.mask);
-        return out + ")";
-    }
-    case Literal::Kind::Parameter:
-    case Literal::Kind::DateTimeValue:
-    case Literal::Kind::Bytes:
-        break; // values bound at execution, never a column's default
-    }
-    return {};
-}
-
 void startCatalogResult(Statement* stmt)
 {
     if (!stmt->dbc->session)

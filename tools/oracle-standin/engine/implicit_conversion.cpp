@@ -283,6 +283,25 @@ Cell convertForColumn(const Literal& value, const ColumnType& type, const Column
         return assignDateTime(
             parseAnsiLiteral(value.text, timestamp), timestamp, type, column, nls);
     }
+    // SYSDATE and CURRENT_DATE are DATEs: the clock to the second.
+    if (value.kind == Literal::Kind::SysDate || value.kind == Literal::Kind::CurrentDate) {
+        DateTime now = today.moment;
+        now.nanos = 0;
+        return assignDateTime(now, false, type, column, nls);
+    }
+    // SYSTIMESTAMP and CURRENT_TIMESTAMP carry a time zone, which only the
+    // datetime columns drop without a format of their own (text would take
+    // NLS_TIMESTAMP_TZ_FORMAT, which this stand-in does not keep).
+    if (value.kind == Literal::Kind::SysTimestamp
+        || value.kind == Literal::Kind::CurrentTimestamp) {
+        if (!type.isDateTime()) {
+            if (type.isText())
+                throwOra(3001, "unimplemented feature");
+            inconsistent(typeWord(type), "TIMESTAMP WITH TIME ZONE");
+        }
+        const int digits = value.kind == Literal::Kind::SysTimestamp ? 6 : value.fractionPrecision;
+        return assignDateTime(roundFraction(today.moment, digits), true, type, column, nls);
+    }
     // A DATE or TIMESTAMP bound to a marker goes in as the literal of the same type does.
     if (value.kind == Literal::Kind::DateTimeValue)
         return assignDateTime(value.dateTime, !value.dateOnly, type, column, nls);

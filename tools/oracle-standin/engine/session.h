@@ -120,6 +120,7 @@ private:
     Result run(const ParsedStatement& statement);
     Result select(const SelectStmt& s);
     void checkDefaults(const CreateTableStmt& s);
+    static void refuseChecks(const std::vector<ConstraintDef>& constraints);
     std::vector<std::size_t> targetColumns(const TableInfo& table, const InsertStmt& s) const;
 
     std::unique_ptr<Storage> m_storage;

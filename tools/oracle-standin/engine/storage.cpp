@@ -1,124 +1,26 @@
 #include "storage.h"
 
 #include "interval.h"
+#include "key_storage.h"
 #include "ora_error.h"
+#include "sqlite_query.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <sys/stat.h>
 
 namespace orastandin {
 
+using sqlite::dataTable;
+using sqlite::inTransaction;
+using sqlite::Query;
+
 namespace {
 
 constexpr int busyTimeoutMs = 30000;
-
-// A prepared SQLite statement that finalizes itself.
-class Query {
-public:
-    Query(sqlite3* db, const std::string& sql)
-        : m_db(db)
-    {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &m_stmt, nullptr) != SQLITE_OK)
-            fail();
-    }
-    ~Query() { sqlite3_finalize(m_stmt); }
-    Query(const Query&) = delete;
-    Query& operator=(const Query&) = delete;
-
-    Query& bind(int i, const std::string& text)
-    {
-        sqlite3_bind_text(m_stmt, i, text.data(), int(text.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Query& bind(int i, long long v)
-    {
-        sqlite3_bind_int64(m_stmt, i, v);
-        return *this;
-    }
-    Query& bindBlob(int i, const std::string& bytes)
-    {
-        sqlite3_bind_blob(m_stmt, i, bytes.data(), int(bytes.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Query& bindNull(int i)
-    {
-        sqlite3_bind_null(m_stmt, i);
-        return *this;
-    }
-    // Runs an INSERT; false when a unique index refuses the row.
-    bool insertUnique()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_DONE)
-            return true;
-        if (rc == SQLITE_CONSTRAINT)
-            return false;
-        fail();
-    }
-    // Binds without copying: the text must stay put until the next reset.
-    void bindInPlace(int i, const std::string& text, bool blob)
-    {
-        if (blob)
-            sqlite3_bind_blob(m_stmt, i, text.data(), int(text.size()), SQLITE_STATIC);
-        else
-            sqlite3_bind_text(m_stmt, i, text.data(), int(text.size()), SQLITE_STATIC);
-    }
-    // Makes the statement ready to run again.
-    void reset() { sqlite3_reset(m_stmt); }
-    // True while a row is available.
-    bool step()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc != SQLITE_DONE)
-            fail();
-        return false;
-    }
-    bool isNull(int col) const { return sqlite3_column_type(m_stmt, col) == SQLITE_NULL; }
-    long long integer(int col) const { return sqlite3_column_int64(m_stmt, col); }
-    std::string text(int col) const
-    {
-        const auto* p = static_cast<const char*>(sqlite3_column_blob(m_stmt, col));
-        return p ? std::string(p, std::size_t(sqlite3_column_bytes(m_stmt, col))) : std::string();
-    }
-
-private:
-    [[noreturn]] void fail()
-    {
-        // Storage faults have no Oracle counterpart worth imitating; report
-        // them as an internal error with SQLite's reason.
-        throwOra(600,
-            std::string("internal error code, arguments: [sqlite], [") + sqlite3_errmsg(m_db)
-                + "]");
-    }
-
-    sqlite3* m_db;
-    sqlite3_stmt* m_stmt = nullptr;
-};
-
-// Runs a block inside BEGIN IMMEDIATE ... COMMIT, rolling back on a throw;
-// inside a transaction that is already open, a savepoint keeps it whole.
-template <typename F> void inTransaction(sqlite3* db, F&& body)
-{
-    const bool nested = sqlite3_get_autocommit(db) == 0;
-    Query(db, nested ? "SAVEPOINT step" : "BEGIN IMMEDIATE").step();
-    try {
-        body();
-        Query(db, nested ? "RELEASE step" : "COMMIT").step();
-    } catch (...) {
-        sqlite3_exec(
-            db, nested ? "ROLLBACK TO step; RELEASE step" : "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
-}
-
-std::string dataTable(long long id)
-{
-    return "\"d" + std::to_string(id) + "\"";
-}
 
 Cell readCell(const Query& q, int col, const ColumnType& type)
 {
@@ -173,10 +75,42 @@ INSERT OR IGNORE INTO ora_counters VALUES('catalog', 0);
 COMMIT;
 )";
 
-std::string keyIndex(long long id)
-{
-    return "\"d" + std::to_string(id) + "_pk\"";
-}
+// Unique keys, foreign keys, checks, indexes, identity columns and comments
+// came later still; their tables, and the indexes of the primary keys that
+// were there before, are made when such a file is next opened.
+const char* definitionSchema = R"(
+ALTER TABLE ora_constraints ADD COLUMN generated INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ora_constraints ADD COLUMN search_condition TEXT;
+ALTER TABLE ora_constraints ADD COLUMN r_constraint_id INTEGER;
+ALTER TABLE ora_constraints ADD COLUMN delete_rule INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ora_constraints ADD COLUMN index_id INTEGER;
+ALTER TABLE ora_constraints ADD COLUMN own_index INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ora_constraints ADD COLUMN enforcement TEXT;
+CREATE TABLE ora_indexes(id INTEGER PRIMARY KEY AUTOINCREMENT, owner TEXT NOT NULL,
+    name TEXT NOT NULL, table_id INTEGER NOT NULL, is_unique INTEGER NOT NULL,
+    generated INTEGER NOT NULL, storage TEXT NOT NULL, UNIQUE(owner, name));
+CREATE TABLE ora_index_columns(index_id INTEGER NOT NULL, position INTEGER NOT NULL,
+    column_position INTEGER NOT NULL, descending INTEGER NOT NULL,
+    PRIMARY KEY(index_id, position));
+CREATE TABLE ora_identity(table_id INTEGER PRIMARY KEY, position INTEGER NOT NULL,
+    always INTEGER NOT NULL, on_null INTEGER NOT NULL, start_with INTEGER NOT NULL,
+    increment_by INTEGER NOT NULL, max_value INTEGER, min_value INTEGER,
+    cycle INTEGER NOT NULL, cache INTEGER NOT NULL, ordered INTEGER NOT NULL,
+    next_value INTEGER NOT NULL);
+CREATE TABLE ora_comments(table_id INTEGER NOT NULL, position INTEGER NOT NULL,
+    text TEXT NOT NULL, PRIMARY KEY(table_id, position));
+UPDATE ora_constraints SET generated = 1 WHERE name GLOB 'SYS_C[0-9]*';
+INSERT INTO ora_indexes(owner, name, table_id, is_unique, generated, storage)
+    SELECT owner, name, table_id, 1, generated, '"d' || table_id || '_pk"'
+    FROM ora_constraints WHERE type = 'P';
+INSERT INTO ora_index_columns SELECT i.id, cc.position, cc.column_position, 0
+    FROM ora_indexes i JOIN ora_constraints k ON k.owner = i.owner AND k.name = i.name
+    JOIN ora_constraint_columns cc ON cc.constraint_id = k.id;
+UPDATE ora_constraints SET own_index = 1, enforcement = '"d' || table_id || '_pk"',
+    index_id = (SELECT i.id FROM ora_indexes i WHERE i.owner = ora_constraints.owner
+        AND i.name = ora_constraints.name)
+    WHERE type = 'P';
+)";
 
 } // namespace
 
@@ -215,17 +149,25 @@ void Storage::create(const std::string& path)
     Storage s(db, path);
     s.exec(schema);
     s.exec(constraintSchema);
+    s.upgrade();
 }
 
 void Storage::upgrade()
 {
-    {
-        Query q(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ora_counters'");
-        if (q.step())
-            return;
-    }
+    auto has = [&](const char* table) {
+        Query q(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+        return q.bind(1, std::string(table)).step();
+    };
     try {
-        exec(constraintSchema);
+        if (!has("ora_counters"))
+            exec(constraintSchema);
+        // Checked again inside the write lock: another process may have
+        // upgraded the file meanwhile.
+        if (!has("ora_indexes"))
+            inTransaction(m_db, [&] {
+                if (!has("ora_indexes"))
+                    exec(definitionSchema);
+            });
     } catch (...) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
@@ -283,7 +225,10 @@ std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, cons
     q.bind(1, owner).bind(2, name);
     if (!q.step())
         return std::nullopt;
-    TableInfo t { q.integer(0), owner, name, {}, std::nullopt };
+    TableInfo t;
+    t.id = q.integer(0);
+    t.owner = owner;
+    t.name = name;
     Query cols(m_db,
         "SELECT c.name, c.kind, c.length, c.char_semantics, c.precision, c.scale, c.scale_given, "
         "d.kind, d.text, d.mask, d.number_argument, d.leading_precision, d.fraction_precision "
@@ -311,23 +256,141 @@ std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, cons
         }
         t.columns.push_back(std::move(c));
     }
+    loadDefinitions(t);
+    return t;
+}
+
+void Storage::loadDefinitions(TableInfo& t)
+{
     Query keys(m_db,
-        "SELECT k.name, k.type, cc.column_position FROM ora_constraints k "
-        "JOIN ora_constraint_columns cc ON cc.constraint_id = k.id "
-        "WHERE k.table_id = ? ORDER BY k.id, cc.position");
+        "SELECT k.id, k.name, k.type, k.generated, k.search_condition, k.delete_rule, "
+        "k.enforcement, i.name, r.id, r.name, r.owner, p.name, p.id, r.enforcement "
+        "FROM ora_constraints k LEFT JOIN ora_indexes i ON i.id = k.index_id "
+        "LEFT JOIN ora_constraints r ON r.id = k.r_constraint_id "
+        "LEFT JOIN ora_tables p ON p.id = r.table_id WHERE k.table_id = ? ORDER BY k.id");
     keys.bind(1, t.id);
     while (keys.step()) {
-        const auto position = std::size_t(keys.integer(2));
-        if (position >= t.columns.size())
-            continue;
-        t.columns[position].notNull = true;
-        if (keys.text(1) == "P") {
-            if (!t.primaryKey)
-                t.primaryKey = KeyInfo { keys.text(0), {} };
-            t.primaryKey->columns.push_back(position);
+        ConstraintInfo k;
+        k.id = keys.integer(0);
+        k.name = keys.text(1);
+        k.type = keys.text(2).front();
+        k.generatedName = keys.integer(3) != 0;
+        k.condition = keys.text(4);
+        k.deleteRule = DeleteRule(keys.integer(5));
+        k.enforcement = keys.text(6);
+        k.indexName = keys.text(7);
+        k.refConstraintId = keys.integer(8);
+        k.refConstraint = keys.text(9);
+        k.refOwner = keys.text(10);
+        k.refTable = keys.text(11);
+        k.refTableId = keys.integer(12);
+        k.refEnforcement = keys.text(13);
+        t.constraints.push_back(std::move(k));
+    }
+    Query columns(m_db,
+        "SELECT cc.column_position FROM ora_constraint_columns cc WHERE cc.constraint_id = ? "
+        "ORDER BY cc.position");
+    for (ConstraintInfo& k : t.constraints) {
+        columns.reset();
+        columns.bind(1, k.id);
+        while (columns.step()) {
+            const auto position = std::size_t(columns.integer(0));
+            if (position < t.columns.size())
+                k.columns.push_back(position);
+        }
+        if (k.refConstraintId) {
+            columns.reset();
+            columns.bind(1, k.refConstraintId);
+            while (columns.step())
+                k.refColumns.push_back(std::size_t(columns.integer(0)));
+        }
+        if (k.type == 'P' || k.isNotNull()) {
+            for (const std::size_t p : k.columns)
+                t.columns[p].notNull = true;
+        }
+        if (k.type == 'P')
+            t.primaryKey = KeyInfo { k.name, k.columns };
+    }
+
+    Query indexes(m_db,
+        "SELECT id, name, is_unique, generated, storage FROM ora_indexes WHERE table_id = ? "
+        "ORDER BY name");
+    indexes.bind(1, t.id);
+    while (indexes.step()) {
+        t.indexes.push_back(IndexInfo { indexes.integer(0), indexes.text(1),
+            indexes.integer(2) != 0, indexes.integer(3) != 0, {}, {}, indexes.text(4) });
+    }
+    Query indexColumns(m_db,
+        "SELECT column_position, descending FROM ora_index_columns WHERE index_id = ? "
+        "ORDER BY position");
+    for (IndexInfo& i : t.indexes) {
+        indexColumns.reset();
+        indexColumns.bind(1, i.id);
+        while (indexColumns.step()) {
+            i.columns.push_back(std::size_t(indexColumns.integer(0)));
+            i.descending.push_back(indexColumns.integer(1) != 0);
         }
     }
-    return t;
+
+    // The foreign keys that refer to this table's keys, its own included.
+    Query children(m_db,
+        "SELECT c.id, c.name, c.table_id, ct.name, c.delete_rule, c.r_constraint_id "
+        "FROM ora_constraints c JOIN ora_constraints k ON k.id = c.r_constraint_id "
+        "JOIN ora_tables ct ON ct.id = c.table_id WHERE k.table_id = ? ORDER BY c.id");
+    children.bind(1, t.id);
+    std::vector<std::pair<long long, long long>> keyIds;
+    while (children.step()) {
+        t.referencedBy.push_back(
+            ReferenceInfo { children.integer(0), children.integer(5), children.text(1),
+                children.integer(2), children.text(3), {}, {}, DeleteRule(children.integer(4)) });
+        keyIds.emplace_back(children.integer(0), children.integer(5));
+    }
+    for (std::size_t i = 0; i < keyIds.size(); ++i) {
+        columns.reset();
+        columns.bind(1, keyIds[i].first);
+        while (columns.step())
+            t.referencedBy[i].childColumns.push_back(std::size_t(columns.integer(0)));
+        columns.reset();
+        columns.bind(1, keyIds[i].second);
+        while (columns.step())
+            t.referencedBy[i].parentColumns.push_back(std::size_t(columns.integer(0)));
+    }
+
+    Query identity(m_db,
+        "SELECT position, always, on_null, start_with, increment_by, max_value, min_value, "
+        "cycle, cache, ordered FROM ora_identity WHERE table_id = ?");
+    identity.bind(1, t.id);
+    if (identity.step()) {
+        IdentityInfo info;
+        info.column = std::size_t(identity.integer(0));
+        IdentityDef& d = info.definition;
+        d.always = identity.integer(1) != 0;
+        d.onNull = identity.integer(2) != 0;
+        d.startWith = identity.integer(3);
+        d.incrementBy = identity.integer(4);
+        if (!identity.isNull(5))
+            d.maxValue = identity.integer(5);
+        if (!identity.isNull(6))
+            d.minValue = identity.integer(6);
+        d.cycle = identity.integer(7) != 0;
+        d.cache = identity.integer(8);
+        d.order = identity.integer(9) != 0;
+        if (info.column < t.columns.size()) {
+            t.columns[info.column].identity = d;
+            t.identity = info;
+        }
+    }
+
+    t.columnComments.assign(t.columns.size(), {});
+    Query comments(m_db, "SELECT position, text FROM ora_comments WHERE table_id = ?");
+    comments.bind(1, t.id);
+    while (comments.step()) {
+        const long long position = comments.integer(0);
+        if (position < 0)
+            t.comment = comments.text(1);
+        else if (std::size_t(position) < t.columns.size())
+            t.columnComments[std::size_t(position)] = comments.text(1);
+    }
 }
 
 std::string Storage::constraintName(const std::string& owner, const ConstraintDef& constraint)
@@ -392,92 +455,6 @@ std::optional<TableInfo> Storage::findTable(const std::string& owner, const std:
     }
 }
 
-void Storage::createTable(const std::string& owner, const CreateTableStmt& table)
-{
-    inTransaction(m_db, [&] {
-        if (findTableLocked(owner, table.table))
-            throwOra(955, "name is already used by an existing object");
-        catalogChanged();
-        Query ins(m_db, "INSERT INTO ora_tables(owner, name) VALUES(?, ?)");
-        ins.bind(1, owner).bind(2, table.table).step();
-        const long long id = sqlite3_last_insert_rowid(m_db);
-        std::string ddl = "CREATE TABLE " + dataTable(id) + "(";
-        for (std::size_t i = 0; i < table.columns.size(); ++i) {
-            const ColumnDef& c = table.columns[i];
-            Query col(m_db, "INSERT INTO ora_columns VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
-            col.bind(1, id)
-                .bind(2, (long long)i)
-                .bind(3, c.name)
-                .bind(4, (long long)c.type.kind)
-                .bind(5, (long long)c.type.length)
-                .bind(6, (long long)c.type.charSemantics)
-                .bind(7, (long long)c.type.precision)
-                .bind(8, (long long)c.type.scale)
-                .bind(9, (long long)c.type.scaleGiven)
-                .step();
-            ddl += (i ? ", c" : "c") + std::to_string(i);
-            if (const auto& d = c.defaultValue) {
-                Query def(m_db, "INSERT INTO ora_defaults VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
-                def.bind(1, id).bind(2, (long long)i).bind(3, (long long)d->kind).bind(4, d->text);
-                if (d->mask)
-                    def.bind(5, *d->mask);
-                else
-                    def.bindNull(5);
-                def.bind(6, (long long)d->numberArgument)
-                    .bind(7, (long long)d->leadingPrecision)
-                    .bind(8, (long long)d->fractionPrecision)
-                    .step();
-            }
-        }
-        ddl += ")";
-        exec(ddl.c_str());
-        for (const ConstraintDef& k : table.constraints) {
-            const bool key = k.kind == ConstraintDef::Kind::PrimaryKey;
-            Query con(m_db,
-                "INSERT INTO ora_constraints(owner, name, table_id, type) VALUES(?, ?, ?, ?)");
-            con.bind(1, owner)
-                .bind(2, constraintName(owner, k))
-                .bind(3, id)
-                .bind(4, std::string(key ? "P" : "C"))
-                .step();
-            const long long constraintId = sqlite3_last_insert_rowid(m_db);
-            std::string index
-                = "CREATE UNIQUE INDEX " + keyIndex(id) + " ON " + dataTable(id) + "(";
-            for (std::size_t i = 0; i < k.columns.size(); ++i) {
-                std::size_t position = 0;
-                while (table.columns[position].name != k.columns[i])
-                    ++position;
-                Query col(m_db, "INSERT INTO ora_constraint_columns VALUES(?, ?, ?)");
-                col.bind(1, constraintId).bind(2, (long long)i).bind(3, (long long)position).step();
-                index += (i ? ", c" : "c") + std::to_string(position);
-            }
-            if (key)
-                exec((index + ")").c_str());
-        }
-    });
-}
-
-void Storage::dropTable(const std::string& owner, const std::string& name)
-{
-    inTransaction(m_db, [&] {
-        const auto t = findTableLocked(owner, name);
-        if (!t)
-            throwOra(942, "table or view does not exist");
-        catalogChanged();
-        const std::string id = std::to_string(t->id);
-        Query(m_db,
-            "DELETE FROM ora_constraint_columns WHERE constraint_id IN "
-            "(SELECT id FROM ora_constraints WHERE table_id = "
-                + id + ")")
-            .step();
-        Query(m_db, "DELETE FROM ora_constraints WHERE table_id = " + id).step();
-        Query(m_db, "DELETE FROM ora_defaults WHERE table_id = " + id).step();
-        Query(m_db, "DELETE FROM ora_columns WHERE table_id = " + std::to_string(t->id)).step();
-        Query(m_db, "DELETE FROM ora_tables WHERE id = " + std::to_string(t->id)).step();
-        exec(("DROP TABLE " + dataTable(t->id)).c_str());
-    });
-}
-
 void Storage::renameTable(const std::string& owner, const std::string& from, const std::string& to)
 {
     inTransaction(m_db, [&] {
@@ -514,45 +491,150 @@ void Storage::rollback()
         exec("ROLLBACK");
 }
 
+namespace {
+
+// Binds one cell as readCell reads it back, in place, as arrays of rows pass
+// here; dates and reals are written out into `scratch` when `convert`, and
+// it must then stay put until the step.
+void bindCell(Query& q, int at, const Cell& c, std::string& scratch, bool convert)
+{
+    switch (c.kind) {
+    case Cell::Kind::Null:
+        q.bindNull(at);
+        break;
+    case Cell::Kind::Text:
+    case Cell::Kind::Number:
+    case Cell::Kind::Binary:
+        q.bindInPlace(at, c.text, c.kind == Cell::Kind::Binary);
+        break;
+    case Cell::Kind::Real:
+        if (convert)
+            scratch = realToText(c.real, false);
+        q.bindInPlace(at, scratch, false);
+        break;
+    case Cell::Kind::DateTime:
+        if (convert)
+            scratch = formatCanonical(c.dateTime, 9);
+        q.bindInPlace(at, scratch, false);
+        break;
+    }
+}
+
+// A key of the table that a row must not repeat: a unique or primary key
+// constraint, or a unique index that serves none.
+struct UniqueKey {
+    std::string name; // "OWNER.NAME" for ORA-00001
+    std::vector<std::size_t> columns;
+    bool nullForm = false;
+};
+
+// A foreign key, with the query that finds its parent row.
+struct ParentKey {
+    std::string name;
+    std::vector<std::size_t> columns;
+    std::unique_ptr<Query> probe;
+};
+
+} // namespace
+
 struct RowWriter::Statement {
     Query query;
-    std::string key; // the primary key's constraint, "OWNER.NAME", for ORA-00001
+    sqlite3* db = nullptr;
+    long long tableId = 0;
+    std::vector<UniqueKey> keys;
+    std::vector<ParentKey> parents;
+    std::unique_ptr<Query> undo; // removes the row a foreign key refused
+    std::optional<IdentityDef> identity;
+    long long nextIdentity = 0;
+    std::unique_ptr<Query> saveIdentity;
     std::vector<std::string> texts; // dates and reals as stored, kept until the step
+    const std::vector<Cell>* row = nullptr;
+
+    void bindColumns(Query& q, const std::vector<std::size_t>& columns)
+    {
+        q.reset();
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            bindCell(q, int(i) + 1, (*row)[columns[i]], texts[columns[i]], false);
+    }
+
+    // Which key the row repeats, found by looking each one up.
+    const UniqueKey& repeatedKey()
+    {
+        if (keys.size() == 1)
+            return keys.front();
+        for (const UniqueKey& k : keys) {
+            // Keys with a NULL (all of them NULL, in the null form) collide with none.
+            const auto nulls = std::count_if(k.columns.begin(), k.columns.end(),
+                [&](std::size_t c) { return (*row)[c].isNull(); });
+            if (nulls == std::ptrdiff_t(k.nullForm ? k.columns.size() : 1)
+                || (!k.nullForm && nulls))
+                continue;
+            std::string sql = "SELECT 1 FROM " + dataTable(tableId) + " WHERE ";
+            for (std::size_t i = 0; i < k.columns.size(); ++i) {
+                const std::string c = "c" + std::to_string(k.columns[i]);
+                sql += (i ? " AND " : "")
+                    + (k.nullForm ? "ifnull(" + c + ", 0) = ifnull(?, 0)" : c + " = ?");
+            }
+            Query probe(db, sql + " LIMIT 1");
+            bindColumns(probe, k.columns);
+            if (probe.step())
+                return k;
+        }
+        return keys.front();
+    }
 };
 
 RowWriter::~RowWriter() = default;
 
 void RowWriter::insert(const std::vector<Cell>& row)
 {
-    // Cells as readCell reads them back; bound in place, as arrays of rows pass here.
-    Query& q = m_insert->query;
-    std::vector<std::string>& texts = m_insert->texts;
+    Statement& s = *m_insert;
+    Query& q = s.query;
     q.reset();
-    texts.resize(row.size());
-    for (std::size_t i = 0; i < row.size(); ++i) {
-        const Cell& c = row[i];
-        const int at = int(i) + 1;
-        switch (c.kind) {
-        case Cell::Kind::Null:
-            q.bindNull(at);
-            break;
-        case Cell::Kind::Text:
-        case Cell::Kind::Number:
-        case Cell::Kind::Binary:
-            q.bindInPlace(at, c.text, c.kind == Cell::Kind::Binary);
-            break;
-        case Cell::Kind::Real:
-            texts[i] = realToText(c.real, false);
-            q.bindInPlace(at, texts[i], false);
-            break;
-        case Cell::Kind::DateTime:
-            texts[i] = formatCanonical(c.dateTime, 9);
-            q.bindInPlace(at, texts[i], false);
-            break;
-        }
-    }
+    s.texts.resize(row.size());
+    s.row = &row;
+    for (std::size_t i = 0; i < row.size(); ++i)
+        bindCell(q, int(i) + 1, row[i], s.texts[i], true);
     if (!q.insertUnique())
-        throwOra(1, "unique constraint (" + m_insert->key + ") violated");
+        throwOra(1, "unique constraint (" + s.repeatedKey().name + ") violated");
+    // Oracle checks a foreign key once the row is in, so that a row may be
+    // its own parent.
+    for (ParentKey& p : s.parents) {
+        if (std::any_of(
+                p.columns.begin(), p.columns.end(), [&](std::size_t c) { return row[c].isNull(); }))
+            continue; // a key with a NULL refers to nothing
+        s.bindColumns(*p.probe, p.columns);
+        if (p.probe->step())
+            continue;
+        s.undo->reset();
+        s.undo->bind(1, (long long)sqlite3_last_insert_rowid(s.db)).step();
+        throwOra(2291, "integrity constraint (" + p.name + ") violated - parent key not found");
+    }
+}
+
+long long RowWriter::nextIdentity()
+{
+    Statement& s = *m_insert;
+    const IdentityDef& d = *s.identity;
+    const bool up = d.incrementBy > 0;
+    const long long max = d.maxValue.value_or(std::numeric_limits<long long>::max());
+    const long long min = d.minValue.value_or(up ? 1 : std::numeric_limits<long long>::min());
+    long long value = s.nextIdentity;
+    if (value > max || value < min) {
+        if (!d.cycle)
+            throwOra(8004,
+                "sequence ISEQ$$_" + std::to_string(s.tableId) + ".NEXTVAL exceeds "
+                    + (up ? "MAXVALUE" : "MINVALUE") + " and cannot be instantiated");
+        value = up ? min : max;
+    }
+    long long next = 0;
+    if (__builtin_add_overflow(value, d.incrementBy, &next))
+        next = up ? std::numeric_limits<long long>::max() : std::numeric_limits<long long>::min();
+    // Handed out for good, as a sequence's numbers are.
+    s.nextIdentity = next;
+    s.saveIdentity->reset();
+    s.saveIdentity->bind(1, next).bind(2, s.tableId).step();
+    return value;
 }
 
 std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
@@ -566,8 +648,36 @@ std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
         sql += i ? ", ?" : "?";
     sql += ")";
     std::unique_ptr<RowWriter> writer(new RowWriter);
-    writer->m_insert.reset(new RowWriter::Statement { Query(m_db, sql),
-        table.owner + "." + (table.primaryKey ? table.primaryKey->name : std::string()), {} });
+    writer->m_insert.reset(new RowWriter::Statement { Query(m_db, sql) });
+    RowWriter::Statement& s = *writer->m_insert;
+    s.db = m_db;
+    s.tableId = table.id;
+    for (const ConstraintInfo& k : table.constraints) {
+        if (k.type == 'P' || k.type == 'U')
+            s.keys.push_back({ table.owner + "." + k.name, k.columns, isNullForm(k.enforcement) });
+        if (k.type != 'R')
+            continue;
+        const std::string probe = "SELECT 1 FROM " + dataTable(k.refTableId) + " WHERE "
+            + keyProbeTerms(k.refColumns, k.refEnforcement, [](std::size_t) { return "?"; })
+            + " LIMIT 1";
+        s.parents.push_back(
+            { table.owner + "." + k.name, k.columns, std::make_unique<Query>(m_db, probe) });
+    }
+    for (const IndexInfo& i : table.indexes) {
+        const bool serves = std::any_of(table.constraints.begin(), table.constraints.end(),
+            [&](const ConstraintInfo& k) { return k.enforcement == i.storage; });
+        if (i.unique && !serves)
+            s.keys.push_back({ table.owner + "." + i.name, i.columns, isNullForm(i.storage) });
+    }
+    if (!s.parents.empty())
+        s.undo = std::make_unique<Query>(
+            m_db, "DELETE FROM " + dataTable(table.id) + " WHERE rowid = ?");
+    if (table.identity) {
+        s.identity = table.identity->definition;
+        s.nextIdentity = identityNextValue(table.id);
+        s.saveIdentity = std::make_unique<Query>(
+            m_db, "UPDATE ora_identity SET next_value = ? WHERE table_id = ?");
+    }
     return writer;
 }
 

@@ -23,12 +23,71 @@ struct KeyInfo {
     std::vector<std::size_t> columns;
 };
 
+// A constraint as the catalog keeps it, with its columns' positions.
+struct ConstraintInfo {
+    long long id = 0;
+    std::string name;
+    char type = 'C'; // P, U, R, or C (NOT NULL and CHECK), as USER_CONSTRAINTS says
+    bool generatedName = false; // named SYS_C... by the database
+    std::vector<std::size_t> columns; // C: the columns the condition names
+    std::string condition; // C: a CHECK's condition as written; empty for NOT NULL
+    // R: the parent's key, and its columns' positions in the parent table,
+    // paired with `columns`.
+    long long refConstraintId = 0;
+    std::string refConstraint;
+    std::string refOwner;
+    std::string refTable;
+    long long refTableId = 0;
+    std::vector<std::size_t> refColumns;
+    std::string refEnforcement; // the parent key's SQLite index
+    DeleteRule deleteRule = DeleteRule::NoAction;
+    // P, U: the index Oracle enforces the key with, and the SQLite index
+    // that keeps the rows unique.
+    std::string indexName;
+    std::string enforcement;
+
+    bool isNotNull() const { return type == 'C' && condition.empty(); }
+};
+
+struct IndexInfo {
+    long long id = 0;
+    std::string name;
+    bool unique = false;
+    bool generatedName = false; // made for a constraint Oracle named
+    std::vector<std::size_t> columns;
+    std::vector<bool> descending;
+    std::string storage; // the SQLite index
+};
+
+// A foreign key, of another table or of this one, that refers to a table's key.
+struct ReferenceInfo {
+    long long constraintId = 0;
+    long long keyId = 0; // the key it refers to
+    std::string constraint;
+    long long childTableId = 0;
+    std::string childTable;
+    std::vector<std::size_t> childColumns;
+    std::vector<std::size_t> parentColumns; // paired with childColumns
+    DeleteRule deleteRule = DeleteRule::NoAction;
+};
+
+struct IdentityInfo {
+    std::size_t column = 0;
+    IdentityDef definition;
+};
+
 struct TableInfo {
     long long id = 0;
     std::string owner;
     std::string name;
-    std::vector<ColumnDef> columns; // notNull and defaultValue filled in
+    std::vector<ColumnDef> columns; // notNull, defaultValue and identity filled in
     std::optional<KeyInfo> primaryKey;
+    std::vector<ConstraintInfo> constraints; // in the order they were made
+    std::vector<IndexInfo> indexes; // by name
+    std::vector<ReferenceInfo> referencedBy;
+    std::optional<IdentityInfo> identity;
+    std::string comment; // empty: none
+    std::vector<std::string> columnComments; // one a column; empty: none
 };
 
 // The rows of one table in insertion order, read one at a time from a
@@ -68,8 +127,12 @@ public:
     RowWriter& operator=(const RowWriter&) = delete;
 
     // One row, a cell per column; throws OraError and then has written
-    // nothing: ORA-00001 when the row repeats a primary key.
+    // nothing: ORA-00001 when the row repeats a key of a unique constraint
+    // or index, ORA-02291 when a foreign key finds no parent.
     void insert(const std::vector<Cell>& row);
+    // The identity column's next value, handed out for good (ORA-08004
+    // past the sequence's end without CYCLE).
+    long long nextIdentity();
 
 private:
     friend class Storage;
@@ -97,9 +160,21 @@ public:
 
     std::vector<std::string> tableNames(const std::string& owner);
     std::optional<TableInfo> findTable(const std::string& owner, const std::string& name);
+    // The tables' names and the names of their constraints and indexes are
+    // the owner's. Each of these commits on its own, as DDL does.
     void createTable(const std::string& owner, const CreateTableStmt& table);
-    void dropTable(const std::string& owner, const std::string& name);
+    // ORA-02449 while other tables' foreign keys refer to it, unless
+    // `cascadeConstraints` drops those; its indexes, constraints, identity and
+    // comments go with it.
+    void dropTable(const std::string& owner, const std::string& name, bool cascadeConstraints);
     void renameTable(const std::string& owner, const std::string& from, const std::string& to);
+    // ALTER TABLE: constraints checked against the rows already there.
+    void alterTable(const std::string& owner, const AlterTableStmt& alter);
+    void createIndex(const std::string& owner, const CreateIndexStmt& index);
+    void dropIndex(const std::string& owner, const std::string& name);
+    void comment(const std::string& owner, const CommentStmt& comment);
+    // The identity sequence's next value, as the catalog keeps it.
+    long long identityNextValue(long long tableId);
 
     // A transaction spanning many statements, as a session without
     // autocommit keeps one: BEGIN IMMEDIATE takes the write lock at once, so
@@ -124,8 +199,28 @@ private:
     Storage(sqlite3* db, std::string path);
     void exec(const char* sql);
     std::optional<TableInfo> findTableLocked(const std::string& owner, const std::string& name);
+    TableInfo requireTable(const std::string& owner, const std::string& name);
+    void loadDefinitions(TableInfo& t);
     void upgrade();
     std::string constraintName(const std::string& owner, const ConstraintDef& constraint);
+    // Runs DDL; false when SQLite refuses it for a constraint (a unique
+    // index over rows that repeat a key).
+    bool tryExec(const std::string& sql);
+    void addConstraint(TableInfo& table, const ConstraintDef& constraint);
+    void addKey(TableInfo& table, const ConstraintDef& constraint, long long constraintId,
+        const std::vector<std::size_t>& positions, bool generatedName);
+    // Returns the child's columns in the order of the parent key's.
+    std::vector<std::size_t> addForeignKey(TableInfo& table, const ConstraintDef& constraint,
+        long long constraintId, const std::vector<std::size_t>& positions);
+    void dropConstraint(const TableInfo& table, const ConstraintInfo& constraint, bool cascade);
+    void deleteConstraint(long long id);
+    // The index's id; nullopt when a unique one finds repeated keys.
+    std::optional<long long> insertIndex(const TableInfo& table, const std::string& name,
+        bool unique, bool generatedName, const std::vector<std::size_t>& columns,
+        const std::vector<bool>& descending, bool primary);
+    void dropIndexRows(long long id, const std::string& storage);
+    void modifyIdentity(const TableInfo& table, const AlterTableStmt& alter);
+    void saveIdentity(long long tableId, const IdentityDef& identity, long long next);
 
     void catalogChanged();
 

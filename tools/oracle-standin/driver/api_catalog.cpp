@@ -4,6 +4,7 @@
 // query's, with the column names ODBC gives them ("SQLPrimaryKeys Function",
 // "SQLColumns Function" in Microsoft's ODBC reference).
 
+#include "dictionary.h"
 #include "entry.h"
 #include "handles.h"
 #include "metadata.h"
@@ -264,7 +265,7 @@ SQLRETURN columnsOf(
                     numberCell(d.conciseType), textCell(type.oracleName()), size,
                     numberCell((long long)d.octetLength), digits, radix,
                     numberCell(c.notNull ? SQL_NO_NULLS : SQL_NULLABLE), Cell {},
-                    c.defaultValue ? textCell(defaultText(*c.defaultValue)) : Cell {},
+                    textCell(columnDefault(t, i).value_or(std::string())),
                     numberCell(d.verboseType),
                     d.intervalCode ? numberCell(d.intervalCode) : Cell {},
                     character ? numberCell((long long)d.octetLength) : Cell {},

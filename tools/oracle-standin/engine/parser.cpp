@@ -561,9 +561,10 @@ private:
     {
         if (!takeSymbol('('))
             return;
-        if (takeSymbol('*'))
+        if (takeSymbol('*')) {
             t.precision = 38;
-        else
+            t.starPrecision = true;
+        } else
             t.precision = integer();
         if (t.precision < 1 || t.precision > 38)
             throwOra(1727, "numeric precision specifier is out of range (1 to 38)");
@@ -614,6 +615,7 @@ private:
             c.kind = TypeKind::Number;
             c.precision = 38;
             c.scaleGiven = true;
+            c.starPrecision = true;
         } else if (name == "FLOAT") {
             c.kind = TypeKind::Float;
             c.precision = 126;

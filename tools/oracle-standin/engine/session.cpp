@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "dictionary.h"
 #include "implicit_conversion.h"
 #include "ora_error.h"
 #include "statement.h"
@@ -18,19 +19,6 @@ std::string upperAscii(std::string s)
             c = char(c - 'a' + 'A');
     }
     return s;
-}
-
-// USER_TABLES as this stand-in offers it: the one column the program reads.
-ResultColumn userTablesColumn()
-{
-    ResultColumn c;
-    c.name = "TABLE_NAME";
-    c.type.kind = TypeKind::Varchar2;
-    c.type.length = 128;
-    c.nullable = false;
-    c.owner = "SYS";
-    c.table = "USER_TABLES";
-    return c;
 }
 
 // Rows the engine has at hand anyway, such as the short list of table names.
@@ -256,11 +244,10 @@ Result Session::select(const SelectStmt& s)
     if (table) {
         for (const ColumnDef& c : table->table().columns)
             all.push_back(ResultColumn { c.name, c.type, !c.notNull, m_user, s.table });
-    } else if (s.table == "USER_TABLES") {
+    } else if (auto view = dictionaryView(s.table, m_user, tables())) {
         // The public synonym only counts when the user owns no table of that name.
-        all.push_back(userTablesColumn());
-        for (std::string& name : m_storage->tableNames(m_user))
-            listed.push_back({ Cell::text_(std::move(name)) });
+        all = std::move(view->columns);
+        listed = std::move(view->rows);
     } else {
         throwOra(942, "table or view does not exist");
     }

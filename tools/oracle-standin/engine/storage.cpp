@@ -79,6 +79,7 @@ COMMIT;
 // came later still; their tables, and the indexes of the primary keys that
 // were there before, are made when such a file is next opened.
 const char* definitionSchema = R"(
+ALTER TABLE ora_columns ADD COLUMN star_precision INTEGER NOT NULL DEFAULT 0;
 ALTER TABLE ora_constraints ADD COLUMN generated INTEGER NOT NULL DEFAULT 0;
 ALTER TABLE ora_constraints ADD COLUMN search_condition TEXT;
 ALTER TABLE ora_constraints ADD COLUMN r_constraint_id INTEGER;
@@ -91,7 +92,7 @@ CREATE TABLE ora_indexes(id INTEGER PRIMARY KEY AUTOINCREMENT, owner TEXT NOT NU
     generated INTEGER NOT NULL, storage TEXT NOT NULL, UNIQUE(owner, name));
 CREATE TABLE ora_index_columns(index_id INTEGER NOT NULL, position INTEGER NOT NULL,
     column_position INTEGER NOT NULL, descending INTEGER NOT NULL,
-    PRIMARY KEY(index_id, position));
+    virtual_column INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(index_id, position));
 CREATE TABLE ora_identity(table_id INTEGER PRIMARY KEY, position INTEGER NOT NULL,
     always INTEGER NOT NULL, on_null INTEGER NOT NULL, start_with INTEGER NOT NULL,
     increment_by INTEGER NOT NULL, max_value INTEGER, min_value INTEGER,
@@ -103,7 +104,7 @@ UPDATE ora_constraints SET generated = 1 WHERE name GLOB 'SYS_C[0-9]*';
 INSERT INTO ora_indexes(owner, name, table_id, is_unique, generated, storage)
     SELECT owner, name, table_id, 1, generated, '"d' || table_id || '_pk"'
     FROM ora_constraints WHERE type = 'P';
-INSERT INTO ora_index_columns SELECT i.id, cc.position, cc.column_position, 0
+INSERT INTO ora_index_columns SELECT i.id, cc.position, cc.column_position, 0, 0
     FROM ora_indexes i JOIN ora_constraints k ON k.owner = i.owner AND k.name = i.name
     JOIN ora_constraint_columns cc ON cc.constraint_id = k.id;
 UPDATE ora_constraints SET own_index = 1, enforcement = '"d' || table_id || '_pk"',
@@ -231,7 +232,8 @@ std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, cons
     t.name = name;
     Query cols(m_db,
         "SELECT c.name, c.kind, c.length, c.char_semantics, c.precision, c.scale, c.scale_given, "
-        "d.kind, d.text, d.mask, d.number_argument, d.leading_precision, d.fraction_precision "
+        "d.kind, d.text, d.mask, d.number_argument, d.leading_precision, d.fraction_precision, "
+        "c.star_precision "
         "FROM ora_columns c LEFT JOIN ora_defaults d "
         "ON d.table_id = c.table_id AND d.position = c.position "
         "WHERE c.table_id = ? ORDER BY c.position");
@@ -245,6 +247,7 @@ std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, cons
         c.type.precision = int(cols.integer(4));
         c.type.scale = int(cols.integer(5));
         c.type.scaleGiven = cols.integer(6) != 0;
+        c.type.starPrecision = cols.integer(13) != 0;
         if (!cols.isNull(7)) {
             Literal d = Literal::of(Literal::Kind(cols.integer(7)), cols.text(8));
             if (!cols.isNull(9))
@@ -318,10 +321,11 @@ void Storage::loadDefinitions(TableInfo& t)
     indexes.bind(1, t.id);
     while (indexes.step()) {
         t.indexes.push_back(IndexInfo { indexes.integer(0), indexes.text(1),
-            indexes.integer(2) != 0, indexes.integer(3) != 0, {}, {}, indexes.text(4) });
+            indexes.integer(2) != 0, indexes.integer(3) != 0, {}, {}, {}, indexes.text(4) });
     }
     Query indexColumns(m_db,
-        "SELECT column_position, descending FROM ora_index_columns WHERE index_id = ? "
+        "SELECT column_position, descending, virtual_column FROM ora_index_columns "
+        "WHERE index_id = ? "
         "ORDER BY position");
     for (IndexInfo& i : t.indexes) {
         indexColumns.reset();
@@ -329,6 +333,7 @@ void Storage::loadDefinitions(TableInfo& t)
         while (indexColumns.step()) {
             i.columns.push_back(std::size_t(indexColumns.integer(0)));
             i.descending.push_back(indexColumns.integer(1) != 0);
+            i.virtualColumns.push_back(int(indexColumns.integer(2)));
         }
     }
 

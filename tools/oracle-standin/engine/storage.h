@@ -56,6 +56,9 @@ struct IndexInfo {
     bool generatedName = false; // made for a constraint Oracle named
     std::vector<std::size_t> columns;
     std::vector<bool> descending;
+    // A descending column is an expression over a hidden column of the
+    // table, as Oracle makes it: that column's number, 0 for ascending ones.
+    std::vector<int> virtualColumns;
     std::string storage; // the SQLite index
 };
 

@@ -78,7 +78,7 @@ void Storage::createTable(const std::string& owner, const CreateTableStmt& table
         std::string ddl = "CREATE TABLE " + dataTable(id) + "(";
         for (std::size_t i = 0; i < table.columns.size(); ++i) {
             const ColumnDef& c = table.columns[i];
-            Query col(m_db, "INSERT INTO ora_columns VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            Query col(m_db, "INSERT INTO ora_columns VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
             col.bind(1, id)
                 .bind(2, (long long)i)
                 .bind(3, c.name)
@@ -88,6 +88,7 @@ void Storage::createTable(const std::string& owner, const CreateTableStmt& table
                 .bind(7, (long long)c.type.precision)
                 .bind(8, (long long)c.type.scale)
                 .bind(9, (long long)c.type.scaleGiven)
+                .bind(10, (long long)c.type.starPrecision)
                 .step();
             ddl += (i ? ", c" : "c") + std::to_string(i);
             if (const auto& d = c.defaultValue) {
@@ -327,12 +328,20 @@ std::optional<long long> Storage::insertIndex(const TableInfo& t, const std::str
     Query(
         m_db, "UPDATE ora_indexes SET storage = '" + storage + "' WHERE id = " + std::to_string(id))
         .step();
+    // Oracle numbers the hidden columns of descending keys after the
+    // table's columns and the hidden columns made before.
+    long long hidden = (long long)t.columns.size();
+    for (const IndexInfo& i : t.indexes) {
+        for (const int v : i.virtualColumns)
+            hidden = std::max(hidden, (long long)v);
+    }
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        Query col(m_db, "INSERT INTO ora_index_columns VALUES(?, ?, ?, ?)");
+        Query col(m_db, "INSERT INTO ora_index_columns VALUES(?, ?, ?, ?, ?)");
         col.bind(1, id)
             .bind(2, (long long)i)
             .bind(3, (long long)columns[i])
             .bind(4, (long long)descending[i])
+            .bind(5, descending[i] ? ++hidden : 0)
             .step();
     }
     if (!tryExec(keyIndexSql(storage, t.id, unique, columns, descending)))

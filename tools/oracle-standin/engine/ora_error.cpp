@@ -40,6 +40,9 @@ const char* sqlStateFor(int oraCode)
         return "22001";
     case 1:
     case 1400:
+    case 2290:
+    case 2291:
+    case 2292:
         return "23000";
     case 1722:
     case 1465:

@@ -14,6 +14,13 @@ namespace {
 
 constexpr int busyTimeoutMs = 30000;
 
+[[noreturn]] void sqliteFailed(sqlite3* db, const std::string& reason)
+{
+    // Storage faults have no Oracle counterpart worth imitating; report
+    // them as an internal error with SQLite's reason.
+    throwOra(600, "internal error code, arguments: [sqlite], [" + reason + "]");
+}
+
 // A prepared SQLite statement that finalizes itself.
 class Query {
 public:
@@ -86,14 +93,7 @@ public:
     }
 
 private:
-    [[noreturn]] void fail()
-    {
-        // Storage faults have no Oracle counterpart worth imitating; report
-        // them as an internal error with SQLite's reason.
-        throwOra(600,
-            std::string("internal error code, arguments: [sqlite], [") + sqlite3_errmsg(m_db)
-                + "]");
-    }
+    [[noreturn]] void fail() { sqliteFailed(m_db, sqlite3_errmsg(m_db)); }
 
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
@@ -112,6 +112,30 @@ template <typename F> void inTransaction(sqlite3* db, F&& body)
         sqlite3_exec(
             db, nested ? "ROLLBACK TO step; RELEASE step" : "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
+    }
+}
+
+// Binds a cell as RowWriter stores it and readCell reads it back; dates and
+// reals go through `scratch`, which must stay put until the step.
+template <typename Q> void bindCell(Q& q, int at, const Cell& c, std::string& scratch)
+{
+    switch (c.kind) {
+    case Cell::Kind::Null:
+        q.bindNull(at);
+        break;
+    case Cell::Kind::Text:
+    case Cell::Kind::Number:
+    case Cell::Kind::Binary:
+        q.bindInPlace(at, c.text, c.kind == Cell::Kind::Binary);
+        break;
+    case Cell::Kind::Real:
+        scratch = realToText(c.real, false);
+        q.bindInPlace(at, scratch, false);
+        break;
+    case Cell::Kind::DateTime:
+        scratch = formatCanonical(c.dateTime, 9);
+        q.bindInPlace(at, scratch, false);
+        break;
     }
 }
 
@@ -196,7 +220,7 @@ void Storage::exec(const char* sql)
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
         const std::string reason = error ? error : "unknown";
         sqlite3_free(error);
-        throwOra(600, "internal error code, arguments: [sqlite], [" + reason + "]");
+        sqliteFailed(m_db, reason);
     }
 }
 
@@ -516,43 +540,30 @@ void Storage::rollback()
 
 struct RowWriter::Statement {
     Query query;
-    std::string key; // the primary key's constraint, "OWNER.NAME", for ORA-00001
     std::vector<std::string> texts; // dates and reals as stored, kept until the step
 };
 
 RowWriter::~RowWriter() = default;
 
+namespace {
+
+void bindRow(Query& q, std::vector<std::string>& texts, const std::vector<Cell>& row)
+{
+    texts.resize(row.size());
+    for (std::size_t i = 0; i < row.size(); ++i)
+        bindCell(q, int(i) + 1, row[i], texts[i]);
+}
+
+} // namespace
+
 void RowWriter::insert(const std::vector<Cell>& row)
 {
-    // Cells as readCell reads them back; bound in place, as arrays of rows pass here.
+    // Bound in place, as arrays of rows pass here.
     Query& q = m_insert->query;
-    std::vector<std::string>& texts = m_insert->texts;
     q.reset();
-    texts.resize(row.size());
-    for (std::size_t i = 0; i < row.size(); ++i) {
-        const Cell& c = row[i];
-        const int at = int(i) + 1;
-        switch (c.kind) {
-        case Cell::Kind::Null:
-            q.bindNull(at);
-            break;
-        case Cell::Kind::Text:
-        case Cell::Kind::Number:
-        case Cell::Kind::Binary:
-            q.bindInPlace(at, c.text, c.kind == Cell::Kind::Binary);
-            break;
-        case Cell::Kind::Real:
-            texts[i] = realToText(c.real, false);
-            q.bindInPlace(at, texts[i], false);
-            break;
-        case Cell::Kind::DateTime:
-            texts[i] = formatCanonical(c.dateTime, 9);
-            q.bindInPlace(at, texts[i], false);
-            break;
-        }
-    }
+    bindRow(q, m_insert->texts, row);
     if (!q.insertUnique())
-        throwOra(1, "unique constraint (" + m_insert->key + ") violated");
+        throwOra(1, "unique constraint (" + m_key + ") violated");
 }
 
 std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
@@ -566,13 +577,15 @@ std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
         sql += i ? ", ?" : "?";
     sql += ")";
     std::unique_ptr<RowWriter> writer(new RowWriter);
-    writer->m_insert.reset(new RowWriter::Statement { Query(m_db, sql),
-        table.owner + "." + (table.primaryKey ? table.primaryKey->name : std::string()), {} });
+    writer->m_insert.reset(new RowWriter::Statement { Query(m_db, sql), {} });
+    writer->m_key = table.owner + "." + (table.primaryKey ? table.primaryKey->name : std::string());
     return writer;
 }
 
 struct TableCursor::Rows {
     Query query;
+    ColumnEquals equal; // the values looked up, bound in place
+    std::vector<std::string> texts;
 };
 
 TableCursor::~TableCursor()
@@ -605,14 +618,16 @@ bool TableCursor::next(std::vector<Cell>& row)
         release();
         return false;
     }
+    m_rowid = m_rows->query.integer(0);
     row.clear();
     row.reserve(m_table.columns.size());
     for (std::size_t i = 0; i < m_table.columns.size(); ++i)
-        row.push_back(readCell(m_rows->query, int(i), m_table.columns[i].type));
+        row.push_back(readCell(m_rows->query, int(i) + 1, m_table.columns[i].type));
     return true;
 }
 
-std::unique_ptr<TableCursor> Storage::openTable(const std::string& owner, const std::string& name)
+std::unique_ptr<TableCursor> Storage::openTable(
+    const std::string& owner, const std::string& name, const ColumnEquals* equal)
 {
     std::unique_ptr<TableCursor> cursor(new TableCursor);
     Storage* reader = this;
@@ -629,8 +644,18 @@ std::unique_ptr<TableCursor> Storage::openTable(const std::string& owner, const 
     if (!table)
         return nullptr;
     cursor->m_table = std::move(*table);
-    cursor->m_rows.reset(new TableCursor::Rows { Query(
-        reader->m_db, "SELECT * FROM " + dataTable(cursor->m_table.id) + " ORDER BY rowid") });
+    std::string sql = "SELECT rowid, * FROM " + dataTable(cursor->m_table.id);
+    for (std::size_t i = 0; equal && i < equal->size(); ++i)
+        sql += (i ? " AND c" : " WHERE c") + std::to_string((*equal)[i].first) + " = ?";
+    sql += " ORDER BY rowid";
+    cursor->m_rows.reset(new TableCursor::Rows { Query(reader->m_db, sql), {}, {} });
+    if (equal) {
+        auto& rows = *cursor->m_rows;
+        rows.equal = *equal;
+        rows.texts.resize(equal->size());
+        for (std::size_t i = 0; i < equal->size(); ++i)
+            bindCell(rows.query, int(i) + 1, rows.equal[i].second, rows.texts[i]);
+    }
     return cursor;
 }
 

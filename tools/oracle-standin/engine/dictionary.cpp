@@ -380,7 +380,7 @@ std::string indexColumnName(const TableInfo& table, const IndexInfo& index, std:
 }
 
 std::optional<DictionaryView> dictionaryView(
-    const std::string& name, const std::string&, const std::vector<TableInfo>& all)
+    const std::string& name, const std::function<std::vector<TableInfo>()>& load)
 {
     using Build = void (*)(ViewBuilder&, const std::vector<TableInfo>&);
     static const std::map<std::string, Build> views {
@@ -403,7 +403,7 @@ std::optional<DictionaryView> dictionaryView(
     if (it == views.end())
         return std::nullopt;
     ViewBuilder v(name, allView);
-    it->second(v, all);
+    it->second(v, load());
     return v.take();
 }
 

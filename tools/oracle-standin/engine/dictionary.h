@@ -1,9 +1,10 @@
 #pragma once
 
 #include "cell.h"
-#include "session.h"
+#include "row_source.h"
 #include "storage.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,9 +22,10 @@ struct DictionaryView {
 // USER_/ALL_ TABLES (names only), TAB_COLUMNS, CONSTRAINTS, CONS_COLUMNS,
 // INDEXES, IND_COLUMNS, IND_EXPRESSIONS, TAB_IDENTITY_COLS, TAB_COMMENTS,
 // COL_COMMENTS, with the columns of Oracle Database Reference 19c that
-// describe a table's definition. nullopt for any other name.
+// describe a table's definition. nullopt for any other name; `tables` gives
+// the user's tables when the name is a view's.
 std::optional<DictionaryView> dictionaryView(
-    const std::string& name, const std::string& user, const std::vector<TableInfo>& tables);
+    const std::string& name, const std::function<std::vector<TableInfo>()>& tables);
 
 // USER_TAB_COLUMNS.DATA_DEFAULT of a column: its default as written, an
 // identity column's sequence, or nullopt.

@@ -122,17 +122,6 @@ double parseReal(const std::string& value, char decimalChar, bool single)
     return v;
 }
 
-// Oracle writes a number as text without a leading zero: 0.5 becomes ".5".
-std::string numberAsText(const Decimal& d, char decimalChar)
-{
-    std::string s = d.toString(decimalChar);
-    if (s.rfind("0", 0) == 0 && s.size() > 1)
-        s.erase(0, 1);
-    else if (s.rfind("-0", 0) == 0 && s.size() > 2)
-        s.erase(1, 1);
-    return s;
-}
-
 const char* typeWord(const ColumnType& type)
 {
     if (type.isBinary())
@@ -249,6 +238,17 @@ Cell fromBinary(const std::string& bytes, const ColumnType& type, const ColumnRe
 }
 
 } // namespace
+
+std::string numberAsText(const Decimal& d, char decimalChar)
+{
+    // Oracle writes a number as text without a leading zero: 0.5 becomes ".5".
+    std::string s = d.toString(decimalChar);
+    if (s.rfind("0", 0) == 0 && s.size() > 1)
+        s.erase(0, 1);
+    else if (s.rfind("-0", 0) == 0 && s.size() > 2)
+        s.erase(1, 1);
+    return s;
+}
 
 std::string fitNumber(Decimal number, const ColumnType& type)
 {

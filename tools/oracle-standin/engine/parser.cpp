@@ -1,7 +1,10 @@
 #include "lexer.h"
+#include "literal_parser.h"
 #include "ora_error.h"
+#include "query_parser.h"
 #include "statement.h"
 #include "table_rules.h"
+#include "token_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -13,33 +16,28 @@ namespace orastandin {
 
 namespace {
 
-// Words Oracle refuses as unquoted names (a subset of V$RESERVED_WORDS that
-// covers everything this program could meet).
 bool isReserved(const std::string& word)
 {
-    static constexpr std::array<std::string_view, 56> words { "ACCESS", "ADD", "ALL", "ALTER",
-        "AND", "ANY", "AS", "ASC", "AUDIT", "BETWEEN", "BY", "CHAR", "CHECK", "CLUSTER", "COLUMN",
-        "COMMENT", "COMPRESS", "CONNECT", "CREATE", "CURRENT", "DATE", "DECIMAL", "DEFAULT",
-        "DELETE", "DESC", "DISTINCT", "DROP", "ELSE", "EXISTS", "FLOAT", "FOR", "FROM", "GRANT",
-        "GROUP", "HAVING", "IN", "INDEX", "INSERT", "INTEGER", "INTO", "IS", "LIKE", "NOT", "NULL",
-        "NUMBER", "OF", "ON", "OR", "ORDER", "RENAME", "SELECT", "SET", "TABLE", "UPDATE", "VALUES",
-        "WHERE" };
-    return std::find(words.begin(), words.end(), word) != words.end();
+    return isReservedWord(word);
 }
 
 class Parser {
 public:
     Parser(const std::string& sql, MaxStringSize size)
-        : m_sql(sql)
-        , m_tokens(tokenize(sql, size))
+        : m_in(tokenize(sql, size))
         , m_extended(size == MaxStringSize::Extended)
-    { }
+    {
+        m_in.setSource(sql);
+    }
 
     ParsedStatement run()
     {
         const Token& first = peek();
-        if (first.isWord("SELECT"))
-            return select();
+        if (first.isWord("SELECT")) {
+            SelectStmt s = select();
+            expectEnd();
+            return s;
+        }
         if (first.isWord("CREATE")) {
             if (peek(1).isWord("INDEX") || (peek(1).isWord("UNIQUE") && peek(2).isWord("INDEX")))
                 return createIndex();
@@ -68,36 +66,11 @@ public:
     }
 
 private:
-    const Token& peek(std::size_t ahead = 0) const
-    {
-        return m_tokens[std::min(m_pos + ahead, m_tokens.size() - 1)];
-    }
-    const Token& take()
-    {
-        const Token& t = peek();
-        if (m_pos < m_tokens.size() - 1)
-            ++m_pos;
-        return t;
-    }
-    bool takeSymbol(char c)
-    {
-        if (!peek().isSymbol(c))
-            return false;
-        take();
-        return true;
-    }
-    bool takeWord(std::string_view w)
-    {
-        if (!peek().isWord(w))
-            return false;
-        take();
-        return true;
-    }
-    void expectEnd()
-    {
-        if (peek().kind != TokenKind::End)
-            throwOra(933, "SQL command not properly ended");
-    }
+    const Token& peek(std::size_t ahead = 0) const { return m_in.peek(ahead); }
+    const Token& take() { return m_in.take(); }
+    bool takeSymbol(char c) { return m_in.takeSymbol(c); }
+    bool takeWord(std::string_view w) { return m_in.takeWord(w); }
+    void expectEnd() { m_in.expectEnd(); }
 
     std::string tableName(bool* quoted = nullptr)
     {
@@ -117,37 +90,12 @@ private:
         return take().text;
     }
 
-    int integer()
-    {
-        const Token& t = peek();
-        if (t.kind != TokenKind::Number || !std::all_of(t.text.begin(), t.text.end(), [](char c) {
-                return c >= '0' && c <= '9';
-            }))
-            throwOra(2017, "integer value required");
-        const std::string& digits = take().text;
-        // Longer than any limit Oracle checks against; keep it from overflowing.
-        return digits.size() > 9 ? 999999999 : std::stoi(digits);
-    }
+    int integer() { return parseInteger(m_in); }
 
     SelectStmt select()
     {
-        take();
-        SelectStmt s;
-        if (takeSymbol('*')) {
-            s.star = true;
-        } else {
-            if (peek().isWord("FROM") || peek().kind == TokenKind::End)
-                throwOra(936, "missing expression");
-            for (;;) {
-                s.columns.push_back(columnName());
-                if (!takeSymbol(','))
-                    break;
-            }
-        }
-        if (!takeWord("FROM"))
-            throwOra(923, "FROM keyword not found where expected");
-        s.table = tableName(&s.tableQuoted);
-        expectEnd();
+        SelectStmt s = parseSelect(m_in, m_parameters);
+        s.parameters = m_parameters;
         return s;
     }
 
@@ -378,7 +326,7 @@ private:
         take(); // )
         if (end == begin)
             throwOra(936, "missing expression");
-        k.condition = m_sql.substr(begin, end - begin);
+        k.condition = std::string(m_in.source().substr(begin, end - begin));
         while (!k.condition.empty() && std::isspace(static_cast<unsigned char>(k.condition.back())))
             k.condition.pop_back();
     }
@@ -679,30 +627,15 @@ private:
             marker.parameter = m_parameters++;
             return marker;
         }
-        if (t.kind == TokenKind::String)
-            return Literal::of(Literal::Kind::String, take().text);
-        if (t.isWord("NULL")) {
-            take();
-            return Literal {};
-        }
-        if ((t.isWord("DATE") || t.isWord("TIMESTAMP")) && peek(1).kind == TokenKind::String) {
-            const auto kind
-                = take().text == "DATE" ? Literal::Kind::Date : Literal::Kind::Timestamp;
-            return Literal::of(kind, take().text);
-        }
         if ((t.isWord("TO_DATE") || t.isWord("TO_TIMESTAMP")) && peek(1).isSymbol('('))
             return conversion();
-        if (t.isWord("INTERVAL") && peek(1).kind == TokenKind::String) {
-            take();
-            Literal l = Literal::of(Literal::Kind::Interval, take().text);
-            dayToSecond(l.leadingPrecision, l.fractionPrecision);
-            return l;
-        }
+        if (std::optional<Literal> literal = parseLiteral(m_in))
+            return std::move(*literal);
         if (t.isWord("DEFAULT") && !inDefault) {
             take();
             return Literal::of(Literal::Kind::Default);
         }
-        if (t.isSymbol('-') || t.isSymbol('+') || t.kind == TokenKind::Number)
+        if (t.isSymbol('-') || t.isSymbol('+'))
             return Literal::of(Literal::Kind::Number, number());
         if (t.isWord("SYSDATE") || t.isWord("SYSTIMESTAMP") || t.isWord("CURRENT_DATE")
             || t.isWord("CURRENT_TIMESTAMP"))
@@ -737,43 +670,9 @@ private:
         return l;
     }
 
-    std::string number()
-    {
-        std::string sign;
-        if (peek().isSymbol('-') || peek().isSymbol('+')) {
-            sign = take().text;
-            if (peek().kind != TokenKind::Number)
-                throwOra(936, "missing expression");
-        }
-        if (peek().kind != TokenKind::Number)
-            throwOra(936, "missing expression");
-        return sign + take().text;
-    }
+    std::string number() { return parseSignedNumber(m_in); }
 
-    // "DAY [(p)] TO SECOND [(s)]" after INTERVAL, in a type or a literal.
-    // Other interval types are Oracle's but not kept by this stand-in.
-    void dayToSecond(int& leading, int& fraction)
-    {
-        auto precision = [&](int& value) {
-            if (!takeSymbol('('))
-                return;
-            value = integer();
-            if (value > 9)
-                throwOra(30088, "datetime/interval precision is out of range");
-            if (!takeSymbol(')'))
-                throwOra(907, "missing right parenthesis");
-        };
-        if (!takeWord("DAY"))
-            unimplemented();
-        leading = 2;
-        fraction = 6;
-        precision(leading);
-        if (!takeWord("TO"))
-            throwOra(905, "missing keyword");
-        if (!takeWord("SECOND"))
-            unimplemented();
-        precision(fraction);
-    }
+    void dayToSecond(int& leading, int& fraction) { parseDayToSecond(m_in, leading, fraction); }
 
     Literal conversion()
     {
@@ -1015,10 +914,8 @@ private:
         return s;
     }
 
-    const std::string& m_sql;
-    std::vector<Token> m_tokens;
+    TokenReader m_in;
     bool m_extended;
-    std::size_t m_pos = 0;
     std::size_t m_parameters = 0;
 };
 
@@ -1027,6 +924,18 @@ private:
 ParsedStatement parseStatement(const std::string& sql, MaxStringSize size)
 {
     return Parser(sql, size).run();
+}
+
+std::size_t parameterCount(const ParsedStatement& statement)
+{
+    return std::visit(
+        [](const auto& s) -> std::size_t {
+            if constexpr (requires { s.parameters; })
+                return s.parameters;
+            else
+                return 0;
+        },
+        statement);
 }
 
 std::size_t countParameterMarkers(const std::string& sql, MaxStringSize size)

@@ -1,6 +1,6 @@
 #include "session.h"
 
-#include "dictionary.h"
+#include "expression.h"
 #include "implicit_conversion.h"
 #include "ora_error.h"
 #include "statement.h"
@@ -40,40 +40,6 @@ public:
 private:
     std::vector<std::vector<Cell>> m_rows;
     std::size_t m_next = 0;
-};
-
-// A table's rows straight from storage, cut down to the selected columns.
-class TableRows : public RowCursor {
-public:
-    TableRows(std::unique_ptr<TableCursor> cursor, std::vector<std::size_t> picks, bool star)
-        : m_cursor(std::move(cursor))
-        , m_picks(std::move(picks))
-        , m_star(star)
-    { }
-    bool next(std::vector<Cell>& row) override
-    {
-        if (!m_cursor)
-            return false;
-        if (!m_cursor->next(m_stored)) {
-            m_cursor.reset();
-            return false;
-        }
-        if (m_star) {
-            row.swap(m_stored);
-            return true;
-        }
-        row.clear();
-        row.reserve(m_picks.size());
-        for (const std::size_t i : m_picks)
-            row.push_back(m_stored[i]);
-        return true;
-    }
-
-private:
-    std::unique_ptr<TableCursor> m_cursor;
-    std::vector<std::size_t> m_picks;
-    bool m_star;
-    std::vector<Cell> m_stored;
 };
 
 [[noreturn]] void invalidIdentifier(const std::string& name)
@@ -141,45 +107,44 @@ std::unique_ptr<Session> Session::logon(const std::string& dataDirectory, const 
 
 std::vector<TableInfo> Session::tables()
 {
-    std::vector<TableInfo> out;
-    for (const std::string& name : m_storage->tableNames(m_user)) {
-        // A table dropped by another session meanwhile is simply not there.
-        if (auto t = m_storage->findTable(m_user, name))
-            out.push_back(std::move(*t));
-    }
-    return out;
+    return m_storage->tables(m_user);
 }
 
 Result Session::execute(const std::string& sql)
 {
-    return run(parseStatement(sql, m_maxStringSize));
+    return run(parseStatement(sql, m_maxStringSize), nullptr);
 }
 
 PreparedStatement Session::prepare(const std::string& sql) const
 {
     PreparedStatement p { parseStatement(sql, m_maxStringSize) };
-    if (const auto* s = std::get_if<InsertStmt>(&p.statement))
-        p.parameters = s->parameters;
+    p.parameters = parameterCount(p.statement);
     return p;
 }
 
-Result Session::execute(const PreparedStatement& statement)
+Result Session::execute(const PreparedStatement& statement, const std::vector<Literal>* parameters)
 {
-    return run(statement.statement);
+    return run(statement.statement, parameters);
 }
 
-Result Session::run(const ParsedStatement& statement)
+Result Session::run(const ParsedStatement& statement, const std::vector<Literal>* parameters)
 {
     if (!m_fixedToday)
         m_today = Today::now();
     Result result;
     if (const auto* s = std::get_if<SelectStmt>(&statement))
-        return select(*s);
-    if (const auto* s = std::get_if<InsertStmt>(&statement)) {
-        const ArrayOutcome outcome = insertRows(*s, 1, {});
+        return select(*s, parameters);
+    if (std::holds_alternative<InsertStmt>(statement)) {
+        ParameterRows values;
+        if (parameters)
+            values = [parameters](std::size_t, std::vector<Literal>& bound) {
+                bound = *parameters;
+                return true;
+            };
+        const ArrayOutcome outcome = executeRows(statement, 1, values);
         if (outcome.error)
             std::rethrow_exception(outcome.error);
-        result.rowCount = 1;
+        result.rowCount = (long long)outcome.rows;
         return result;
     }
     if (const auto* s = std::get_if<TransactionStmt>(&statement)) {
@@ -231,53 +196,6 @@ void Session::commit()
 void Session::rollback()
 {
     m_storage->rollback();
-}
-
-Result Session::select(const SelectStmt& s)
-{
-    Result result;
-    result.isQuery = true;
-    result.rowCount = -1;
-    std::vector<ResultColumn> all;
-    std::unique_ptr<TableCursor> table = m_storage->openTable(m_user, s.table);
-    std::vector<std::vector<Cell>> listed;
-    if (table) {
-        for (const ColumnDef& c : table->table().columns)
-            all.push_back(ResultColumn { c.name, c.type, !c.notNull, m_user, s.table });
-    } else if (auto view = dictionaryView(s.table, m_user, tables())) {
-        // The public synonym only counts when the user owns no table of that name.
-        all = std::move(view->columns);
-        listed = std::move(view->rows);
-    } else {
-        throwOra(942, "table or view does not exist");
-    }
-    std::vector<std::size_t> picks;
-    if (s.star) {
-        result.columns = std::move(all);
-    } else {
-        for (const std::string& name : s.columns) {
-            const auto it = std::find_if(
-                all.begin(), all.end(), [&](const ResultColumn& c) { return c.name == name; });
-            if (it == all.end())
-                invalidIdentifier(name);
-            picks.push_back(std::size_t(it - all.begin()));
-            result.columns.push_back(*it);
-        }
-    }
-    if (table) {
-        result.rows = std::make_unique<TableRows>(std::move(table), std::move(picks), s.star);
-        return result;
-    }
-    if (!s.star) {
-        for (auto& row : listed) {
-            std::vector<Cell> picked;
-            for (const std::size_t i : picks)
-                picked.push_back(row[i]);
-            row = std::move(picked);
-        }
-    }
-    result.rows = std::make_unique<ListedRows>(std::move(listed));
-    return result;
 }
 
 void Session::checkDefaults(const CreateTableStmt& s)
@@ -407,7 +325,7 @@ ArrayOutcome Session::insertRows(const InsertStmt& s, std::size_t rows, const Pa
                                 + table->columns[i].name + "\")");
                 }
                 writer->insert(row);
-                ++outcome.inserted;
+                ++outcome.rows;
             } catch (...) {
                 outcome.failedRow = r;
                 outcome.error = std::current_exception();
@@ -419,20 +337,39 @@ ArrayOutcome Session::insertRows(const InsertStmt& s, std::size_t rows, const Pa
             m_storage->rollback();
         throw;
     }
-    if (m_autocommit && !outcome.error)
-        m_storage->commit();
-    else if (opened && (m_autocommit || outcome.inserted == 0))
-        m_storage->rollback(); // nothing of the transaction to keep: let go of the lock
+    endArray(opened, outcome);
     return outcome;
 }
 
-std::vector<ResultColumn> Session::parameterColumns(const InsertStmt& s)
+ArrayOutcome Session::executeRows(
+    const ParsedStatement& statement, std::size_t rows, const ParameterRows& values)
 {
+    return insertRows(std::get<InsertStmt>(statement), rows, values);
+}
+
+void Session::endArray(bool opened, const ArrayOutcome& outcome)
+{
+    if (m_autocommit && !outcome.error)
+        m_storage->commit();
+    else if (opened && (m_autocommit || outcome.rows == 0))
+        m_storage->rollback(); // nothing of the transaction to keep: let go of the lock
+}
+
+std::vector<ResultColumn> Session::parameterColumns(const ParsedStatement& statement)
+{
+    std::vector<ResultColumn> columns(parameterCount(statement));
+    for (ResultColumn& c : columns) {
+        c.type.kind = TypeKind::Varchar2;
+        c.type.length = 4000;
+    }
+    const auto* insert = std::get_if<InsertStmt>(&statement);
+    if (!insert)
+        return columns;
+    const InsertStmt& s = *insert;
     const auto table = m_storage->findTable(m_user, s.table);
     if (!table)
         throwOra(942, "table or view does not exist");
     const std::vector<std::size_t> targets = targetColumns(*table, s);
-    std::vector<ResultColumn> columns(s.parameters);
     for (std::size_t i = 0; i < s.values.size(); ++i) {
         if (s.values[i].kind != Literal::Kind::Parameter)
             continue;

@@ -9,6 +9,13 @@
 
 namespace orastandin::sqlite {
 
+[[noreturn]] inline void sqliteFailed(sqlite3*, const std::string& reason)
+{
+    // Storage faults have no Oracle counterpart worth imitating; report
+    // them as an internal error with SQLite's reason.
+    throwOra(600, "internal error code, arguments: [sqlite], [" + reason + "]");
+}
+
 // A prepared SQLite statement that finalizes itself.
 class Query {
 public:
@@ -81,14 +88,7 @@ public:
     }
 
 private:
-    [[noreturn]] void fail()
-    {
-        // Storage faults have no Oracle counterpart worth imitating; report
-        // them as an internal error with SQLite's reason.
-        throwOra(600,
-            std::string("internal error code, arguments: [sqlite], [") + sqlite3_errmsg(m_db)
-                + "]");
-    }
+    [[noreturn]] void fail() { sqliteFailed(m_db, sqlite3_errmsg(m_db)); }
 
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;

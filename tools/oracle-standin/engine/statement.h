@@ -4,6 +4,7 @@
 #include "datetime.h"
 #include "lexer.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -97,11 +98,41 @@ struct ConstraintDef {
     std::string inlineColumn; // CHECK written after a column: that column
 };
 
+// An expression or condition as parsed (see expression.h); bound to its
+// row sources at each execution.
+struct Expr;
+using ExprPtr = std::shared_ptr<Expr>;
+
+// The table or view a statement reads or writes, with the alias it goes by.
+struct TableRef {
+    std::string name;
+    bool quoted = false;
+    std::string alias; // empty: the name itself
+    const std::string& label() const { return alias.empty() ? name : alias; }
+};
+
+// One item of a select list: an expression with its alias, or * / t.*.
+struct SelectItem {
+    ExprPtr expr; // null for * and t.*
+    std::string alias;
+    std::string starQualifier; // t.*; empty for a bare *
+};
+
+struct OrderItem {
+    ExprPtr expr;
+    bool descending = false;
+    std::optional<bool> nullsFirst; // default: NULLs last ascending, first descending
+};
+
 struct SelectStmt {
-    bool star = false;
-    std::vector<std::string> columns; // when not star
-    std::string table;
-    bool tableQuoted = false;
+    bool distinct = false;
+    std::vector<SelectItem> items;
+    TableRef from;
+    ExprPtr where;
+    std::vector<OrderItem> orderBy;
+    ExprPtr offset; // OFFSET n ROWS
+    ExprPtr fetch; // FETCH FIRST n ROWS ONLY
+    std::size_t parameters = 0;
 };
 
 struct CreateTableStmt {
@@ -184,6 +215,9 @@ struct TransactionStmt {
 using ParsedStatement = std::variant<SelectStmt, CreateTableStmt, InsertStmt, DropTableStmt,
     RenameStmt, AlterSessionStmt, TransactionStmt, AlterTableStmt, CreateIndexStmt, DropIndexStmt,
     CommentStmt>;
+
+// The '?' markers a parsed statement holds.
+std::size_t parameterCount(const ParsedStatement& statement);
 
 // Parses one statement. Throws OraError with Oracle's number for any fault.
 ParsedStatement parseStatement(

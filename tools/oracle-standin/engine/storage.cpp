@@ -17,6 +17,7 @@ namespace orastandin {
 using sqlite::dataTable;
 using sqlite::inTransaction;
 using sqlite::Query;
+using sqlite::sqliteFailed;
 
 namespace {
 
@@ -131,7 +132,7 @@ void Storage::exec(const char* sql)
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
         const std::string reason = error ? error : "unknown";
         sqlite3_free(error);
-        throwOra(600, "internal error code, arguments: [sqlite], [" + reason + "]");
+        sqliteFailed(m_db, reason);
     }
 }
 
@@ -218,6 +219,17 @@ std::vector<std::string> Storage::tableNames(const std::string& owner)
     while (q.step())
         names.push_back(q.text(0));
     return names;
+}
+
+std::vector<TableInfo> Storage::tables(const std::string& owner)
+{
+    std::vector<TableInfo> out;
+    for (const std::string& name : tableNames(owner)) {
+        // A table dropped by another session meanwhile is simply not there.
+        if (auto t = findTable(owner, name))
+            out.push_back(std::move(*t));
+    }
+    return out;
 }
 
 std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, const std::string& name)
@@ -501,7 +513,7 @@ namespace {
 // Binds one cell as readCell reads it back, in place, as arrays of rows pass
 // here; dates and reals are written out into `scratch` when `convert`, and
 // it must then stay put until the step.
-void bindCell(Query& q, int at, const Cell& c, std::string& scratch, bool convert)
+void bindCell(Query& q, int at, const Cell& c, std::string& scratch, bool convert = true)
 {
     switch (c.kind) {
     case Cell::Kind::Null:
@@ -591,15 +603,24 @@ struct RowWriter::Statement {
 
 RowWriter::~RowWriter() = default;
 
+namespace {
+
+void bindRow(Query& q, std::vector<std::string>& texts, const std::vector<Cell>& row)
+{
+    texts.resize(row.size());
+    for (std::size_t i = 0; i < row.size(); ++i)
+        bindCell(q, int(i) + 1, row[i], texts[i]);
+}
+
+} // namespace
+
 void RowWriter::insert(const std::vector<Cell>& row)
 {
     Statement& s = *m_insert;
     Query& q = s.query;
     q.reset();
-    s.texts.resize(row.size());
     s.row = &row;
-    for (std::size_t i = 0; i < row.size(); ++i)
-        bindCell(q, int(i) + 1, row[i], s.texts[i], true);
+    bindRow(q, s.texts, row);
     if (!q.insertUnique())
         throwOra(1, "unique constraint (" + s.repeatedKey().name + ") violated");
     // Oracle checks a foreign key once the row is in, so that a row may be
@@ -688,6 +709,8 @@ std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
 
 struct TableCursor::Rows {
     Query query;
+    ColumnEquals equal; // the values looked up, bound in place
+    std::vector<std::string> texts;
 };
 
 TableCursor::~TableCursor()
@@ -720,14 +743,16 @@ bool TableCursor::next(std::vector<Cell>& row)
         release();
         return false;
     }
+    m_rowid = m_rows->query.integer(0);
     row.clear();
     row.reserve(m_table.columns.size());
     for (std::size_t i = 0; i < m_table.columns.size(); ++i)
-        row.push_back(readCell(m_rows->query, int(i), m_table.columns[i].type));
+        row.push_back(readCell(m_rows->query, int(i) + 1, m_table.columns[i].type));
     return true;
 }
 
-std::unique_ptr<TableCursor> Storage::openTable(const std::string& owner, const std::string& name)
+std::unique_ptr<TableCursor> Storage::openTable(
+    const std::string& owner, const std::string& name, const ColumnEquals* equal)
 {
     std::unique_ptr<TableCursor> cursor(new TableCursor);
     Storage* reader = this;
@@ -744,8 +769,18 @@ std::unique_ptr<TableCursor> Storage::openTable(const std::string& owner, const 
     if (!table)
         return nullptr;
     cursor->m_table = std::move(*table);
-    cursor->m_rows.reset(new TableCursor::Rows { Query(
-        reader->m_db, "SELECT * FROM " + dataTable(cursor->m_table.id) + " ORDER BY rowid") });
+    std::string sql = "SELECT rowid, * FROM " + dataTable(cursor->m_table.id);
+    for (std::size_t i = 0; equal && i < equal->size(); ++i)
+        sql += (i ? " AND c" : " WHERE c") + std::to_string((*equal)[i].first) + " = ?";
+    sql += " ORDER BY rowid";
+    cursor->m_rows.reset(new TableCursor::Rows { Query(reader->m_db, sql), {}, {} });
+    if (equal) {
+        auto& rows = *cursor->m_rows;
+        rows.equal = *equal;
+        rows.texts.resize(equal->size());
+        for (std::size_t i = 0; i < equal->size(); ++i)
+            bindCell(rows.query, int(i) + 1, rows.equal[i].second, rows.texts[i]);
+    }
     return cursor;
 }
 

@@ -16,6 +16,10 @@ namespace orastandin {
 
 class Storage;
 
+// Stored values that columns must hold, by column position: a cursor given
+// them reads only such rows, through the table's key index.
+using ColumnEquals = std::vector<std::pair<std::size_t, Cell>>;
+
 // A table's primary key: its constraint's name and its columns' positions
 // in key order.
 struct KeyInfo {
@@ -109,6 +113,8 @@ public:
     // Puts the next row into `row`; false at the end, where the cursor has
     // already given its SQLite statement and snapshot back.
     bool next(std::vector<Cell>& row);
+    // The storage's identity of the row `next` gave last, for RowWriter.
+    long long rowid() const { return m_rowid; }
 
 private:
     friend class Storage;
@@ -119,10 +125,11 @@ private:
     struct Rows;
     std::unique_ptr<Rows> m_rows;
     TableInfo m_table;
+    long long m_rowid = 0;
 };
 
-// Inserts rows into one table inside its storage's open transaction, all
-// through one prepared SQLite statement.
+// Writes rows of one table inside its storage's open transaction, each
+// kind of change through one prepared SQLite statement.
 class RowWriter {
 public:
     ~RowWriter();
@@ -162,6 +169,8 @@ public:
     void createUser(const std::string& user, const std::string& password);
 
     std::vector<std::string> tableNames(const std::string& owner);
+    // The owner's tables by name, each as findTable gives it.
+    std::vector<TableInfo> tables(const std::string& owner);
     std::optional<TableInfo> findTable(const std::string& owner, const std::string& name);
     // The tables' names and the names of their constraints and indexes are
     // the owner's. Each of these commits on its own, as DDL does.
@@ -192,10 +201,12 @@ public:
     // ORA-00942 when another session dropped the table since it was looked up.
     std::unique_ptr<RowWriter> rowWriter(const TableInfo& table);
 
-    // A cursor over the table's rows; nullptr when the owner has no such
-    // table. Inside an open transaction it reads through this connection,
-    // so that the session sees its own uncommitted rows.
-    std::unique_ptr<TableCursor> openTable(const std::string& owner, const std::string& name);
+    // A cursor over the table's rows, or only those holding `equal`;
+    // nullptr when the owner has no such table. Inside an open transaction
+    // it reads through this connection, so that the session sees its own
+    // uncommitted rows.
+    std::unique_ptr<TableCursor> openTable(
+        const std::string& owner, const std::string& name, const ColumnEquals* equal = nullptr);
 
 private:
     friend class TableCursor;

@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "check_condition.h"
 #include "expression.h"
 #include "implicit_conversion.h"
 #include "ora_error.h"
@@ -162,15 +163,29 @@ Result Session::run(const ParsedStatement& statement, const std::vector<Literal>
     commit();
     if (const auto* s = std::get_if<CreateTableStmt>(&statement)) {
         checkDefaults(*s);
-        refuseChecks(s->constraints);
-        m_storage->createTable(m_user, *s);
+        CreateTableStmt create = *s;
+        readChecks(create.table, create.columns, create.constraints);
+        m_storage->createTable(m_user, create);
     } else if (const auto* s = std::get_if<DropTableStmt>(&statement)) {
         m_storage->dropTable(m_user, s->table, s->cascadeConstraints);
     } else if (const auto* s = std::get_if<RenameStmt>(&statement)) {
         m_storage->renameTable(m_user, s->from, s->to);
     } else if (const auto* s = std::get_if<AlterTableStmt>(&statement)) {
-        refuseChecks(s->constraints);
-        m_storage->alterTable(m_user, *s);
+        AlterTableStmt alter = *s;
+        if (const auto table = m_storage->findTable(m_user, alter.table))
+            readChecks(table->name, table->columns, alter.constraints);
+        // A CHECK added to a table must hold for the rows already there.
+        m_storage->alterTable(m_user, alter,
+            [&](const TableInfo& t, const ConstraintDef& k, const std::string& name) {
+                const CheckCondition check(k.condition, t.name, t.columns, m_nls, m_today);
+                auto cursor = m_storage->openTable(m_user, t.name);
+                std::vector<Cell> row;
+                while (cursor && cursor->next(row)) {
+                    if (!check.allows(row))
+                        throwOra(
+                            2293, "cannot validate (" + name + ") - check constraint violated");
+                }
+            });
     } else if (const auto* s = std::get_if<CreateIndexStmt>(&statement)) {
         m_storage->createIndex(m_user, *s);
     } else if (const auto* s = std::get_if<DropIndexStmt>(&statement)) {
@@ -215,13 +230,15 @@ void Session::checkDefaults(const CreateTableStmt& s)
     }
 }
 
-void Session::refuseChecks(const std::vector<ConstraintDef>& constraints)
+void Session::readChecks(const std::string& table, const std::vector<ColumnDef>& columns,
+    std::vector<ConstraintDef>& constraints)
 {
-    // Kept only once they can be enforced: a CHECK accepted and ignored
-    // would let rows in that Oracle refuses.
-    for (const ConstraintDef& k : constraints) {
+    // Oracle reads a CHECK's condition when the constraint is made; the
+    // columns it names are the constraint's in USER_CONS_COLUMNS.
+    for (ConstraintDef& k : constraints) {
         if (k.kind == ConstraintDef::Kind::Check)
-            throwOra(3001, "unimplemented feature");
+            k.columns = CheckCondition(k.condition, table, columns, m_nls, m_today, k.inlineColumn)
+                            .columnNames();
     }
 }
 
@@ -277,6 +294,12 @@ ArrayOutcome Session::insertRows(const InsertStmt& s, std::size_t rows, const Pa
     }
     if (identityWritten && table->identity->definition.always)
         throwOra(32795, "cannot insert into a generated always identity column");
+    std::vector<std::pair<std::string, CheckCondition>> checks;
+    for (const ConstraintInfo& k : table->constraints) {
+        if (k.type == 'C' && !k.condition.empty())
+            checks.emplace_back(m_user + "." + k.name,
+                CheckCondition(k.condition, table->name, table->columns, m_nls, m_today));
+    }
 
     // Under autocommit the statement has a transaction of its own; without,
     // the first write opens the session's.
@@ -323,6 +346,10 @@ ArrayOutcome Session::insertRows(const InsertStmt& s, std::size_t rows, const Pa
                         throwOra(1400,
                             "cannot insert NULL into (\"" + m_user + "\".\"" + table->name + "\".\""
                                 + table->columns[i].name + "\")");
+                }
+                for (const auto& [name, check] : checks) {
+                    if (!check.allows(row))
+                        throwOra(2290, "check constraint (" + name + ") violated");
                 }
                 writer->insert(row);
                 ++outcome.rows;

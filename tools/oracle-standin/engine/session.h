@@ -117,7 +117,8 @@ private:
     // Ends an array's transaction as insertRows does.
     void endArray(bool opened, const ArrayOutcome& outcome);
     void checkDefaults(const CreateTableStmt& s);
-    static void refuseChecks(const std::vector<ConstraintDef>& constraints);
+    void readChecks(const std::string& table, const std::vector<ColumnDef>& columns,
+        std::vector<ConstraintDef>& constraints);
     std::vector<std::size_t> targetColumns(const TableInfo& table, const InsertStmt& s) const;
 
     std::unique_ptr<Storage> m_storage;

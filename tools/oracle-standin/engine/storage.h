@@ -3,6 +3,7 @@
 #include "cell.h"
 #include "statement.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -180,8 +181,14 @@ public:
     // comments go with it.
     void dropTable(const std::string& owner, const std::string& name, bool cascadeConstraints);
     void renameTable(const std::string& owner, const std::string& from, const std::string& to);
-    // ALTER TABLE: constraints checked against the rows already there.
-    void alterTable(const std::string& owner, const AlterTableStmt& alter);
+    // Checks a CHECK constraint just added against the table's rows; given
+    // the constraint's "OWNER.NAME".
+    using CheckValidator = std::function<void(
+        const TableInfo& table, const ConstraintDef& check, const std::string& name)>;
+    // ALTER TABLE: constraints checked against the rows already there, a
+    // CHECK by `validate`. The CHECK's columns are those it names.
+    void alterTable(
+        const std::string& owner, const AlterTableStmt& alter, const CheckValidator& validate);
     void createIndex(const std::string& owner, const CreateIndexStmt& index);
     void dropIndex(const std::string& owner, const std::string& name);
     void comment(const std::string& owner, const CommentStmt& comment);
@@ -220,7 +227,8 @@ private:
     // Runs DDL; false when SQLite refuses it for a constraint (a unique
     // index over rows that repeat a key).
     bool tryExec(const std::string& sql);
-    void addConstraint(TableInfo& table, const ConstraintDef& constraint);
+    void addConstraint(TableInfo& table, const ConstraintDef& constraint,
+        const CheckValidator* validate = nullptr);
     void addKey(TableInfo& table, const ConstraintDef& constraint, long long constraintId,
         const std::vector<std::size_t>& positions, bool generatedName);
     // Returns the child's columns in the order of the parent key's.

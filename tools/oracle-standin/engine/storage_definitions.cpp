@@ -2,7 +2,6 @@
 // TABLE do to a SID's catalog and to the SQLite tables and indexes under it.
 
 #include "key_storage.h"
-#include "lexer.h"
 #include "ora_error.h"
 #include "sqlite_query.h"
 #include "storage.h"
@@ -18,23 +17,6 @@ using sqlite::inTransaction;
 using sqlite::Query;
 
 namespace {
-
-// The columns a CHECK condition names, as USER_CONS_COLUMNS lists them.
-std::vector<std::size_t> namedColumns(const std::string& condition, const TableInfo& t)
-{
-    std::vector<std::size_t> positions;
-    const auto tokens = tokenize(condition, MaxStringSize::Extended);
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        if (!tokens[i].isName() || (i + 1 < tokens.size() && tokens[i + 1].isSymbol('(')))
-            continue;
-        for (std::size_t p = 0; p < t.columns.size(); ++p) {
-            if (t.columns[p].name == tokens[i].text
-                && std::find(positions.begin(), positions.end(), p) == positions.end())
-                positions.push_back(p);
-        }
-    }
-    return positions;
-}
 
 // Types a foreign key may pair: the same family of values.
 int family(const ColumnType& type)
@@ -156,7 +138,7 @@ long long Storage::identityNextValue(long long tableId)
     return q.bind(1, tableId).step() ? q.integer(0) : 0;
 }
 
-void Storage::addConstraint(TableInfo& t, const ConstraintDef& k)
+void Storage::addConstraint(TableInfo& t, const ConstraintDef& k, const CheckValidator* validate)
 {
     const std::string name = constraintName(t.owner, k);
     static constexpr char types[] = { 'C', 'P', 'U', 'R', 'C' };
@@ -174,9 +156,7 @@ void Storage::addConstraint(TableInfo& t, const ConstraintDef& k)
         con.bindNull(6);
     con.bind(7, (long long)k.deleteRule).step();
     const long long id = sqlite3_last_insert_rowid(m_db);
-    const std::vector<std::size_t> positions = k.kind == ConstraintDef::Kind::Check
-        ? namedColumns(k.condition, t)
-        : columnPositions(t.columns, k.columns);
+    const std::vector<std::size_t> positions = columnPositions(t.columns, k.columns);
     auto saveColumns = [&](const std::vector<std::size_t>& columns) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
             Query col(m_db, "INSERT INTO ora_constraint_columns VALUES(?, ?, ?)");
@@ -192,6 +172,8 @@ void Storage::addConstraint(TableInfo& t, const ConstraintDef& k)
         saveColumns(addForeignKey(t, named, id, positions));
     } else {
         saveColumns(positions);
+        if (k.kind == ConstraintDef::Kind::Check && validate)
+            (*validate)(t, named, qualified(t.owner, name));
     }
     catalogChanged();
     t = requireTable(t.owner, t.name);
@@ -431,7 +413,8 @@ void Storage::dropTable(const std::string& owner, const std::string& name, bool 
     });
 }
 
-void Storage::alterTable(const std::string& owner, const AlterTableStmt& alter)
+void Storage::alterTable(
+    const std::string& owner, const AlterTableStmt& alter, const CheckValidator& validate)
 {
     inTransaction(m_db, [&] {
         TableInfo t = requireTable(owner, alter.table);
@@ -464,7 +447,7 @@ void Storage::alterTable(const std::string& owner, const AlterTableStmt& alter)
             for (const bool foreign : { false, true }) {
                 for (const ConstraintDef& k : alter.constraints) {
                     if ((k.kind == ConstraintDef::Kind::ForeignKey) == foreign)
-                        addConstraint(t, k);
+                        addConstraint(t, k, &validate);
                 }
             }
             break;

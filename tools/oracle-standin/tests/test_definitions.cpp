@@ -167,6 +167,17 @@ private slots:
             "ORA-00942: table or view does not exist");
         row("a comment of no column", parent, "COMMENT ON COLUMN P.NOPE IS 'x'",
             "ORA-00904: \"NOPE\": invalid identifier");
+        row("a check over rows that break it", parent + rows,
+            "ALTER TABLE P ADD CONSTRAINT CK_X CHECK (X < 7)",
+            "ORA-02293: cannot validate (SCOTT.CK_X) - check constraint violated");
+        row("a check the rows keep", parent + rows, "ALTER TABLE P ADD CHECK (X <= 7 OR X IS NULL)",
+            "");
+        row("a column's check of another column", "", "CREATE TABLE Q(A INT CHECK (B > 0), B INT)",
+            "ORA-02438: Column check constraint cannot reference other columns");
+        row("a check of the clock", "", "CREATE TABLE Q(A DATE, CHECK (A > SYSDATE))",
+            "ORA-02436: date or system variable wrongly specified in CHECK constraint");
+        row("a check of no column", "", "CREATE TABLE Q(A INT, CHECK (B > 0))",
+            "ORA-00904: \"B\": invalid identifier");
         row("an unkept ALTER TABLE", parent, "ALTER TABLE P ADD (Y INT)",
             "ORA-03001: unimplemented feature");
     }
@@ -208,6 +219,10 @@ private slots:
         row("a row that is its own parent", "INSERT INTO C VALUES(10, NULL, NULL, 10)", "");
         row("a row whose parent is missing", "INSERT INTO C VALUES(10, NULL, NULL, 11)",
             "ORA-02291: integrity constraint (SCOTT.FK_C_UP) violated - parent key not found");
+        row("a check that holds", "INSERT INTO P VALUES(3, 'c', 5, 5, NULL)", "");
+        row("a check that is unknown", "INSERT INTO P VALUES(3, 'c', NULL, 5, NULL)", "");
+        row("a check that fails", "INSERT INTO P VALUES(3, 'c', 6, 5, NULL)",
+            "ORA-02290: check constraint (SCOTT.CK_AB) violated");
     }
 
     void inserts()
@@ -217,7 +232,8 @@ private slots:
         QCOMPARE(outcome(*m_c,
                      "CREATE TABLE P(ID INT CONSTRAINT PK_P PRIMARY KEY, CODE VARCHAR2(5) "
                      "CONSTRAINT UK_CODE UNIQUE, A INT, B INT, NOTE VARCHAR2(5), CONSTRAINT UK_AB "
-                     "UNIQUE (A, B));CREATE UNIQUE INDEX IX_NOTE ON P(NOTE);"
+                     "UNIQUE (A, B), CONSTRAINT CK_AB CHECK (A <= B));"
+                     "CREATE UNIQUE INDEX IX_NOTE ON P(NOTE);"
                      "INSERT INTO P VALUES(1, 'a', 1, NULL, 'y');"
                      "INSERT INTO P VALUES(2, NULL, NULL, NULL, NULL);"
                      "CREATE TABLE C(ID INT PRIMARY KEY, PID INT, CODE VARCHAR2(5), UP INT, "

@@ -538,6 +538,21 @@ void Storage::rollback()
         exec("ROLLBACK");
 }
 
+void Storage::savepoint()
+{
+    exec("SAVEPOINT statement");
+}
+
+void Storage::releaseSavepoint()
+{
+    exec("RELEASE statement");
+}
+
+void Storage::rollbackToSavepoint()
+{
+    exec("ROLLBACK TO statement; RELEASE statement");
+}
+
 struct RowWriter::Statement {
     Query query;
     std::vector<std::string> texts; // dates and reals as stored, kept until the step
@@ -566,6 +581,34 @@ void RowWriter::insert(const std::vector<Cell>& row)
         throwOra(1, "unique constraint (" + m_key + ") violated");
 }
 
+void RowWriter::update(long long rowid, const std::vector<Cell>& row)
+{
+    if (!m_update) {
+        std::string sql = "UPDATE " + dataTable(m_table) + " SET ";
+        for (std::size_t i = 0; i < m_columns; ++i)
+            sql += (i ? ", c" : "c") + std::to_string(i) + " = ?";
+        sql += " WHERE rowid = ?";
+        m_update.reset(new Statement { Query(m_db, sql), {} });
+    }
+    Query& q = m_update->query;
+    q.reset();
+    bindRow(q, m_update->texts, row);
+    q.bind(int(m_columns) + 1, rowid);
+    if (!q.insertUnique())
+        throwOra(1, "unique constraint (" + m_key + ") violated");
+}
+
+void RowWriter::remove(long long rowid)
+{
+    if (!m_delete)
+        m_delete.reset(new Statement {
+            Query(m_db, "DELETE FROM " + dataTable(m_table) + " WHERE rowid = ?"), {} });
+    Query& q = m_delete->query;
+    q.reset();
+    q.bind(1, rowid);
+    q.step();
+}
+
 std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
 {
     // The table may have been dropped by another session since it was looked up.
@@ -578,6 +621,9 @@ std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
     sql += ")";
     std::unique_ptr<RowWriter> writer(new RowWriter);
     writer->m_insert.reset(new RowWriter::Statement { Query(m_db, sql), {} });
+    writer->m_db = m_db;
+    writer->m_table = table.id;
+    writer->m_columns = table.columns.size();
     writer->m_key = table.owner + "." + (table.primaryKey ? table.primaryKey->name : std::string());
     return writer;
 }

@@ -77,13 +77,21 @@ public:
     // One row, a cell per column; throws OraError and then has written
     // nothing: ORA-00001 when the row repeats a primary key.
     void insert(const std::vector<Cell>& row);
+    // Replaces the row a cursor gave with `rowid`; ORA-00001 as for insert.
+    void update(long long rowid, const std::vector<Cell>& row);
+    void remove(long long rowid);
 
 private:
     friend class Storage;
     RowWriter() = default;
     struct Statement;
     std::unique_ptr<Statement> m_insert;
+    std::unique_ptr<Statement> m_update;
+    std::unique_ptr<Statement> m_delete;
+    sqlite3* m_db = nullptr;
+    long long m_table = 0;
     std::string m_key;
+    std::size_t m_columns = 0;
 };
 
 // One SID: an SQLite file holding its users, the catalog of their tables and
@@ -128,6 +136,12 @@ public:
     // uncommitted rows.
     std::unique_ptr<TableCursor> openTable(
         const std::string& owner, const std::string& name, const ColumnEquals* equal = nullptr);
+
+    // Transactions within the open one, so that a statement that fails
+    // undoes its own changes only, as Oracle rolls back one statement.
+    void savepoint();
+    void releaseSavepoint();
+    void rollbackToSavepoint();
 
 private:
     friend class TableCursor;

@@ -46,11 +46,12 @@ SQLRETURN executeQuery(Statement* stmt, const PreparedStatement& prepared)
     return SQL_SUCCESS;
 }
 
-// Runs an INSERT once per row of the parameter array. As Oracle's driver
-// executes an array with one OCI call without batch errors, the array stops
-// at the first refused row: the rows before it are inserted, the refused
-// one is reported with its row number, the rest are not tried (see the array tests for the
-// sources). SQLExecute then returns SQL_ERROR.
+// Runs an INSERT, UPDATE, DELETE or MERGE once per row of the parameter
+// array. As Oracle's driver executes an array with one OCI call without
+// batch errors, the array stops at the first refused row: the rows before
+// it took effect, the refused one is reported with its row number, the
+// rest are not tried (see the array tests for the sources). SQLExecute
+// then returns SQL_ERROR.
 SQLRETURN executeArray(Statement* stmt, const PreparedStatement& prepared)
 {
     const auto bindings = markerBindings(stmt, prepared.parameters);

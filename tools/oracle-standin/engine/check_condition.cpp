@@ -72,4 +72,21 @@ std::vector<std::string> CheckCondition::columnNames() const
     return names;
 }
 
+RowChecks::RowChecks(const TableInfo& table, const NlsSettings& nls, const Today& today)
+{
+    for (const ConstraintInfo& k : table.constraints) {
+        if (k.type == 'C' && !k.condition.empty())
+            m_checks.emplace_back(table.owner + "." + k.name,
+                CheckCondition(k.condition, table.name, table.columns, nls, today));
+    }
+}
+
+void RowChecks::enforce(const std::vector<Cell>& row) const
+{
+    for (const auto& [name, check] : m_checks) {
+        if (!check.allows(row))
+            throwOra(2290, "check constraint (" + name + ") violated");
+    }
+}
+
 } // namespace orastandin

@@ -5,6 +5,7 @@
 #include "nls.h"
 #include "row_source.h"
 #include "statement.h"
+#include "storage.h"
 
 #include <string>
 #include <vector>
@@ -35,6 +36,17 @@ private:
     const NlsSettings* m_nls;
     const Today* m_today;
     std::vector<bool> m_used;
+};
+
+// The CHECK constraints of a table, for every row written to it.
+class RowChecks {
+public:
+    RowChecks(const TableInfo& table, const NlsSettings& nls, const Today& today);
+    // ORA-02290 when the row makes one of them false.
+    void enforce(const std::vector<Cell>& row) const;
+
+private:
+    std::vector<std::pair<std::string, CheckCondition>> m_checks; // "OWNER.NAME" and condition
 };
 
 } // namespace orastandin

@@ -214,6 +214,28 @@ Truth like(const Expr& e, const EvalContext& ctx)
     return fromBool(matched != e.negated);
 }
 
+// Types no conversion brings together are Oracle's ORA-00932 at parse,
+// before any row; markers and NULL take any type.
+void checkComparable(const Expr& a, const Expr& b)
+{
+    auto open = [](const Expr& e) {
+        return e.kind == Expr::Kind::Parameter
+            || (e.kind == Expr::Kind::Constant && e.literal.kind == Literal::Kind::Null);
+    };
+    if (open(a) || open(b))
+        return;
+    const Family fa = familyOf(a.type);
+    const Family fb = familyOf(b.type);
+    if (fa == Family::Lob)
+        inconsistentTypes(b.type, a.type);
+    if (fb == Family::Lob)
+        inconsistentTypes(a.type, b.type);
+    auto numeric = [](Family f) { return f == Family::Number || f == Family::Real; };
+    if (fa == fb || fa == Family::Text || fb == Family::Text || (numeric(fa) && numeric(fb)))
+        return;
+    inconsistentTypes(a.type, b.type);
+}
+
 } // namespace
 
 void bindExpression(Expr& e, Scope& scope)
@@ -256,6 +278,11 @@ void bindExpression(Expr& e, Scope& scope)
             bindExpression(*a, scope);
         if (e.kind == Expr::Kind::Function)
             e.type = functionType(e);
+        if (e.kind == Expr::Kind::Compare || e.kind == Expr::Kind::Between
+            || e.kind == Expr::Kind::In) {
+            for (std::size_t i = 1; i < e.args.size(); ++i)
+                checkComparable(*e.args[0], *e.args[i]);
+        }
         return;
     }
 }

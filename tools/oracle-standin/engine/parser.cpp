@@ -47,6 +47,12 @@ public:
             return comment();
         if (first.isWord("INSERT"))
             return insert();
+        if (first.isWord("UPDATE"))
+            return update();
+        if (first.isWord("DELETE"))
+            return deleteRows();
+        if (first.isWord("MERGE"))
+            return merge();
         if (first.isWord("DROP"))
             return peek(1).isWord("INDEX") ? ParsedStatement(dropIndex())
                                            : ParsedStatement(dropTable());
@@ -95,6 +101,30 @@ private:
     SelectStmt select()
     {
         SelectStmt s = parseSelect(m_in, m_parameters);
+        s.parameters = m_parameters;
+        return s;
+    }
+
+    UpdateStmt update()
+    {
+        UpdateStmt s = parseUpdate(m_in, m_parameters);
+        expectEnd();
+        s.parameters = m_parameters;
+        return s;
+    }
+
+    DeleteStmt deleteRows()
+    {
+        DeleteStmt s = parseDelete(m_in, m_parameters);
+        expectEnd();
+        s.parameters = m_parameters;
+        return s;
+    }
+
+    MergeStmt merge()
+    {
+        MergeStmt s = parseMerge(m_in, m_parameters);
+        expectEnd();
         s.parameters = m_parameters;
         return s;
     }

@@ -67,6 +67,46 @@ TableRef tableReference(TokenReader& in)
     return r;
 }
 
+// col or alias.col on the left of SET's '=' or in MERGE's INSERT list.
+std::string targetColumn(TokenReader& in, const TableRef& table)
+{
+    auto name = [&]() {
+        const Token& t = in.peek();
+        if (!t.isName() || (t.kind == TokenKind::Word && isReservedWord(t.text)))
+            throwOra(904, "\"" + t.text + "\": invalid identifier");
+        return in.take().text;
+    };
+    std::string column = name();
+    if (in.takeSymbol('.')) {
+        if (column != table.label())
+            throwOra(904, "\"" + column + "\".\"" + in.peek().text + "\": invalid identifier");
+        column = name();
+    }
+    return column;
+}
+
+std::vector<Assignment> assignments(TokenReader& in, const TableRef& table, std::size_t& parameters)
+{
+    if (!in.takeWord("SET"))
+        throwOra(971, "missing SET keyword");
+    if (in.peek().isSymbol('('))
+        unimplemented(); // SET (a, b) = (subquery)
+    std::vector<Assignment> set;
+    for (;;) {
+        Assignment a;
+        a.column = targetColumn(in, table);
+        if (!in.takeSymbol('='))
+            throwOra(927, "missing equal sign");
+        if (in.peek().isWord("DEFAULT") || (in.peek().isSymbol('(') && in.peek(1).isWord("SELECT")))
+            unimplemented();
+        a.value = parseExpression(in, parameters);
+        set.push_back(std::move(a));
+        if (!in.takeSymbol(','))
+            break;
+    }
+    return set;
+}
+
 // OFFSET n ROW[S], FETCH FIRST|NEXT [n] ROW[S] ONLY.
 void rowLimits(TokenReader& in, SelectStmt& s, std::size_t& parameters)
 {
@@ -170,6 +210,104 @@ SelectStmt parseSelect(TokenReader& in, std::size_t& parameters)
     if (in.peek().isWord("FOR") || in.peek().isWord("UNION") || in.peek().isWord("MINUS")
         || in.peek().isWord("INTERSECT"))
         unimplemented();
+    return s;
+}
+
+UpdateStmt parseUpdate(TokenReader& in, std::size_t& parameters)
+{
+    in.take(); // UPDATE
+    UpdateStmt s;
+    s.table = tableReference(in);
+    s.set = assignments(in, s.table, parameters);
+    if (in.takeWord("WHERE"))
+        s.where = parseCondition(in, parameters);
+    if (in.peek().isWord("RETURNING") || in.peek().isWord("RETURN") || in.peek().isWord("LOG"))
+        unimplemented();
+    return s;
+}
+
+DeleteStmt parseDelete(TokenReader& in, std::size_t& parameters)
+{
+    in.take(); // DELETE
+    in.takeWord("FROM");
+    DeleteStmt s;
+    s.table = tableReference(in);
+    if (in.takeWord("WHERE"))
+        s.where = parseCondition(in, parameters);
+    if (in.peek().isWord("RETURNING") || in.peek().isWord("RETURN") || in.peek().isWord("LOG"))
+        unimplemented();
+    return s;
+}
+
+MergeStmt parseMerge(TokenReader& in, std::size_t& parameters)
+{
+    in.take(); // MERGE
+    if (!in.takeWord("INTO"))
+        throwOra(925, "missing INTO keyword");
+    MergeStmt s;
+    s.target = tableReference(in);
+    if (!in.takeWord("USING"))
+        throwOra(905, "missing keyword");
+    if (in.peek().isSymbol('(') && in.peek(1).isWord("SELECT")) {
+        in.take();
+        s.sourceQuery = parseSelect(in, parameters);
+        if (!in.takeSymbol(')'))
+            throwOra(907, "missing right parenthesis");
+        s.sourceTable.alias = optionalAlias(in);
+    } else {
+        s.sourceTable = tableReference(in);
+    }
+    if (!in.takeWord("ON"))
+        throwOra(969, "missing ON keyword");
+    if (!in.takeSymbol('('))
+        throwOra(906, "missing left parenthesis");
+    s.on = parseCondition(in, parameters);
+    if (!in.takeSymbol(')'))
+        throwOra(907, "missing right parenthesis");
+    bool matched = false;
+    while (in.takeWord("WHEN")) {
+        const bool notMatched = in.takeWord("NOT");
+        if (!in.takeWord("MATCHED") || !in.takeWord("THEN"))
+            throwOra(905, "missing keyword");
+        if (!notMatched) {
+            if (matched || !in.takeWord("UPDATE"))
+                throwOra(905, "missing keyword");
+            matched = true;
+            s.update = assignments(in, s.target, parameters);
+            if (in.peek().isWord("WHERE") || in.peek().isWord("DELETE"))
+                unimplemented();
+            continue;
+        }
+        if (s.insert || !in.takeWord("INSERT"))
+            throwOra(905, "missing keyword");
+        s.insert = true;
+        if (in.takeSymbol('(')) {
+            for (;;) {
+                s.insertColumns.push_back(targetColumn(in, s.target));
+                if (in.takeSymbol(','))
+                    continue;
+                if (in.takeSymbol(')'))
+                    break;
+                throwOra(917, "missing comma");
+            }
+        }
+        if (!in.takeWord("VALUES"))
+            throwOra(926, "missing VALUES keyword");
+        if (!in.takeSymbol('('))
+            throwOra(906, "missing left parenthesis");
+        for (;;) {
+            s.insertValues.push_back(parseExpression(in, parameters));
+            if (in.takeSymbol(','))
+                continue;
+            if (in.takeSymbol(')'))
+                break;
+            throwOra(917, "missing comma");
+        }
+        if (in.peek().isWord("WHERE"))
+            unimplemented();
+    }
+    if (!matched && !s.insert)
+        throwOra(905, "missing keyword");
     return s;
 }
 

@@ -135,7 +135,10 @@ Result Session::run(const ParsedStatement& statement, const std::vector<Literal>
     Result result;
     if (const auto* s = std::get_if<SelectStmt>(&statement))
         return select(*s, parameters);
-    if (std::holds_alternative<InsertStmt>(statement)) {
+    if (std::holds_alternative<InsertStmt>(statement)
+        || std::holds_alternative<UpdateStmt>(statement)
+        || std::holds_alternative<DeleteStmt>(statement)
+        || std::holds_alternative<MergeStmt>(statement)) {
         ParameterRows values;
         if (parameters)
             values = [parameters](std::size_t, std::vector<Literal>& bound) {
@@ -294,12 +297,7 @@ ArrayOutcome Session::insertRows(const InsertStmt& s, std::size_t rows, const Pa
     }
     if (identityWritten && table->identity->definition.always)
         throwOra(32795, "cannot insert into a generated always identity column");
-    std::vector<std::pair<std::string, CheckCondition>> checks;
-    for (const ConstraintInfo& k : table->constraints) {
-        if (k.type == 'C' && !k.condition.empty())
-            checks.emplace_back(m_user + "." + k.name,
-                CheckCondition(k.condition, table->name, table->columns, m_nls, m_today));
-    }
+    const RowChecks checks(*table, m_nls, m_today);
 
     // Under autocommit the statement has a transaction of its own; without,
     // the first write opens the session's.
@@ -347,10 +345,7 @@ ArrayOutcome Session::insertRows(const InsertStmt& s, std::size_t rows, const Pa
                             "cannot insert NULL into (\"" + m_user + "\".\"" + table->name + "\".\""
                                 + table->columns[i].name + "\")");
                 }
-                for (const auto& [name, check] : checks) {
-                    if (!check.allows(row))
-                        throwOra(2290, "check constraint (" + name + ") violated");
-                }
+                checks.enforce(row);
                 writer->insert(row);
                 ++outcome.rows;
             } catch (...) {
@@ -368,12 +363,6 @@ ArrayOutcome Session::insertRows(const InsertStmt& s, std::size_t rows, const Pa
     return outcome;
 }
 
-ArrayOutcome Session::executeRows(
-    const ParsedStatement& statement, std::size_t rows, const ParameterRows& values)
-{
-    return insertRows(std::get<InsertStmt>(statement), rows, values);
-}
-
 void Session::endArray(bool opened, const ArrayOutcome& outcome)
 {
     if (m_autocommit && !outcome.error)
@@ -388,6 +377,29 @@ std::vector<ResultColumn> Session::parameterColumns(const ParsedStatement& state
     for (ResultColumn& c : columns) {
         c.type.kind = TypeKind::Varchar2;
         c.type.length = 4000;
+    }
+    const TableRef* target = nullptr;
+    const std::vector<Assignment>* set = nullptr;
+    if (const auto* u = std::get_if<UpdateStmt>(&statement)) {
+        target = &u->table;
+        set = &u->set;
+    } else if (const auto* m = std::get_if<MergeStmt>(&statement)) {
+        target = &m->target;
+        set = &m->update;
+    }
+    if (target) {
+        const auto table = m_storage->findTable(m_user, target->name);
+        if (!table)
+            throwOra(942, "table or view does not exist");
+        for (const Assignment& a : *set) {
+            if (a.value->kind != Expr::Kind::Parameter)
+                continue;
+            for (const ColumnDef& c : table->columns) {
+                if (c.name == a.column)
+                    columns[a.value->parameter]
+                        = ResultColumn { c.name, c.type, !c.notNull, m_user, table->name };
+            }
+        }
     }
     const auto* insert = std::get_if<InsertStmt>(&statement);
     if (!insert)

@@ -80,12 +80,13 @@ public:
     // succeed").
     ArrayOutcome insertRows(
         const InsertStmt& statement, std::size_t rows, const ParameterRows& values);
-    // Runs a statement that changes rows once for each of `rows` sets of
-    // marker values, as insertRows does.
+    // Runs an INSERT, UPDATE, DELETE or MERGE once for each of `rows` sets
+    // of marker values, as insertRows does; each set is one execution, and
+    // a refused one is undone whole (a statement-level rollback).
     ArrayOutcome executeRows(
         const ParsedStatement& statement, std::size_t rows, const ParameterRows& values);
     // What each marker stands for, in marker order: the target column of
-    // an INSERT's value, else a VARCHAR2(4000).
+    // an INSERT's value or of SET col = ?, else a VARCHAR2(4000).
     std::vector<ResultColumn> parameterColumns(const ParsedStatement& statement);
 
     bool autocommit() const { return m_autocommit; }
@@ -114,6 +115,9 @@ private:
     // What a FROM clause names: the user's table (read through its key when
     // `equal` says so), else a system view; ORA-00942 for neither.
     RowSource openSource(const TableRef& ref, const ColumnEquals* equal = nullptr);
+    long long update(const UpdateStmt& s, const std::vector<Literal>& parameters);
+    long long deleteRows(const DeleteStmt& s, const std::vector<Literal>& parameters);
+    long long merge(const MergeStmt& s, const std::vector<Literal>& parameters);
     // Ends an array's transaction as insertRows does.
     void endArray(bool opened, const ArrayOutcome& outcome);
     void checkDefaults(const CreateTableStmt& s);
@@ -128,6 +132,7 @@ private:
     Today m_today;
     bool m_fixedToday = false;
     bool m_autocommit = true;
+    bool m_checkOnly = false; // DML: bind and check the statement, change nothing
 };
 
 // The file that holds a SID in a data directory; empty when the SID name

@@ -135,6 +135,39 @@ struct SelectStmt {
     std::size_t parameters = 0;
 };
 
+// col = expr, in UPDATE and in MERGE's WHEN MATCHED.
+struct Assignment {
+    std::string column;
+    ExprPtr value;
+};
+
+struct UpdateStmt {
+    TableRef table;
+    std::vector<Assignment> set;
+    ExprPtr where;
+    std::size_t parameters = 0;
+};
+
+struct DeleteStmt {
+    TableRef table;
+    ExprPtr where;
+    std::size_t parameters = 0;
+};
+
+// MERGE INTO target USING (SELECT ... FROM DUAL) s | table s ON (cond)
+// WHEN MATCHED THEN UPDATE SET ... WHEN NOT MATCHED THEN INSERT ... VALUES ...
+struct MergeStmt {
+    TableRef target;
+    std::optional<SelectStmt> sourceQuery; // USING (SELECT ...)
+    TableRef sourceTable; // USING table, or the query's alias
+    ExprPtr on;
+    std::vector<Assignment> update; // empty: no WHEN MATCHED
+    bool insert = false; // WHEN NOT MATCHED
+    std::vector<std::string> insertColumns; // empty: all, in table order
+    std::vector<ExprPtr> insertValues;
+    std::size_t parameters = 0;
+};
+
 struct CreateTableStmt {
     std::string table;
     std::vector<ColumnDef> columns;
@@ -213,8 +246,8 @@ struct TransactionStmt {
 };
 
 using ParsedStatement = std::variant<SelectStmt, CreateTableStmt, InsertStmt, DropTableStmt,
-    RenameStmt, AlterSessionStmt, TransactionStmt, AlterTableStmt, CreateIndexStmt, DropIndexStmt,
-    CommentStmt>;
+    RenameStmt, AlterSessionStmt, TransactionStmt, UpdateStmt, DeleteStmt, MergeStmt,
+    AlterTableStmt, CreateIndexStmt, DropIndexStmt, CommentStmt>;
 
 // The '?' markers a parsed statement holds.
 std::size_t parameterCount(const ParsedStatement& statement);

@@ -508,6 +508,21 @@ void Storage::rollback()
         exec("ROLLBACK");
 }
 
+void Storage::savepoint()
+{
+    exec("SAVEPOINT statement");
+}
+
+void Storage::releaseSavepoint()
+{
+    exec("RELEASE statement");
+}
+
+void Storage::rollbackToSavepoint()
+{
+    exec("ROLLBACK TO statement; RELEASE statement");
+}
+
 namespace {
 
 // Binds one cell as readCell reads it back, in place, as arrays of rows pass
@@ -556,49 +571,21 @@ struct ParentKey {
 
 struct RowWriter::Statement {
     Query query;
-    sqlite3* db = nullptr;
-    long long tableId = 0;
-    std::vector<UniqueKey> keys;
+    std::vector<std::string> texts; // dates and reals as stored, kept until the step
+};
+
+// What keeps a table's rows within its keys: the unique keys a row must not
+// repeat, the parents its foreign keys must find, the identity sequence.
+struct RowWriter::Keys {
+    std::string owner;
+    std::vector<UniqueKey> unique;
     std::vector<ParentKey> parents;
-    std::unique_ptr<Query> undo; // removes the row a foreign key refused
+    std::unique_ptr<Query> undo; // takes back an inserted row a foreign key refused
     std::optional<IdentityDef> identity;
     long long nextIdentity = 0;
     std::unique_ptr<Query> saveIdentity;
-    std::vector<std::string> texts; // dates and reals as stored, kept until the step
-    const std::vector<Cell>* row = nullptr;
-
-    void bindColumns(Query& q, const std::vector<std::size_t>& columns)
-    {
-        q.reset();
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            bindCell(q, int(i) + 1, (*row)[columns[i]], texts[columns[i]], false);
-    }
-
-    // Which key the row repeats, found by looking each one up.
-    const UniqueKey& repeatedKey()
-    {
-        if (keys.size() == 1)
-            return keys.front();
-        for (const UniqueKey& k : keys) {
-            // Keys with a NULL (all of them NULL, in the null form) collide with none.
-            const auto nulls = std::count_if(k.columns.begin(), k.columns.end(),
-                [&](std::size_t c) { return (*row)[c].isNull(); });
-            if (nulls == std::ptrdiff_t(k.nullForm ? k.columns.size() : 1)
-                || (!k.nullForm && nulls))
-                continue;
-            std::string sql = "SELECT 1 FROM " + dataTable(tableId) + " WHERE ";
-            for (std::size_t i = 0; i < k.columns.size(); ++i) {
-                const std::string c = "c" + std::to_string(k.columns[i]);
-                sql += (i ? " AND " : "")
-                    + (k.nullForm ? "ifnull(" + c + ", 0) = ifnull(?, 0)" : c + " = ?");
-            }
-            Query probe(db, sql + " LIMIT 1");
-            bindColumns(probe, k.columns);
-            if (probe.step())
-                return k;
-        }
-        return keys.front();
-    }
+    // The table, when other rows' foreign keys refer to its rows.
+    std::optional<TableInfo> referenced;
 };
 
 RowWriter::~RowWriter() = default;
@@ -612,44 +599,112 @@ void bindRow(Query& q, std::vector<std::string>& texts, const std::vector<Cell>&
         bindCell(q, int(i) + 1, row[i], texts[i]);
 }
 
+// Binds the row's cells of `columns`, already written out into `texts`.
+void bindColumns(Query& q, const std::vector<std::size_t>& columns, const std::vector<Cell>& row,
+    std::vector<std::string>& texts)
+{
+    q.reset();
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        bindCell(q, int(i) + 1, row[columns[i]], texts[columns[i]], false);
+}
+
+// Which key a refused row repeats, found by looking each one up among the
+// rows other than `rowid` (the row an update changes).
+std::string repeatedKey(sqlite3* db, long long table, const std::vector<UniqueKey>& keys,
+    const std::vector<Cell>& row, std::vector<std::string>& texts, long long rowid)
+{
+    for (const UniqueKey& k : keys) {
+        // Keys with a NULL (all of them NULL, in the null form) collide with none.
+        const auto nulls = std::count_if(
+            k.columns.begin(), k.columns.end(), [&](std::size_t c) { return row[c].isNull(); });
+        if (nulls == std::ptrdiff_t(k.nullForm ? k.columns.size() : 1) || (!k.nullForm && nulls))
+            continue;
+        std::string sql = "SELECT 1 FROM " + dataTable(table) + " WHERE ";
+        for (std::size_t i = 0; i < k.columns.size(); ++i) {
+            const std::string c = "c" + std::to_string(k.columns[i]);
+            sql += (i ? " AND " : "")
+                + (k.nullForm ? "ifnull(" + c + ", 0) = ifnull(?, 0)" : c + " = ?");
+        }
+        Query probe(db, sql + " AND rowid <> " + std::to_string(rowid) + " LIMIT 1");
+        bindColumns(probe, k.columns, row, texts);
+        if (probe.step())
+            return k.name;
+    }
+    return keys.empty() ? std::string() : keys.front().name;
+}
+
+// "(c1, c2)" of a key's columns.
+std::string columnList(const std::vector<std::size_t>& columns)
+{
+    std::string out = "(";
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        out += (i ? ", c" : "c") + std::to_string(columns[i]);
+    return out + ")";
+}
+
+// The rows of a child table that refer to the row ?1 of the parent.
+std::string childrenOf(long long parentTable, const ReferenceInfo& r)
+{
+    std::string key;
+    for (std::size_t i = 0; i < r.parentColumns.size(); ++i)
+        key += (i ? ", c" : "c") + std::to_string(r.parentColumns[i]);
+    return "FROM " + dataTable(r.childTableId) + " WHERE " + columnList(r.childColumns)
+        + " = (SELECT " + key + " FROM " + dataTable(parentTable) + " WHERE rowid = ?1)"
+        + (r.childTableId == parentTable ? " AND rowid <> ?1" : "");
+}
+
+std::string quotedColumn(const std::string& owner, const std::string& table, const std::string& c)
+{
+    return "(\"" + owner + "\".\"" + table + "\".\"" + c + "\")";
+}
+
 } // namespace
 
 void RowWriter::insert(const std::vector<Cell>& row)
 {
-    Statement& s = *m_insert;
-    Query& q = s.query;
+    Query& q = m_insert->query;
     q.reset();
-    s.row = &row;
-    bindRow(q, s.texts, row);
+    bindRow(q, m_insert->texts, row);
     if (!q.insertUnique())
-        throwOra(1, "unique constraint (" + s.repeatedKey().name + ") violated");
-    // Oracle checks a foreign key once the row is in, so that a row may be
-    // its own parent.
-    for (ParentKey& p : s.parents) {
+        throwOra(1,
+            "unique constraint ("
+                + repeatedKey(m_db, m_table, m_keys->unique, row, m_insert->texts, 0)
+                + ") violated");
+    try {
+        checkParents(row, m_insert->texts);
+    } catch (...) {
+        m_keys->undo->reset();
+        m_keys->undo->bind(1, (long long)sqlite3_last_insert_rowid(m_db)).step();
+        throw;
+    }
+}
+
+// Oracle checks a foreign key once the row is in, so that a row may be its
+// own parent.
+void RowWriter::checkParents(const std::vector<Cell>& row, std::vector<std::string>& texts)
+{
+    for (ParentKey& p : m_keys->parents) {
         if (std::any_of(
                 p.columns.begin(), p.columns.end(), [&](std::size_t c) { return row[c].isNull(); }))
             continue; // a key with a NULL refers to nothing
-        s.bindColumns(*p.probe, p.columns);
-        if (p.probe->step())
-            continue;
-        s.undo->reset();
-        s.undo->bind(1, (long long)sqlite3_last_insert_rowid(s.db)).step();
-        throwOra(2291, "integrity constraint (" + p.name + ") violated - parent key not found");
+        bindColumns(*p.probe, p.columns, row, texts);
+        if (!p.probe->step())
+            throwOra(2291, "integrity constraint (" + p.name + ") violated - parent key not found");
     }
 }
 
 long long RowWriter::nextIdentity()
 {
-    Statement& s = *m_insert;
-    const IdentityDef& d = *s.identity;
+    Keys& k = *m_keys;
+    const IdentityDef& d = *k.identity;
     const bool up = d.incrementBy > 0;
     const long long max = d.maxValue.value_or(std::numeric_limits<long long>::max());
     const long long min = d.minValue.value_or(up ? 1 : std::numeric_limits<long long>::min());
-    long long value = s.nextIdentity;
+    long long value = k.nextIdentity;
     if (value > max || value < min) {
         if (!d.cycle)
             throwOra(8004,
-                "sequence ISEQ$$_" + std::to_string(s.tableId) + ".NEXTVAL exceeds "
+                "sequence ISEQ$$_" + std::to_string(m_table) + ".NEXTVAL exceeds "
                     + (up ? "MAXVALUE" : "MINVALUE") + " and cannot be instantiated");
         value = up ? min : max;
     }
@@ -657,10 +712,119 @@ long long RowWriter::nextIdentity()
     if (__builtin_add_overflow(value, d.incrementBy, &next))
         next = up ? std::numeric_limits<long long>::max() : std::numeric_limits<long long>::min();
     // Handed out for good, as a sequence's numbers are.
-    s.nextIdentity = next;
-    s.saveIdentity->reset();
-    s.saveIdentity->bind(1, next).bind(2, s.tableId).step();
+    k.nextIdentity = next;
+    k.saveIdentity->reset();
+    k.saveIdentity->bind(1, next).bind(2, m_table).step();
     return value;
+}
+
+void RowWriter::update(long long rowid, const std::vector<Cell>& row)
+{
+    if (!m_update) {
+        std::string sql = "UPDATE " + dataTable(m_table) + " SET ";
+        for (std::size_t i = 0; i < m_columns; ++i)
+            sql += (i ? ", c" : "c") + std::to_string(i) + " = ?";
+        sql += " WHERE rowid = ?";
+        m_update.reset(new Statement { Query(m_db, sql), {} });
+    }
+    std::vector<std::string>& texts = m_update->texts;
+    texts.resize(row.size());
+    // A key that rows refer to keeps its value (Oracle has no ON UPDATE rules).
+    const std::vector<ReferenceInfo> none;
+    for (const ReferenceInfo& r : m_keys->referenced ? m_keys->referenced->referencedBy : none) {
+        std::string sql = "SELECT 1 " + childrenOf(m_table, r) + " AND "
+            + columnList(r.childColumns) + " IS NOT (";
+        for (std::size_t i = 0; i < r.parentColumns.size(); ++i)
+            sql += i ? ", ?" : "?";
+        Query children(m_db, sql + ") LIMIT 1");
+        children.bind(1, rowid);
+        for (std::size_t i = 0; i < r.parentColumns.size(); ++i)
+            bindCell(children, int(i) + 2, row[r.parentColumns[i]], texts[r.parentColumns[i]]);
+        if (children.step())
+            throwOra(2292,
+                "integrity constraint (" + m_keys->owner + "." + r.constraint
+                    + ") violated - child record found");
+    }
+    Query& q = m_update->query;
+    q.reset();
+    bindRow(q, texts, row);
+    q.bind(int(m_columns) + 1, rowid);
+    if (!q.insertUnique())
+        throwOra(1,
+            "unique constraint (" + repeatedKey(m_db, m_table, m_keys->unique, row, texts, rowid)
+                + ") violated");
+    checkParents(row, texts);
+}
+
+void RowWriter::remove(long long rowid)
+{
+    if (m_keys->referenced) {
+        m_storage->removeRow(*m_keys->referenced, rowid);
+        return;
+    }
+    if (!m_delete)
+        m_delete.reset(new Statement {
+            Query(m_db, "DELETE FROM " + dataTable(m_table) + " WHERE rowid = ?"), {} });
+    Query& q = m_delete->query;
+    q.reset();
+    q.bind(1, rowid);
+    q.step();
+}
+
+void Storage::removeRow(const TableInfo& table, long long rowid)
+{
+    for (const ReferenceInfo& r : table.referencedBy) {
+        const std::string name = table.owner + "." + r.constraint;
+        switch (r.deleteRule) {
+        case DeleteRule::NoAction: {
+            Query children(m_db, "SELECT 1 " + childrenOf(table.id, r) + " LIMIT 1");
+            if (children.bind(1, rowid).step())
+                throwOra(2292, "integrity constraint (" + name + ") violated - child record found");
+            break;
+        }
+        case DeleteRule::Cascade: {
+            // The children go first, each with the rules of the keys that refer to it.
+            std::vector<long long> rowids;
+            {
+                Query children(m_db, "SELECT rowid " + childrenOf(table.id, r));
+                children.bind(1, rowid);
+                while (children.step())
+                    rowids.push_back(children.integer(0));
+            }
+            if (rowids.empty())
+                break;
+            const TableInfo child
+                = r.childTableId == table.id ? table : requireTable(table.owner, r.childTable);
+            for (const long long c : rowids)
+                removeRow(child, c);
+            break;
+        }
+        case DeleteRule::SetNull: {
+            const TableInfo child
+                = r.childTableId == table.id ? table : requireTable(table.owner, r.childTable);
+            std::string set;
+            for (const std::size_t c : r.childColumns)
+                set += (set.empty() ? "c" : ", c") + std::to_string(c) + " = NULL";
+            Query children(m_db, "SELECT 1 " + childrenOf(table.id, r) + " LIMIT 1");
+            if (!children.bind(1, rowid).step())
+                break;
+            for (const std::size_t c : r.childColumns) {
+                if (child.columns[c].notNull)
+                    throwOra(1407,
+                        "cannot update "
+                            + quotedColumn(child.owner, child.name, child.columns[c].name)
+                            + " to NULL");
+            }
+            Query update(m_db,
+                "UPDATE " + dataTable(r.childTableId) + " SET " + set
+                    + " WHERE rowid IN (SELECT rowid " + childrenOf(table.id, r) + ")");
+            update.bind(1, rowid).step();
+            break;
+        }
+        }
+    }
+    Query remove(m_db, "DELETE FROM " + dataTable(table.id) + " WHERE rowid = ?");
+    remove.bind(1, rowid).step();
 }
 
 std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
@@ -674,34 +838,41 @@ std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
         sql += i ? ", ?" : "?";
     sql += ")";
     std::unique_ptr<RowWriter> writer(new RowWriter);
-    writer->m_insert.reset(new RowWriter::Statement { Query(m_db, sql) });
-    RowWriter::Statement& s = *writer->m_insert;
-    s.db = m_db;
-    s.tableId = table.id;
-    for (const ConstraintInfo& k : table.constraints) {
-        if (k.type == 'P' || k.type == 'U')
-            s.keys.push_back({ table.owner + "." + k.name, k.columns, isNullForm(k.enforcement) });
-        if (k.type != 'R')
+    writer->m_insert.reset(new RowWriter::Statement { Query(m_db, sql), {} });
+    writer->m_storage = this;
+    writer->m_db = m_db;
+    writer->m_table = table.id;
+    writer->m_columns = table.columns.size();
+    writer->m_keys = std::make_unique<RowWriter::Keys>();
+    RowWriter::Keys& k = *writer->m_keys;
+    k.owner = table.owner;
+    if (!table.referencedBy.empty())
+        k.referenced = table;
+    for (const ConstraintInfo& c : table.constraints) {
+        if (c.type == 'P' || c.type == 'U')
+            k.unique.push_back(
+                { table.owner + "." + c.name, c.columns, isNullForm(c.enforcement) });
+        if (c.type != 'R')
             continue;
-        const std::string probe = "SELECT 1 FROM " + dataTable(k.refTableId) + " WHERE "
-            + keyProbeTerms(k.refColumns, k.refEnforcement, [](std::size_t) { return "?"; })
+        const std::string probe = "SELECT 1 FROM " + dataTable(c.refTableId) + " WHERE "
+            + keyProbeTerms(c.refColumns, c.refEnforcement, [](std::size_t) { return "?"; })
             + " LIMIT 1";
-        s.parents.push_back(
-            { table.owner + "." + k.name, k.columns, std::make_unique<Query>(m_db, probe) });
+        k.parents.push_back(
+            { table.owner + "." + c.name, c.columns, std::make_unique<Query>(m_db, probe) });
     }
     for (const IndexInfo& i : table.indexes) {
         const bool serves = std::any_of(table.constraints.begin(), table.constraints.end(),
-            [&](const ConstraintInfo& k) { return k.enforcement == i.storage; });
+            [&](const ConstraintInfo& c) { return c.enforcement == i.storage; });
         if (i.unique && !serves)
-            s.keys.push_back({ table.owner + "." + i.name, i.columns, isNullForm(i.storage) });
+            k.unique.push_back({ table.owner + "." + i.name, i.columns, isNullForm(i.storage) });
     }
-    if (!s.parents.empty())
-        s.undo = std::make_unique<Query>(
+    if (!k.parents.empty())
+        k.undo = std::make_unique<Query>(
             m_db, "DELETE FROM " + dataTable(table.id) + " WHERE rowid = ?");
     if (table.identity) {
-        s.identity = table.identity->definition;
-        s.nextIdentity = identityNextValue(table.id);
-        s.saveIdentity = std::make_unique<Query>(
+        k.identity = table.identity->definition;
+        k.nextIdentity = identityNextValue(table.id);
+        k.saveIdentity = std::make_unique<Query>(
             m_db, "UPDATE ora_identity SET next_value = ? WHERE table_id = ?");
     }
     return writer;

@@ -144,12 +144,29 @@ public:
     // The identity column's next value, handed out for good (ORA-08004
     // past the sequence's end without CYCLE).
     long long nextIdentity();
+    // Replaces the row a cursor gave with `rowid`: ORA-00001 and ORA-02291
+    // as for insert, ORA-02292 when it changes a key that rows refer to.
+    // A refused update is the statement's to undo (it runs in a savepoint).
+    void update(long long rowid, const std::vector<Cell>& row);
+    // Deletes the row, and by the foreign keys that refer to it its
+    // children (ON DELETE CASCADE), or their keys (SET NULL; ORA-01407 for
+    // a NOT NULL column), or nothing: ORA-02292 while one exists.
+    void remove(long long rowid);
 
 private:
     friend class Storage;
     RowWriter() = default;
     struct Statement;
+    struct Keys;
+    void checkParents(const std::vector<Cell>& row, std::vector<std::string>& texts);
     std::unique_ptr<Statement> m_insert;
+    std::unique_ptr<Statement> m_update;
+    std::unique_ptr<Statement> m_delete;
+    std::unique_ptr<Keys> m_keys;
+    Storage* m_storage = nullptr;
+    sqlite3* m_db = nullptr;
+    long long m_table = 0;
+    std::size_t m_columns = 0;
 };
 
 // One SID: an SQLite file holding its users, the catalog of their tables and
@@ -215,8 +232,18 @@ public:
     std::unique_ptr<TableCursor> openTable(
         const std::string& owner, const std::string& name, const ColumnEquals* equal = nullptr);
 
+    // Transactions within the open one, so that a statement that fails
+    // undoes its own changes only, as Oracle rolls back one statement.
+    void savepoint();
+    void releaseSavepoint();
+    void rollbackToSavepoint();
+
 private:
     friend class TableCursor;
+    friend class RowWriter;
+    // Applies the foreign keys that refer to a row about to be deleted from
+    // `table` (ON DELETE CASCADE, SET NULL, or ORA-02292), then deletes it.
+    void removeRow(const TableInfo& table, long long rowid);
     Storage(sqlite3* db, std::string path);
     void exec(const char* sql);
     std::optional<TableInfo> findTableLocked(const std::string& owner, const std::string& name);

@@ -22,7 +22,7 @@ using namespace orastandin;
 
 namespace {
 
-const std::array<const char*, 26> seeds {
+const std::array<const char*, 41> seeds {
     "SELECT table_name FROM user_tables",
     "SELECT * FROM \"T\"",
     "CREATE TABLE \"T\"(\"C\" VARCHAR(2000),\"D\" INT,\"E\" DATE,\"F\" FLOAT,\"G\" BLOB)",
@@ -53,12 +53,37 @@ const std::array<const char*, 26> seeds {
     "INSERT INTO Q VALUES(1, 1234567)",
     "INSERT INTO \"T\" VALUES(?, ?, ?, ?, ?)",
     "INSERT INTO \"a\"\"b\"(w, x, y, z) VALUES(?, -1, ?, ?)",
+    "SELECT DISTINCT D, MOD(D, 3) m FROM \"T\" t WHERE t.C LIKE 'a%' ESCAPE '\\' OR D IS NULL "
+    "ORDER BY 2 DESC NULLS FIRST, t.E OFFSET 1 ROWS FETCH NEXT 2 ROWS ONLY",
+    "SELECT COUNT(*), COUNT(E) FROM \"T\" WHERE D BETWEEN ? AND 10 AND C NOT IN ('x', ?)",
+    "SELECT ORA_HASH(C, 15, 2), NLSSORT(C, 'NLS_SORT=BINARY'), LENGTH(C), UPPER(C), "
+    "LOWER(C), NVL(C, 'n'), SUBSTR(C, -2, 1), TO_CHAR(E, 'YYYY'), TO_CHAR(D) FROM \"T\"",
+    "SELECT * FROM K WHERE a = ? AND b = 'x' ORDER BY c DESC",
+    "SELECT 1, 'x', DATE '2024-01-01', TO_DATE('2024', 'YYYY') FROM DUAL WHERE NOT (1 <> 1)",
+    "SELECT x, y FROM \"a'b\" WHERE y > '01-JAN-24' AND x >= 1 ORDER BY NLSSORT(z, "
+    "'NLS_SORT=BINARY')",
+    "UPDATE \"T\" t SET t.C = ?, D = NULL WHERE D = ? OR E < TO_DATE('2024-01-01', "
+    "'YYYY-MM-DD')",
+    "UPDATE K SET c = DATE '2024-02-02' WHERE a IN (1, 2)",
+    "DELETE FROM \"T\" WHERE C = ?",
+    "DELETE K WHERE b LIKE '%x_'",
+    "MERGE INTO K t USING (SELECT ? AS a, ? AS b FROM DUAL) s ON (t.a = s.a AND t.b = s.b) "
+    "WHEN MATCHED THEN UPDATE SET t.c = NULL WHEN NOT MATCHED THEN INSERT (a, b) VALUES (s.a, "
+    "s.b)",
+    "MERGE INTO Q t USING (SELECT 1 a, ? b FROM DUAL) s ON (t.a = s.a) WHEN NOT MATCHED THEN "
+    "INSERT VALUES (s.a, s.b)",
+    "MERGE INTO Q t USING K s ON (t.a = s.a) WHEN MATCHED THEN UPDATE SET t.b = 5",
+    "COMMIT",
+    "ROLLBACK",
 };
 
-const std::array<const char*, 37> fragments { "SELECT", "*", "FROM", "\"", "'", "''", "\"\"", "(",
+const std::array<const char*, 58> fragments { "SELECT", "*", "FROM", "\"", "'", "''", "\"\"", "(",
     ")", ",", ";", "=", "CREATE", "TABLE", "INSERT", "INTO", "VALUES", "NULL", "DROP", "RENAME",
     "TO", "ALTER", "SESSION", "SET", "NUMBER(", "VARCHAR2(4000)", "1e99999", "--", "PRIMARY KEY",
-    "NOT NULL", "CONSTRAINT", "DEFAULT", "DATE '", "TO_DATE(", "INTERVAL '", "DAY TO SECOND", "?" };
+    "NOT NULL", "CONSTRAINT", "DEFAULT", "DATE '", "TO_DATE(", "INTERVAL '", "DAY TO SECOND", "?",
+    " WHERE ", " AND ", " OR ", " NOT ", " IS NULL", " LIKE ", " BETWEEN ", " IN (", " ORDER BY ",
+    " DESC", " NULLS FIRST", " <> ", " <= ", "COUNT(*)", "MOD(", "ORA_HASH(", "SUBSTR(",
+    " DISTINCT ", " FETCH FIRST 1 ROWS ONLY", " WHEN MATCHED THEN UPDATE SET ", "t." };
 
 std::string mutate(std::string s, std::mt19937& rng)
 {
@@ -176,12 +201,20 @@ int main(int argc, char** argv)
             }
             ++refused;
         }
-        // Arrays of bound values, for the statements that take them.
+        // Arrays of bound values, for the statements that take them; a
+        // query's markers take one set.
         try {
             const PreparedStatement p = session->prepare(sql);
-            if (const auto* insert = std::get_if<InsertStmt>(&p.statement)) {
-                const ArrayOutcome outcome = session->insertRows(
-                    *insert, 1 + rng() % 3, [&](std::size_t, std::vector<Literal>& values) {
+            if (std::holds_alternative<SelectStmt>(p.statement)) {
+                std::vector<Literal> values(p.parameters);
+                for (Literal& v : values)
+                    v = randomBound(rng);
+                Result result = session->execute(p, &values);
+                std::vector<Cell> row;
+                while (result.rows && result.rows->next(row)) { }
+            } else if (p.parameters > 0) {
+                const ArrayOutcome outcome = session->executeRows(
+                    p.statement, 1 + rng() % 3, [&](std::size_t, std::vector<Literal>& values) {
                         for (Literal& v : values)
                             v = randomBound(rng);
                         return rng() % 8 != 0;

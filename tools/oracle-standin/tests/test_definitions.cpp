@@ -250,6 +250,80 @@ private slots:
             (table == "P" ? parents.size() : 0) + added);
     }
 
+    // UPDATE, DELETE and MERGE against a parent P with three children: what
+    // each statement meets, and the children afterwards.
+    void changes_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QStringList>("children"); // C1, C2 and C3 rows, C1's first
+        const QStringList untouched { "C1:10|1", "C2:20|1", "C3:30|b" };
+        auto row
+            = [](const char* name, const char* statement, const char* error, QStringList children) {
+                  QTest::newRow(name) << statement << error << children;
+              };
+        row("a check on update", "UPDATE P SET N = -1 WHERE ID = 1",
+            "ORA-02290: check constraint (SCOTT.CK_N) violated", untouched);
+        row("a repeated key on update", "UPDATE P SET CODE = 'c' WHERE ID = 1",
+            "ORA-00001: unique constraint (SCOTT.UK_CODE) violated", untouched);
+        row("a referred key keeps its value", "UPDATE P SET ID = 9 WHERE ID = 1",
+            "ORA-02292: integrity constraint (SCOTT.FK1) violated - child record found", untouched);
+        row("an unreferred key may change", "UPDATE P SET ID = 9 WHERE ID = 3", "", untouched);
+        row("a child without a parent", "UPDATE C3 SET PCODE = 'q'",
+            "ORA-02291: integrity constraint (SCOTT.FK3) violated - parent key not found",
+            untouched);
+        row("deleting a parent with children kept", "DELETE FROM P WHERE ID = 2",
+            "ORA-02292: integrity constraint (SCOTT.FK3) violated - child record found", untouched);
+        row("deleting cascades and sets NULL", "DELETE FROM P WHERE ID = 1", "",
+            { "C2:20|<null>", "C3:30|b" });
+        row("a merge that breaks a check",
+            "MERGE INTO P USING (SELECT 3 AS ID FROM DUAL) S ON (P.ID = S.ID) WHEN MATCHED THEN "
+            "UPDATE SET N = -5",
+            "ORA-02290: check constraint (SCOTT.CK_N) violated", untouched);
+        row("a merge that inserts a repeated key",
+            "MERGE INTO P USING (SELECT 4 AS ID FROM DUAL) S ON (P.ID = S.ID) WHEN NOT MATCHED "
+            "THEN INSERT (ID, CODE, N) VALUES (S.ID, 'a', 0)",
+            "ORA-00001: unique constraint (SCOTT.UK_CODE) violated", untouched);
+    }
+
+    void changes()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, error);
+        QFETCH(QStringList, children);
+        QCOMPARE(outcome(*m_c,
+                     "CREATE TABLE P(ID INT PRIMARY KEY, CODE VARCHAR2(3) CONSTRAINT UK_CODE "
+                     "UNIQUE, N INT CONSTRAINT CK_N CHECK (N >= 0));"
+                     "CREATE TABLE C1(ID INT, PID INT CONSTRAINT FK1 REFERENCES P ON DELETE "
+                     "CASCADE);CREATE TABLE C2(ID INT, PID INT CONSTRAINT FK2 REFERENCES P ON "
+                     "DELETE SET NULL);CREATE TABLE C3(ID INT, PCODE VARCHAR2(3) CONSTRAINT FK3 "
+                     "REFERENCES P(CODE));INSERT INTO P VALUES(1, 'a', 1);INSERT INTO P VALUES(2, "
+                     "'b', 2);INSERT INTO P VALUES(3, 'c', 3);INSERT INTO C1 VALUES(10, 1);INSERT "
+                     "INTO C2 VALUES(20, 1);INSERT INTO C3 VALUES(30, 'b')"),
+            QString());
+        QCOMPARE(outcome(*m_c, statement), error);
+        QStringList got;
+        for (const char* child : { "C1", "C2", "C3" }) {
+            for (const QString& r : query(*m_c, QString("SELECT * FROM ") + child))
+                got << child + QString(":") + r;
+        }
+        QCOMPARE(got, children);
+        for (const char* table : { "C1", "C2", "C3" })
+            Statement(*m_c).exec(QString("DROP TABLE ") + table);
+    }
+
+    // A child record a SET NULL rule cannot empty refuses the delete.
+    void setNullIntoNotNull()
+    {
+        QVERIFY(run(*m_c, "CREATE TABLE P(ID INT PRIMARY KEY)"));
+        QVERIFY(run(*m_c, "CREATE TABLE C(PID INT NOT NULL REFERENCES P ON DELETE SET NULL)"));
+        QVERIFY(run(*m_c, "INSERT INTO P VALUES(1)"));
+        QVERIFY(run(*m_c, "INSERT INTO C VALUES(1)"));
+        QCOMPARE(outcome(*m_c, "DELETE FROM P"),
+            QString("ORA-01407: cannot update (\"SCOTT\".\"C\".\"PID\") to NULL"));
+        QCOMPARE(tableRows(*m_c, "P"), QStringList { "1" });
+    }
+
     // A refused row in a parameter array stops the array there and takes
     // its own row back, as Oracle's array DML does.
     void arrayStopsAtAnOrphan()
@@ -290,6 +364,13 @@ private slots:
         auto row
             = [](const char* name, const char* column, const char* inserts, const char* error,
                   QStringList ids) { QTest::newRow(name) << column << inserts << error << ids; };
+        row("always is not updated", "ID NUMBER GENERATED ALWAYS AS IDENTITY",
+            "INSERT INTO G(V) VALUES(1);UPDATE G SET ID = 5",
+            "ORA-32796: cannot update a generated always identity column", { "1" });
+        row("merged rows take the next value", "ID INT GENERATED ALWAYS AS IDENTITY",
+            "INSERT INTO G(V) VALUES(1);MERGE INTO G USING (SELECT 2 AS V FROM DUAL) S ON (G.V = "
+            "S.V) WHEN NOT MATCHED THEN INSERT (V) VALUES (S.V)",
+            "", { "1", "2" });
         row("always", "ID NUMBER GENERATED ALWAYS AS IDENTITY",
             "INSERT INTO G(V) VALUES(1);INSERT INTO G VALUES(DEFAULT, 2);INSERT INTO G VALUES(9, "
             "3)",

@@ -398,15 +398,16 @@ void Storage::loadDefinitions(TableInfo& t)
         }
     }
 
-    t.columnComments.assign(t.columns.size(), {});
     Query comments(m_db, "SELECT position, text FROM ora_comments WHERE table_id = ?");
     comments.bind(1, t.id);
     while (comments.step()) {
         const long long position = comments.integer(0);
-        if (position < 0)
+        if (position < 0) {
             t.comment = comments.text(1);
-        else if (std::size_t(position) < t.columns.size())
+        } else if (std::size_t(position) < t.columns.size()) {
+            t.columnComments.resize(t.columns.size());
             t.columnComments[std::size_t(position)] = comments.text(1);
+        }
     }
 }
 

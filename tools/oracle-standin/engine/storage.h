@@ -95,7 +95,8 @@ struct TableInfo {
     std::vector<ReferenceInfo> referencedBy;
     std::optional<IdentityInfo> identity;
     std::string comment; // empty: none
-    std::vector<std::string> columnComments; // one a column; empty: none
+    // By column; empty (the vector, or a column's) where there are none.
+    std::vector<std::string> columnComments;
 };
 
 // The rows of one table in insertion order, read one at a time from a

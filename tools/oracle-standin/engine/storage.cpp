@@ -2,6 +2,7 @@
 
 #include "interval.h"
 #include "ora_error.h"
+#include "write_turns.h"
 
 #include <cstdlib>
 #include <sqlite3.h>
@@ -12,10 +13,11 @@ namespace orastandin {
 
 namespace {
 
-constexpr int busyTimeoutMs = 30000;
-
 [[noreturn]] void sqliteFailed(sqlite3* db, const std::string& reason)
 {
+    // A writer that would wait for its own thread's transaction.
+    if (sqlite3_errcode(db) == SQLITE_BUSY && writeturns::takeDeadlock())
+        throwOra(60, "deadlock detected while waiting for resource");
     // Storage faults have no Oracle counterpart worth imitating; report
     // them as an internal error with SQLite's reason.
     throwOra(600, "internal error code, arguments: [sqlite], [" + reason + "]");
@@ -101,18 +103,24 @@ private:
 
 // Runs a block inside BEGIN IMMEDIATE ... COMMIT, rolling back on a throw;
 // inside a transaction that is already open, a savepoint keeps it whole.
-template <typename F> void inTransaction(sqlite3* db, F&& body)
+template <typename F> void inTransaction(sqlite3* db, const std::string& path, F&& body)
 {
     const bool nested = sqlite3_get_autocommit(db) == 0;
     Query(db, nested ? "SAVEPOINT step" : "BEGIN IMMEDIATE").step();
+    if (!nested)
+        writeturns::held(path, db);
     try {
         body();
         Query(db, nested ? "RELEASE step" : "COMMIT").step();
     } catch (...) {
         sqlite3_exec(
             db, nested ? "ROLLBACK TO step; RELEASE step" : "ROLLBACK", nullptr, nullptr, nullptr);
+        if (!nested)
+            writeturns::released(path, db);
         throw;
     }
+    if (!nested)
+        writeturns::released(path, db);
 }
 
 // Binds a cell as RowWriter stores it and readCell reads it back; dates and
@@ -211,6 +219,7 @@ Storage::Storage(sqlite3* db, std::string path)
 
 Storage::~Storage()
 {
+    writeturns::released(m_path, m_db);
     sqlite3_close_v2(m_db);
 }
 
@@ -265,7 +274,7 @@ std::unique_ptr<Storage> Storage::open(const std::string& path)
         throwOra(12154, "TNS:could not resolve the connect identifier specified");
     }
     std::unique_ptr<Storage> s(new Storage(db, path));
-    sqlite3_busy_timeout(db, busyTimeoutMs);
+    sqlite3_busy_handler(db, writeturns::busyHandler, &s->m_path);
     s->exec("PRAGMA synchronous=NORMAL");
     s->upgrade();
     return s;
@@ -282,7 +291,7 @@ std::optional<std::string> Storage::password(const std::string& user)
 
 void Storage::createUser(const std::string& user, const std::string& password)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         Query check(m_db, "SELECT 1 FROM ora_users WHERE name = ?");
         if (check.bind(1, user).step())
             throwOra(1920, "user name '" + user + "' conflicts with another user or role name");
@@ -418,7 +427,7 @@ std::optional<TableInfo> Storage::findTable(const std::string& owner, const std:
 
 void Storage::createTable(const std::string& owner, const CreateTableStmt& table)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         if (findTableLocked(owner, table.table))
             throwOra(955, "name is already used by an existing object");
         catalogChanged();
@@ -483,7 +492,7 @@ void Storage::createTable(const std::string& owner, const CreateTableStmt& table
 
 void Storage::dropTable(const std::string& owner, const std::string& name)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         const auto t = findTableLocked(owner, name);
         if (!t)
             throwOra(942, "table or view does not exist");
@@ -504,7 +513,7 @@ void Storage::dropTable(const std::string& owner, const std::string& name)
 
 void Storage::renameTable(const std::string& owner, const std::string& from, const std::string& to)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         const auto t = findTableLocked(owner, from);
         if (!t)
             throwOra(4043, "object " + from + " does not exist");
@@ -524,18 +533,21 @@ bool Storage::transactionOpen() const
 void Storage::begin()
 {
     exec("BEGIN IMMEDIATE");
+    writeturns::held(m_path, m_db);
 }
 
 void Storage::commit()
 {
     if (transactionOpen())
         exec("COMMIT");
+    writeturns::released(m_path, m_db);
 }
 
 void Storage::rollback()
 {
     if (transactionOpen())
         exec("ROLLBACK");
+    writeturns::released(m_path, m_db);
 }
 
 void Storage::savepoint()

@@ -95,8 +95,10 @@ private:
 };
 
 // One SID: an SQLite file holding its users, the catalog of their tables and
-// the rows. Each ODBC connection opens its own Storage; SQLite's WAL mode and
-// busy timeout let several connections and processes share the file.
+// the rows. Each ODBC connection opens its own Storage; SQLite's WAL mode
+// lets several connections and processes share the file: readers never
+// wait, and writers take turns, each transaction waiting for the one before
+// to end (see write_turns.h).
 class Storage {
 public:
     ~Storage();

@@ -3,6 +3,7 @@
 #include "entry.h"
 #include "handles.h"
 #include "parameters.h"
+#include "trace.h"
 #include "utf.h"
 
 #include <algorithm>
@@ -126,8 +127,28 @@ SQLRETURN execute(Statement* stmt, const PreparedStatement& prepared)
     return SQL_SUCCESS;
 }
 
+// Writes an execution to the trace, when there is one, with the parameter
+// sets it uses: markers as the parse counted them, or as SQLNumParams counts
+// them in a text that does not parse.
+void trace(
+    Statement* stmt, const char* call, const std::string& sql, const PreparedStatement* prepared)
+{
+    if (!tracing())
+        return;
+    std::size_t markers = 0;
+    if (prepared) {
+        markers = prepared->parameters;
+    } else {
+        try {
+            markers = countParameterMarkers(sql, stmt->session().maxStringSize());
+        } catch (const OraError&) { }
+    }
+    traceStatement(call, markers > 0 ? stmt->paramsetSize : 1, sql);
+}
+
 SQLRETURN executeDirect(Statement* stmt, const std::string& sql)
 {
+    trace(stmt, "SQLExecDirect", sql, nullptr);
     return execute(stmt, stmt->session().prepare(sql));
 }
 
@@ -337,6 +358,7 @@ ODBC_ENTRY SQLExecute(SQLHSTMT handle)
     return guarded(stmt, [&] {
         if (!stmt->preparedSql)
             throw DriverError("HY010", "Function sequence error");
+        trace(stmt, "SQLExecute", *stmt->preparedSql, stmt->prepared ? &*stmt->prepared : nullptr);
         if (!stmt->prepared)
             stmt->prepared = stmt->session().prepare(*stmt->preparedSql); // throws the parse error
         return execute(stmt, *stmt->prepared);

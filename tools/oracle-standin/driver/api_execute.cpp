@@ -39,10 +39,13 @@ SQLRETURN executeQuery(Statement* stmt, const PreparedStatement& prepared)
         throw DriverError("HYC00", "Optional feature not implemented");
     const auto bindings = markerBindings(stmt, prepared.parameters);
     std::vector<Literal> values(bindings.size(), Literal::of(Literal::Kind::Parameter));
-    for (std::size_t i = 0; i < bindings.size(); ++i) {
-        if (bindings[i])
-            values[i] = boundValue(*bindings[i], 0, stmt->paramBindType, stmt->paramBindOffset);
+    if (!allBound(bindings)) {
+        // The statement's own faults (no table, no column) come first.
+        stmt->dbc->session->execute(prepared, &values);
+        throwOra(1008, "not all variables bound");
     }
+    for (std::size_t i = 0; i < bindings.size(); ++i)
+        values[i] = boundValue(*bindings[i], 0, stmt->paramBindType, stmt->paramBindOffset);
     stmt->result = stmt->dbc->session->execute(prepared, &values);
     return SQL_SUCCESS;
 }

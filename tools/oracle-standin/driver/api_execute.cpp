@@ -3,6 +3,7 @@
 #include "entry.h"
 #include "handles.h"
 #include "parameters.h"
+#include "trace.h"
 #include "utf.h"
 
 #include <algorithm>
@@ -38,10 +39,13 @@ SQLRETURN executeQuery(Statement* stmt, const PreparedStatement& prepared)
         throw DriverError("HYC00", "Optional feature not implemented");
     const auto bindings = markerBindings(stmt, prepared.parameters);
     std::vector<Literal> values(bindings.size(), Literal::of(Literal::Kind::Parameter));
-    for (std::size_t i = 0; i < bindings.size(); ++i) {
-        if (bindings[i])
-            values[i] = boundValue(*bindings[i], 0, stmt->paramBindType, stmt->paramBindOffset);
+    if (!allBound(bindings)) {
+        // The statement's own faults (no table, no column) come first.
+        stmt->dbc->session->execute(prepared, &values);
+        throwOra(1008, "not all variables bound");
     }
+    for (std::size_t i = 0; i < bindings.size(); ++i)
+        values[i] = boundValue(*bindings[i], 0, stmt->paramBindType, stmt->paramBindOffset);
     stmt->result = stmt->dbc->session->execute(prepared, &values);
     return SQL_SUCCESS;
 }
@@ -126,8 +130,28 @@ SQLRETURN execute(Statement* stmt, const PreparedStatement& prepared)
     return SQL_SUCCESS;
 }
 
+// Writes an execution to the trace, when there is one, with the parameter
+// sets it uses: markers as the parse counted them, or as SQLNumParams counts
+// them in a text that does not parse.
+void trace(
+    Statement* stmt, const char* call, const std::string& sql, const PreparedStatement* prepared)
+{
+    if (!tracing())
+        return;
+    std::size_t markers = 0;
+    if (prepared) {
+        markers = prepared->parameters;
+    } else {
+        try {
+            markers = countParameterMarkers(sql, stmt->session().maxStringSize());
+        } catch (const OraError&) { }
+    }
+    traceStatement(call, markers > 0 ? stmt->paramsetSize : 1, sql);
+}
+
 SQLRETURN executeDirect(Statement* stmt, const std::string& sql)
 {
+    trace(stmt, "SQLExecDirect", sql, nullptr);
     return execute(stmt, stmt->session().prepare(sql));
 }
 
@@ -337,6 +361,7 @@ ODBC_ENTRY SQLExecute(SQLHSTMT handle)
     return guarded(stmt, [&] {
         if (!stmt->preparedSql)
             throw DriverError("HY010", "Function sequence error");
+        trace(stmt, "SQLExecute", *stmt->preparedSql, stmt->prepared ? &*stmt->prepared : nullptr);
         if (!stmt->prepared)
             stmt->prepared = stmt->session().prepare(*stmt->preparedSql); // throws the parse error
         return execute(stmt, *stmt->prepared);

@@ -80,26 +80,17 @@ ArrayOutcome Session::executeRows(
         m_storage->begin();
     ArrayOutcome outcome;
     try {
+        // The statement's own faults (no table, no column) come before any
+        // set, as the server finds them at parse.
+        Execution once;
+        if (const auto* s = std::get_if<UpdateStmt>(&statement))
+            once = planUpdate(*s);
+        else if (const auto* s = std::get_if<DeleteStmt>(&statement))
+            once = planDelete(*s);
+        else
+            once = planMerge(std::get<MergeStmt>(statement));
         std::vector<Literal> bound(
             parameterCount(statement), Literal::of(Literal::Kind::Parameter));
-        // A run with no values finds the statement's own faults (no table,
-        // no column) before any set, as the server finds them at parse.
-        auto once = [&](const std::vector<Literal>& parameters, bool check) -> long long {
-            if (const auto* s = std::get_if<UpdateStmt>(&statement))
-                return check ? (update(*s, {}), 0) : update(*s, parameters);
-            if (const auto* s = std::get_if<DeleteStmt>(&statement))
-                return check ? (deleteRows(*s, {}), 0) : deleteRows(*s, parameters);
-            const auto& m = std::get<MergeStmt>(statement);
-            return check ? (merge(m, {}), 0) : merge(m, parameters);
-        };
-        m_checkOnly = true;
-        try {
-            once(bound, true);
-        } catch (...) {
-            m_checkOnly = false;
-            throw;
-        }
-        m_checkOnly = false;
         for (std::size_t r = 0; r < rows; ++r) {
             bool inSavepoint = false;
             try {
@@ -107,7 +98,7 @@ ArrayOutcome Session::executeRows(
                     continue;
                 m_storage->savepoint();
                 inSavepoint = true;
-                const long long n = once(bound, false);
+                const long long n = once(bound);
                 m_storage->releaseSavepoint();
                 outcome.rows += std::size_t(n);
             } catch (...) {
@@ -163,89 +154,91 @@ Cell store(const Value& v, std::size_t column, const Target& t, const NlsSetting
 
 } // namespace
 
-long long Session::update(const UpdateStmt& s, const std::vector<Literal>& parameters)
+Session::Execution Session::planUpdate(const UpdateStmt& s)
 {
-    Target t = openTarget(*m_storage, m_user, s.table, m_nls, m_today);
+    auto target = std::make_shared<Target>(openTarget(*m_storage, m_user, s.table, m_nls, m_today));
+    Target& t = *target;
     Scope scope { { ScopeSource { s.table.label(), &t.columns } }, &m_nls, &m_today, false, 0,
         nullptr };
-    const auto set = bindAssignments(s.set, t, scope);
+    auto set = bindAssignments(s.set, t, scope);
     if (s.where)
         bindExpression(*s.where, scope);
-    if (m_checkOnly)
-        return 0;
-    std::vector<Cell> row;
-    EvalContext ctx;
-    ctx.types[0] = &t.types;
-    ctx.parameters = &parameters;
-    ctx.nls = &m_nls;
-    ctx.today = &m_today;
-    const auto equal = keyLookup(s.where.get(), 0, t.table, ctx);
-    ctx.rows[0] = &row;
-    auto cursor = m_storage->openTable(m_user, t.table.name, equal ? &*equal : nullptr);
-    if (!cursor)
-        throwOra(942, "table or view does not exist");
-    long long n = 0;
-    std::vector<Cell> changed;
-    while (cursor->next(row)) {
-        if (s.where && testCondition(*s.where, ctx) != Truth::True)
-            continue;
-        changed = row;
-        for (const BoundAssignment& a : set)
-            changed[a.column] = store(evaluate(*a.value, ctx), a.column, t, m_nls, m_today, 1407);
-        t.checks->enforce(changed);
-        t.writer->update(cursor->rowid(), changed);
-        ++n;
-    }
-    return n;
+    return [this, target, set, &s](const std::vector<Literal>& parameters) {
+        Target& t = *target;
+        std::vector<Cell> row;
+        EvalContext ctx;
+        ctx.types[0] = &t.types;
+        ctx.parameters = &parameters;
+        ctx.nls = &m_nls;
+        ctx.today = &m_today;
+        const auto equal = keyLookup(s.where.get(), 0, t.table, ctx);
+        ctx.rows[0] = &row;
+        auto cursor = m_storage->openRows(t.table, equal ? &*equal : nullptr);
+        if (!cursor)
+            throwOra(942, "table or view does not exist");
+        long long n = 0;
+        std::vector<Cell> changed;
+        while (cursor->next(row)) {
+            if (s.where && testCondition(*s.where, ctx) != Truth::True)
+                continue;
+            changed = row;
+            for (const BoundAssignment& a : set)
+                changed[a.column]
+                    = store(evaluate(*a.value, ctx), a.column, t, m_nls, m_today, 1407);
+            t.checks->enforce(changed);
+            t.writer->update(cursor->rowid(), changed);
+            ++n;
+        }
+        return n;
+    };
 }
 
-long long Session::deleteRows(const DeleteStmt& s, const std::vector<Literal>& parameters)
+Session::Execution Session::planDelete(const DeleteStmt& s)
 {
-    Target t = openTarget(*m_storage, m_user, s.table, m_nls, m_today);
+    auto target = std::make_shared<Target>(openTarget(*m_storage, m_user, s.table, m_nls, m_today));
+    Target& t = *target;
     Scope scope { { ScopeSource { s.table.label(), &t.columns } }, &m_nls, &m_today, false, 0,
         nullptr };
     if (s.where)
         bindExpression(*s.where, scope);
-    if (m_checkOnly)
-        return 0;
-    std::vector<Cell> row;
-    EvalContext ctx;
-    ctx.types[0] = &t.types;
-    ctx.parameters = &parameters;
-    ctx.nls = &m_nls;
-    ctx.today = &m_today;
-    const auto equal = keyLookup(s.where.get(), 0, t.table, ctx);
-    ctx.rows[0] = &row;
-    auto cursor = m_storage->openTable(m_user, t.table.name, equal ? &*equal : nullptr);
-    if (!cursor)
-        throwOra(942, "table or view does not exist");
-    long long n = 0;
-    while (cursor->next(row)) {
-        if (s.where && testCondition(*s.where, ctx) != Truth::True)
-            continue;
-        t.writer->remove(cursor->rowid());
-        ++n;
-    }
-    return n;
+    return [this, target, &s](const std::vector<Literal>& parameters) {
+        Target& t = *target;
+        std::vector<Cell> row;
+        EvalContext ctx;
+        ctx.types[0] = &t.types;
+        ctx.parameters = &parameters;
+        ctx.nls = &m_nls;
+        ctx.today = &m_today;
+        const auto equal = keyLookup(s.where.get(), 0, t.table, ctx);
+        ctx.rows[0] = &row;
+        auto cursor = m_storage->openRows(t.table, equal ? &*equal : nullptr);
+        if (!cursor)
+            throwOra(942, "table or view does not exist");
+        long long n = 0;
+        while (cursor->next(row)) {
+            if (s.where && testCondition(*s.where, ctx) != Truth::True)
+                continue;
+            t.writer->remove(cursor->rowid());
+            ++n;
+        }
+        return n;
+    };
 }
 
-long long Session::merge(const MergeStmt& s, const std::vector<Literal>& parameters)
+Session::Execution Session::planMerge(const MergeStmt& s)
 {
-    Target t = openTarget(*m_storage, m_user, s.target, m_nls, m_today);
-    EvalContext ctx;
-    ctx.parameters = &parameters;
-    ctx.nls = &m_nls;
-    ctx.today = &m_today;
+    auto target
+        = std::make_shared<Target>(openTarget(*m_storage, m_user, s.target, m_nls, m_today));
+    Target& t = *target;
 
     // The source: USING (SELECT ... FROM DUAL) is evaluated here, so that
     // its values keep the types of what was bound; other sources are queries.
-    std::vector<ResultColumn> sourceColumns;
+    auto sourceColumns = std::make_shared<std::vector<ResultColumn>>();
     std::vector<ExprPtr> direct;
     const SelectStmt* query = s.sourceQuery ? &*s.sourceQuery : nullptr;
     const bool fromDual = query && query->from.name == "DUAL" && !query->where
         && query->orderBy.empty() && !query->distinct && !query->offset && !query->fetch
         && !m_storage->findTable(m_user, "DUAL");
-    std::optional<Result> sourceRows;
     if (fromDual) {
         std::vector<ResultColumn> dual(1);
         dual[0].name = "DUMMY";
@@ -262,26 +255,28 @@ long long Session::merge(const MergeStmt& s, const std::vector<Literal>& paramet
             if (c.name.empty())
                 c.name = item.expr->text;
             c.type = item.expr->type;
-            sourceColumns.push_back(std::move(c));
+            sourceColumns->push_back(std::move(c));
             direct.push_back(item.expr);
         }
+    }
+    // Other sources are queries, run at each execution with its values.
+    auto sourceQuery = std::make_shared<SelectStmt>();
+    if (query) {
+        *sourceQuery = *query;
     } else {
-        if (query) {
-            sourceRows = select(*query, &parameters);
-        } else {
-            SelectStmt all;
-            all.items.emplace_back();
-            all.from = s.sourceTable;
-            sourceRows = select(all, &parameters);
-        }
-        sourceColumns = sourceRows->columns;
+        sourceQuery->items.emplace_back();
+        sourceQuery->from = s.sourceTable;
+    }
+    if (!fromDual) {
+        const std::vector<Literal> unbound(s.parameters, Literal::of(Literal::Kind::Parameter));
+        *sourceColumns = select(*sourceQuery, &unbound).columns;
     }
     const std::string sourceLabel = query ? s.sourceTable.alias : s.sourceTable.label();
     Scope scope { { ScopeSource { s.target.label(), &t.columns },
-                      ScopeSource { sourceLabel, &sourceColumns } },
+                      ScopeSource { sourceLabel, sourceColumns.get() } },
         &m_nls, &m_today, false, 0, nullptr };
     bindExpression(*s.on, scope);
-    const auto set = bindAssignments(s.update, t, scope);
+    auto set = bindAssignments(s.update, t, scope);
     for (const BoundAssignment& a : set) {
         std::vector<const Expr*> stack { s.on.get() };
         while (!stack.empty()) {
@@ -322,96 +317,106 @@ long long Session::merge(const MergeStmt& s, const std::vector<Literal>& paramet
                 throwOra(38102, "Invalid column in the INSERT VALUES Clause");
         }
     }
-    if (m_checkOnly)
-        return 0;
-
-    std::vector<Cell> sourceRow, targetRow, changed;
-    std::vector<ColumnType> sourceTypes;
-    for (const ResultColumn& c : sourceColumns)
-        sourceTypes.push_back(c.type);
-    ctx.types[0] = &t.types;
-    ctx.rows[1] = &sourceRow;
-    ctx.types[1] = &sourceTypes;
-    std::set<long long> updated; // a target row updated twice is ORA-30926
-    long long n = 0;
-    bool dualDone = false;
-    auto nextSource = [&]() {
+    return [this, target, sourceColumns, direct, fromDual, sourceQuery, set, insertTargets, &s](
+               const std::vector<Literal>& parameters) {
+        Target& t = *target;
+        EvalContext ctx;
+        ctx.parameters = &parameters;
+        ctx.nls = &m_nls;
+        ctx.today = &m_today;
+        std::optional<Result> sourceRows;
         if (!fromDual)
-            return sourceRows->rows->next(sourceRow);
-        if (dualDone)
-            return false;
-        dualDone = true;
-        std::vector<Cell> dummy { Cell::text_("X") };
-        std::vector<ColumnType> dummyType { varchar2Type(1) };
-        EvalContext dualCtx = ctx;
-        dualCtx.rows = { &dummy, nullptr };
-        dualCtx.types = { &dummyType, nullptr };
-        sourceRow.clear();
-        for (std::size_t i = 0; i < direct.size(); ++i) {
-            Value v = evaluate(*direct[i], dualCtx);
-            sourceRow.push_back(std::move(v.cell));
-            sourceTypes[i] = v.type;
-        }
-        return true;
-    };
-    while (nextSource()) {
-        ctx.rows[0] = nullptr;
-        const auto equal = keyLookup(s.on.get(), 0, t.table, ctx);
-        auto cursor = m_storage->openTable(m_user, t.table.name, equal ? &*equal : nullptr);
-        if (!cursor)
-            throwOra(942, "table or view does not exist");
-        ctx.rows[0] = &targetRow;
-        bool matched = false;
-        while (cursor->next(targetRow)) {
-            if (testCondition(*s.on, ctx) != Truth::True)
+            sourceRows = select(*sourceQuery, &parameters);
+        std::vector<Cell> sourceRow, targetRow, changed;
+        std::vector<ColumnType> sourceTypes;
+        for (const ResultColumn& c : *sourceColumns)
+            sourceTypes.push_back(c.type);
+        ctx.types[0] = &t.types;
+        ctx.rows[1] = &sourceRow;
+        ctx.types[1] = &sourceTypes;
+        std::set<long long> updated; // a target row updated twice is ORA-30926
+        long long n = 0;
+        bool dualDone = false;
+        auto nextSource = [&]() {
+            if (!fromDual)
+                return sourceRows->rows->next(sourceRow);
+            if (dualDone)
+                return false;
+            dualDone = true;
+            std::vector<Cell> dummy { Cell::text_("X") };
+            std::vector<ColumnType> dummyType { varchar2Type(1) };
+            EvalContext dualCtx = ctx;
+            dualCtx.rows = { &dummy, nullptr };
+            dualCtx.types = { &dummyType, nullptr };
+            sourceRow.clear();
+            for (std::size_t i = 0; i < direct.size(); ++i) {
+                Value v = evaluate(*direct[i], dualCtx);
+                sourceRow.push_back(std::move(v.cell));
+                sourceTypes[i] = v.type;
+            }
+            return true;
+        };
+        while (nextSource()) {
+            ctx.rows[0] = nullptr;
+            const auto equal = keyLookup(s.on.get(), 0, t.table, ctx);
+            auto cursor = m_storage->openRows(t.table, equal ? &*equal : nullptr);
+            if (!cursor)
+                throwOra(942, "table or view does not exist");
+            ctx.rows[0] = &targetRow;
+            bool matched = false;
+            while (cursor->next(targetRow)) {
+                if (testCondition(*s.on, ctx) != Truth::True)
+                    continue;
+                matched = true;
+                if (set.empty())
+                    continue;
+                if (!updated.insert(cursor->rowid()).second)
+                    throwOra(30926, "unable to get a stable set of rows in the source tables");
+                changed = targetRow;
+                for (const BoundAssignment& a : set)
+                    changed[a.column]
+                        = store(evaluate(*a.value, ctx), a.column, t, m_nls, m_today, 1407);
+                t.checks->enforce(changed);
+                t.writer->update(cursor->rowid(), changed);
+                ++n;
+            }
+            if (matched || !s.insert)
                 continue;
-            matched = true;
-            if (set.empty())
-                continue;
-            if (!updated.insert(cursor->rowid()).second)
-                throwOra(30926, "unable to get a stable set of rows in the source tables");
-            changed = targetRow;
-            for (const BoundAssignment& a : set)
-                changed[a.column]
-                    = store(evaluate(*a.value, ctx), a.column, t, m_nls, m_today, 1407);
-            t.checks->enforce(changed);
-            t.writer->update(cursor->rowid(), changed);
+            ctx.rows[0] = nullptr;
+            std::vector<Cell> row(t.table.columns.size());
+            std::vector<bool> given(row.size(), false);
+            for (std::size_t i = 0; i < insertTargets.size(); ++i) {
+                const Value v = evaluate(*s.insertValues[i], ctx);
+                // BY DEFAULT ON NULL: a NULL takes the sequence's value, as left out.
+                const auto& identity = t.table.identity;
+                if (v.isNull() && identity && identity->column == insertTargets[i]
+                    && identity->definition.onNull)
+                    continue;
+                row[insertTargets[i]] = store(v, insertTargets[i], t, m_nls, m_today, 1400);
+                given[insertTargets[i]] = true;
+            }
+            for (std::size_t i = 0; i < row.size(); ++i) {
+                if (given[i])
+                    continue;
+                const ColumnDef& c = t.table.columns[i];
+                row[i] = c.identity
+                    ? convertForColumn(Literal::of(Literal::Kind::Number,
+                                           std::to_string(t.writer->nextIdentity())),
+                        c.type, t.refs[i], m_nls, m_today)
+                    : c.defaultValue
+                    ? convertForColumn(*c.defaultValue, c.type, t.refs[i], m_nls, m_today)
+                    : Cell {};
+                if (c.notNull && row[i].isNull())
+                    throwOra(1400,
+                        "cannot insert NULL into "
+                            + quotedColumn(t.table.owner, t.table.name, c.name));
+            }
+            t.checks->enforce(row);
+            t.writer->insert(row);
             ++n;
         }
-        if (matched || !s.insert)
-            continue;
-        ctx.rows[0] = nullptr;
-        std::vector<Cell> row(t.table.columns.size());
-        std::vector<bool> given(row.size(), false);
-        for (std::size_t i = 0; i < insertTargets.size(); ++i) {
-            const Value v = evaluate(*s.insertValues[i], ctx);
-            // BY DEFAULT ON NULL: a NULL takes the sequence's value, as left out.
-            const auto& identity = t.table.identity;
-            if (v.isNull() && identity && identity->column == insertTargets[i]
-                && identity->definition.onNull)
-                continue;
-            row[insertTargets[i]] = store(v, insertTargets[i], t, m_nls, m_today, 1400);
-            given[insertTargets[i]] = true;
-        }
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            if (given[i])
-                continue;
-            const ColumnDef& c = t.table.columns[i];
-            row[i] = c.identity ? convertForColumn(Literal::of(Literal::Kind::Number,
-                                                       std::to_string(t.writer->nextIdentity())),
-                         c.type, t.refs[i], m_nls, m_today)
-                : c.defaultValue
-                ? convertForColumn(*c.defaultValue, c.type, t.refs[i], m_nls, m_today)
-                : Cell {};
-            if (c.notNull && row[i].isNull())
-                throwOra(1400,
-                    "cannot insert NULL into " + quotedColumn(t.table.owner, t.table.name, c.name));
-        }
-        t.checks->enforce(row);
-        t.writer->insert(row);
-        ++n;
-    }
-    return n;
+        return n;
+    };
 }
 
 } // namespace orastandin

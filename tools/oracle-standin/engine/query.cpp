@@ -403,14 +403,20 @@ Result Session::select(const SelectStmt& s, const std::vector<Literal>* paramete
     }
 
     std::optional<ColumnEquals> equal;
-    if (table && s.where) {
-        std::vector<Cell> noRow;
-        EvalContext ctx = constants;
-        equal = keyLookup(s.where.get(), 0, *table, ctx);
-    }
+    if (table && s.where)
+        equal = keyLookup(s.where.get(), 0, *table, constants);
     RowSource source = openSource(s.from, equal ? &*equal : nullptr);
     if (source.columns.size() != columns.size())
         throwOra(942, "table or view does not exist"); // replaced meanwhile
+    // SELECT * streams the source's own rows, with nothing in between.
+    bool whole = items.size() == columns.size() && !s.where && order.empty() && !s.distinct
+        && !aggregate && offset == 0 && !limit;
+    for (std::size_t i = 0; whole && i < items.size(); ++i)
+        whole = items[i]->kind == Expr::Kind::Column && items[i]->column == i;
+    if (whole) {
+        result.rows = std::move(source.rows);
+        return result;
+    }
     result.rows = std::make_unique<QueryRows>(std::move(source), std::move(items), s.where,
         std::move(order), s.distinct, aggregate, offset, limit, bound, m_nls, m_today);
     return result;

@@ -115,9 +115,13 @@ private:
     // What a FROM clause names: the user's table (read through its key when
     // `equal` says so), else a system view; ORA-00942 for neither.
     RowSource openSource(const TableRef& ref, const ColumnEquals* equal = nullptr);
-    long long update(const UpdateStmt& s, const std::vector<Literal>& parameters);
-    long long deleteRows(const DeleteStmt& s, const std::vector<Literal>& parameters);
-    long long merge(const MergeStmt& s, const std::vector<Literal>& parameters);
+    // One execution of an UPDATE, DELETE or MERGE with one set of values,
+    // answering the rows it changed. Planning looks the table up and binds
+    // the expressions, so the statement's own faults come before any set.
+    using Execution = std::function<long long(const std::vector<Literal>& parameters)>;
+    Execution planUpdate(const UpdateStmt& s);
+    Execution planDelete(const DeleteStmt& s);
+    Execution planMerge(const MergeStmt& s);
     // Ends an array's transaction as insertRows does.
     void endArray(bool opened, const ArrayOutcome& outcome);
     void checkDefaults(const CreateTableStmt& s);
@@ -132,7 +136,6 @@ private:
     Today m_today;
     bool m_fixedToday = false;
     bool m_autocommit = true;
-    bool m_checkOnly = false; // DML: bind and check the statement, change nothing
 };
 
 // The file that holds a SID in a data directory; empty when the SID name

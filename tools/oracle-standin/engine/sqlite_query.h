@@ -3,14 +3,18 @@
 // The SQLite statements of the storage, shared by its files.
 
 #include "ora_error.h"
+#include "write_turns.h"
 
 #include <sqlite3.h>
 #include <string>
 
 namespace orastandin::sqlite {
 
-[[noreturn]] inline void sqliteFailed(sqlite3*, const std::string& reason)
+[[noreturn]] inline void sqliteFailed(sqlite3* db, const std::string& reason)
 {
+    // A writer that would wait for its own thread's transaction.
+    if (sqlite3_errcode(db) == SQLITE_BUSY && writeturns::takeDeadlock())
+        throwOra(60, "deadlock detected while waiting for resource");
     // Storage faults have no Oracle counterpart worth imitating; report
     // them as an internal error with SQLite's reason.
     throwOra(600, "internal error code, arguments: [sqlite], [" + reason + "]");
@@ -69,6 +73,8 @@ public:
     }
     // Makes the statement ready to run again.
     void reset() { sqlite3_reset(m_stmt); }
+    // Forgets values bound in place, before they go away.
+    void clearBindings() { sqlite3_clear_bindings(m_stmt); }
     // True while a row is available.
     bool step()
     {
@@ -96,18 +102,24 @@ private:
 
 // Runs a block inside BEGIN IMMEDIATE ... COMMIT, rolling back on a throw;
 // inside a transaction that is already open, a savepoint keeps it whole.
-template <typename F> void inTransaction(sqlite3* db, F&& body)
+template <typename F> void inTransaction(sqlite3* db, const std::string& path, F&& body)
 {
     const bool nested = sqlite3_get_autocommit(db) == 0;
     Query(db, nested ? "SAVEPOINT step" : "BEGIN IMMEDIATE").step();
+    if (!nested)
+        writeturns::held(path, db);
     try {
         body();
         Query(db, nested ? "RELEASE step" : "COMMIT").step();
     } catch (...) {
         sqlite3_exec(
             db, nested ? "ROLLBACK TO step; RELEASE step" : "ROLLBACK", nullptr, nullptr, nullptr);
+        if (!nested)
+            writeturns::released(path, db);
         throw;
     }
+    if (!nested)
+        writeturns::released(path, db);
 }
 
 inline std::string dataTable(long long id)

@@ -4,10 +4,12 @@
 #include "key_storage.h"
 #include "ora_error.h"
 #include "sqlite_query.h"
+#include "write_turns.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <map>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -20,8 +22,6 @@ using sqlite::Query;
 using sqlite::sqliteFailed;
 
 namespace {
-
-constexpr int busyTimeoutMs = 30000;
 
 Cell readCell(const Query& q, int col, const ColumnType& type)
 {
@@ -123,6 +123,8 @@ Storage::Storage(sqlite3* db, std::string path)
 
 Storage::~Storage()
 {
+    m_statements.reset(); // finalized before the connection closes
+    writeturns::released(m_path, m_db);
     sqlite3_close_v2(m_db);
 }
 
@@ -166,7 +168,7 @@ void Storage::upgrade()
         // Checked again inside the write lock: another process may have
         // upgraded the file meanwhile.
         if (!has("ora_indexes"))
-            inTransaction(m_db, [&] {
+            inTransaction(m_db, m_path, [&] {
                 if (!has("ora_indexes"))
                     exec(definitionSchema);
             });
@@ -185,7 +187,7 @@ std::unique_ptr<Storage> Storage::open(const std::string& path)
         throwOra(12154, "TNS:could not resolve the connect identifier specified");
     }
     std::unique_ptr<Storage> s(new Storage(db, path));
-    sqlite3_busy_timeout(db, busyTimeoutMs);
+    sqlite3_busy_handler(db, writeturns::busyHandler, &s->m_path);
     s->exec("PRAGMA synchronous=NORMAL");
     s->upgrade();
     return s;
@@ -202,7 +204,7 @@ std::optional<std::string> Storage::password(const std::string& user)
 
 void Storage::createUser(const std::string& user, const std::string& password)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         Query check(m_db, "SELECT 1 FROM ora_users WHERE name = ?");
         if (check.bind(1, user).step())
             throwOra(1920, "user name '" + user + "' conflicts with another user or role name");
@@ -475,7 +477,7 @@ std::optional<TableInfo> Storage::findTable(const std::string& owner, const std:
 
 void Storage::renameTable(const std::string& owner, const std::string& from, const std::string& to)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         const auto t = findTableLocked(owner, from);
         if (!t)
             throwOra(4043, "object " + from + " does not exist");
@@ -495,33 +497,37 @@ bool Storage::transactionOpen() const
 void Storage::begin()
 {
     exec("BEGIN IMMEDIATE");
+    writeturns::held(m_path, m_db);
 }
 
 void Storage::commit()
 {
     if (transactionOpen())
         exec("COMMIT");
+    writeturns::released(m_path, m_db);
 }
 
 void Storage::rollback()
 {
     if (transactionOpen())
         exec("ROLLBACK");
+    writeturns::released(m_path, m_db);
 }
 
 void Storage::savepoint()
 {
-    exec("SAVEPOINT statement");
+    runCached("SAVEPOINT statement");
 }
 
 void Storage::releaseSavepoint()
 {
-    exec("RELEASE statement");
+    runCached("RELEASE statement");
 }
 
 void Storage::rollbackToSavepoint()
 {
-    exec("ROLLBACK TO statement; RELEASE statement");
+    runCached("ROLLBACK TO statement");
+    runCached("RELEASE statement");
 }
 
 namespace {
@@ -879,10 +885,33 @@ std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
     return writer;
 }
 
-struct TableCursor::Rows {
+// Statements a connection runs again and again (savepoints, the reads of
+// UPDATE, DELETE and MERGE), prepared once: SQLite's parser would
+// otherwise take much of each execution's time.
+struct CachedStatement {
     Query query;
+    bool busy = false;
+};
+
+struct Storage::Statements {
+    std::map<std::string, std::unique_ptr<CachedStatement>> entries;
+};
+
+struct TableCursor::Rows {
+    std::unique_ptr<Query> owned;
+    CachedStatement* cached = nullptr; // in use until the cursor lets go
     ColumnEquals equal; // the values looked up, bound in place
     std::vector<std::string> texts;
+
+    Query& query() { return cached ? cached->query : *owned; }
+    ~Rows()
+    {
+        if (cached) {
+            cached->query.reset();
+            cached->query.clearBindings();
+            cached->busy = false;
+        }
+    }
 };
 
 TableCursor::~TableCursor()
@@ -904,7 +933,7 @@ bool TableCursor::next(std::vector<Cell>& row)
         return false;
     bool more = false;
     try {
-        more = m_rows->query.step();
+        more = m_rows->query().step();
     } catch (...) {
         release();
         throw;
@@ -915,12 +944,74 @@ bool TableCursor::next(std::vector<Cell>& row)
         release();
         return false;
     }
-    m_rowid = m_rows->query.integer(0);
+    const int first = m_withRowids ? 1 : 0;
+    if (m_withRowids)
+        m_rowid = m_rows->query().integer(0);
     row.clear();
     row.reserve(m_table.columns.size());
     for (std::size_t i = 0; i < m_table.columns.size(); ++i)
-        row.push_back(readCell(m_rows->query, int(i) + 1, m_table.columns[i].type));
+        row.push_back(readCell(m_rows->query(), int(i) + first, m_table.columns[i].type));
     return true;
+}
+
+namespace {
+
+std::string rowsQuery(long long table, const ColumnEquals* equal, bool rowids)
+{
+    std::string sql
+        = std::string(rowids ? "SELECT rowid, * FROM " : "SELECT * FROM ") + dataTable(table);
+    for (std::size_t i = 0; equal && i < equal->size(); ++i)
+        sql += (i ? " AND c" : " WHERE c") + std::to_string((*equal)[i].first) + " = ?";
+    return sql + " ORDER BY rowid";
+}
+
+void bindLookup(TableCursor::Rows& rows, const ColumnEquals* equal)
+{
+    if (!equal)
+        return;
+    rows.equal = *equal;
+    rows.texts.resize(equal->size());
+    for (std::size_t i = 0; i < equal->size(); ++i)
+        bindCell(rows.query(), int(i) + 1, rows.equal[i].second, rows.texts[i]);
+}
+
+} // namespace
+
+CachedStatement* Storage::cached(const std::string& sql)
+{
+    if (!m_statements)
+        m_statements.reset(new Statements);
+    auto& entry = m_statements->entries[sql];
+    if (!entry)
+        entry.reset(new CachedStatement { Query(m_db, sql), false });
+    if (entry->busy)
+        return nullptr;
+    entry->query.reset();
+    return entry.get();
+}
+
+void Storage::runCached(const char* sql)
+{
+    CachedStatement* e = cached(sql);
+    e->query.step();
+    e->query.reset();
+}
+
+std::unique_ptr<TableCursor> Storage::openRows(const TableInfo& table, const ColumnEquals* equal)
+{
+    std::unique_ptr<TableCursor> cursor(new TableCursor);
+    cursor->m_table = table;
+    cursor->m_withRowids = true;
+    const std::string sql = rowsQuery(table.id, equal, true);
+    cursor->m_rows.reset(new TableCursor::Rows);
+    if (CachedStatement* e = cached(sql)) {
+        e->busy = true;
+        cursor->m_rows->cached = e;
+    } else {
+        cursor->m_rows->owned = std::make_unique<Query>(m_db, sql);
+    }
+    bindLookup(*cursor->m_rows, equal);
+    return cursor;
 }
 
 std::unique_ptr<TableCursor> Storage::openTable(
@@ -941,18 +1032,10 @@ std::unique_ptr<TableCursor> Storage::openTable(
     if (!table)
         return nullptr;
     cursor->m_table = std::move(*table);
-    std::string sql = "SELECT rowid, * FROM " + dataTable(cursor->m_table.id);
-    for (std::size_t i = 0; equal && i < equal->size(); ++i)
-        sql += (i ? " AND c" : " WHERE c") + std::to_string((*equal)[i].first) + " = ?";
-    sql += " ORDER BY rowid";
-    cursor->m_rows.reset(new TableCursor::Rows { Query(reader->m_db, sql), {}, {} });
-    if (equal) {
-        auto& rows = *cursor->m_rows;
-        rows.equal = *equal;
-        rows.texts.resize(equal->size());
-        for (std::size_t i = 0; i < equal->size(); ++i)
-            bindCell(rows.query, int(i) + 1, rows.equal[i].second, rows.texts[i]);
-    }
+    cursor->m_rows.reset(new TableCursor::Rows);
+    cursor->m_rows->owned
+        = std::make_unique<Query>(reader->m_db, rowsQuery(cursor->m_table.id, equal, false));
+    bindLookup(*cursor->m_rows, equal);
     return cursor;
 }
 

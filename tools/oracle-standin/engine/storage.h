@@ -16,6 +16,7 @@ struct sqlite3;
 namespace orastandin {
 
 class Storage;
+struct CachedStatement;
 
 // Stored values that columns must hold, by column position: a cursor given
 // them reads only such rows, through the table's key index.
@@ -115,8 +116,11 @@ public:
     // Puts the next row into `row`; false at the end, where the cursor has
     // already given its SQLite statement and snapshot back.
     bool next(std::vector<Cell>& row);
-    // The storage's identity of the row `next` gave last, for RowWriter.
+    // The storage's identity of the row `next` gave last, for RowWriter;
+    // only of a cursor from Storage::openRows.
     long long rowid() const { return m_rowid; }
+
+    struct Rows;
 
 private:
     friend class Storage;
@@ -124,10 +128,10 @@ private:
     void release();
 
     std::unique_ptr<Storage> m_reader;
-    struct Rows;
     std::unique_ptr<Rows> m_rows;
     TableInfo m_table;
     long long m_rowid = 0;
+    bool m_withRowids = false;
 };
 
 // Writes rows of one table inside its storage's open transaction, each
@@ -171,8 +175,10 @@ private:
 };
 
 // One SID: an SQLite file holding its users, the catalog of their tables and
-// the rows. Each ODBC connection opens its own Storage; SQLite's WAL mode and
-// busy timeout let several connections and processes share the file.
+// the rows. Each ODBC connection opens its own Storage; SQLite's WAL mode
+// lets several connections and processes share the file: readers never
+// wait, and writers take turns, each transaction waiting for the one before
+// to end (see write_turns.h).
 class Storage {
 public:
     ~Storage();
@@ -232,6 +238,10 @@ public:
     // uncommitted rows.
     std::unique_ptr<TableCursor> openTable(
         const std::string& owner, const std::string& name, const ColumnEquals* equal = nullptr);
+    // The rows of a table as UPDATE, DELETE and MERGE read them, with their
+    // rowids, inside the open transaction (which keeps `table` as it is),
+    // through statements prepared once per connection.
+    std::unique_ptr<TableCursor> openRows(const TableInfo& table, const ColumnEquals* equal);
 
     // Transactions within the open one, so that a statement that fails
     // undoes its own changes only, as Oracle rolls back one statement.
@@ -274,12 +284,19 @@ private:
 
     void catalogChanged();
 
+    // A statement prepared once for this connection, reset; null while a
+    // cursor still uses it.
+    CachedStatement* cached(const std::string& sql);
+    void runCached(const char* sql);
+
     sqlite3* m_db;
     std::string m_path;
     // Tables looked up since the catalog last changed, so that an INSERT
     // costs one catalog query rather than four; keyed by owner and name.
     long long m_catalogVersion = -1;
     std::map<std::pair<std::string, std::string>, TableInfo> m_tables;
+    struct Statements;
+    std::unique_ptr<Statements> m_statements;
 };
 
 } // namespace orastandin

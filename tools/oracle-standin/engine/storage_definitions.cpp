@@ -50,7 +50,7 @@ TableInfo Storage::requireTable(const std::string& owner, const std::string& nam
 
 void Storage::createTable(const std::string& owner, const CreateTableStmt& table)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         if (findTableLocked(owner, table.table))
             throwOra(955, "name is already used by an existing object");
         catalogChanged();
@@ -391,7 +391,7 @@ void Storage::dropConstraint(const TableInfo& t, const ConstraintInfo& k, bool c
 
 void Storage::dropTable(const std::string& owner, const std::string& name, bool cascadeConstraints)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         const TableInfo t = requireTable(owner, name);
         for (const ReferenceInfo& r : t.referencedBy) {
             if (r.childTableId == t.id)
@@ -416,7 +416,7 @@ void Storage::dropTable(const std::string& owner, const std::string& name, bool 
 void Storage::alterTable(
     const std::string& owner, const AlterTableStmt& alter, const CheckValidator& validate)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         TableInfo t = requireTable(owner, alter.table);
         catalogChanged();
         switch (alter.action) {
@@ -508,7 +508,7 @@ void Storage::modifyIdentity(const TableInfo& t, const AlterTableStmt& alter)
 
 void Storage::createIndex(const std::string& owner, const CreateIndexStmt& index)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         const TableInfo t = requireTable(owner, index.table);
         std::vector<std::string> names;
         std::vector<bool> descending;
@@ -533,7 +533,7 @@ void Storage::createIndex(const std::string& owner, const CreateIndexStmt& index
 
 void Storage::dropIndex(const std::string& owner, const std::string& name)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         long long id = 0;
         std::string storage;
         {
@@ -553,7 +553,7 @@ void Storage::dropIndex(const std::string& owner, const std::string& name)
 
 void Storage::comment(const std::string& owner, const CommentStmt& comment)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         const TableInfo t = requireTable(owner, comment.table);
         const long long position = comment.column.empty()
             ? -1

@@ -81,7 +81,7 @@ RowChecks::RowChecks(const TableInfo& table, const NlsSettings& nls, const Today
     }
 }
 
-void RowChecks::enforce(const std::vector<Cell>& row) const
+void RowChecks::enforceAll(const std::vector<Cell>& row) const
 {
     for (const auto& [name, check] : m_checks) {
         if (!check.allows(row))

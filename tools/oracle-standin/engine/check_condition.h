@@ -43,9 +43,14 @@ class RowChecks {
 public:
     RowChecks(const TableInfo& table, const NlsSettings& nls, const Today& today);
     // ORA-02290 when the row makes one of them false.
-    void enforce(const std::vector<Cell>& row) const;
+    void enforce(const std::vector<Cell>& row) const
+    {
+        if (!m_checks.empty())
+            enforceAll(row);
+    }
 
 private:
+    void enforceAll(const std::vector<Cell>& row) const;
     std::vector<std::pair<std::string, CheckCondition>> m_checks; // "OWNER.NAME" and condition
 };
 

@@ -126,7 +126,7 @@ Target openTarget(Storage& storage, const std::string& user, const TableRef& ref
     auto table = storage.findTable(user, ref.name);
     if (!table)
         throwOra(942, "table or view does not exist");
-    Target t { std::move(*table), {}, {}, {}, nullptr };
+    Target t { std::move(*table), {}, {}, {}, nullptr, {} };
     for (const ColumnDef& c : t.table.columns) {
         t.columns.push_back(ResultColumn { c.name, c.type, !c.notNull, user, t.table.name });
         t.types.push_back(c.type);

@@ -677,6 +677,8 @@ void RowWriter::insert(const std::vector<Cell>& row)
             "unique constraint ("
                 + repeatedKey(m_db, m_table, m_keys->unique, row, m_insert->texts, 0)
                 + ") violated");
+    if (m_keys->parents.empty())
+        return;
     try {
         checkParents(row, m_insert->texts);
     } catch (...) {
@@ -760,7 +762,8 @@ void RowWriter::update(long long rowid, const std::vector<Cell>& row)
         throwOra(1,
             "unique constraint (" + repeatedKey(m_db, m_table, m_keys->unique, row, texts, rowid)
                 + ") violated");
-    checkParents(row, texts);
+    if (!m_keys->parents.empty())
+        checkParents(row, texts);
 }
 
 void RowWriter::remove(long long rowid)

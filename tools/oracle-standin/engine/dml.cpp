@@ -60,6 +60,18 @@ std::vector<BoundAssignment> bindAssignments(
     return out;
 }
 
+// The first column of `source` an expression reads, if any.
+const Expr* firstColumnOf(const Expr& e, int source)
+{
+    if (e.kind == Expr::Kind::Column && e.source == source)
+        return &e;
+    for (const ExprPtr& a : e.args) {
+        if (const Expr* c = firstColumnOf(*a, source))
+            return c;
+    }
+    return nullptr;
+}
+
 std::string quotedColumn(
     const std::string& owner, const std::string& table, const std::string& column)
 {
@@ -313,8 +325,10 @@ Session::Execution Session::planMerge(const MergeStmt& s)
             throwOra(947, "not enough values");
         for (const ExprPtr& v : s.insertValues) {
             bindExpression(*v, scope);
-            if (referencesSource(*v, 0))
-                throwOra(38102, "Invalid column in the INSERT VALUES Clause");
+            if (const Expr* c = firstColumnOf(*v, 0))
+                throwOra(38102,
+                    "Invalid column in the INSERT VALUES Clause: \"" + s.target.label() + "\".\""
+                        + c->name + "\"");
         }
     }
     return [this, target, sourceColumns, direct, fromDual, sourceQuery, set, insertTargets, &s](

@@ -7,11 +7,11 @@
 //
 // On its own, for a condition kept as text (a CHECK constraint):
 //
-//     ExprPtr e = parseCondition(text);
-//     Scope scope { { ScopeSource { "T", &tableColumns } }, nls, today };
-//     bindExpression(*e, scope);
+//     ExprPtr e = parseCondition(text);          // ORA errors of the text
+//     Scope scope { { ScopeSource { "T", &tableColumns } }, &nls, &today };
+//     bindExpression(*e, scope);                 // ORA-00904 for unknown names
 //     EvalContext ctx { { &row }, { &types }, nullptr, &nls, &today };
-//     Truth t = testCondition(*e, ctx);
+//     Truth t = testCondition(*e, ctx);          // a CHECK fails on False only
 
 #include "cell.h"
 #include "column_type.h"

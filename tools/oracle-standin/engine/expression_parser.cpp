@@ -39,6 +39,10 @@ ExprPtr node(Expr::Kind kind)
     return e;
 }
 
+// Nesting this stand-in follows: deeper ones (thousands of parentheses)
+// would overflow the stack; Oracle's own limits are not documented.
+constexpr int maxDepth = 200;
+
 class ExpressionParser {
 public:
     ExpressionParser(TokenReader& in, std::size_t& parameters)
@@ -89,8 +93,21 @@ private:
         return e;
     }
 
+    // Counts a level of nesting while it is parsed.
+    struct Nested {
+        explicit Nested(int& depth)
+            : m_depth(depth)
+        {
+            if (++m_depth > maxDepth)
+                unimplemented();
+        }
+        ~Nested() { --m_depth; }
+        int& m_depth;
+    };
+
     ExprPtr notCondition()
     {
+        const Nested nested(m_depth);
         if (m_in.takeWord("NOT")) {
             ExprPtr inner = notCondition();
             if (!isCondition(*inner))
@@ -175,6 +192,7 @@ private:
     // A value, or a parenthesized condition for the caller to judge.
     ExprPtr operand()
     {
+        const Nested nested(m_depth);
         const std::size_t start = m_in.offset();
         ExprPtr e = primary();
         // Arithmetic and concatenation are Oracle's, not this stand-in's.
@@ -264,6 +282,7 @@ private:
 
     TokenReader& m_in;
     std::size_t& m_parameters;
+    int m_depth = 0;
 };
 
 } // namespace

@@ -143,6 +143,10 @@ private slots:
             "MERGE INTO M t USING (SELECT 9 ID FROM DUAL) s ON (t.ID = s.ID) "
             "WHEN NOT MATCHED THEN INSERT (ID) VALUES (s.ID)",
             "ORA-01400: cannot insert NULL into (\"SCOTT\".\"M\".\"NAME\")");
+        refused("MERGE inserts a target column",
+            "MERGE INTO M t USING (SELECT 8 ID FROM DUAL) s ON (t.ID = s.ID) "
+            "WHEN NOT MATCHED THEN INSERT (ID, NAME) VALUES (s.ID, t.NAME)",
+            "ORA-38102: Invalid column in the INSERT VALUES Clause: \"T\".\"NAME\"");
         refused("two source rows for one target row",
             "MERGE INTO M t USING S s ON (t.ID = s.ID) WHEN MATCHED THEN UPDATE SET t.NAME = "
             "s.NAME",

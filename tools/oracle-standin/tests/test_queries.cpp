@@ -121,7 +121,7 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("message");
         auto error = [](const char* sql, const char* message) {
-            QTest::newRow(message) << QString(sql) << QString(message);
+            QTest::newRow(sql) << QString(sql) << QString(message);
         };
         error("SELECT NOPE FROM Q", "ORA-00904: \"NOPE\": invalid identifier");
         error("SELECT x.ID FROM Q", "ORA-00904: \"X\".\"ID\": invalid identifier");
@@ -146,6 +146,7 @@ private slots:
         error("SELECT ID FROM Q WHERE ID < > 1", "ORA-00936: missing expression");
         error("SELECT ID FROM Q WHERE ID = 1 ORDER ID", "ORA-00924: missing BY keyword");
         error("SELECT ID Q", "ORA-00923: FROM keyword not found where expected");
+        error("ALTER SESSION SET NLS_SORT = GERMAN", "ORA-03001: unimplemented feature");
     }
 
     void errors()

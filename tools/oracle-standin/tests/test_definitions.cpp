@@ -511,6 +511,10 @@ private slots:
             << QStringList { "SCOTT|IX_C|C|NOTE|1|ASC", "SCOTT|IX_C|C|SYS_NC00004\\$|2|DESC",
                    "SCOTT|SYS_C00\\d+|C|ID|1|ASC", "SCOTT|PK_Q|Q|ID|1|ASC",
                    "SCOTT|UK_Q|Q|CODE|1|ASC", "SCOTT|UK_Q|Q|MADE|2|ASC" };
+        QTest::newRow("a query of a view")
+            << "SELECT INDEX_NAME, UNIQUENESS FROM USER_INDEXES WHERE TABLE_NAME = 'Q' AND "
+               "TABLE_OWNER = 'SCOTT' ORDER BY INDEX_NAME DESC"
+            << QStringList { "PK_Q|UNIQUE", "UK_Q|UNIQUE" };
         QTest::newRow("USER_IND_EXPRESSIONS")
             << "SELECT INDEX_NAME, TABLE_NAME, COLUMN_EXPRESSION, COLUMN_POSITION FROM "
                "USER_IND_EXPRESSIONS"

@@ -15,7 +15,7 @@ struct sqlite3;
 namespace orastandin {
 
 class Storage;
-struct CachedStatement;
+struct Lease;
 
 // Stored values that columns must hold, by column position: a cursor given
 // them reads only such rows, through the table's key index.
@@ -92,7 +92,7 @@ private:
     std::unique_ptr<Statement> m_insert;
     std::unique_ptr<Statement> m_update;
     std::unique_ptr<Statement> m_delete;
-    sqlite3* m_db = nullptr;
+    Storage* m_storage = nullptr;
     long long m_table = 0;
     std::string m_key;
     std::size_t m_columns = 0;
@@ -155,6 +155,7 @@ public:
 
 private:
     friend class TableCursor;
+    friend class RowWriter;
     Storage(sqlite3* db, std::string path);
     void exec(const char* sql);
     std::optional<TableInfo> findTableLocked(const std::string& owner, const std::string& name);
@@ -163,9 +164,9 @@ private:
 
     void catalogChanged();
 
-    // A statement prepared once for this connection, reset; null while a
-    // cursor still uses it.
-    CachedStatement* cached(const std::string& sql);
+    // Hands out the statement prepared once for this connection, reset, or
+    // one of its own while another user holds that.
+    void lease(const std::string& sql, Lease& into);
     void runCached(const char* sql);
 
     sqlite3* m_db;

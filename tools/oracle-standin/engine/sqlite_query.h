@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 #include <string>
+#include <string_view>
 
 namespace orastandin::sqlite {
 
@@ -87,6 +88,19 @@ public:
     }
     bool isNull(int col) const { return sqlite3_column_type(m_stmt, col) == SQLITE_NULL; }
     long long integer(int col) const { return sqlite3_column_int64(m_stmt, col); }
+    // The value's bytes, valid until the next step.
+    std::string_view view(int col) const
+    {
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(m_stmt, col));
+        return p ? std::string_view(p, std::size_t(sqlite3_column_bytes(m_stmt, col)))
+                 : std::string_view();
+    }
+    // The value as NUL-terminated text, valid until the next step.
+    const char* cText(int col) const
+    {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+        return p ? p : "";
+    }
     std::string text(int col) const
     {
         const auto* p = static_cast<const char*>(sqlite3_column_blob(m_stmt, col));

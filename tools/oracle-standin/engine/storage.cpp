@@ -21,28 +21,74 @@ using sqlite::inTransaction;
 using sqlite::Query;
 using sqlite::sqliteFailed;
 
+namespace { } // namespace
+
+// Statements a connection runs again and again (transactions, savepoints,
+// the catalog's version, each table's insert, the reads and writes of
+// UPDATE, DELETE and MERGE), prepared once: SQLite's parser would otherwise
+// take much of each execution's time.
+struct CachedStatement {
+    Query query;
+    bool busy = false;
+};
+
+struct Storage::Statements {
+    std::map<std::string, std::unique_ptr<CachedStatement>> entries;
+};
+
+// A cached statement held by one user at a time, or a statement of its own
+// while the cached one is held elsewhere.
+struct Lease {
+    CachedStatement* cached = nullptr;
+    std::unique_ptr<Query> owned;
+
+    Lease() = default;
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+    ~Lease()
+    {
+        if (cached) {
+            cached->query.reset();
+            cached->query.clearBindings(); // values bound in place go away with the user
+            cached->busy = false;
+        }
+    }
+    Query& query() { return cached ? cached->query : *owned; }
+};
+
 namespace {
 
-Cell readCell(const Query& q, int col, const ColumnType& type)
+// Reads a stored value into `cell`, reusing the room its text already has:
+// a cursor's rows pass through the same cells again and again.
+void readCell(const Query& q, int col, const ColumnType& type, Cell& cell)
 {
-    if (q.isNull(col))
-        return Cell {};
-    std::string s = q.text(col);
-    if (type.isNumeric())
-        return Cell::number(std::move(s));
-    if (type.kind == TypeKind::BinaryFloat || type.kind == TypeKind::BinaryDouble)
-        return Cell::realValue(std::strtod(s.c_str(), nullptr));
-    if (type.isDateTime()) {
-        DateTime dt;
-        parseCanonical(s, dt);
-        return Cell::dateTimeValue(dt);
+    cell.text.clear();
+    if (q.isNull(col)) {
+        cell.kind = Cell::Kind::Null;
+        return;
     }
-    if (type.isBinary())
-        return Cell::binary(std::move(s));
-    // Kept in one form per value, shown as Oracle shows it: "+DD HH:MI:SS.FFFFFF".
-    if (type.isInterval())
-        return Cell::text_(formatDayToSecond(parseDayToSecond(s), type.precision, type.scale));
-    return Cell::text_(std::move(s));
+    if (type.kind == TypeKind::BinaryFloat || type.kind == TypeKind::BinaryDouble) {
+        cell.kind = Cell::Kind::Real;
+        cell.real = std::strtod(q.cText(col), nullptr);
+        return;
+    }
+    const std::string_view s = q.view(col);
+    if (type.isDateTime()) {
+        cell.kind = Cell::Kind::DateTime;
+        cell.dateTime = DateTime {};
+        parseCanonical(s, cell.dateTime);
+        return;
+    }
+    if (type.isInterval()) {
+        // Kept in one form per value, shown as Oracle shows it: "+DD HH:MI:SS.FFFFFF".
+        cell.kind = Cell::Kind::Text;
+        cell.text = formatDayToSecond(parseDayToSecond(s), type.precision, type.scale);
+        return;
+    }
+    cell.kind = type.isNumeric() ? Cell::Kind::Number
+        : type.isBinary()        ? Cell::Kind::Binary
+                                 : Cell::Kind::Text;
+    cell.text.assign(s.data(), s.size());
 }
 
 const char* schema = R"(
@@ -447,11 +493,16 @@ std::optional<TableInfo> Storage::findTable(const std::string& owner, const std:
     // the session's open transaction the lookup is part of that.
     const bool own = !transactionOpen();
     if (own)
-        exec("BEGIN");
+        runCached("BEGIN");
     try {
         // Every CREATE, DROP and RENAME, of any session, counts the catalog up.
-        Query version(m_db, "SELECT value FROM ora_counters WHERE name = 'catalog'");
-        const long long now = version.step() ? version.integer(0) : -1;
+        long long now = -1;
+        {
+            Lease version;
+            lease("SELECT value FROM ora_counters WHERE name = 'catalog'", version);
+            if (version.query().step())
+                now = version.query().integer(0);
+        }
         if (now != m_catalogVersion || now < 0) {
             m_tables.clear();
             m_catalogVersion = now;
@@ -459,12 +510,12 @@ std::optional<TableInfo> Storage::findTable(const std::string& owner, const std:
         const auto key = std::make_pair(owner, name);
         if (const auto it = m_tables.find(key); it != m_tables.end()) {
             if (own)
-                exec("COMMIT");
+                runCached("COMMIT");
             return it->second;
         }
         auto t = findTableLocked(owner, name);
         if (own)
-            exec("COMMIT");
+            runCached("COMMIT");
         if (t)
             m_tables[key] = *t;
         return t;
@@ -496,21 +547,21 @@ bool Storage::transactionOpen() const
 
 void Storage::begin()
 {
-    exec("BEGIN IMMEDIATE");
+    runCached("BEGIN IMMEDIATE");
     writeturns::held(m_path, m_db);
 }
 
 void Storage::commit()
 {
     if (transactionOpen())
-        exec("COMMIT");
+        runCached("COMMIT");
     writeturns::released(m_path, m_db);
 }
 
 void Storage::rollback()
 {
     if (transactionOpen())
-        exec("ROLLBACK");
+        runCached("ROLLBACK");
     writeturns::released(m_path, m_db);
 }
 
@@ -577,7 +628,7 @@ struct ParentKey {
 } // namespace
 
 struct RowWriter::Statement {
-    Query query;
+    Lease lease;
     std::vector<std::string> texts; // dates and reals as stored, kept until the step
 };
 
@@ -669,7 +720,8 @@ std::string quotedColumn(const std::string& owner, const std::string& table, con
 
 void RowWriter::insert(const std::vector<Cell>& row)
 {
-    Query& q = m_insert->query;
+    // Bound in place, as arrays of rows pass here.
+    Query& q = m_insert->lease.query();
     q.reset();
     bindRow(q, m_insert->texts, row);
     if (!q.insertUnique())
@@ -734,7 +786,8 @@ void RowWriter::update(long long rowid, const std::vector<Cell>& row)
         for (std::size_t i = 0; i < m_columns; ++i)
             sql += (i ? ", c" : "c") + std::to_string(i) + " = ?";
         sql += " WHERE rowid = ?";
-        m_update.reset(new Statement { Query(m_db, sql), {} });
+        m_update.reset(new Statement);
+        m_storage->lease(sql, m_update->lease);
     }
     std::vector<std::string>& texts = m_update->texts;
     texts.resize(row.size());
@@ -754,7 +807,7 @@ void RowWriter::update(long long rowid, const std::vector<Cell>& row)
                 "integrity constraint (" + m_keys->owner + "." + r.constraint
                     + ") violated - child record found");
     }
-    Query& q = m_update->query;
+    Query& q = m_update->lease.query();
     q.reset();
     bindRow(q, texts, row);
     q.bind(int(m_columns) + 1, rowid);
@@ -772,10 +825,11 @@ void RowWriter::remove(long long rowid)
         m_storage->removeRow(*m_keys->referenced, rowid);
         return;
     }
-    if (!m_delete)
-        m_delete.reset(new Statement {
-            Query(m_db, "DELETE FROM " + dataTable(m_table) + " WHERE rowid = ?"), {} });
-    Query& q = m_delete->query;
+    if (!m_delete) {
+        m_delete.reset(new Statement);
+        m_storage->lease("DELETE FROM " + dataTable(m_table) + " WHERE rowid = ?", m_delete->lease);
+    }
+    Query& q = m_delete->lease.query();
     q.reset();
     q.bind(1, rowid);
     q.step();
@@ -840,15 +894,19 @@ void Storage::removeRow(const TableInfo& table, long long rowid)
 std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
 {
     // The table may have been dropped by another session since it was looked up.
-    Query check(m_db, "SELECT 1 FROM ora_tables WHERE id = ?");
-    if (!check.bind(1, table.id).step())
-        throwOra(942, "table or view does not exist");
+    {
+        Lease check;
+        lease("SELECT 1 FROM ora_tables WHERE id = ?", check);
+        if (!check.query().bind(1, table.id).step())
+            throwOra(942, "table or view does not exist");
+    }
     std::string sql = "INSERT INTO " + dataTable(table.id) + " VALUES(";
     for (std::size_t i = 0; i < table.columns.size(); ++i)
         sql += i ? ", ?" : "?";
     sql += ")";
     std::unique_ptr<RowWriter> writer(new RowWriter);
-    writer->m_insert.reset(new RowWriter::Statement { Query(m_db, sql), {} });
+    writer->m_insert.reset(new RowWriter::Statement);
+    lease(sql, writer->m_insert->lease);
     writer->m_storage = this;
     writer->m_db = m_db;
     writer->m_table = table.id;
@@ -888,33 +946,12 @@ std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
     return writer;
 }
 
-// Statements a connection runs again and again (savepoints, the reads of
-// UPDATE, DELETE and MERGE), prepared once: SQLite's parser would
-// otherwise take much of each execution's time.
-struct CachedStatement {
-    Query query;
-    bool busy = false;
-};
-
-struct Storage::Statements {
-    std::map<std::string, std::unique_ptr<CachedStatement>> entries;
-};
-
 struct TableCursor::Rows {
-    std::unique_ptr<Query> owned;
-    CachedStatement* cached = nullptr; // in use until the cursor lets go
+    Lease lease;
     ColumnEquals equal; // the values looked up, bound in place
     std::vector<std::string> texts;
 
-    Query& query() { return cached ? cached->query : *owned; }
-    ~Rows()
-    {
-        if (cached) {
-            cached->query.reset();
-            cached->query.clearBindings();
-            cached->busy = false;
-        }
-    }
+    Query& query() { return lease.query(); }
 };
 
 TableCursor::~TableCursor()
@@ -947,13 +984,13 @@ bool TableCursor::next(std::vector<Cell>& row)
         release();
         return false;
     }
+    const Query& q = m_rows->query();
     const int first = m_withRowids ? 1 : 0;
     if (m_withRowids)
-        m_rowid = m_rows->query().integer(0);
-    row.clear();
-    row.reserve(m_table.columns.size());
-    for (std::size_t i = 0; i < m_table.columns.size(); ++i)
-        row.push_back(readCell(m_rows->query(), int(i) + first, m_table.columns[i].type));
+        m_rowid = q.integer(0);
+    row.resize(m_table.columns.size());
+    for (std::size_t i = 0; i < row.size(); ++i)
+        readCell(q, int(i) + first, m_table.columns[i].type, row[i]);
     return true;
 }
 
@@ -980,24 +1017,27 @@ void bindLookup(TableCursor::Rows& rows, const ColumnEquals* equal)
 
 } // namespace
 
-CachedStatement* Storage::cached(const std::string& sql)
+void Storage::lease(const std::string& sql, Lease& into)
 {
     if (!m_statements)
         m_statements.reset(new Statements);
     auto& entry = m_statements->entries[sql];
     if (!entry)
         entry.reset(new CachedStatement { Query(m_db, sql), false });
-    if (entry->busy)
-        return nullptr;
+    if (entry->busy) {
+        into.owned = std::make_unique<Query>(m_db, sql);
+        return;
+    }
     entry->query.reset();
-    return entry.get();
+    entry->busy = true;
+    into.cached = entry.get();
 }
 
 void Storage::runCached(const char* sql)
 {
-    CachedStatement* e = cached(sql);
-    e->query.step();
-    e->query.reset();
+    Lease l;
+    lease(sql, l);
+    l.query().step();
 }
 
 std::unique_ptr<TableCursor> Storage::openRows(const TableInfo& table, const ColumnEquals* equal)
@@ -1007,12 +1047,7 @@ std::unique_ptr<TableCursor> Storage::openRows(const TableInfo& table, const Col
     cursor->m_withRowids = true;
     const std::string sql = rowsQuery(table.id, equal, true);
     cursor->m_rows.reset(new TableCursor::Rows);
-    if (CachedStatement* e = cached(sql)) {
-        e->busy = true;
-        cursor->m_rows->cached = e;
-    } else {
-        cursor->m_rows->owned = std::make_unique<Query>(m_db, sql);
-    }
+    lease(sql, cursor->m_rows->lease);
     bindLookup(*cursor->m_rows, equal);
     return cursor;
 }
@@ -1036,7 +1071,7 @@ std::unique_ptr<TableCursor> Storage::openTable(
         return nullptr;
     cursor->m_table = std::move(*table);
     cursor->m_rows.reset(new TableCursor::Rows);
-    cursor->m_rows->owned
+    cursor->m_rows->lease.owned
         = std::make_unique<Query>(reader->m_db, rowsQuery(cursor->m_table.id, equal, false));
     bindLookup(*cursor->m_rows, equal);
     return cursor;

@@ -16,7 +16,7 @@ struct sqlite3;
 namespace orastandin {
 
 class Storage;
-struct CachedStatement;
+struct Lease;
 
 // Stored values that columns must hold, by column position: a cursor given
 // them reads only such rows, through the table's key index.
@@ -284,9 +284,9 @@ private:
 
     void catalogChanged();
 
-    // A statement prepared once for this connection, reset; null while a
-    // cursor still uses it.
-    CachedStatement* cached(const std::string& sql);
+    // Hands out the statement prepared once for this connection, reset, or
+    // one of its own while another user holds that.
+    void lease(const std::string& sql, Lease& into);
     void runCached(const char* sql);
 
     sqlite3* m_db;

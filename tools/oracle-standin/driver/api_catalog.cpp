@@ -1,9 +1,11 @@
-// Catalog functions: SQLPrimaryKeys and SQLColumns, answered from the SID's
-// own catalog the way Oracle's driver answers them from the data dictionary
-// (ALL_CONSTRAINTS, ALL_CONS_COLUMNS, ALL_TAB_COLUMNS): a result set like a
-// query's, with the column names ODBC gives them ("SQLPrimaryKeys Function",
-// "SQLColumns Function" in Microsoft's ODBC reference).
+// Catalog functions: SQLPrimaryKeys, SQLColumns, SQLStatistics and
+// SQLForeignKeys, answered from the SID's own catalog the way Oracle's
+// driver answers them from the data dictionary (ALL_CONSTRAINTS,
+// ALL_CONS_COLUMNS, ALL_TAB_COLUMNS, ALL_INDEXES, ALL_IND_COLUMNS): a
+// result set like a query's, with the column names ODBC gives them (the
+// functions' pages in Microsoft's ODBC reference).
 
+#include "dictionary.h"
 #include "entry.h"
 #include "handles.h"
 #include "metadata.h"
@@ -161,49 +163,6 @@ Cell numberCell(long long n)
     return Cell::number(std::to_string(n));
 }
 
-// A default as USER_TAB_COLUMNS.DATA_DEFAULT shows it: the expression as written.
-std::string defaultText(const Literal& d)
-{
-    auto quoted = [](const std::string& s) {
-        std::string out = "'";
-        for (const char c : s) {
-            out += c;
-            if (c == '\'')
-                out += '\'';
-        }
-        return out + "'";
-    };
-    switch (d.kind) {
-    case Literal::Kind::Null:
-    case Literal::Kind::Default:
-        return "NULL";
-    case Literal::Kind::String:
-        return quoted(d.text);
-    case Literal::Kind::Number:
-        return d.text;
-    case Literal::Kind::Date:
-        return "DATE " + quoted(d.text);
-    case Literal::Kind::Timestamp:
-        return "TIMESTAMP " + quoted(d.text);
-    case Literal::Kind::Interval:
-        return "INTERVAL " + quoted(d.text) + " DAY(" + std::to_string(d.leadingPrecision)
-            + ") TO SECOND(" + std::to_string(d.fractionPrecision) + ")";
-    case Literal::Kind::ToDate:
-    case Literal::Kind::ToTimestamp: {
-        std::string out = d.kind == Literal::Kind::ToDate ? "TO_DATE(" : "TO_TIMESTAMP(";
-        out += d.numberArgument ? d.text : d.text.empty() ? "NULL" : quoted(d.text);
-        if (d.mask)
-            out += ", " + quoted(*d.mask);
-        return out + ")";
-    }
-    case Literal::Kind::Parameter:
-    case Literal::Kind::DateTimeValue:
-    case Literal::Kind::Bytes:
-        break; // values bound at execution, never a column's default
-    }
-    return {};
-}
-
 void startCatalogResult(Statement* stmt)
 {
     if (!stmt->dbc->session)
@@ -307,13 +266,150 @@ SQLRETURN columnsOf(
                     numberCell(d.conciseType), textCell(type.oracleName()), size,
                     numberCell((long long)d.octetLength), digits, radix,
                     numberCell(c.notNull ? SQL_NO_NULLS : SQL_NULLABLE), Cell {},
-                    c.defaultValue ? textCell(defaultText(*c.defaultValue)) : Cell {},
+                    textCell(columnDefault(t, i).value_or(std::string())),
                     numberCell(d.verboseType),
                     d.intervalCode ? numberCell(d.intervalCode) : Cell {},
                     character ? numberCell((long long)d.octetLength) : Cell {},
                     numberCell((long long)i + 1), textCell(c.notNull ? "NO" : "YES") });
             }
         }
+    }
+    finishCatalogResult(stmt, std::move(columns), std::move(rows));
+    return SQL_SUCCESS;
+}
+
+// SQLStatistics: a row for the table itself (TYPE SQL_TABLE_STAT) and one
+// for each column of each index, from ALL_INDEXES and ALL_IND_COLUMNS, in
+// ODBC's order (NON_UNIQUE, TYPE, INDEX_QUALIFIER, INDEX_NAME,
+// ORDINAL_POSITION). The dictionary keeps no statistics (the stand-in never
+// analyzes a table): CARDINALITY and PAGES are NULL.
+SQLRETURN statistics(
+    Statement* stmt, const Argument& schema, const Argument& table, SQLUSMALLINT unique)
+{
+    if (!table)
+        throw DriverError("HY009", "Invalid use of null pointer");
+    if (unique != SQL_INDEX_UNIQUE && unique != SQL_INDEX_ALL)
+        throw DriverError("HY100", "Uniqueness option type out of range");
+    startCatalogResult(stmt);
+    const bool id = metadataId(stmt);
+    const NameFilter schemaFilter(schema, id, false);
+    const NameFilter tableFilter(table, id, false);
+    const char* view = "ALL_IND_COLUMNS";
+    std::vector<ResultColumn> columns { text("TABLE_CAT", 128, true, view),
+        text("TABLE_SCHEM", 128, true, view), text("TABLE_NAME", 128, false, view),
+        number("NON_UNIQUE", 5, true, view), text("INDEX_QUALIFIER", 128, true, view),
+        text("INDEX_NAME", 128, true, view), number("TYPE", 5, false, view),
+        number("ORDINAL_POSITION", 5, true, view), text("COLUMN_NAME", 4000, true, view),
+        text("ASC_OR_DESC", 1, true, view), number("CARDINALITY", 10, true, view),
+        number("PAGES", 10, true, view), text("FILTER_CONDITION", 128, true, view) };
+    std::vector<std::vector<Cell>> rows;
+    Session& session = *stmt->dbc->session;
+    if (schemaFilter.passes(session.user())) {
+        for (const TableInfo& t : session.tables()) {
+            if (!tableFilter.passes(t.name))
+                continue;
+            rows.push_back({ Cell {}, textCell(t.owner), textCell(t.name), Cell {}, Cell {},
+                Cell {}, numberCell(SQL_TABLE_STAT), Cell {}, Cell {}, Cell {}, Cell {}, Cell {},
+                Cell {} });
+            std::vector<const IndexInfo*> order;
+            for (const IndexInfo& i : t.indexes) {
+                if (i.unique || unique == SQL_INDEX_ALL)
+                    order.push_back(&i);
+            }
+            std::stable_sort(order.begin(), order.end(),
+                [](const IndexInfo* a, const IndexInfo* b) { return a->unique > b->unique; });
+            for (const IndexInfo* i : order) {
+                for (std::size_t k = 0; k < i->columns.size(); ++k)
+                    rows.push_back({ Cell {}, textCell(t.owner), textCell(t.name),
+                        numberCell(i->unique ? SQL_FALSE : SQL_TRUE), textCell(t.owner),
+                        textCell(i->name), numberCell(SQL_INDEX_OTHER),
+                        numberCell((long long)k + 1), textCell(indexColumnName(t, *i, k)),
+                        textCell(i->descending[k] ? "D" : "A"), Cell {}, Cell {}, Cell {} });
+            }
+        }
+    }
+    finishCatalogResult(stmt, std::move(columns), std::move(rows));
+    return SQL_SUCCESS;
+}
+
+SQLSMALLINT odbcDeleteRule(DeleteRule rule)
+{
+    switch (rule) {
+    case DeleteRule::Cascade:
+        return SQL_CASCADE;
+    case DeleteRule::SetNull:
+        return SQL_SET_NULL;
+    case DeleteRule::NoAction:
+        break;
+    }
+    return SQL_NO_ACTION;
+}
+
+// SQLForeignKeys: the foreign keys that refer to the primary key's table,
+// those of the foreign key's table, or those between the two, from
+// ALL_CONSTRAINTS and ALL_CONS_COLUMNS; Oracle has no ON UPDATE rules and
+// its constraints here are not deferrable.
+SQLRETURN foreignKeys(Statement* stmt, const Argument& pkSchema, const Argument& pkTable,
+    const Argument& fkSchema, const Argument& fkTable)
+{
+    if (!pkTable && !fkTable)
+        throw DriverError("HY009", "Invalid use of null pointer");
+    startCatalogResult(stmt);
+    const bool id = metadataId(stmt);
+    const NameFilter pkSchemaFilter(pkSchema, id, false);
+    const NameFilter pkTableFilter(pkTable, id, false);
+    const NameFilter fkSchemaFilter(fkSchema, id, false);
+    const NameFilter fkTableFilter(fkTable, id, false);
+    const char* view = "ALL_CONS_COLUMNS";
+    std::vector<ResultColumn> columns { text("PKTABLE_CAT", 128, true, view),
+        text("PKTABLE_SCHEM", 128, true, view), text("PKTABLE_NAME", 128, false, view),
+        text("PKCOLUMN_NAME", 128, false, view), text("FKTABLE_CAT", 128, true, view),
+        text("FKTABLE_SCHEM", 128, true, view), text("FKTABLE_NAME", 128, false, view),
+        text("FKCOLUMN_NAME", 128, false, view), number("KEY_SEQ", 5, false, view),
+        number("UPDATE_RULE", 5, true, view), number("DELETE_RULE", 5, true, view),
+        text("FK_NAME", 128, true, view), text("PK_NAME", 128, true, view),
+        number("DEFERRABILITY", 5, true, view) };
+    struct Key {
+        std::string pkTable, fkTable, fkName;
+        std::vector<std::vector<Cell>> rows;
+    };
+    std::vector<Key> keys;
+    Session& session = *stmt->dbc->session;
+    const std::vector<TableInfo> tables = session.tables();
+    const bool owned
+        = pkSchemaFilter.passes(session.user()) && fkSchemaFilter.passes(session.user());
+    for (const TableInfo& child : owned ? tables : std::vector<TableInfo> {}) {
+        if (!fkTableFilter.passes(child.name))
+            continue;
+        for (const ConstraintInfo& k : child.constraints) {
+            if (k.type != 'R' || !pkTableFilter.passes(k.refTable))
+                continue;
+            const auto parent = std::find_if(tables.begin(), tables.end(),
+                [&](const TableInfo& t) { return t.id == k.refTableId; });
+            if (parent == tables.end())
+                continue;
+            Key key { k.refTable, child.name, k.name, {} };
+            for (std::size_t i = 0; i < k.columns.size() && i < k.refColumns.size(); ++i)
+                key.rows.push_back({ Cell {}, textCell(parent->owner), textCell(parent->name),
+                    textCell(parent->columns[k.refColumns[i]].name), Cell {}, textCell(child.owner),
+                    textCell(child.name), textCell(child.columns[k.columns[i]].name),
+                    numberCell((long long)i + 1), numberCell(SQL_NO_ACTION),
+                    numberCell(odbcDeleteRule(k.deleteRule)), textCell(k.name),
+                    textCell(k.refConstraint), numberCell(SQL_NOT_DEFERRABLE) });
+            keys.push_back(std::move(key));
+        }
+    }
+    // Ordered by the other side's table, the key and KEY_SEQ, as ODBC asks.
+    const bool byChild = pkTable.has_value() && !fkTable;
+    std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        const auto& x = byChild ? a.fkTable : a.pkTable;
+        const auto& y = byChild ? b.fkTable : b.pkTable;
+        return x != y ? x < y : a.fkName < b.fkName;
+    });
+    std::vector<std::vector<Cell>> rows;
+    for (Key& k : keys) {
+        for (auto& r : k.rows)
+            rows.push_back(std::move(r));
     }
     finishCatalogResult(stmt, std::move(columns), std::move(rows));
     return SQL_SUCCESS;
@@ -357,5 +453,48 @@ ODBC_ENTRY SQLColumnsW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, SQLWCHAR* schema
     return guarded(stmt, [&] {
         return columnsOf(
             stmt, wide(schema, schemaLength), wide(table, tableLength), wide(column, columnLength));
+    });
+}
+
+ODBC_ENTRY SQLStatistics(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR* schema,
+    SQLSMALLINT schemaLength, SQLCHAR* table, SQLSMALLINT tableLength, SQLUSMALLINT unique,
+    SQLUSMALLINT)
+{
+    Statement* stmt = asStmt(handle);
+    return guarded(stmt, [&] {
+        return statistics(stmt, narrow(schema, schemaLength), narrow(table, tableLength), unique);
+    });
+}
+
+ODBC_ENTRY SQLStatisticsW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, SQLWCHAR* schema,
+    SQLSMALLINT schemaLength, SQLWCHAR* table, SQLSMALLINT tableLength, SQLUSMALLINT unique,
+    SQLUSMALLINT)
+{
+    Statement* stmt = asStmt(handle);
+    return guarded(stmt, [&] {
+        return statistics(stmt, wide(schema, schemaLength), wide(table, tableLength), unique);
+    });
+}
+
+ODBC_ENTRY SQLForeignKeys(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR* pkSchema,
+    SQLSMALLINT pkSchemaLength, SQLCHAR* pkTable, SQLSMALLINT pkTableLength, SQLCHAR*, SQLSMALLINT,
+    SQLCHAR* fkSchema, SQLSMALLINT fkSchemaLength, SQLCHAR* fkTable, SQLSMALLINT fkTableLength)
+{
+    Statement* stmt = asStmt(handle);
+    return guarded(stmt, [&] {
+        return foreignKeys(stmt, narrow(pkSchema, pkSchemaLength), narrow(pkTable, pkTableLength),
+            narrow(fkSchema, fkSchemaLength), narrow(fkTable, fkTableLength));
+    });
+}
+
+ODBC_ENTRY SQLForeignKeysW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, SQLWCHAR* pkSchema,
+    SQLSMALLINT pkSchemaLength, SQLWCHAR* pkTable, SQLSMALLINT pkTableLength, SQLWCHAR*,
+    SQLSMALLINT, SQLWCHAR* fkSchema, SQLSMALLINT fkSchemaLength, SQLWCHAR* fkTable,
+    SQLSMALLINT fkTableLength)
+{
+    Statement* stmt = asStmt(handle);
+    return guarded(stmt, [&] {
+        return foreignKeys(stmt, wide(pkSchema, pkSchemaLength), wide(pkTable, pkTableLength),
+            wide(fkSchema, fkSchemaLength), wide(fkTable, fkTableLength));
     });
 }

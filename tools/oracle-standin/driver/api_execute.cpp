@@ -3,30 +3,67 @@
 #include "entry.h"
 #include "handles.h"
 #include "parameters.h"
+#include "trace.h"
 #include "utf.h"
+
+#include <algorithm>
 
 using namespace orastandin;
 using namespace orastandin::odbc;
 
 namespace {
 
-// Runs an INSERT once per row of the parameter array. As Oracle's driver
-// executes an array with one OCI call without batch errors, the array stops
-// at the first refused row: the rows before it are inserted, the refused one
-// is reported with its row number, the rest are not tried (see the array
-// tests for the sources). SQLExecute then returns SQL_ERROR.
-SQLRETURN executeArray(Statement* stmt, const InsertStmt& insert)
+// The bindings of a statement's markers, in marker order; null for a marker
+// left unbound.
+std::vector<const ParameterBinding*> markerBindings(Statement* stmt, std::size_t markers)
 {
-    std::vector<const ParameterBinding*> bindings(insert.parameters);
-    for (std::size_t i = 0; i < bindings.size(); ++i) {
+    std::vector<const ParameterBinding*> bindings(markers, nullptr);
+    for (std::size_t i = 0; i < markers; ++i) {
         const auto it = stmt->parameters.find(SQLUSMALLINT(i + 1));
-        if (it == stmt->parameters.end()) {
-            // The server looks at the statement before its binds: an array
-            // of no rows reports a missing table or column first.
-            stmt->dbc->session->insertRows(insert, 0, {});
-            throwOra(1008, "not all variables bound");
-        }
-        bindings[i] = &it->second;
+        if (it != stmt->parameters.end())
+            bindings[i] = &it->second;
+    }
+    return bindings;
+}
+
+bool allBound(const std::vector<const ParameterBinding*>& bindings)
+{
+    return std::find(bindings.begin(), bindings.end(), nullptr) == bindings.end();
+}
+
+// A query with markers: the values of the first set (Oracle's driver
+// offers no arrays of parameters for a SELECT: SQL_PAS_NO_SELECT).
+SQLRETURN executeQuery(Statement* stmt, const PreparedStatement& prepared)
+{
+    if (stmt->paramsetSize > 1)
+        throw DriverError("HYC00", "Optional feature not implemented");
+    const auto bindings = markerBindings(stmt, prepared.parameters);
+    std::vector<Literal> values(bindings.size(), Literal::of(Literal::Kind::Parameter));
+    if (!allBound(bindings)) {
+        // The statement's own faults (no table, no column) come first.
+        stmt->dbc->session->execute(prepared, &values);
+        throwOra(1008, "not all variables bound");
+    }
+    for (std::size_t i = 0; i < bindings.size(); ++i)
+        values[i] = boundValue(*bindings[i], 0, stmt->paramBindType, stmt->paramBindOffset);
+    stmt->result = stmt->dbc->session->execute(prepared, &values);
+    return SQL_SUCCESS;
+}
+
+// Runs an INSERT, UPDATE, DELETE or MERGE once per row of the parameter
+// array. As Oracle's driver executes an array with one OCI call without
+// batch errors, the array stops at the first refused row: the rows before
+// it took effect, the refused one is reported with its row number, the
+// rest are not tried (see the array tests for the sources). SQLExecute
+// then returns SQL_ERROR.
+SQLRETURN executeArray(Statement* stmt, const PreparedStatement& prepared)
+{
+    const auto bindings = markerBindings(stmt, prepared.parameters);
+    if (!allBound(bindings)) {
+        // The server looks at the statement before its binds: an array
+        // of no rows reports a missing table or column first.
+        stmt->dbc->session->executeRows(prepared.statement, 0, {});
+        throwOra(1008, "not all variables bound");
     }
     const std::size_t rows = stmt->paramsetSize;
     auto setStatus = [&](std::size_t from, std::size_t to, SQLUSMALLINT status) {
@@ -37,8 +74,8 @@ SQLRETURN executeArray(Statement* stmt, const InsertStmt& insert)
         *stmt->paramsProcessed = 0;
     ArrayOutcome outcome;
     try {
-        outcome = stmt->dbc->session->insertRows(
-            insert, rows, [&](std::size_t row, std::vector<Literal>& values) {
+        outcome = stmt->dbc->session->executeRows(
+            prepared.statement, rows, [&](std::size_t row, std::vector<Literal>& values) {
                 if (stmt->paramOperation && stmt->paramOperation[row] == SQL_PARAM_IGNORE)
                     return false;
                 for (std::size_t i = 0; i < bindings.size(); ++i)
@@ -61,7 +98,7 @@ SQLRETURN executeArray(Statement* stmt, const InsertStmt& insert)
     if (stmt->paramsProcessed)
         *stmt->paramsProcessed = processed;
     Result result;
-    result.rowCount = (long long)outcome.inserted;
+    result.rowCount = (long long)outcome.rows;
     stmt->result = std::move(result);
     if (!outcome.error)
         return SQL_SUCCESS;
@@ -85,14 +122,36 @@ SQLRETURN execute(Statement* stmt, const PreparedStatement& prepared)
         throw DriverError("24000", "Invalid cursor state");
     stmt->closeCursor();
     stmt->rowLimit = stmt->maxRows;
+    if (prepared.parameters > 0 && std::holds_alternative<SelectStmt>(prepared.statement))
+        return executeQuery(stmt, prepared);
     if (prepared.parameters > 0)
-        return executeArray(stmt, std::get<InsertStmt>(prepared.statement));
+        return executeArray(stmt, prepared);
     stmt->result = stmt->dbc->session->execute(prepared);
     return SQL_SUCCESS;
 }
 
+// Writes an execution to the trace, when there is one, with the parameter
+// sets it uses: markers as the parse counted them, or as SQLNumParams counts
+// them in a text that does not parse.
+void trace(
+    Statement* stmt, const char* call, const std::string& sql, const PreparedStatement* prepared)
+{
+    if (!tracing())
+        return;
+    std::size_t markers = 0;
+    if (prepared) {
+        markers = prepared->parameters;
+    } else {
+        try {
+            markers = countParameterMarkers(sql, stmt->session().maxStringSize());
+        } catch (const OraError&) { }
+    }
+    traceStatement(call, markers > 0 ? stmt->paramsetSize : 1, sql);
+}
+
 SQLRETURN executeDirect(Statement* stmt, const std::string& sql)
 {
+    trace(stmt, "SQLExecDirect", sql, nullptr);
     return execute(stmt, stmt->session().prepare(sql));
 }
 
@@ -302,6 +361,7 @@ ODBC_ENTRY SQLExecute(SQLHSTMT handle)
     return guarded(stmt, [&] {
         if (!stmt->preparedSql)
             throw DriverError("HY010", "Function sequence error");
+        trace(stmt, "SQLExecute", *stmt->preparedSql, stmt->prepared ? &*stmt->prepared : nullptr);
         if (!stmt->prepared)
             stmt->prepared = stmt->session().prepare(*stmt->preparedSql); // throws the parse error
         return execute(stmt, *stmt->prepared);

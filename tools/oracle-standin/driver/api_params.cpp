@@ -26,8 +26,7 @@ SQLRETURN describeParam(Statement* stmt, SQLUSMALLINT number, SQLSMALLINT* dataT
     const PreparedStatement& prepared = preparedStatement(stmt);
     if (number == 0 || number > prepared.parameters)
         throw DriverError("07009", "Invalid descriptor index");
-    // Markers stand only in an INSERT's values: each takes its column's type.
-    const auto columns = stmt->session().parameterColumns(std::get<InsertStmt>(prepared.statement));
+    const auto columns = stmt->session().parameterColumns(prepared.statement);
     const OdbcColumn c = describeColumn(columns[number - 1], stmt->dbc->profile);
     setLength(dataType, c.conciseType);
     setLength(size, SQLLEN(c.columnSize));

@@ -33,6 +33,9 @@ struct ColumnType {
     int precision = 0; // NUMBER: 0 when none was given; FLOAT: binary; INTERVAL: day digits
     int scale = 0; // NUMBER; TIMESTAMP, INTERVAL: fractional second digits
     bool scaleGiven = false; // NUMBER(p,s) or NUMBER(p) (scale 0) as opposed to NUMBER
+    // NUMBER(*,s), INT, INTEGER, SMALLINT: 38 digits kept, and no declared
+    // precision in the data dictionary.
+    bool starPrecision = false;
 
     bool isText() const;
     bool isBinary() const;

@@ -2,6 +2,7 @@
 
 #include "ora_error.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -53,10 +54,14 @@ bool startsWithNoCase(std::string_view text, std::size_t pos, std::string_view w
 
 Today Today::now()
 {
-    const std::time_t t = std::time(nullptr);
+    timespec ts {};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    const std::time_t t = ts.tv_sec;
     std::tm tm {};
     localtime_r(&t, &tm);
-    return Today { tm.tm_year + 1900, tm.tm_mon + 1 };
+    const DateTime moment { tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+        std::min(tm.tm_sec, 59), std::uint32_t(ts.tv_nsec / 1000 * 1000) };
+    return Today { tm.tm_year + 1900, tm.tm_mon + 1, moment };
 }
 
 int daysInMonth(int year, int month)

@@ -21,9 +21,12 @@ struct DateTime {
 
 // The date the conversions take their defaults from: a missing year or
 // month is the current one, and RR picks its century from the current year.
+// `moment` is the clock as SYSDATE and SYSTIMESTAMP read it, in the
+// machine's time zone, to the microsecond as Oracle's clock on Linux.
 struct Today {
     int year = 2000;
     int month = 1;
+    DateTime moment { 2000, 1, 1, 0, 0, 0, 0 };
     static Today now();
 };
 

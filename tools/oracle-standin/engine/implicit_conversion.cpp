@@ -122,17 +122,6 @@ double parseReal(const std::string& value, char decimalChar, bool single)
     return v;
 }
 
-// Oracle writes a number as text without a leading zero: 0.5 becomes ".5".
-std::string numberAsText(const Decimal& d, char decimalChar)
-{
-    std::string s = d.toString(decimalChar);
-    if (s.rfind("0", 0) == 0 && s.size() > 1)
-        s.erase(0, 1);
-    else if (s.rfind("-0", 0) == 0 && s.size() > 2)
-        s.erase(1, 1);
-    return s;
-}
-
 const char* typeWord(const ColumnType& type)
 {
     if (type.isBinary())
@@ -250,6 +239,17 @@ Cell fromBinary(const std::string& bytes, const ColumnType& type, const ColumnRe
 
 } // namespace
 
+std::string numberAsText(const Decimal& d, char decimalChar)
+{
+    // Oracle writes a number as text without a leading zero: 0.5 becomes ".5".
+    std::string s = d.toString(decimalChar);
+    if (s.rfind("0", 0) == 0 && s.size() > 1)
+        s.erase(0, 1);
+    else if (s.rfind("-0", 0) == 0 && s.size() > 2)
+        s.erase(1, 1);
+    return s;
+}
+
 std::string fitNumber(Decimal number, const ColumnType& type)
 {
     if (type.kind == TypeKind::Float) {
@@ -282,6 +282,25 @@ Cell convertForColumn(const Literal& value, const ColumnType& type, const Column
         const bool timestamp = value.kind == Literal::Kind::Timestamp;
         return assignDateTime(
             parseAnsiLiteral(value.text, timestamp), timestamp, type, column, nls);
+    }
+    // SYSDATE and CURRENT_DATE are DATEs: the clock to the second.
+    if (value.kind == Literal::Kind::SysDate || value.kind == Literal::Kind::CurrentDate) {
+        DateTime now = today.moment;
+        now.nanos = 0;
+        return assignDateTime(now, false, type, column, nls);
+    }
+    // SYSTIMESTAMP and CURRENT_TIMESTAMP carry a time zone, which only the
+    // datetime columns drop without a format of their own (text would take
+    // NLS_TIMESTAMP_TZ_FORMAT, which this stand-in does not keep).
+    if (value.kind == Literal::Kind::SysTimestamp
+        || value.kind == Literal::Kind::CurrentTimestamp) {
+        if (!type.isDateTime()) {
+            if (type.isText())
+                throwOra(3001, "unimplemented feature");
+            inconsistent(typeWord(type), "TIMESTAMP WITH TIME ZONE");
+        }
+        const int digits = value.kind == Literal::Kind::SysTimestamp ? 6 : value.fractionPrecision;
+        return assignDateTime(roundFraction(today.moment, digits), true, type, column, nls);
     }
     // A DATE or TIMESTAMP bound to a marker goes in as the literal of the same type does.
     if (value.kind == Literal::Kind::DateTimeValue)

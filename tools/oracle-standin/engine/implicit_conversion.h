@@ -24,6 +24,9 @@ struct ColumnRef {
 Cell convertForColumn(const Literal& value, const ColumnType& type, const ColumnRef& column,
     const NlsSettings& nls, const Today& today);
 
+// A number as Oracle writes it as text: ".5", "-1.25", with `decimalChar`.
+std::string numberAsText(const class Decimal& d, char decimalChar);
+
 // Fits an exact number to NUMBER(p,s) or FLOAT(b); returns the canonical text.
 std::string fitNumber(class Decimal number, const ColumnType& type);
 

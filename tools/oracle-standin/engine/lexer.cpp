@@ -98,12 +98,32 @@ private:
         case '+':
         case '-':
         case '?':
+        case '/':
             ++m_pos;
             return Token { TokenKind::Symbol, std::string(1, char(c)), start };
+        case '<':
+        case '>':
+        case '!':
+        case '^':
+        case '|':
+            return comparison(start, char(c));
         default:
             // ';' lands here too: Oracle's ODBC path refuses a trailing one.
             invalidCharacter();
         }
+    }
+
+    // The comparison operators and ||; '!' and '^' only before '=', a lone
+    // '|' nowhere, as Oracle's parser reads them.
+    Token comparison(std::size_t start, char c)
+    {
+        const char n = char(at(m_pos + 1));
+        const bool pair
+            = (n == '=' && c != '|') || (c == '<' && n == '>') || (c == '|' && n == '|');
+        if (!pair && (c == '!' || c == '^' || c == '|'))
+            invalidCharacter();
+        m_pos += pair ? 2 : 1;
+        return Token { TokenKind::Symbol, std::string(m_sql.substr(start, m_pos - start)), start };
     }
 
     Token word(std::size_t start)

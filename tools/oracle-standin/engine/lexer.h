@@ -11,7 +11,7 @@ enum class TokenKind {
     QuotedName, // "...", which may not hold a double quote itself
     String, // '...' with '' folded to '
     Number, // numeric literal as written
-    Symbol, // one of ( ) , = * . + - ?
+    Symbol, // one of ( ) , = * . + - ? / < > and the pairs <= >= <> != ^= ||
     End,
 };
 
@@ -25,6 +25,7 @@ struct Token {
     {
         return kind == TokenKind::Symbol && text.size() == 1 && text[0] == c;
     }
+    bool isOperator(std::string_view op) const { return kind == TokenKind::Symbol && text == op; }
     bool isName() const { return kind == TokenKind::Word || kind == TokenKind::QuotedName; }
 };
 

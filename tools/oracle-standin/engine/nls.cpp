@@ -35,10 +35,18 @@ void NlsSettings::set(const std::string& parameter, const std::string& value)
             throwOra(12705, "Cannot access NLS data files or invalid environment specified");
         decimalChar = value[0];
         groupChar = value[1];
+    } else if (parameter == "NLS_SORT" || parameter == "NLS_COMP") {
+        // Comparisons and ORDER BY are binary here: a linguistic sort would
+        // order and compare otherwise, so it is refused rather than ignored.
+        std::string upper;
+        for (const char c : value)
+            upper += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+        if (upper != "BINARY")
+            throwOra(3001, "unimplemented feature");
     } else {
         // Settings that change nothing this stand-in does are accepted as is.
-        static constexpr std::array<std::string_view, 6> accepted { "NLS_LANGUAGE", "NLS_TERRITORY",
-            "NLS_SORT", "NLS_COMP", "TIME_ZONE", "NLS_LENGTH_SEMANTICS" };
+        static constexpr std::array<std::string_view, 4> accepted { "NLS_LANGUAGE", "NLS_TERRITORY",
+            "TIME_ZONE", "NLS_LENGTH_SEMANTICS" };
         for (const std::string_view name : accepted) {
             if (parameter == name)
                 return;

@@ -40,7 +40,17 @@ const char* sqlStateFor(int oraCode)
         return "22001";
     case 1:
     case 1400:
+    case 1407:
+    case 2290:
+    case 2291:
+    case 2292:
         return "23000";
+    case 60:
+        return "40001"; // serialization failure: a deadlock
+    case 1424:
+        return "22025";
+    case 1425:
+        return "22019";
     case 1722:
     case 1465:
         return "22018";
@@ -82,7 +92,7 @@ const char* sqlStateFor(int oraCode)
         || oraCode == 1724 || oraCode == 1754 || oraCode == 1792 || oraCode == 2248
         || oraCode == 1821 || oraCode == 30088 || oraCode == 12705 || oraCode == 2260
         || oraCode == 2264 || oraCode == 2269 || oraCode == 2329 || oraCode == 1450
-        || oraCode == 1793 || oraCode == 25716)
+        || oraCode == 1793 || oraCode == 25716 || oraCode == 1785 || oraCode == 1791)
         return "42000";
     return "HY000";
 }

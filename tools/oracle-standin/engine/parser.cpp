@@ -1,9 +1,14 @@
 #include "lexer.h"
+#include "literal_parser.h"
 #include "ora_error.h"
+#include "query_parser.h"
 #include "statement.h"
+#include "table_rules.h"
+#include "token_reader.h"
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <set>
 #include <string_view>
 
@@ -11,42 +16,51 @@ namespace orastandin {
 
 namespace {
 
-// Words Oracle refuses as unquoted names (a subset of V$RESERVED_WORDS that
-// covers everything this program could meet).
 bool isReserved(const std::string& word)
 {
-    static constexpr std::array<std::string_view, 56> words { "ACCESS", "ADD", "ALL", "ALTER",
-        "AND", "ANY", "AS", "ASC", "AUDIT", "BETWEEN", "BY", "CHAR", "CHECK", "CLUSTER", "COLUMN",
-        "COMMENT", "COMPRESS", "CONNECT", "CREATE", "CURRENT", "DATE", "DECIMAL", "DEFAULT",
-        "DELETE", "DESC", "DISTINCT", "DROP", "ELSE", "EXISTS", "FLOAT", "FOR", "FROM", "GRANT",
-        "GROUP", "HAVING", "IN", "INDEX", "INSERT", "INTEGER", "INTO", "IS", "LIKE", "NOT", "NULL",
-        "NUMBER", "OF", "ON", "OR", "ORDER", "RENAME", "SELECT", "SET", "TABLE", "UPDATE", "VALUES",
-        "WHERE" };
-    return std::find(words.begin(), words.end(), word) != words.end();
+    return isReservedWord(word);
 }
 
 class Parser {
 public:
     Parser(const std::string& sql, MaxStringSize size)
-        : m_tokens(tokenize(sql, size))
+        : m_in(tokenize(sql, size))
         , m_extended(size == MaxStringSize::Extended)
-    { }
+    {
+        m_in.setSource(sql);
+    }
 
     ParsedStatement run()
     {
         const Token& first = peek();
-        if (first.isWord("SELECT"))
-            return select();
-        if (first.isWord("CREATE"))
+        if (first.isWord("SELECT")) {
+            SelectStmt s = select();
+            expectEnd();
+            return s;
+        }
+        if (first.isWord("CREATE")) {
+            if (peek(1).isWord("INDEX") || (peek(1).isWord("UNIQUE") && peek(2).isWord("INDEX")))
+                return createIndex();
             return createTable();
+        }
+        if (first.isWord("COMMENT"))
+            return comment();
         if (first.isWord("INSERT"))
             return insert();
+        if (first.isWord("UPDATE"))
+            return update();
+        if (first.isWord("DELETE"))
+            return deleteRows();
+        if (first.isWord("MERGE"))
+            return merge();
         if (first.isWord("DROP"))
-            return dropTable();
+            return peek(1).isWord("INDEX") ? ParsedStatement(dropIndex())
+                                           : ParsedStatement(dropTable());
         if (first.isWord("RENAME"))
             return rename();
         if (first.isWord("ALTER"))
-            return alterSession();
+            return peek(1).isWord("TABLE") ? ParsedStatement(alterTable())
+                                           : ParsedStatement(alterSession());
         if (first.isWord("COMMIT") || first.isWord("ROLLBACK")) {
             const bool commit = take().isWord("COMMIT");
             if (peek().isWord("WORK"))
@@ -58,36 +72,11 @@ public:
     }
 
 private:
-    const Token& peek(std::size_t ahead = 0) const
-    {
-        return m_tokens[std::min(m_pos + ahead, m_tokens.size() - 1)];
-    }
-    const Token& take()
-    {
-        const Token& t = peek();
-        if (m_pos < m_tokens.size() - 1)
-            ++m_pos;
-        return t;
-    }
-    bool takeSymbol(char c)
-    {
-        if (!peek().isSymbol(c))
-            return false;
-        take();
-        return true;
-    }
-    bool takeWord(std::string_view w)
-    {
-        if (!peek().isWord(w))
-            return false;
-        take();
-        return true;
-    }
-    void expectEnd()
-    {
-        if (peek().kind != TokenKind::End)
-            throwOra(933, "SQL command not properly ended");
-    }
+    const Token& peek(std::size_t ahead = 0) const { return m_in.peek(ahead); }
+    const Token& take() { return m_in.take(); }
+    bool takeSymbol(char c) { return m_in.takeSymbol(c); }
+    bool takeWord(std::string_view w) { return m_in.takeWord(w); }
+    void expectEnd() { m_in.expectEnd(); }
 
     std::string tableName(bool* quoted = nullptr)
     {
@@ -107,37 +96,36 @@ private:
         return take().text;
     }
 
-    int integer()
-    {
-        const Token& t = peek();
-        if (t.kind != TokenKind::Number || !std::all_of(t.text.begin(), t.text.end(), [](char c) {
-                return c >= '0' && c <= '9';
-            }))
-            throwOra(2017, "integer value required");
-        const std::string& digits = take().text;
-        // Longer than any limit Oracle checks against; keep it from overflowing.
-        return digits.size() > 9 ? 999999999 : std::stoi(digits);
-    }
+    int integer() { return parseInteger(m_in); }
 
     SelectStmt select()
     {
-        take();
-        SelectStmt s;
-        if (takeSymbol('*')) {
-            s.star = true;
-        } else {
-            if (peek().isWord("FROM") || peek().kind == TokenKind::End)
-                throwOra(936, "missing expression");
-            for (;;) {
-                s.columns.push_back(columnName());
-                if (!takeSymbol(','))
-                    break;
-            }
-        }
-        if (!takeWord("FROM"))
-            throwOra(923, "FROM keyword not found where expected");
-        s.table = tableName(&s.tableQuoted);
+        SelectStmt s = parseSelect(m_in, m_parameters);
+        s.parameters = m_parameters;
+        return s;
+    }
+
+    UpdateStmt update()
+    {
+        UpdateStmt s = parseUpdate(m_in, m_parameters);
         expectEnd();
+        s.parameters = m_parameters;
+        return s;
+    }
+
+    DeleteStmt deleteRows()
+    {
+        DeleteStmt s = parseDelete(m_in, m_parameters);
+        expectEnd();
+        s.parameters = m_parameters;
+        return s;
+    }
+
+    MergeStmt merge()
+    {
+        MergeStmt s = parseMerge(m_in, m_parameters);
+        expectEnd();
+        s.parameters = m_parameters;
         return s;
     }
 
@@ -154,7 +142,7 @@ private:
         int longs = 0;
         for (;;) {
             if (startsTableConstraint()) {
-                tableConstraint(s);
+                s.constraints.push_back(outOfLineConstraint());
             } else {
                 ColumnDef c;
                 c.name = columnName();
@@ -165,7 +153,20 @@ private:
                     throwOra(1754, "a table may contain only one column of type LONG");
                 if (takeWord("DEFAULT"))
                     c.defaultValue = defaultValue();
-                columnConstraints(c.name, s);
+                if (peek().isWord("GENERATED")) {
+                    if (c.defaultValue)
+                        throwOra(30674, "identity column cannot have a default value");
+                    AlterTableStmt::Given given;
+                    bool limitValue = false;
+                    c.identity = identityClause(&c.type, given, limitValue);
+                    // START WITH LIMIT VALUE belongs to ALTER TABLE MODIFY alone.
+                    if (limitValue)
+                        throwOra(2017, "integer value required");
+                    if (std::any_of(s.columns.begin(), s.columns.end(),
+                            [](const ColumnDef& other) { return other.identity.has_value(); }))
+                        throwOra(30669, "table can have only one identity column");
+                }
+                columnConstraints(c, s);
                 s.columns.push_back(std::move(c));
             }
             if (takeSymbol(','))
@@ -229,32 +230,46 @@ private:
             unimplemented();
     }
 
-    // [CONSTRAINT name] { NOT NULL | NULL | PRIMARY KEY } ... after a column's type.
-    void columnConstraints(const std::string& column, CreateTableStmt& s)
+    // [CONSTRAINT name] { NOT NULL | NULL | PRIMARY KEY | UNIQUE | CHECK (...)
+    // | REFERENCES ... } ... after a column's type.
+    void columnConstraints(const ColumnDef& column, CreateTableStmt& s)
     {
         bool explicitNull = false;
+        bool notNull = false;
         bool constrained = false;
         for (;;) {
-            std::string name;
+            ConstraintDef k;
             const bool named = takeWord("CONSTRAINT");
             if (named)
-                name = constraintName();
+                k.name = constraintName();
             if (peek().isWord("NOT") && peek(1).isWord("NULL")) {
                 take();
                 take();
-                s.constraints.push_back({ ConstraintDef::Kind::NotNull, name, { column } });
-                constrained = true;
-            } else if (peek().isWord("NULL")) {
+                k.kind = ConstraintDef::Kind::NotNull;
+                k.columns = { column.name };
+                notNull = true;
+            } else if (peek().isWord("NULL") && !named) {
                 take();
                 explicitNull = true;
+                constraintState();
+                continue;
             } else if (peek().isWord("PRIMARY")) {
                 take();
                 if (!takeWord("KEY"))
                     throwOra(905, "missing keyword");
-                s.constraints.push_back({ ConstraintDef::Kind::PrimaryKey, name, { column } });
-                constrained = true;
-            } else if (peek().isWord("UNIQUE") || peek().isWord("CHECK")
-                || peek().isWord("REFERENCES") || peek().isWord("NOT")) {
+                k.kind = ConstraintDef::Kind::PrimaryKey;
+                k.columns = { column.name };
+            } else if (takeWord("UNIQUE")) {
+                k.kind = ConstraintDef::Kind::Unique;
+                k.columns = { column.name };
+            } else if (peek().isWord("CHECK")) {
+                checkCondition(k);
+                k.inlineColumn = column.name;
+            } else if (peek().isWord("REFERENCES")) {
+                k.kind = ConstraintDef::Kind::ForeignKey;
+                k.columns = { column.name };
+                references(k);
+            } else if (peek().isWord("NOT") || peek().isWord("NULL")) {
                 unimplemented();
             } else if (peek().isWord("DEFAULT")) {
                 // Oracle wants DEFAULT before the constraints.
@@ -264,84 +279,236 @@ private:
                     throwOra(902, "invalid datatype");
                 break;
             }
+            constrained = constrained || k.kind == ConstraintDef::Kind::NotNull
+                || k.kind == ConstraintDef::Kind::PrimaryKey;
             constraintState();
+            s.constraints.push_back(std::move(k));
         }
-        // NULL next to NOT NULL or PRIMARY KEY contradicts itself; rather
-        // than guess which one wins, the stand-in refuses the pair.
-        if (explicitNull && constrained)
+        // NULL next to NOT NULL or a key contradicts itself; rather than
+        // guess which one wins, the stand-in refuses the pair.
+        if (explicitNull && (constrained || column.identity))
             unimplemented();
+        // An identity column is NOT NULL by a constraint Oracle names itself.
+        if (column.identity && !notNull)
+            s.constraints.push_back({ ConstraintDef::Kind::NotNull, {}, { column.name } });
     }
 
-    // [CONSTRAINT name] PRIMARY KEY (column, ...) as an item of its own.
-    void tableConstraint(CreateTableStmt& s)
+    // (name [, name]...) after a key, an index or REFERENCES.
+    std::vector<std::string> nameList()
     {
-        std::string name;
-        if (takeWord("CONSTRAINT"))
-            name = constraintName();
-        if (!takeWord("PRIMARY")) {
-            if (peek().isWord("UNIQUE") || peek().isWord("CHECK") || peek().isWord("FOREIGN"))
-                unimplemented();
-            throwOra(902, "invalid datatype");
-        }
-        if (!takeWord("KEY"))
-            throwOra(905, "missing keyword");
         if (!takeSymbol('('))
             throwOra(906, "missing left parenthesis");
-        ConstraintDef key { ConstraintDef::Kind::PrimaryKey, name, {} };
+        std::vector<std::string> names;
         for (;;) {
-            key.columns.push_back(columnName());
+            names.push_back(columnName());
             if (takeSymbol(','))
                 continue;
             if (takeSymbol(')'))
                 break;
             throwOra(907, "missing right parenthesis");
         }
-        constraintState();
-        s.constraints.push_back(std::move(key));
+        return names;
     }
 
-    // What Oracle checks once the whole list is read: the key's columns,
-    // their types and length, one key per table, names used once.
+    // REFERENCES table [(columns)] [ON DELETE {CASCADE | SET NULL}]
+    void references(ConstraintDef& k)
+    {
+        if (!takeWord("REFERENCES"))
+            throwOra(905, "missing keyword");
+        k.refTable = tableName();
+        if (peek().isSymbol('('))
+            k.refColumns = nameList();
+        if (takeWord("ON")) {
+            if (!takeWord("DELETE"))
+                throwOra(905, "missing keyword");
+            if (takeWord("CASCADE")) {
+                k.deleteRule = DeleteRule::Cascade;
+            } else if (peek().isWord("SET") && peek(1).isWord("NULL")) {
+                take();
+                take();
+                k.deleteRule = DeleteRule::SetNull;
+            } else {
+                throwOra(905, "missing keyword");
+            }
+        }
+    }
+
+    // CHECK (condition): the condition is kept as written, as Oracle keeps
+    // it for USER_CONSTRAINTS.SEARCH_CONDITION, and read where it is used.
+    void checkCondition(ConstraintDef& k)
+    {
+        take(); // CHECK
+        k.kind = ConstraintDef::Kind::Check;
+        if (!takeSymbol('('))
+            throwOra(906, "missing left parenthesis");
+        const std::size_t begin = peek().offset;
+        int depth = 0;
+        while (depth > 0 || !peek().isSymbol(')')) {
+            if (peek().kind == TokenKind::End)
+                throwOra(907, "missing right parenthesis");
+            if (peek().isSymbol('('))
+                ++depth;
+            else if (peek().isSymbol(')'))
+                --depth;
+            take();
+        }
+        const std::size_t end = peek().offset;
+        take(); // )
+        if (end == begin)
+            throwOra(936, "missing expression");
+        k.condition = std::string(m_in.source().substr(begin, end - begin));
+        while (!k.condition.empty() && std::isspace(static_cast<unsigned char>(k.condition.back())))
+            k.condition.pop_back();
+    }
+
+    // [CONSTRAINT name] { PRIMARY KEY (...) | UNIQUE (...) | CHECK (...)
+    // | FOREIGN KEY (...) REFERENCES ... } as an item of its own.
+    ConstraintDef outOfLineConstraint()
+    {
+        ConstraintDef k;
+        if (takeWord("CONSTRAINT"))
+            k.name = constraintName();
+        if (takeWord("PRIMARY")) {
+            if (!takeWord("KEY"))
+                throwOra(905, "missing keyword");
+            k.kind = ConstraintDef::Kind::PrimaryKey;
+            k.columns = nameList();
+        } else if (takeWord("UNIQUE")) {
+            k.kind = ConstraintDef::Kind::Unique;
+            k.columns = nameList();
+        } else if (peek().isWord("CHECK")) {
+            checkCondition(k);
+        } else if (takeWord("FOREIGN")) {
+            if (!takeWord("KEY"))
+                throwOra(905, "missing keyword");
+            k.kind = ConstraintDef::Kind::ForeignKey;
+            k.columns = nameList();
+            references(k);
+        } else {
+            throwOra(902, "invalid datatype");
+        }
+        constraintState();
+        return k;
+    }
+
+    // GENERATED [ALWAYS | BY DEFAULT [ON NULL]] AS IDENTITY [(options)]
+    IdentityDef identityClause(
+        const ColumnType* type, AlterTableStmt::Given& given, bool& limitValue)
+    {
+        take(); // GENERATED
+        IdentityDef id;
+        if (takeWord("BY")) {
+            if (!takeWord("DEFAULT"))
+                throwOra(905, "missing keyword");
+            id.always = false;
+            if (takeWord("ON")) {
+                if (!takeWord("NULL"))
+                    throwOra(905, "missing keyword");
+                id.onNull = true;
+            }
+        } else {
+            takeWord("ALWAYS");
+        }
+        if (!takeWord("AS") || !takeWord("IDENTITY"))
+            throwOra(2000, "missing IDENTITY keyword");
+        if (type && type->kind != TypeKind::Number)
+            throwOra(30675, "identity column must be a numeric type");
+        if (takeSymbol('(')) {
+            identityOptions(id, given, limitValue);
+            if (!takeSymbol(')'))
+                throwOra(907, "missing right parenthesis");
+        }
+        if (!given.startWith)
+            id.startWith = id.incrementBy < 0 ? id.maxValue.value_or(-1) : id.minValue.value_or(1);
+        return id;
+    }
+
+    long long signedInteger()
+    {
+        const bool negative = takeSymbol('-');
+        if (!negative)
+            takeSymbol('+');
+        const Token& t = peek();
+        if (t.kind != TokenKind::Number || !std::all_of(t.text.begin(), t.text.end(), [](char c) {
+                return c >= '0' && c <= '9';
+            }))
+            throwOra(2017, "integer value required");
+        // Oracle's sequences count to 28 digits; this stand-in's to 18.
+        if (t.text.size() > 18)
+            unimplemented();
+        const long long v = std::stoll(take().text);
+        return negative ? -v : v;
+    }
+
+    // CREATE SEQUENCE's options, as an identity column takes them.
+    void identityOptions(IdentityDef& id, AlterTableStmt::Given& given, bool& limitValue)
+    {
+        for (;;) {
+            if (takeWord("START")) {
+                if (!takeWord("WITH"))
+                    throwOra(2000, "missing WITH keyword");
+                if (peek().isWord("LIMIT") && peek(1).isWord("VALUE")) {
+                    take();
+                    take();
+                    limitValue = true;
+                } else {
+                    id.startWith = signedInteger();
+                }
+                given.startWith = true;
+            } else if (takeWord("INCREMENT")) {
+                if (!takeWord("BY"))
+                    throwOra(2000, "missing BY keyword");
+                id.incrementBy = signedInteger();
+                if (id.incrementBy == 0)
+                    throwOra(4002, "INCREMENT must be a non-zero integer");
+                given.incrementBy = true;
+            } else if (takeWord("MAXVALUE")) {
+                id.maxValue = signedInteger();
+                given.maxValue = true;
+            } else if (takeWord("NOMAXVALUE")) {
+                id.maxValue.reset();
+                given.maxValue = true;
+            } else if (takeWord("MINVALUE")) {
+                id.minValue = signedInteger();
+                given.minValue = true;
+            } else if (takeWord("NOMINVALUE")) {
+                id.minValue.reset();
+                given.minValue = true;
+            } else if (peek().isWord("CYCLE") || peek().isWord("NOCYCLE")) {
+                id.cycle = take().text == "CYCLE";
+                given.cycle = true;
+            } else if (takeWord("CACHE")) {
+                id.cache = signedInteger();
+                if (id.cache < 2)
+                    throwOra(4010, "the number of values to CACHE must be greater than 1");
+                given.cache = true;
+            } else if (takeWord("NOCACHE")) {
+                id.cache = 0;
+                given.cache = true;
+            } else if (peek().isWord("ORDER") || peek().isWord("NOORDER")) {
+                id.order = take().text == "ORDER";
+                given.order = true;
+            } else if (peek().isWord("KEEP") || peek().isWord("NOKEEP") || peek().isWord("SCALE")
+                || peek().isWord("NOSCALE") || peek().isWord("SESSION")
+                || peek().isWord("GLOBAL")) {
+                unimplemented();
+            } else {
+                break;
+            }
+        }
+        if (id.minValue && id.maxValue && *id.minValue >= *id.maxValue)
+            throwOra(4004, "MINVALUE must be less than MAXVALUE");
+    }
+
+    // What Oracle checks once a table's constraints are all read.
     static void checkConstraints(CreateTableStmt& s)
     {
         std::set<std::string> names;
-        bool keyed = false;
         for (const ConstraintDef& k : s.constraints) {
             if (!k.name.empty() && !names.insert(k.name).second)
                 throwOra(2264, "name already used by an existing constraint");
-            if (k.kind != ConstraintDef::Kind::PrimaryKey) {
-                for (ColumnDef& c : s.columns) {
-                    if (c.name == k.columns.front())
-                        c.notNull = true;
-                }
-                continue;
-            }
-            if (keyed)
-                throwOra(2260, "table can have only one primary key");
-            keyed = true;
-            std::set<std::string> inKey;
-            int keyBytes = 0;
-            for (const std::string& name : k.columns) {
-                const auto it = std::find_if(s.columns.begin(), s.columns.end(),
-                    [&](const ColumnDef& c) { return c.name == name; });
-                if (it == s.columns.end())
-                    throwOra(904, "\"" + name + "\": invalid identifier");
-                if (!inKey.insert(name).second)
-                    throwOra(957, "duplicate column name");
-                if (it->type.isLong())
-                    throwOra(2269, "key column cannot be of LONG datatype");
-                if (it->type.kind == TypeKind::Clob || it->type.kind == TypeKind::NClob
-                    || it->type.kind == TypeKind::Blob)
-                    throwOra(2329, "column of datatype LOB cannot be unique or a primary key");
-                keyBytes += it->type.maximumBytes();
-                it->notNull = true; // a key column is NOT NULL without a constraint of its own
-            }
-            if (k.columns.size() > 32)
-                throwOra(1793, "maximum number of index columns is 32");
-            // An 8 KB block holds keys of up to 6398 bytes.
-            if (keyBytes > 6398)
-                throwOra(1450, "maximum key length (6398) exceeded");
         }
+        checkNewConstraints(s.columns, s.constraints, 0);
     }
 
     // "(n)" or "(n BYTE)" / "(n CHAR)" after a character or RAW type name.
@@ -372,9 +539,10 @@ private:
     {
         if (!takeSymbol('('))
             return;
-        if (takeSymbol('*'))
+        if (takeSymbol('*')) {
             t.precision = 38;
-        else
+            t.starPrecision = true;
+        } else
             t.precision = integer();
         if (t.precision < 1 || t.precision > 38)
             throwOra(1727, "numeric precision specifier is out of range (1 to 38)");
@@ -425,6 +593,7 @@ private:
             c.kind = TypeKind::Number;
             c.precision = 38;
             c.scaleGiven = true;
+            c.starPrecision = true;
         } else if (name == "FLOAT") {
             c.kind = TypeKind::Float;
             c.precision = 126;
@@ -476,9 +645,9 @@ private:
     }
 
     // A value where INSERT ... VALUES and DEFAULT take one: a string or
-    // number literal, NULL, an ANSI DATE or TIMESTAMP literal, or TO_DATE and
-    // TO_TIMESTAMP of a literal with an optional format model; in VALUES also
-    // a '?' parameter marker.
+    // number literal, NULL, an ANSI DATE or TIMESTAMP literal, TO_DATE and
+    // TO_TIMESTAMP of a literal with an optional format model, or the clock
+    // (SYSDATE ...); in VALUES also a '?' parameter marker.
     Literal value(bool inDefault)
     {
         const Token& t = peek();
@@ -488,75 +657,52 @@ private:
             marker.parameter = m_parameters++;
             return marker;
         }
-        if (t.kind == TokenKind::String)
-            return Literal::of(Literal::Kind::String, take().text);
-        if (t.isWord("NULL")) {
-            take();
-            return Literal {};
-        }
-        if ((t.isWord("DATE") || t.isWord("TIMESTAMP")) && peek(1).kind == TokenKind::String) {
-            const auto kind
-                = take().text == "DATE" ? Literal::Kind::Date : Literal::Kind::Timestamp;
-            return Literal::of(kind, take().text);
-        }
         if ((t.isWord("TO_DATE") || t.isWord("TO_TIMESTAMP")) && peek(1).isSymbol('('))
             return conversion();
-        if (t.isWord("INTERVAL") && peek(1).kind == TokenKind::String) {
-            take();
-            Literal l = Literal::of(Literal::Kind::Interval, take().text);
-            dayToSecond(l.leadingPrecision, l.fractionPrecision);
-            return l;
-        }
+        if (std::optional<Literal> literal = parseLiteral(m_in))
+            return std::move(*literal);
         if (t.isWord("DEFAULT") && !inDefault) {
             take();
             return Literal::of(Literal::Kind::Default);
         }
-        if (t.isSymbol('-') || t.isSymbol('+') || t.kind == TokenKind::Number)
+        if (t.isSymbol('-') || t.isSymbol('+'))
             return Literal::of(Literal::Kind::Number, number());
-        // Other expressions (SYSDATE, arithmetic, ...) are Oracle's but not
+        if (t.isWord("SYSDATE") || t.isWord("SYSTIMESTAMP") || t.isWord("CURRENT_DATE")
+            || t.isWord("CURRENT_TIMESTAMP"))
+            return clock();
+        // Other expressions (arithmetic, functions, ...) are Oracle's but not
         // this stand-in's; a default must not quietly become something else.
         if (inDefault)
             unimplemented();
         throwOra(936, "missing expression");
     }
 
-    std::string number()
+    // SYSDATE, SYSTIMESTAMP, CURRENT_DATE, CURRENT_TIMESTAMP[(n)]
+    Literal clock()
     {
-        std::string sign;
-        if (peek().isSymbol('-') || peek().isSymbol('+')) {
-            sign = take().text;
-            if (peek().kind != TokenKind::Number)
-                throwOra(936, "missing expression");
-        }
-        if (peek().kind != TokenKind::Number)
-            throwOra(936, "missing expression");
-        return sign + take().text;
-    }
-
-    // "DAY [(p)] TO SECOND [(s)]" after INTERVAL, in a type or a literal.
-    // Other interval types are Oracle's but not kept by this stand-in.
-    void dayToSecond(int& leading, int& fraction)
-    {
-        auto precision = [&](int& value) {
-            if (!takeSymbol('('))
-                return;
-            value = integer();
-            if (value > 9)
+        const std::string word = take().text;
+        Literal l;
+        if (word == "SYSDATE")
+            l.kind = Literal::Kind::SysDate;
+        else if (word == "CURRENT_DATE")
+            l.kind = Literal::Kind::CurrentDate;
+        else if (word == "SYSTIMESTAMP")
+            l.kind = Literal::Kind::SysTimestamp;
+        else
+            l.kind = Literal::Kind::CurrentTimestamp;
+        if (l.kind == Literal::Kind::CurrentTimestamp && takeSymbol('(')) {
+            l.fractionPrecision = integer();
+            if (l.fractionPrecision > 9)
                 throwOra(30088, "datetime/interval precision is out of range");
             if (!takeSymbol(')'))
                 throwOra(907, "missing right parenthesis");
-        };
-        if (!takeWord("DAY"))
-            unimplemented();
-        leading = 2;
-        fraction = 6;
-        precision(leading);
-        if (!takeWord("TO"))
-            throwOra(905, "missing keyword");
-        if (!takeWord("SECOND"))
-            unimplemented();
-        precision(fraction);
+        }
+        return l;
     }
+
+    std::string number() { return parseSignedNumber(m_in); }
+
+    void dayToSecond(int& leading, int& fraction) { parseDayToSecond(m_in, leading, fraction); }
 
     Literal conversion()
     {
@@ -631,8 +777,11 @@ private:
         if (!takeWord("TABLE"))
             throwOra(950, "invalid DROP option");
         DropTableStmt s { tableName() };
-        if (takeWord("CASCADE") && !takeWord("CONSTRAINTS"))
-            throwOra(905, "missing keyword");
+        if (takeWord("CASCADE")) {
+            if (!takeWord("CONSTRAINTS"))
+                throwOra(905, "missing keyword");
+            s.cascadeConstraints = true;
+        }
         takeWord("PURGE");
         expectEnd();
         return s;
@@ -646,6 +795,130 @@ private:
         if (!takeWord("TO"))
             throwOra(905, "missing keyword");
         s.to = tableName();
+        expectEnd();
+        return s;
+    }
+
+    // CREATE [UNIQUE] INDEX name ON table (column [ASC | DESC], ...)
+    CreateIndexStmt createIndex()
+    {
+        take(); // CREATE
+        CreateIndexStmt s;
+        s.unique = takeWord("UNIQUE");
+        take(); // INDEX
+        s.name = objectName();
+        if (!takeWord("ON"))
+            throwOra(969, "missing ON keyword");
+        s.table = tableName();
+        if (!takeSymbol('('))
+            throwOra(906, "missing left parenthesis");
+        for (;;) {
+            // An expression (a function-based index) is Oracle's, not this stand-in's.
+            if (peek().isName() && (peek(1).isSymbol('(') || peek(1).isSymbol('.')))
+                unimplemented();
+            IndexColumn c { columnName(), false };
+            if (takeWord("DESC"))
+                c.descending = true;
+            else
+                takeWord("ASC");
+            s.columns.push_back(std::move(c));
+            if (takeSymbol(','))
+                continue;
+            if (takeSymbol(')'))
+                break;
+            throwOra(907, "missing right parenthesis");
+        }
+        // Storage clauses and index options (TABLESPACE, COMPRESS, ...) are not kept.
+        if (peek().kind != TokenKind::End)
+            unimplemented();
+        return s;
+    }
+
+    DropIndexStmt dropIndex()
+    {
+        take(); // DROP
+        take(); // INDEX
+        DropIndexStmt s { objectName() };
+        expectEnd();
+        return s;
+    }
+
+    // An index's name, which has the rules of a table's.
+    std::string objectName()
+    {
+        const Token& t = peek();
+        if (!t.isName() || (t.kind == TokenKind::Word && isReserved(t.text)))
+            throwOra(953, "missing or invalid index name");
+        return take().text;
+    }
+
+    // COMMENT ON TABLE t IS 'text' | COMMENT ON COLUMN t.c IS 'text'
+    CommentStmt comment()
+    {
+        take(); // COMMENT
+        if (!takeWord("ON"))
+            throwOra(969, "missing ON keyword");
+        CommentStmt s;
+        if (takeWord("TABLE")) {
+            s.table = tableName();
+        } else if (takeWord("COLUMN")) {
+            s.table = tableName();
+            if (!takeSymbol('.'))
+                throwOra(904, "\"" + s.table + "\": invalid identifier");
+            s.column = columnName();
+        } else {
+            // Comments on views, materialized views, ... are Oracle's, not this stand-in's.
+            unimplemented();
+        }
+        if (!takeWord("IS"))
+            throwOra(905, "missing keyword");
+        if (peek().kind != TokenKind::String)
+            throwOra(1780, "string literal required");
+        s.text = take().text;
+        expectEnd();
+        return s;
+    }
+
+    // ALTER TABLE t { ADD constraint | ADD (constraint, ...) | DROP CONSTRAINT
+    // name [CASCADE] | MODIFY [(] column identity_clause [)] }
+    AlterTableStmt alterTable()
+    {
+        take(); // ALTER
+        take(); // TABLE
+        AlterTableStmt s;
+        s.table = tableName();
+        if (takeWord("ADD")) {
+            s.action = AlterTableStmt::Action::AddConstraints;
+            const bool list = takeSymbol('(');
+            for (;;) {
+                // ADD of a column is Oracle's, not this stand-in's.
+                if (!startsTableConstraint())
+                    unimplemented();
+                s.constraints.push_back(outOfLineConstraint());
+                if (!list || !takeSymbol(','))
+                    break;
+            }
+            if (list && !takeSymbol(')'))
+                throwOra(907, "missing right parenthesis");
+        } else if (takeWord("DROP")) {
+            if (!takeWord("CONSTRAINT"))
+                unimplemented(); // DROP PRIMARY KEY, DROP COLUMN, ...
+            s.action = AlterTableStmt::Action::DropConstraint;
+            s.constraint = constraintName();
+            s.cascade = takeWord("CASCADE");
+        } else if (takeWord("MODIFY")) {
+            s.action = AlterTableStmt::Action::ModifyIdentity;
+            const bool list = takeSymbol('(');
+            s.column = columnName();
+            // Other changes of a column (its type, default, NULL) are not kept.
+            if (!peek().isWord("GENERATED"))
+                unimplemented();
+            s.identity = identityClause(nullptr, s.given, s.startWithLimitValue);
+            if (list && !takeSymbol(')'))
+                throwOra(907, "missing right parenthesis");
+        } else {
+            unimplemented();
+        }
         expectEnd();
         return s;
     }
@@ -671,9 +944,8 @@ private:
         return s;
     }
 
-    std::vector<Token> m_tokens;
+    TokenReader m_in;
     bool m_extended;
-    std::size_t m_pos = 0;
     std::size_t m_parameters = 0;
 };
 
@@ -682,6 +954,18 @@ private:
 ParsedStatement parseStatement(const std::string& sql, MaxStringSize size)
 {
     return Parser(sql, size).run();
+}
+
+std::size_t parameterCount(const ParsedStatement& statement)
+{
+    return std::visit(
+        [](const auto& s) -> std::size_t {
+            if constexpr (requires { s.parameters; })
+                return s.parameters;
+            else
+                return 0;
+        },
+        statement);
 }
 
 std::size_t countParameterMarkers(const std::string& sql, MaxStringSize size)

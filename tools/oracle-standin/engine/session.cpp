@@ -1,5 +1,7 @@
 #include "session.h"
 
+#include "check_condition.h"
+#include "expression.h"
 #include "implicit_conversion.h"
 #include "ora_error.h"
 #include "statement.h"
@@ -18,19 +20,6 @@ std::string upperAscii(std::string s)
             c = char(c - 'a' + 'A');
     }
     return s;
-}
-
-// USER_TABLES as this stand-in offers it: the one column the program reads.
-ResultColumn userTablesColumn()
-{
-    ResultColumn c;
-    c.name = "TABLE_NAME";
-    c.type.kind = TypeKind::Varchar2;
-    c.type.length = 128;
-    c.nullable = false;
-    c.owner = "SYS";
-    c.table = "USER_TABLES";
-    return c;
 }
 
 // Rows the engine has at hand anyway, such as the short list of table names.
@@ -52,40 +41,6 @@ public:
 private:
     std::vector<std::vector<Cell>> m_rows;
     std::size_t m_next = 0;
-};
-
-// A table's rows straight from storage, cut down to the selected columns.
-class TableRows : public RowCursor {
-public:
-    TableRows(std::unique_ptr<TableCursor> cursor, std::vector<std::size_t> picks, bool star)
-        : m_cursor(std::move(cursor))
-        , m_picks(std::move(picks))
-        , m_star(star)
-    { }
-    bool next(std::vector<Cell>& row) override
-    {
-        if (!m_cursor)
-            return false;
-        if (!m_cursor->next(m_stored)) {
-            m_cursor.reset();
-            return false;
-        }
-        if (m_star) {
-            row.swap(m_stored);
-            return true;
-        }
-        row.clear();
-        row.reserve(m_picks.size());
-        for (const std::size_t i : m_picks)
-            row.push_back(m_stored[i]);
-        return true;
-    }
-
-private:
-    std::unique_ptr<TableCursor> m_cursor;
-    std::vector<std::size_t> m_picks;
-    bool m_star;
-    std::vector<Cell> m_stored;
 };
 
 [[noreturn]] void invalidIdentifier(const std::string& name)
@@ -153,45 +108,47 @@ std::unique_ptr<Session> Session::logon(const std::string& dataDirectory, const 
 
 std::vector<TableInfo> Session::tables()
 {
-    std::vector<TableInfo> out;
-    for (const std::string& name : m_storage->tableNames(m_user)) {
-        // A table dropped by another session meanwhile is simply not there.
-        if (auto t = m_storage->findTable(m_user, name))
-            out.push_back(std::move(*t));
-    }
-    return out;
+    return m_storage->tables(m_user);
 }
 
 Result Session::execute(const std::string& sql)
 {
-    return run(parseStatement(sql, m_maxStringSize));
+    return run(parseStatement(sql, m_maxStringSize), nullptr);
 }
 
 PreparedStatement Session::prepare(const std::string& sql) const
 {
     PreparedStatement p { parseStatement(sql, m_maxStringSize) };
-    if (const auto* s = std::get_if<InsertStmt>(&p.statement))
-        p.parameters = s->parameters;
+    p.parameters = parameterCount(p.statement);
     return p;
 }
 
-Result Session::execute(const PreparedStatement& statement)
+Result Session::execute(const PreparedStatement& statement, const std::vector<Literal>* parameters)
 {
-    return run(statement.statement);
+    return run(statement.statement, parameters);
 }
 
-Result Session::run(const ParsedStatement& statement)
+Result Session::run(const ParsedStatement& statement, const std::vector<Literal>* parameters)
 {
     if (!m_fixedToday)
         m_today = Today::now();
     Result result;
     if (const auto* s = std::get_if<SelectStmt>(&statement))
-        return select(*s);
-    if (const auto* s = std::get_if<InsertStmt>(&statement)) {
-        const ArrayOutcome outcome = insertRows(*s, 1, {});
+        return select(*s, parameters);
+    if (std::holds_alternative<InsertStmt>(statement)
+        || std::holds_alternative<UpdateStmt>(statement)
+        || std::holds_alternative<DeleteStmt>(statement)
+        || std::holds_alternative<MergeStmt>(statement)) {
+        ParameterRows values;
+        if (parameters)
+            values = [parameters](std::size_t, std::vector<Literal>& bound) {
+                bound = *parameters;
+                return true;
+            };
+        const ArrayOutcome outcome = executeRows(statement, 1, values);
         if (outcome.error)
             std::rethrow_exception(outcome.error);
-        result.rowCount = 1;
+        result.rowCount = (long long)outcome.rows;
         return result;
     }
     if (const auto* s = std::get_if<TransactionStmt>(&statement)) {
@@ -209,11 +166,36 @@ Result Session::run(const ParsedStatement& statement)
     commit();
     if (const auto* s = std::get_if<CreateTableStmt>(&statement)) {
         checkDefaults(*s);
-        m_storage->createTable(m_user, *s);
-    } else if (const auto* s = std::get_if<DropTableStmt>(&statement))
-        m_storage->dropTable(m_user, s->table);
-    else if (const auto* s = std::get_if<RenameStmt>(&statement))
+        CreateTableStmt create = *s;
+        readChecks(create.table, create.columns, create.constraints);
+        m_storage->createTable(m_user, create);
+    } else if (const auto* s = std::get_if<DropTableStmt>(&statement)) {
+        m_storage->dropTable(m_user, s->table, s->cascadeConstraints);
+    } else if (const auto* s = std::get_if<RenameStmt>(&statement)) {
         m_storage->renameTable(m_user, s->from, s->to);
+    } else if (const auto* s = std::get_if<AlterTableStmt>(&statement)) {
+        AlterTableStmt alter = *s;
+        if (const auto table = m_storage->findTable(m_user, alter.table))
+            readChecks(table->name, table->columns, alter.constraints);
+        // A CHECK added to a table must hold for the rows already there.
+        m_storage->alterTable(m_user, alter,
+            [&](const TableInfo& t, const ConstraintDef& k, const std::string& name) {
+                const CheckCondition check(k.condition, t.name, t.columns, m_nls, m_today);
+                auto cursor = m_storage->openTable(m_user, t.name);
+                std::vector<Cell> row;
+                while (cursor && cursor->next(row)) {
+                    if (!check.allows(row))
+                        throwOra(
+                            2293, "cannot validate (" + name + ") - check constraint violated");
+                }
+            });
+    } else if (const auto* s = std::get_if<CreateIndexStmt>(&statement)) {
+        m_storage->createIndex(m_user, *s);
+    } else if (const auto* s = std::get_if<DropIndexStmt>(&statement)) {
+        m_storage->dropIndex(m_user, s->name);
+    } else if (const auto* s = std::get_if<CommentStmt>(&statement)) {
+        m_storage->comment(m_user, *s);
+    }
     return result;
 }
 
@@ -234,54 +216,6 @@ void Session::rollback()
     m_storage->rollback();
 }
 
-Result Session::select(const SelectStmt& s)
-{
-    Result result;
-    result.isQuery = true;
-    result.rowCount = -1;
-    std::vector<ResultColumn> all;
-    std::unique_ptr<TableCursor> table = m_storage->openTable(m_user, s.table);
-    std::vector<std::vector<Cell>> listed;
-    if (table) {
-        for (const ColumnDef& c : table->table().columns)
-            all.push_back(ResultColumn { c.name, c.type, !c.notNull, m_user, s.table });
-    } else if (s.table == "USER_TABLES") {
-        // The public synonym only counts when the user owns no table of that name.
-        all.push_back(userTablesColumn());
-        for (std::string& name : m_storage->tableNames(m_user))
-            listed.push_back({ Cell::text_(std::move(name)) });
-    } else {
-        throwOra(942, "table or view does not exist");
-    }
-    std::vector<std::size_t> picks;
-    if (s.star) {
-        result.columns = std::move(all);
-    } else {
-        for (const std::string& name : s.columns) {
-            const auto it = std::find_if(
-                all.begin(), all.end(), [&](const ResultColumn& c) { return c.name == name; });
-            if (it == all.end())
-                invalidIdentifier(name);
-            picks.push_back(std::size_t(it - all.begin()));
-            result.columns.push_back(*it);
-        }
-    }
-    if (table) {
-        result.rows = std::make_unique<TableRows>(std::move(table), std::move(picks), s.star);
-        return result;
-    }
-    if (!s.star) {
-        for (auto& row : listed) {
-            std::vector<Cell> picked;
-            for (const std::size_t i : picks)
-                picked.push_back(row[i]);
-            row = std::move(picked);
-        }
-    }
-    result.rows = std::make_unique<ListedRows>(std::move(listed));
-    return result;
-}
-
 void Session::checkDefaults(const CreateTableStmt& s)
 {
     // Oracle checks a default's type when the table is created; its value
@@ -293,9 +227,21 @@ void Session::checkDefaults(const CreateTableStmt& s)
             convertForColumn(
                 *c.defaultValue, c.type, ColumnRef { m_user, s.table, c.name }, m_nls, m_today);
         } catch (const OraError& e) {
-            if (e.code() == 932)
+            if (e.code() == 932 || e.code() == 3001)
                 throw;
         }
+    }
+}
+
+void Session::readChecks(const std::string& table, const std::vector<ColumnDef>& columns,
+    std::vector<ConstraintDef>& constraints)
+{
+    // Oracle reads a CHECK's condition when the constraint is made; the
+    // columns it names are the constraint's in USER_CONS_COLUMNS.
+    for (ConstraintDef& k : constraints) {
+        if (k.kind == ConstraintDef::Kind::Check)
+            k.columns = CheckCondition(k.condition, table, columns, m_nls, m_today, k.inlineColumn)
+                            .columnNames();
     }
 }
 
@@ -339,6 +285,19 @@ ArrayOutcome Session::insertRows(const InsertStmt& s, std::size_t rows, const Pa
         refs.push_back(ColumnRef { m_user, table->name, c.name });
     for (const std::size_t t : targets)
         given[t] = true;
+    // An identity column takes the sequence's next value where the row
+    // gives none: left out, DEFAULT, or (ON NULL) a NULL. GENERATED ALWAYS
+    // takes no value at all.
+    const std::size_t noColumn = table->columns.size();
+    const std::size_t identity = table->identity ? table->identity->column : noColumn;
+    bool identityWritten = false;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        if (targets[i] == identity && s.values[i].kind != Literal::Kind::Default)
+            identityWritten = true;
+    }
+    if (identityWritten && table->identity->definition.always)
+        throwOra(32795, "cannot insert into a generated always identity column");
+    const RowChecks checks(*table, m_nls, m_today);
 
     // Under autocommit the statement has a transaction of its own; without,
     // the first write opens the session's.
@@ -374,14 +333,21 @@ ArrayOutcome Session::insertRows(const InsertStmt& s, std::size_t rows, const Pa
                     if (!given[i])
                         convert(implied, i);
                 }
+                if (identity != noColumn
+                    && (!identityWritten
+                        || (table->identity->definition.onNull && row[identity].isNull())))
+                    convert(
+                        Literal::of(Literal::Kind::Number, std::to_string(writer->nextIdentity())),
+                        identity);
                 for (std::size_t i = 0; i < row.size(); ++i) {
                     if (table->columns[i].notNull && row[i].isNull())
                         throwOra(1400,
                             "cannot insert NULL into (\"" + m_user + "\".\"" + table->name + "\".\""
                                 + table->columns[i].name + "\")");
                 }
+                checks.enforce(row);
                 writer->insert(row);
-                ++outcome.inserted;
+                ++outcome.rows;
             } catch (...) {
                 outcome.failedRow = r;
                 outcome.error = std::current_exception();
@@ -393,20 +359,56 @@ ArrayOutcome Session::insertRows(const InsertStmt& s, std::size_t rows, const Pa
             m_storage->rollback();
         throw;
     }
-    if (m_autocommit && !outcome.error)
-        m_storage->commit();
-    else if (opened && (m_autocommit || outcome.inserted == 0))
-        m_storage->rollback(); // nothing of the transaction to keep: let go of the lock
+    endArray(opened, outcome);
     return outcome;
 }
 
-std::vector<ResultColumn> Session::parameterColumns(const InsertStmt& s)
+void Session::endArray(bool opened, const ArrayOutcome& outcome)
 {
+    if (m_autocommit && !outcome.error)
+        m_storage->commit();
+    else if (opened && (m_autocommit || outcome.rows == 0))
+        m_storage->rollback(); // nothing of the transaction to keep: let go of the lock
+}
+
+std::vector<ResultColumn> Session::parameterColumns(const ParsedStatement& statement)
+{
+    std::vector<ResultColumn> columns(parameterCount(statement));
+    for (ResultColumn& c : columns) {
+        c.type.kind = TypeKind::Varchar2;
+        c.type.length = 4000;
+    }
+    const TableRef* target = nullptr;
+    const std::vector<Assignment>* set = nullptr;
+    if (const auto* u = std::get_if<UpdateStmt>(&statement)) {
+        target = &u->table;
+        set = &u->set;
+    } else if (const auto* m = std::get_if<MergeStmt>(&statement)) {
+        target = &m->target;
+        set = &m->update;
+    }
+    if (target) {
+        const auto table = m_storage->findTable(m_user, target->name);
+        if (!table)
+            throwOra(942, "table or view does not exist");
+        for (const Assignment& a : *set) {
+            if (a.value->kind != Expr::Kind::Parameter)
+                continue;
+            for (const ColumnDef& c : table->columns) {
+                if (c.name == a.column)
+                    columns[a.value->parameter]
+                        = ResultColumn { c.name, c.type, !c.notNull, m_user, table->name };
+            }
+        }
+    }
+    const auto* insert = std::get_if<InsertStmt>(&statement);
+    if (!insert)
+        return columns;
+    const InsertStmt& s = *insert;
     const auto table = m_storage->findTable(m_user, s.table);
     if (!table)
         throwOra(942, "table or view does not exist");
     const std::vector<std::size_t> targets = targetColumns(*table, s);
-    std::vector<ResultColumn> columns(s.parameters);
     for (std::size_t i = 0; i < s.values.size(); ++i) {
         if (s.values[i].kind != Literal::Kind::Parameter)
             continue;

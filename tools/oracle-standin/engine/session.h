@@ -3,6 +3,7 @@
 #include "cell.h"
 #include "column_type.h"
 #include "nls.h"
+#include "row_source.h"
 #include "statement.h"
 #include "storage.h"
 
@@ -15,30 +16,13 @@
 
 namespace orastandin {
 
-struct ResultColumn {
-    std::string name;
-    ColumnType type;
-    bool nullable = true;
-    std::string owner; // schema of the table the column comes from
-    std::string table;
-};
-
-// The rows of a query, handed out one at a time, as a server cursor does.
-class RowCursor {
-public:
-    virtual ~RowCursor() = default;
-    // Puts the next row into `row`; false once there is none, by which time
-    // the cursor holds no database resources any more. Throws OraError.
-    virtual bool next(std::vector<Cell>& row) = 0;
-};
-
 // What a statement produced: a cursor over the rows for a query, a row
 // count otherwise. The columns are known as soon as the query has run.
 struct Result {
     bool isQuery = false;
     std::vector<ResultColumn> columns;
     std::unique_ptr<RowCursor> rows; // only for a query
-    long long rowCount = 0; // INSERT 1, DDL 0; -1 for a query, as Oracle's driver says
+    long long rowCount = 0; // rows inserted, updated, deleted or merged; DDL 0; -1 for a query
 };
 
 // A statement parsed once, as SQLPrepare leaves it, to be run by each SQLExecute.
@@ -52,11 +36,12 @@ struct PreparedStatement {
 // Throws to refuse the row (a value the driver cannot convert).
 using ParameterRows = std::function<bool(std::size_t row, std::vector<Literal>& values)>;
 
-// How far an array INSERT got. Like Oracle's array DML without batch error
-// mode, the array stops at the first refused row: `failedRow` and `error`
-// tell which and why; the rows before it are inserted.
+// How far an array of INSERT, UPDATE, DELETE or MERGE executions got. Like
+// Oracle's array DML without batch error mode, the array stops at the first
+// refused set: `failedRow` and `error` tell which and why; the sets before
+// it took effect, the refused one changed nothing.
 struct ArrayOutcome {
-    std::size_t inserted = 0;
+    std::size_t rows = 0; // rows inserted, updated, deleted or merged in all
     std::size_t failedRow = 0;
     std::exception_ptr error; // null when every row went in
 };
@@ -82,8 +67,10 @@ public:
     Result execute(const std::string& sql);
     // Parses without running; throws the parse errors.
     PreparedStatement prepare(const std::string& sql) const;
-    // Runs a prepared statement; its markers must be bound (ORA-01008).
-    Result execute(const PreparedStatement& statement);
+    // Runs a prepared statement with the values bound to its markers
+    // (ORA-01008 for a marker without one).
+    Result execute(
+        const PreparedStatement& statement, const std::vector<Literal>* parameters = nullptr);
     // Runs an INSERT once for each of `rows` rows of marker values. The
     // literal path is the one-row case with no markers, so that literals and
     // bound values meet the same conversions. Throws for faults of the whole
@@ -93,8 +80,14 @@ public:
     // succeed").
     ArrayOutcome insertRows(
         const InsertStmt& statement, std::size_t rows, const ParameterRows& values);
-    // The target column of each marker of an INSERT, in marker order.
-    std::vector<ResultColumn> parameterColumns(const InsertStmt& statement);
+    // Runs an INSERT, UPDATE, DELETE or MERGE once for each of `rows` sets
+    // of marker values, as insertRows does; each set is one execution, and
+    // a refused one is undone whole (a statement-level rollback).
+    ArrayOutcome executeRows(
+        const ParsedStatement& statement, std::size_t rows, const ParameterRows& values);
+    // What each marker stands for, in marker order: the target column of
+    // an INSERT's value or of SET col = ?, else a VARCHAR2(4000).
+    std::vector<ResultColumn> parameterColumns(const ParsedStatement& statement);
 
     bool autocommit() const { return m_autocommit; }
     // Turning autocommit on commits the open transaction, as ODBC asks.
@@ -117,9 +110,23 @@ public:
     }
 
 private:
-    Result run(const ParsedStatement& statement);
-    Result select(const SelectStmt& s);
+    Result run(const ParsedStatement& statement, const std::vector<Literal>* parameters);
+    Result select(const SelectStmt& s, const std::vector<Literal>* parameters);
+    // What a FROM clause names: the user's table (read through its key when
+    // `equal` says so), else a system view; ORA-00942 for neither.
+    RowSource openSource(const TableRef& ref, const ColumnEquals* equal = nullptr);
+    // One execution of an UPDATE, DELETE or MERGE with one set of values,
+    // answering the rows it changed. Planning looks the table up and binds
+    // the expressions, so the statement's own faults come before any set.
+    using Execution = std::function<long long(const std::vector<Literal>& parameters)>;
+    Execution planUpdate(const UpdateStmt& s);
+    Execution planDelete(const DeleteStmt& s);
+    Execution planMerge(const MergeStmt& s);
+    // Ends an array's transaction as insertRows does.
+    void endArray(bool opened, const ArrayOutcome& outcome);
     void checkDefaults(const CreateTableStmt& s);
+    void readChecks(const std::string& table, const std::vector<ColumnDef>& columns,
+        std::vector<ConstraintDef>& constraints);
     std::vector<std::size_t> targetColumns(const TableInfo& table, const InsertStmt& s) const;
 
     std::unique_ptr<Storage> m_storage;
@@ -130,9 +137,6 @@ private:
     bool m_fixedToday = false;
     bool m_autocommit = true;
 };
-
-// A cursor over rows already at hand, such as those of a catalog query.
-std::unique_ptr<RowCursor> listedRows(std::vector<std::vector<Cell>> rows);
 
 // The file that holds a SID in a data directory; empty when the SID name
 // cannot be a file name.

@@ -1,145 +1,94 @@
 #include "storage.h"
 
 #include "interval.h"
+#include "key_storage.h"
 #include "ora_error.h"
+#include "sqlite_query.h"
+#include "write_turns.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
+#include <map>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <sys/stat.h>
 
 namespace orastandin {
 
-namespace {
+using sqlite::dataTable;
+using sqlite::inTransaction;
+using sqlite::Query;
+using sqlite::sqliteFailed;
 
-constexpr int busyTimeoutMs = 30000;
+namespace { } // namespace
 
-// A prepared SQLite statement that finalizes itself.
-class Query {
-public:
-    Query(sqlite3* db, const std::string& sql)
-        : m_db(db)
-    {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &m_stmt, nullptr) != SQLITE_OK)
-            fail();
-    }
-    ~Query() { sqlite3_finalize(m_stmt); }
-    Query(const Query&) = delete;
-    Query& operator=(const Query&) = delete;
-
-    Query& bind(int i, const std::string& text)
-    {
-        sqlite3_bind_text(m_stmt, i, text.data(), int(text.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Query& bind(int i, long long v)
-    {
-        sqlite3_bind_int64(m_stmt, i, v);
-        return *this;
-    }
-    Query& bindBlob(int i, const std::string& bytes)
-    {
-        sqlite3_bind_blob(m_stmt, i, bytes.data(), int(bytes.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Query& bindNull(int i)
-    {
-        sqlite3_bind_null(m_stmt, i);
-        return *this;
-    }
-    // Runs an INSERT; false when a unique index refuses the row.
-    bool insertUnique()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_DONE)
-            return true;
-        if (rc == SQLITE_CONSTRAINT)
-            return false;
-        fail();
-    }
-    // Binds without copying: the text must stay put until the next reset.
-    void bindInPlace(int i, const std::string& text, bool blob)
-    {
-        if (blob)
-            sqlite3_bind_blob(m_stmt, i, text.data(), int(text.size()), SQLITE_STATIC);
-        else
-            sqlite3_bind_text(m_stmt, i, text.data(), int(text.size()), SQLITE_STATIC);
-    }
-    // Makes the statement ready to run again.
-    void reset() { sqlite3_reset(m_stmt); }
-    // True while a row is available.
-    bool step()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc != SQLITE_DONE)
-            fail();
-        return false;
-    }
-    bool isNull(int col) const { return sqlite3_column_type(m_stmt, col) == SQLITE_NULL; }
-    long long integer(int col) const { return sqlite3_column_int64(m_stmt, col); }
-    std::string text(int col) const
-    {
-        const auto* p = static_cast<const char*>(sqlite3_column_blob(m_stmt, col));
-        return p ? std::string(p, std::size_t(sqlite3_column_bytes(m_stmt, col))) : std::string();
-    }
-
-private:
-    [[noreturn]] void fail()
-    {
-        // Storage faults have no Oracle counterpart worth imitating; report
-        // them as an internal error with SQLite's reason.
-        throwOra(600,
-            std::string("internal error code, arguments: [sqlite], [") + sqlite3_errmsg(m_db)
-                + "]");
-    }
-
-    sqlite3* m_db;
-    sqlite3_stmt* m_stmt = nullptr;
+// Statements a connection runs again and again (transactions, savepoints,
+// the catalog's version, each table's insert, the reads and writes of
+// UPDATE, DELETE and MERGE), prepared once: SQLite's parser would otherwise
+// take much of each execution's time.
+struct CachedStatement {
+    Query query;
+    bool busy = false;
 };
 
-// Runs a block inside BEGIN IMMEDIATE ... COMMIT, rolling back on a throw;
-// inside a transaction that is already open, a savepoint keeps it whole.
-template <typename F> void inTransaction(sqlite3* db, F&& body)
-{
-    const bool nested = sqlite3_get_autocommit(db) == 0;
-    Query(db, nested ? "SAVEPOINT step" : "BEGIN IMMEDIATE").step();
-    try {
-        body();
-        Query(db, nested ? "RELEASE step" : "COMMIT").step();
-    } catch (...) {
-        sqlite3_exec(
-            db, nested ? "ROLLBACK TO step; RELEASE step" : "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
+struct Storage::Statements {
+    std::map<std::string, std::unique_ptr<CachedStatement>> entries;
+};
+
+// A cached statement held by one user at a time, or a statement of its own
+// while the cached one is held elsewhere.
+struct Lease {
+    CachedStatement* cached = nullptr;
+    std::unique_ptr<Query> owned;
+
+    Lease() = default;
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+    ~Lease()
+    {
+        if (cached) {
+            cached->query.reset();
+            cached->query.clearBindings(); // values bound in place go away with the user
+            cached->busy = false;
+        }
     }
-}
+    Query& query() { return cached ? cached->query : *owned; }
+};
 
-std::string dataTable(long long id)
-{
-    return "\"d" + std::to_string(id) + "\"";
-}
+namespace {
 
-Cell readCell(const Query& q, int col, const ColumnType& type)
+// Reads a stored value into `cell`, reusing the room its text already has:
+// a cursor's rows pass through the same cells again and again.
+void readCell(const Query& q, int col, const ColumnType& type, Cell& cell)
 {
-    if (q.isNull(col))
-        return Cell {};
-    std::string s = q.text(col);
-    if (type.isNumeric())
-        return Cell::number(std::move(s));
-    if (type.kind == TypeKind::BinaryFloat || type.kind == TypeKind::BinaryDouble)
-        return Cell::realValue(std::strtod(s.c_str(), nullptr));
+    cell.text.clear();
+    if (q.isNull(col)) {
+        cell.kind = Cell::Kind::Null;
+        return;
+    }
+    if (type.kind == TypeKind::BinaryFloat || type.kind == TypeKind::BinaryDouble) {
+        cell.kind = Cell::Kind::Real;
+        cell.real = std::strtod(q.cText(col), nullptr);
+        return;
+    }
+    const std::string_view s = q.view(col);
     if (type.isDateTime()) {
-        DateTime dt;
-        parseCanonical(s, dt);
-        return Cell::dateTimeValue(dt);
+        cell.kind = Cell::Kind::DateTime;
+        cell.dateTime = DateTime {};
+        parseCanonical(s, cell.dateTime);
+        return;
     }
-    if (type.isBinary())
-        return Cell::binary(std::move(s));
-    // Kept in one form per value, shown as Oracle shows it: "+DD HH:MI:SS.FFFFFF".
-    if (type.isInterval())
-        return Cell::text_(formatDayToSecond(parseDayToSecond(s), type.precision, type.scale));
-    return Cell::text_(std::move(s));
+    if (type.isInterval()) {
+        // Kept in one form per value, shown as Oracle shows it: "+DD HH:MI:SS.FFFFFF".
+        cell.kind = Cell::Kind::Text;
+        cell.text = formatDayToSecond(parseDayToSecond(s), type.precision, type.scale);
+        return;
+    }
+    cell.kind = type.isNumeric() ? Cell::Kind::Number
+        : type.isBinary()        ? Cell::Kind::Binary
+                                 : Cell::Kind::Text;
+    cell.text.assign(s.data(), s.size());
 }
 
 const char* schema = R"(
@@ -173,10 +122,43 @@ INSERT OR IGNORE INTO ora_counters VALUES('catalog', 0);
 COMMIT;
 )";
 
-std::string keyIndex(long long id)
-{
-    return "\"d" + std::to_string(id) + "_pk\"";
-}
+// Unique keys, foreign keys, checks, indexes, identity columns and comments
+// came later still; their tables, and the indexes of the primary keys that
+// were there before, are made when such a file is next opened.
+const char* definitionSchema = R"(
+ALTER TABLE ora_columns ADD COLUMN star_precision INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ora_constraints ADD COLUMN generated INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ora_constraints ADD COLUMN search_condition TEXT;
+ALTER TABLE ora_constraints ADD COLUMN r_constraint_id INTEGER;
+ALTER TABLE ora_constraints ADD COLUMN delete_rule INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ora_constraints ADD COLUMN index_id INTEGER;
+ALTER TABLE ora_constraints ADD COLUMN own_index INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ora_constraints ADD COLUMN enforcement TEXT;
+CREATE TABLE ora_indexes(id INTEGER PRIMARY KEY AUTOINCREMENT, owner TEXT NOT NULL,
+    name TEXT NOT NULL, table_id INTEGER NOT NULL, is_unique INTEGER NOT NULL,
+    generated INTEGER NOT NULL, storage TEXT NOT NULL, UNIQUE(owner, name));
+CREATE TABLE ora_index_columns(index_id INTEGER NOT NULL, position INTEGER NOT NULL,
+    column_position INTEGER NOT NULL, descending INTEGER NOT NULL,
+    virtual_column INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(index_id, position));
+CREATE TABLE ora_identity(table_id INTEGER PRIMARY KEY, position INTEGER NOT NULL,
+    always INTEGER NOT NULL, on_null INTEGER NOT NULL, start_with INTEGER NOT NULL,
+    increment_by INTEGER NOT NULL, max_value INTEGER, min_value INTEGER,
+    cycle INTEGER NOT NULL, cache INTEGER NOT NULL, ordered INTEGER NOT NULL,
+    next_value INTEGER NOT NULL);
+CREATE TABLE ora_comments(table_id INTEGER NOT NULL, position INTEGER NOT NULL,
+    text TEXT NOT NULL, PRIMARY KEY(table_id, position));
+UPDATE ora_constraints SET generated = 1 WHERE name GLOB 'SYS_C[0-9]*';
+INSERT INTO ora_indexes(owner, name, table_id, is_unique, generated, storage)
+    SELECT owner, name, table_id, 1, generated, '"d' || table_id || '_pk"'
+    FROM ora_constraints WHERE type = 'P';
+INSERT INTO ora_index_columns SELECT i.id, cc.position, cc.column_position, 0, 0
+    FROM ora_indexes i JOIN ora_constraints k ON k.owner = i.owner AND k.name = i.name
+    JOIN ora_constraint_columns cc ON cc.constraint_id = k.id;
+UPDATE ora_constraints SET own_index = 1, enforcement = '"d' || table_id || '_pk"',
+    index_id = (SELECT i.id FROM ora_indexes i WHERE i.owner = ora_constraints.owner
+        AND i.name = ora_constraints.name)
+    WHERE type = 'P';
+)";
 
 } // namespace
 
@@ -187,6 +169,8 @@ Storage::Storage(sqlite3* db, std::string path)
 
 Storage::~Storage()
 {
+    m_statements.reset(); // finalized before the connection closes
+    writeturns::released(m_path, m_db);
     sqlite3_close_v2(m_db);
 }
 
@@ -196,7 +180,7 @@ void Storage::exec(const char* sql)
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
         const std::string reason = error ? error : "unknown";
         sqlite3_free(error);
-        throwOra(600, "internal error code, arguments: [sqlite], [" + reason + "]");
+        sqliteFailed(m_db, reason);
     }
 }
 
@@ -215,17 +199,25 @@ void Storage::create(const std::string& path)
     Storage s(db, path);
     s.exec(schema);
     s.exec(constraintSchema);
+    s.upgrade();
 }
 
 void Storage::upgrade()
 {
-    {
-        Query q(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ora_counters'");
-        if (q.step())
-            return;
-    }
+    auto has = [&](const char* table) {
+        Query q(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+        return q.bind(1, std::string(table)).step();
+    };
     try {
-        exec(constraintSchema);
+        if (!has("ora_counters"))
+            exec(constraintSchema);
+        // Checked again inside the write lock: another process may have
+        // upgraded the file meanwhile.
+        if (!has("ora_indexes"))
+            inTransaction(m_db, m_path, [&] {
+                if (!has("ora_indexes"))
+                    exec(definitionSchema);
+            });
     } catch (...) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
@@ -241,7 +233,7 @@ std::unique_ptr<Storage> Storage::open(const std::string& path)
         throwOra(12154, "TNS:could not resolve the connect identifier specified");
     }
     std::unique_ptr<Storage> s(new Storage(db, path));
-    sqlite3_busy_timeout(db, busyTimeoutMs);
+    sqlite3_busy_handler(db, writeturns::busyHandler, &s->m_path);
     s->exec("PRAGMA synchronous=NORMAL");
     s->upgrade();
     return s;
@@ -258,7 +250,7 @@ std::optional<std::string> Storage::password(const std::string& user)
 
 void Storage::createUser(const std::string& user, const std::string& password)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         Query check(m_db, "SELECT 1 FROM ora_users WHERE name = ?");
         if (check.bind(1, user).step())
             throwOra(1920, "user name '" + user + "' conflicts with another user or role name");
@@ -277,16 +269,31 @@ std::vector<std::string> Storage::tableNames(const std::string& owner)
     return names;
 }
 
+std::vector<TableInfo> Storage::tables(const std::string& owner)
+{
+    std::vector<TableInfo> out;
+    for (const std::string& name : tableNames(owner)) {
+        // A table dropped by another session meanwhile is simply not there.
+        if (auto t = findTable(owner, name))
+            out.push_back(std::move(*t));
+    }
+    return out;
+}
+
 std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, const std::string& name)
 {
     Query q(m_db, "SELECT id FROM ora_tables WHERE owner = ? AND name = ?");
     q.bind(1, owner).bind(2, name);
     if (!q.step())
         return std::nullopt;
-    TableInfo t { q.integer(0), owner, name, {}, std::nullopt };
+    TableInfo t;
+    t.id = q.integer(0);
+    t.owner = owner;
+    t.name = name;
     Query cols(m_db,
         "SELECT c.name, c.kind, c.length, c.char_semantics, c.precision, c.scale, c.scale_given, "
-        "d.kind, d.text, d.mask, d.number_argument, d.leading_precision, d.fraction_precision "
+        "d.kind, d.text, d.mask, d.number_argument, d.leading_precision, d.fraction_precision, "
+        "c.star_precision "
         "FROM ora_columns c LEFT JOIN ora_defaults d "
         "ON d.table_id = c.table_id AND d.position = c.position "
         "WHERE c.table_id = ? ORDER BY c.position");
@@ -300,6 +307,7 @@ std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, cons
         c.type.precision = int(cols.integer(4));
         c.type.scale = int(cols.integer(5));
         c.type.scaleGiven = cols.integer(6) != 0;
+        c.type.starPrecision = cols.integer(13) != 0;
         if (!cols.isNull(7)) {
             Literal d = Literal::of(Literal::Kind(cols.integer(7)), cols.text(8));
             if (!cols.isNull(9))
@@ -311,23 +319,144 @@ std::optional<TableInfo> Storage::findTableLocked(const std::string& owner, cons
         }
         t.columns.push_back(std::move(c));
     }
+    loadDefinitions(t);
+    return t;
+}
+
+void Storage::loadDefinitions(TableInfo& t)
+{
     Query keys(m_db,
-        "SELECT k.name, k.type, cc.column_position FROM ora_constraints k "
-        "JOIN ora_constraint_columns cc ON cc.constraint_id = k.id "
-        "WHERE k.table_id = ? ORDER BY k.id, cc.position");
+        "SELECT k.id, k.name, k.type, k.generated, k.search_condition, k.delete_rule, "
+        "k.enforcement, i.name, r.id, r.name, r.owner, p.name, p.id, r.enforcement "
+        "FROM ora_constraints k LEFT JOIN ora_indexes i ON i.id = k.index_id "
+        "LEFT JOIN ora_constraints r ON r.id = k.r_constraint_id "
+        "LEFT JOIN ora_tables p ON p.id = r.table_id WHERE k.table_id = ? ORDER BY k.id");
     keys.bind(1, t.id);
     while (keys.step()) {
-        const auto position = std::size_t(keys.integer(2));
-        if (position >= t.columns.size())
-            continue;
-        t.columns[position].notNull = true;
-        if (keys.text(1) == "P") {
-            if (!t.primaryKey)
-                t.primaryKey = KeyInfo { keys.text(0), {} };
-            t.primaryKey->columns.push_back(position);
+        ConstraintInfo k;
+        k.id = keys.integer(0);
+        k.name = keys.text(1);
+        k.type = keys.text(2).front();
+        k.generatedName = keys.integer(3) != 0;
+        k.condition = keys.text(4);
+        k.deleteRule = DeleteRule(keys.integer(5));
+        k.enforcement = keys.text(6);
+        k.indexName = keys.text(7);
+        k.refConstraintId = keys.integer(8);
+        k.refConstraint = keys.text(9);
+        k.refOwner = keys.text(10);
+        k.refTable = keys.text(11);
+        k.refTableId = keys.integer(12);
+        k.refEnforcement = keys.text(13);
+        t.constraints.push_back(std::move(k));
+    }
+    Query columns(m_db,
+        "SELECT cc.column_position FROM ora_constraint_columns cc WHERE cc.constraint_id = ? "
+        "ORDER BY cc.position");
+    for (ConstraintInfo& k : t.constraints) {
+        columns.reset();
+        columns.bind(1, k.id);
+        while (columns.step()) {
+            const auto position = std::size_t(columns.integer(0));
+            if (position < t.columns.size())
+                k.columns.push_back(position);
+        }
+        if (k.refConstraintId) {
+            columns.reset();
+            columns.bind(1, k.refConstraintId);
+            while (columns.step())
+                k.refColumns.push_back(std::size_t(columns.integer(0)));
+        }
+        if (k.type == 'P' || k.isNotNull()) {
+            for (const std::size_t p : k.columns)
+                t.columns[p].notNull = true;
+        }
+        if (k.type == 'P')
+            t.primaryKey = KeyInfo { k.name, k.columns };
+    }
+
+    Query indexes(m_db,
+        "SELECT id, name, is_unique, generated, storage FROM ora_indexes WHERE table_id = ? "
+        "ORDER BY name");
+    indexes.bind(1, t.id);
+    while (indexes.step()) {
+        t.indexes.push_back(IndexInfo { indexes.integer(0), indexes.text(1),
+            indexes.integer(2) != 0, indexes.integer(3) != 0, {}, {}, {}, indexes.text(4) });
+    }
+    Query indexColumns(m_db,
+        "SELECT column_position, descending, virtual_column FROM ora_index_columns "
+        "WHERE index_id = ? "
+        "ORDER BY position");
+    for (IndexInfo& i : t.indexes) {
+        indexColumns.reset();
+        indexColumns.bind(1, i.id);
+        while (indexColumns.step()) {
+            i.columns.push_back(std::size_t(indexColumns.integer(0)));
+            i.descending.push_back(indexColumns.integer(1) != 0);
+            i.virtualColumns.push_back(int(indexColumns.integer(2)));
         }
     }
-    return t;
+
+    // The foreign keys that refer to this table's keys, its own included.
+    Query children(m_db,
+        "SELECT c.id, c.name, c.table_id, ct.name, c.delete_rule, c.r_constraint_id "
+        "FROM ora_constraints c JOIN ora_constraints k ON k.id = c.r_constraint_id "
+        "JOIN ora_tables ct ON ct.id = c.table_id WHERE k.table_id = ? ORDER BY c.id");
+    children.bind(1, t.id);
+    std::vector<std::pair<long long, long long>> keyIds;
+    while (children.step()) {
+        t.referencedBy.push_back(
+            ReferenceInfo { children.integer(0), children.integer(5), children.text(1),
+                children.integer(2), children.text(3), {}, {}, DeleteRule(children.integer(4)) });
+        keyIds.emplace_back(children.integer(0), children.integer(5));
+    }
+    for (std::size_t i = 0; i < keyIds.size(); ++i) {
+        columns.reset();
+        columns.bind(1, keyIds[i].first);
+        while (columns.step())
+            t.referencedBy[i].childColumns.push_back(std::size_t(columns.integer(0)));
+        columns.reset();
+        columns.bind(1, keyIds[i].second);
+        while (columns.step())
+            t.referencedBy[i].parentColumns.push_back(std::size_t(columns.integer(0)));
+    }
+
+    Query identity(m_db,
+        "SELECT position, always, on_null, start_with, increment_by, max_value, min_value, "
+        "cycle, cache, ordered FROM ora_identity WHERE table_id = ?");
+    identity.bind(1, t.id);
+    if (identity.step()) {
+        IdentityInfo info;
+        info.column = std::size_t(identity.integer(0));
+        IdentityDef& d = info.definition;
+        d.always = identity.integer(1) != 0;
+        d.onNull = identity.integer(2) != 0;
+        d.startWith = identity.integer(3);
+        d.incrementBy = identity.integer(4);
+        if (!identity.isNull(5))
+            d.maxValue = identity.integer(5);
+        if (!identity.isNull(6))
+            d.minValue = identity.integer(6);
+        d.cycle = identity.integer(7) != 0;
+        d.cache = identity.integer(8);
+        d.order = identity.integer(9) != 0;
+        if (info.column < t.columns.size()) {
+            t.columns[info.column].identity = d;
+            t.identity = info;
+        }
+    }
+
+    Query comments(m_db, "SELECT position, text FROM ora_comments WHERE table_id = ?");
+    comments.bind(1, t.id);
+    while (comments.step()) {
+        const long long position = comments.integer(0);
+        if (position < 0) {
+            t.comment = comments.text(1);
+        } else if (std::size_t(position) < t.columns.size()) {
+            t.columnComments.resize(t.columns.size());
+            t.columnComments[std::size_t(position)] = comments.text(1);
+        }
+    }
 }
 
 std::string Storage::constraintName(const std::string& owner, const ConstraintDef& constraint)
@@ -364,11 +493,16 @@ std::optional<TableInfo> Storage::findTable(const std::string& owner, const std:
     // the session's open transaction the lookup is part of that.
     const bool own = !transactionOpen();
     if (own)
-        exec("BEGIN");
+        runCached("BEGIN");
     try {
         // Every CREATE, DROP and RENAME, of any session, counts the catalog up.
-        Query version(m_db, "SELECT value FROM ora_counters WHERE name = 'catalog'");
-        const long long now = version.step() ? version.integer(0) : -1;
+        long long now = -1;
+        {
+            Lease version;
+            lease("SELECT value FROM ora_counters WHERE name = 'catalog'", version);
+            if (version.query().step())
+                now = version.query().integer(0);
+        }
         if (now != m_catalogVersion || now < 0) {
             m_tables.clear();
             m_catalogVersion = now;
@@ -376,12 +510,12 @@ std::optional<TableInfo> Storage::findTable(const std::string& owner, const std:
         const auto key = std::make_pair(owner, name);
         if (const auto it = m_tables.find(key); it != m_tables.end()) {
             if (own)
-                exec("COMMIT");
+                runCached("COMMIT");
             return it->second;
         }
         auto t = findTableLocked(owner, name);
         if (own)
-            exec("COMMIT");
+            runCached("COMMIT");
         if (t)
             m_tables[key] = *t;
         return t;
@@ -392,95 +526,9 @@ std::optional<TableInfo> Storage::findTable(const std::string& owner, const std:
     }
 }
 
-void Storage::createTable(const std::string& owner, const CreateTableStmt& table)
-{
-    inTransaction(m_db, [&] {
-        if (findTableLocked(owner, table.table))
-            throwOra(955, "name is already used by an existing object");
-        catalogChanged();
-        Query ins(m_db, "INSERT INTO ora_tables(owner, name) VALUES(?, ?)");
-        ins.bind(1, owner).bind(2, table.table).step();
-        const long long id = sqlite3_last_insert_rowid(m_db);
-        std::string ddl = "CREATE TABLE " + dataTable(id) + "(";
-        for (std::size_t i = 0; i < table.columns.size(); ++i) {
-            const ColumnDef& c = table.columns[i];
-            Query col(m_db, "INSERT INTO ora_columns VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
-            col.bind(1, id)
-                .bind(2, (long long)i)
-                .bind(3, c.name)
-                .bind(4, (long long)c.type.kind)
-                .bind(5, (long long)c.type.length)
-                .bind(6, (long long)c.type.charSemantics)
-                .bind(7, (long long)c.type.precision)
-                .bind(8, (long long)c.type.scale)
-                .bind(9, (long long)c.type.scaleGiven)
-                .step();
-            ddl += (i ? ", c" : "c") + std::to_string(i);
-            if (const auto& d = c.defaultValue) {
-                Query def(m_db, "INSERT INTO ora_defaults VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
-                def.bind(1, id).bind(2, (long long)i).bind(3, (long long)d->kind).bind(4, d->text);
-                if (d->mask)
-                    def.bind(5, *d->mask);
-                else
-                    def.bindNull(5);
-                def.bind(6, (long long)d->numberArgument)
-                    .bind(7, (long long)d->leadingPrecision)
-                    .bind(8, (long long)d->fractionPrecision)
-                    .step();
-            }
-        }
-        ddl += ")";
-        exec(ddl.c_str());
-        for (const ConstraintDef& k : table.constraints) {
-            const bool key = k.kind == ConstraintDef::Kind::PrimaryKey;
-            Query con(m_db,
-                "INSERT INTO ora_constraints(owner, name, table_id, type) VALUES(?, ?, ?, ?)");
-            con.bind(1, owner)
-                .bind(2, constraintName(owner, k))
-                .bind(3, id)
-                .bind(4, std::string(key ? "P" : "C"))
-                .step();
-            const long long constraintId = sqlite3_last_insert_rowid(m_db);
-            std::string index
-                = "CREATE UNIQUE INDEX " + keyIndex(id) + " ON " + dataTable(id) + "(";
-            for (std::size_t i = 0; i < k.columns.size(); ++i) {
-                std::size_t position = 0;
-                while (table.columns[position].name != k.columns[i])
-                    ++position;
-                Query col(m_db, "INSERT INTO ora_constraint_columns VALUES(?, ?, ?)");
-                col.bind(1, constraintId).bind(2, (long long)i).bind(3, (long long)position).step();
-                index += (i ? ", c" : "c") + std::to_string(position);
-            }
-            if (key)
-                exec((index + ")").c_str());
-        }
-    });
-}
-
-void Storage::dropTable(const std::string& owner, const std::string& name)
-{
-    inTransaction(m_db, [&] {
-        const auto t = findTableLocked(owner, name);
-        if (!t)
-            throwOra(942, "table or view does not exist");
-        catalogChanged();
-        const std::string id = std::to_string(t->id);
-        Query(m_db,
-            "DELETE FROM ora_constraint_columns WHERE constraint_id IN "
-            "(SELECT id FROM ora_constraints WHERE table_id = "
-                + id + ")")
-            .step();
-        Query(m_db, "DELETE FROM ora_constraints WHERE table_id = " + id).step();
-        Query(m_db, "DELETE FROM ora_defaults WHERE table_id = " + id).step();
-        Query(m_db, "DELETE FROM ora_columns WHERE table_id = " + std::to_string(t->id)).step();
-        Query(m_db, "DELETE FROM ora_tables WHERE id = " + std::to_string(t->id)).step();
-        exec(("DROP TABLE " + dataTable(t->id)).c_str());
-    });
-}
-
 void Storage::renameTable(const std::string& owner, const std::string& from, const std::string& to)
 {
-    inTransaction(m_db, [&] {
+    inTransaction(m_db, m_path, [&] {
         const auto t = findTableLocked(owner, from);
         if (!t)
             throwOra(4043, "object " + from + " does not exist");
@@ -499,80 +547,411 @@ bool Storage::transactionOpen() const
 
 void Storage::begin()
 {
-    exec("BEGIN IMMEDIATE");
+    runCached("BEGIN IMMEDIATE");
+    writeturns::held(m_path, m_db);
 }
 
 void Storage::commit()
 {
     if (transactionOpen())
-        exec("COMMIT");
+        runCached("COMMIT");
+    writeturns::released(m_path, m_db);
 }
 
 void Storage::rollback()
 {
     if (transactionOpen())
-        exec("ROLLBACK");
+        runCached("ROLLBACK");
+    writeturns::released(m_path, m_db);
 }
 
+void Storage::savepoint()
+{
+    runCached("SAVEPOINT statement");
+}
+
+void Storage::releaseSavepoint()
+{
+    runCached("RELEASE statement");
+}
+
+void Storage::rollbackToSavepoint()
+{
+    runCached("ROLLBACK TO statement");
+    runCached("RELEASE statement");
+}
+
+namespace {
+
+// Binds one cell as readCell reads it back, in place, as arrays of rows pass
+// here; dates and reals are written out into `scratch` when `convert`, and
+// it must then stay put until the step.
+void bindCell(Query& q, int at, const Cell& c, std::string& scratch, bool convert = true)
+{
+    switch (c.kind) {
+    case Cell::Kind::Null:
+        q.bindNull(at);
+        break;
+    case Cell::Kind::Text:
+    case Cell::Kind::Number:
+    case Cell::Kind::Binary:
+        q.bindInPlace(at, c.text, c.kind == Cell::Kind::Binary);
+        break;
+    case Cell::Kind::Real:
+        if (convert)
+            scratch = realToText(c.real, false);
+        q.bindInPlace(at, scratch, false);
+        break;
+    case Cell::Kind::DateTime:
+        if (convert)
+            scratch = formatCanonical(c.dateTime, 9);
+        q.bindInPlace(at, scratch, false);
+        break;
+    }
+}
+
+// A key of the table that a row must not repeat: a unique or primary key
+// constraint, or a unique index that serves none.
+struct UniqueKey {
+    std::string name; // "OWNER.NAME" for ORA-00001
+    std::vector<std::size_t> columns;
+    bool nullForm = false;
+};
+
+// A foreign key, with the query that finds its parent row.
+struct ParentKey {
+    std::string name;
+    std::vector<std::size_t> columns;
+    std::unique_ptr<Query> probe;
+};
+
+} // namespace
+
 struct RowWriter::Statement {
-    Query query;
-    std::string key; // the primary key's constraint, "OWNER.NAME", for ORA-00001
+    Lease lease;
     std::vector<std::string> texts; // dates and reals as stored, kept until the step
+};
+
+// What keeps a table's rows within its keys: the unique keys a row must not
+// repeat, the parents its foreign keys must find, the identity sequence.
+struct RowWriter::Keys {
+    std::string owner;
+    std::vector<UniqueKey> unique;
+    std::vector<ParentKey> parents;
+    std::unique_ptr<Query> undo; // takes back an inserted row a foreign key refused
+    std::optional<IdentityDef> identity;
+    long long nextIdentity = 0;
+    std::unique_ptr<Query> saveIdentity;
+    // The table, when other rows' foreign keys refer to its rows.
+    std::optional<TableInfo> referenced;
 };
 
 RowWriter::~RowWriter() = default;
 
+namespace {
+
+void bindRow(Query& q, std::vector<std::string>& texts, const std::vector<Cell>& row)
+{
+    texts.resize(row.size());
+    for (std::size_t i = 0; i < row.size(); ++i)
+        bindCell(q, int(i) + 1, row[i], texts[i]);
+}
+
+// Binds the row's cells of `columns`, already written out into `texts`.
+void bindColumns(Query& q, const std::vector<std::size_t>& columns, const std::vector<Cell>& row,
+    std::vector<std::string>& texts)
+{
+    q.reset();
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        bindCell(q, int(i) + 1, row[columns[i]], texts[columns[i]], false);
+}
+
+// Which key a refused row repeats, found by looking each one up among the
+// rows other than `rowid` (the row an update changes).
+std::string repeatedKey(sqlite3* db, long long table, const std::vector<UniqueKey>& keys,
+    const std::vector<Cell>& row, std::vector<std::string>& texts, long long rowid)
+{
+    for (const UniqueKey& k : keys) {
+        // Keys with a NULL (all of them NULL, in the null form) collide with none.
+        const auto nulls = std::count_if(
+            k.columns.begin(), k.columns.end(), [&](std::size_t c) { return row[c].isNull(); });
+        if (nulls == std::ptrdiff_t(k.nullForm ? k.columns.size() : 1) || (!k.nullForm && nulls))
+            continue;
+        std::string sql = "SELECT 1 FROM " + dataTable(table) + " WHERE ";
+        for (std::size_t i = 0; i < k.columns.size(); ++i) {
+            const std::string c = "c" + std::to_string(k.columns[i]);
+            sql += (i ? " AND " : "")
+                + (k.nullForm ? "ifnull(" + c + ", 0) = ifnull(?, 0)" : c + " = ?");
+        }
+        Query probe(db, sql + " AND rowid <> " + std::to_string(rowid) + " LIMIT 1");
+        bindColumns(probe, k.columns, row, texts);
+        if (probe.step())
+            return k.name;
+    }
+    return keys.empty() ? std::string() : keys.front().name;
+}
+
+// "(c1, c2)" of a key's columns.
+std::string columnList(const std::vector<std::size_t>& columns)
+{
+    std::string out = "(";
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        out += (i ? ", c" : "c") + std::to_string(columns[i]);
+    return out + ")";
+}
+
+// The rows of a child table that refer to the row ?1 of the parent.
+std::string childrenOf(long long parentTable, const ReferenceInfo& r)
+{
+    std::string key;
+    for (std::size_t i = 0; i < r.parentColumns.size(); ++i)
+        key += (i ? ", c" : "c") + std::to_string(r.parentColumns[i]);
+    return "FROM " + dataTable(r.childTableId) + " WHERE " + columnList(r.childColumns)
+        + " = (SELECT " + key + " FROM " + dataTable(parentTable) + " WHERE rowid = ?1)"
+        + (r.childTableId == parentTable ? " AND rowid <> ?1" : "");
+}
+
+std::string quotedColumn(const std::string& owner, const std::string& table, const std::string& c)
+{
+    return "(\"" + owner + "\".\"" + table + "\".\"" + c + "\")";
+}
+
+} // namespace
+
 void RowWriter::insert(const std::vector<Cell>& row)
 {
-    // Cells as readCell reads them back; bound in place, as arrays of rows pass here.
-    Query& q = m_insert->query;
-    std::vector<std::string>& texts = m_insert->texts;
+    // Bound in place, as arrays of rows pass here.
+    Query& q = m_insert->lease.query();
     q.reset();
+    bindRow(q, m_insert->texts, row);
+    if (!q.insertUnique())
+        throwOra(1,
+            "unique constraint ("
+                + repeatedKey(m_db, m_table, m_keys->unique, row, m_insert->texts, 0)
+                + ") violated");
+    if (m_keys->parents.empty())
+        return;
+    try {
+        checkParents(row, m_insert->texts);
+    } catch (...) {
+        m_keys->undo->reset();
+        m_keys->undo->bind(1, (long long)sqlite3_last_insert_rowid(m_db)).step();
+        throw;
+    }
+}
+
+// Oracle checks a foreign key once the row is in, so that a row may be its
+// own parent.
+void RowWriter::checkParents(const std::vector<Cell>& row, std::vector<std::string>& texts)
+{
+    for (ParentKey& p : m_keys->parents) {
+        if (std::any_of(
+                p.columns.begin(), p.columns.end(), [&](std::size_t c) { return row[c].isNull(); }))
+            continue; // a key with a NULL refers to nothing
+        bindColumns(*p.probe, p.columns, row, texts);
+        if (!p.probe->step())
+            throwOra(2291, "integrity constraint (" + p.name + ") violated - parent key not found");
+    }
+}
+
+long long RowWriter::nextIdentity()
+{
+    Keys& k = *m_keys;
+    const IdentityDef& d = *k.identity;
+    const bool up = d.incrementBy > 0;
+    const long long max = d.maxValue.value_or(std::numeric_limits<long long>::max());
+    const long long min = d.minValue.value_or(up ? 1 : std::numeric_limits<long long>::min());
+    long long value = k.nextIdentity;
+    if (value > max || value < min) {
+        if (!d.cycle)
+            throwOra(8004,
+                "sequence ISEQ$$_" + std::to_string(m_table) + ".NEXTVAL exceeds "
+                    + (up ? "MAXVALUE" : "MINVALUE") + " and cannot be instantiated");
+        value = up ? min : max;
+    }
+    long long next = 0;
+    if (__builtin_add_overflow(value, d.incrementBy, &next))
+        next = up ? std::numeric_limits<long long>::max() : std::numeric_limits<long long>::min();
+    // Handed out for good, as a sequence's numbers are.
+    k.nextIdentity = next;
+    k.saveIdentity->reset();
+    k.saveIdentity->bind(1, next).bind(2, m_table).step();
+    return value;
+}
+
+void RowWriter::update(long long rowid, const std::vector<Cell>& row)
+{
+    if (!m_update) {
+        std::string sql = "UPDATE " + dataTable(m_table) + " SET ";
+        for (std::size_t i = 0; i < m_columns; ++i)
+            sql += (i ? ", c" : "c") + std::to_string(i) + " = ?";
+        sql += " WHERE rowid = ?";
+        m_update.reset(new Statement);
+        m_storage->lease(sql, m_update->lease);
+    }
+    std::vector<std::string>& texts = m_update->texts;
     texts.resize(row.size());
-    for (std::size_t i = 0; i < row.size(); ++i) {
-        const Cell& c = row[i];
-        const int at = int(i) + 1;
-        switch (c.kind) {
-        case Cell::Kind::Null:
-            q.bindNull(at);
-            break;
-        case Cell::Kind::Text:
-        case Cell::Kind::Number:
-        case Cell::Kind::Binary:
-            q.bindInPlace(at, c.text, c.kind == Cell::Kind::Binary);
-            break;
-        case Cell::Kind::Real:
-            texts[i] = realToText(c.real, false);
-            q.bindInPlace(at, texts[i], false);
-            break;
-        case Cell::Kind::DateTime:
-            texts[i] = formatCanonical(c.dateTime, 9);
-            q.bindInPlace(at, texts[i], false);
+    // A key that rows refer to keeps its value (Oracle has no ON UPDATE rules).
+    const std::vector<ReferenceInfo> none;
+    for (const ReferenceInfo& r : m_keys->referenced ? m_keys->referenced->referencedBy : none) {
+        std::string sql = "SELECT 1 " + childrenOf(m_table, r) + " AND "
+            + columnList(r.childColumns) + " IS NOT (";
+        for (std::size_t i = 0; i < r.parentColumns.size(); ++i)
+            sql += i ? ", ?" : "?";
+        Query children(m_db, sql + ") LIMIT 1");
+        children.bind(1, rowid);
+        for (std::size_t i = 0; i < r.parentColumns.size(); ++i)
+            bindCell(children, int(i) + 2, row[r.parentColumns[i]], texts[r.parentColumns[i]]);
+        if (children.step())
+            throwOra(2292,
+                "integrity constraint (" + m_keys->owner + "." + r.constraint
+                    + ") violated - child record found");
+    }
+    Query& q = m_update->lease.query();
+    q.reset();
+    bindRow(q, texts, row);
+    q.bind(int(m_columns) + 1, rowid);
+    if (!q.insertUnique())
+        throwOra(1,
+            "unique constraint (" + repeatedKey(m_db, m_table, m_keys->unique, row, texts, rowid)
+                + ") violated");
+    if (!m_keys->parents.empty())
+        checkParents(row, texts);
+}
+
+void RowWriter::remove(long long rowid)
+{
+    if (m_keys->referenced) {
+        m_storage->removeRow(*m_keys->referenced, rowid);
+        return;
+    }
+    if (!m_delete) {
+        m_delete.reset(new Statement);
+        m_storage->lease("DELETE FROM " + dataTable(m_table) + " WHERE rowid = ?", m_delete->lease);
+    }
+    Query& q = m_delete->lease.query();
+    q.reset();
+    q.bind(1, rowid);
+    q.step();
+}
+
+void Storage::removeRow(const TableInfo& table, long long rowid)
+{
+    for (const ReferenceInfo& r : table.referencedBy) {
+        const std::string name = table.owner + "." + r.constraint;
+        switch (r.deleteRule) {
+        case DeleteRule::NoAction: {
+            Query children(m_db, "SELECT 1 " + childrenOf(table.id, r) + " LIMIT 1");
+            if (children.bind(1, rowid).step())
+                throwOra(2292, "integrity constraint (" + name + ") violated - child record found");
             break;
         }
+        case DeleteRule::Cascade: {
+            // The children go first, each with the rules of the keys that refer to it.
+            std::vector<long long> rowids;
+            {
+                Query children(m_db, "SELECT rowid " + childrenOf(table.id, r));
+                children.bind(1, rowid);
+                while (children.step())
+                    rowids.push_back(children.integer(0));
+            }
+            if (rowids.empty())
+                break;
+            const TableInfo child
+                = r.childTableId == table.id ? table : requireTable(table.owner, r.childTable);
+            for (const long long c : rowids)
+                removeRow(child, c);
+            break;
+        }
+        case DeleteRule::SetNull: {
+            const TableInfo child
+                = r.childTableId == table.id ? table : requireTable(table.owner, r.childTable);
+            std::string set;
+            for (const std::size_t c : r.childColumns)
+                set += (set.empty() ? "c" : ", c") + std::to_string(c) + " = NULL";
+            Query children(m_db, "SELECT 1 " + childrenOf(table.id, r) + " LIMIT 1");
+            if (!children.bind(1, rowid).step())
+                break;
+            for (const std::size_t c : r.childColumns) {
+                if (child.columns[c].notNull)
+                    throwOra(1407,
+                        "cannot update "
+                            + quotedColumn(child.owner, child.name, child.columns[c].name)
+                            + " to NULL");
+            }
+            Query update(m_db,
+                "UPDATE " + dataTable(r.childTableId) + " SET " + set
+                    + " WHERE rowid IN (SELECT rowid " + childrenOf(table.id, r) + ")");
+            update.bind(1, rowid).step();
+            break;
+        }
+        }
     }
-    if (!q.insertUnique())
-        throwOra(1, "unique constraint (" + m_insert->key + ") violated");
+    Query remove(m_db, "DELETE FROM " + dataTable(table.id) + " WHERE rowid = ?");
+    remove.bind(1, rowid).step();
 }
 
 std::unique_ptr<RowWriter> Storage::rowWriter(const TableInfo& table)
 {
     // The table may have been dropped by another session since it was looked up.
-    Query check(m_db, "SELECT 1 FROM ora_tables WHERE id = ?");
-    if (!check.bind(1, table.id).step())
-        throwOra(942, "table or view does not exist");
+    {
+        Lease check;
+        lease("SELECT 1 FROM ora_tables WHERE id = ?", check);
+        if (!check.query().bind(1, table.id).step())
+            throwOra(942, "table or view does not exist");
+    }
     std::string sql = "INSERT INTO " + dataTable(table.id) + " VALUES(";
     for (std::size_t i = 0; i < table.columns.size(); ++i)
         sql += i ? ", ?" : "?";
     sql += ")";
     std::unique_ptr<RowWriter> writer(new RowWriter);
-    writer->m_insert.reset(new RowWriter::Statement { Query(m_db, sql),
-        table.owner + "." + (table.primaryKey ? table.primaryKey->name : std::string()), {} });
+    writer->m_insert.reset(new RowWriter::Statement);
+    lease(sql, writer->m_insert->lease);
+    writer->m_storage = this;
+    writer->m_db = m_db;
+    writer->m_table = table.id;
+    writer->m_columns = table.columns.size();
+    writer->m_keys = std::make_unique<RowWriter::Keys>();
+    RowWriter::Keys& k = *writer->m_keys;
+    k.owner = table.owner;
+    if (!table.referencedBy.empty())
+        k.referenced = table;
+    for (const ConstraintInfo& c : table.constraints) {
+        if (c.type == 'P' || c.type == 'U')
+            k.unique.push_back(
+                { table.owner + "." + c.name, c.columns, isNullForm(c.enforcement) });
+        if (c.type != 'R')
+            continue;
+        const std::string probe = "SELECT 1 FROM " + dataTable(c.refTableId) + " WHERE "
+            + keyProbeTerms(c.refColumns, c.refEnforcement, [](std::size_t) { return "?"; })
+            + " LIMIT 1";
+        k.parents.push_back(
+            { table.owner + "." + c.name, c.columns, std::make_unique<Query>(m_db, probe) });
+    }
+    for (const IndexInfo& i : table.indexes) {
+        const bool serves = std::any_of(table.constraints.begin(), table.constraints.end(),
+            [&](const ConstraintInfo& c) { return c.enforcement == i.storage; });
+        if (i.unique && !serves)
+            k.unique.push_back({ table.owner + "." + i.name, i.columns, isNullForm(i.storage) });
+    }
+    if (!k.parents.empty())
+        k.undo = std::make_unique<Query>(
+            m_db, "DELETE FROM " + dataTable(table.id) + " WHERE rowid = ?");
+    if (table.identity) {
+        k.identity = table.identity->definition;
+        k.nextIdentity = identityNextValue(table.id);
+        k.saveIdentity = std::make_unique<Query>(
+            m_db, "UPDATE ora_identity SET next_value = ? WHERE table_id = ?");
+    }
     return writer;
 }
 
 struct TableCursor::Rows {
-    Query query;
+    Lease lease;
+    ColumnEquals equal; // the values looked up, bound in place
+    std::vector<std::string> texts;
+
+    Query& query() { return lease.query(); }
 };
 
 TableCursor::~TableCursor()
@@ -594,7 +973,7 @@ bool TableCursor::next(std::vector<Cell>& row)
         return false;
     bool more = false;
     try {
-        more = m_rows->query.step();
+        more = m_rows->query().step();
     } catch (...) {
         release();
         throw;
@@ -605,14 +984,76 @@ bool TableCursor::next(std::vector<Cell>& row)
         release();
         return false;
     }
-    row.clear();
-    row.reserve(m_table.columns.size());
-    for (std::size_t i = 0; i < m_table.columns.size(); ++i)
-        row.push_back(readCell(m_rows->query, int(i), m_table.columns[i].type));
+    const Query& q = m_rows->query();
+    const int first = m_withRowids ? 1 : 0;
+    if (m_withRowids)
+        m_rowid = q.integer(0);
+    row.resize(m_table.columns.size());
+    for (std::size_t i = 0; i < row.size(); ++i)
+        readCell(q, int(i) + first, m_table.columns[i].type, row[i]);
     return true;
 }
 
-std::unique_ptr<TableCursor> Storage::openTable(const std::string& owner, const std::string& name)
+namespace {
+
+std::string rowsQuery(long long table, const ColumnEquals* equal, bool rowids)
+{
+    std::string sql
+        = std::string(rowids ? "SELECT rowid, * FROM " : "SELECT * FROM ") + dataTable(table);
+    for (std::size_t i = 0; equal && i < equal->size(); ++i)
+        sql += (i ? " AND c" : " WHERE c") + std::to_string((*equal)[i].first) + " = ?";
+    return sql + " ORDER BY rowid";
+}
+
+void bindLookup(TableCursor::Rows& rows, const ColumnEquals* equal)
+{
+    if (!equal)
+        return;
+    rows.equal = *equal;
+    rows.texts.resize(equal->size());
+    for (std::size_t i = 0; i < equal->size(); ++i)
+        bindCell(rows.query(), int(i) + 1, rows.equal[i].second, rows.texts[i]);
+}
+
+} // namespace
+
+void Storage::lease(const std::string& sql, Lease& into)
+{
+    if (!m_statements)
+        m_statements.reset(new Statements);
+    auto& entry = m_statements->entries[sql];
+    if (!entry)
+        entry.reset(new CachedStatement { Query(m_db, sql), false });
+    if (entry->busy) {
+        into.owned = std::make_unique<Query>(m_db, sql);
+        return;
+    }
+    entry->query.reset();
+    entry->busy = true;
+    into.cached = entry.get();
+}
+
+void Storage::runCached(const char* sql)
+{
+    Lease l;
+    lease(sql, l);
+    l.query().step();
+}
+
+std::unique_ptr<TableCursor> Storage::openRows(const TableInfo& table, const ColumnEquals* equal)
+{
+    std::unique_ptr<TableCursor> cursor(new TableCursor);
+    cursor->m_table = table;
+    cursor->m_withRowids = true;
+    const std::string sql = rowsQuery(table.id, equal, true);
+    cursor->m_rows.reset(new TableCursor::Rows);
+    lease(sql, cursor->m_rows->lease);
+    bindLookup(*cursor->m_rows, equal);
+    return cursor;
+}
+
+std::unique_ptr<TableCursor> Storage::openTable(
+    const std::string& owner, const std::string& name, const ColumnEquals* equal)
 {
     std::unique_ptr<TableCursor> cursor(new TableCursor);
     Storage* reader = this;
@@ -629,8 +1070,10 @@ std::unique_ptr<TableCursor> Storage::openTable(const std::string& owner, const 
     if (!table)
         return nullptr;
     cursor->m_table = std::move(*table);
-    cursor->m_rows.reset(new TableCursor::Rows { Query(
-        reader->m_db, "SELECT * FROM " + dataTable(cursor->m_table.id) + " ORDER BY rowid") });
+    cursor->m_rows.reset(new TableCursor::Rows);
+    cursor->m_rows->lease.owned
+        = std::make_unique<Query>(reader->m_db, rowsQuery(cursor->m_table.id, equal, false));
+    bindLookup(*cursor->m_rows, equal);
     return cursor;
 }
 

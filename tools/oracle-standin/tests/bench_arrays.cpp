@@ -1,10 +1,10 @@
 // Rows per second through unixODBC into and out of the stand-in, for an
 // eight-column table: one literal INSERT per row (the plain copy's way),
-// parameter arrays with a commit per array (the fast copy's way), and block
-// fetches with bound columns. A measurement, not a test: built with the
-// tests, not registered with CTest.
+// parameter arrays with a commit per array (the fast copy's way), block
+// fetches with bound columns, and MERGE arrays upserting into a keyed table. A measurement, not a
+// test: built with the tests, not registered with CTest.
 //
-//   oraclestandin_bench_arrays [array rows] [literal rows] [array size]
+//   oraclestandin_bench_arrays [array rows] [literal rows] [array size] [upsert rows]
 
 #include "standin_fixture.h"
 
@@ -174,6 +174,7 @@ int main(int argc, char** argv)
     const long long arrayRows = argc > 1 ? std::atoll(argv[1]) : 200000;
     const long long literalRows = argc > 2 ? std::atoll(argv[2]) : 20000;
     const std::size_t arraySize = argc > 3 ? std::size_t(std::atoll(argv[3])) : 1000;
+    const long long upsertRows = argc > 4 ? std::atoll(argv[4]) : arrayRows / 5;
 
     World world;
     Connection c;
@@ -262,6 +263,43 @@ int main(int argc, char** argv)
         }
         timer.report(
             qPrintable(QString("block fetches of %1, bound columns:").arg(arraySize)), total);
+    }
+    // MERGE arrays through the key: every row inserted, then every row updated.
+    run(c, "CREATE TABLE \"K\"(\"I\" INT PRIMARY KEY, \"V\" VARCHAR2(100))");
+    {
+        SQLSetConnectAttr(
+            c.handle(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+        Statement s(c);
+        SQLHSTMT h = s.handle();
+        Batch batch(arraySize);
+        const SQLLEN wide = (textChars + 1) * sizeof(SQLWCHAR);
+        SQLSetStmtAttr(h, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(arraySize), 0);
+        const std::u16string merge
+            = u"MERGE INTO \"K\" t USING (SELECT ? AS I, ? AS V FROM DUAL) s "
+              u"ON (t.\"I\" = s.I) WHEN MATCHED THEN UPDATE SET t.\"V\" = s.V "
+              u"WHEN NOT MATCHED THEN INSERT VALUES (s.I, s.V)";
+        if (!ok(SQLPrepareW(h, (SQLWCHAR*)merge.c_str(), SQL_NTS), SQL_HANDLE_STMT, h, "prepare")
+            || !ok(SQLBindParameter(h, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 10, 0,
+                       batch.ints.data(), 0, nullptr),
+                SQL_HANDLE_STMT, h, "bind 1")
+            || !ok(SQLBindParameter(h, 2, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, textChars, 0,
+                       batch.texts.data(), wide, batch.textLen.data()),
+                SQL_HANDLE_STMT, h, "bind 2"))
+            return 1;
+        const Timer timer;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (long long first = 0; first < upsertRows; first += (long long)arraySize) {
+                batch.fill(first + pass, arraySize);
+                for (std::size_t k = 0; k < arraySize; ++k)
+                    batch.ints[k] = SQLINTEGER(first + (long long)k);
+                if (!ok(SQLExecute(h), SQL_HANDLE_STMT, h, "merge")
+                    || !ok(SQLEndTran(SQL_HANDLE_DBC, c.handle(), SQL_COMMIT), SQL_HANDLE_DBC,
+                        c.handle(), "commit"))
+                    return 1;
+            }
+        }
+        timer.report(qPrintable(QString("MERGE arrays of %1, insert then update:").arg(arraySize)),
+            2 * upsertRows);
     }
     // The driver runs in this process: its memory is in the peak too.
     QFile status("/proc/self/status");

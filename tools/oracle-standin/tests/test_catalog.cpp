@@ -291,7 +291,7 @@ private slots:
     {
         const std::pair<SQLUSMALLINT, SQLUSMALLINT> functions[]
             = { { SQL_API_SQLPRIMARYKEYS, SQL_TRUE }, { SQL_API_SQLCOLUMNS, SQL_TRUE },
-                  { SQL_API_SQLFOREIGNKEYS, SQL_FALSE }, { SQL_API_SQLSTATISTICS, SQL_FALSE },
+                  { SQL_API_SQLFOREIGNKEYS, SQL_TRUE }, { SQL_API_SQLSTATISTICS, SQL_TRUE },
                   { SQL_API_SQLTABLES, SQL_FALSE } };
         for (const auto& [function, supported] : functions) {
             SQLUSMALLINT got = 99;

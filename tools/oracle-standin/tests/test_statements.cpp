@@ -36,7 +36,7 @@ private slots:
             << "42S02" << 942 << "table or view does not exist";
         QTest::newRow("trailing semicolon") << "SELECT * FROM \"T\";"
                                             << "42000" << 911 << "invalid character";
-        QTest::newRow("other statement") << "DELETE FROM \"T\""
+        QTest::newRow("other statement") << "TRUNCATE TABLE \"T\""
                                          << "42000" << 900 << "invalid SQL statement";
         QTest::newRow("empty statement") << ""
                                          << "42000" << 900 << "invalid SQL statement";

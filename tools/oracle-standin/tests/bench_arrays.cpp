@@ -175,7 +175,7 @@ int main(int argc, char** argv)
     const long long literalRows = argc > 2 ? std::atoll(argv[2]) : 20000;
     const std::size_t arraySize = argc > 3 ? std::size_t(std::atoll(argv[3])) : 1000;
 
-    World world;
+    World world(acceptBigIntCTypes);
     Connection c;
     if (!SQL_SUCCEEDED(c.open("SCOTT", "tiger")))
         return 1;

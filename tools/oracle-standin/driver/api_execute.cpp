@@ -50,12 +50,30 @@ SQLRETURN executeQuery(Statement* stmt, const PreparedStatement& prepared)
     return SQL_SUCCESS;
 }
 
+// The one diagnostic record of an array that stopped at a refused set.
+SQLRETURN reportArrayError(Statement* stmt, const std::exception_ptr& error, SQLLEN rowNumber)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const OraError& e) {
+        stmt->diag.addOracle(e.code(), e.message()).row = rowNumber;
+    } catch (const DriverError& e) {
+        stmt->diag.addDriver(e.sqlState, e.what()).row = rowNumber;
+    }
+    return SQL_ERROR;
+}
+
 // Runs an INSERT, UPDATE, DELETE or MERGE once per row of the parameter
 // array. As Oracle's driver executes an array with one OCI call without
 // batch errors, the array stops at the first refused row: the rows before
 // it took effect, the refused one is reported with its row number, the
 // rest are not tried (see the array tests for the sources). SQLExecute
-// then returns SQL_ERROR.
+// then returns SQL_ERROR. Under FailedArray = keep-unreported the rows
+// before it are kept all the same, but nothing says which: the status
+// array is not written, the processed count stays 0 and the record has no
+// row number. That is the worst answer for a program that trusts the
+// statuses: one that cleared its array to zeros reads every set as
+// SQL_PARAM_SUCCESS.
 SQLRETURN executeArray(Statement* stmt, const PreparedStatement& prepared)
 {
     const auto bindings = markerBindings(stmt, prepared.parameters);
@@ -88,6 +106,12 @@ SQLRETURN executeArray(Statement* stmt, const PreparedStatement& prepared)
         setStatus(0, rows, SQL_PARAM_DIAG_UNAVAILABLE);
         throw;
     }
+    Result result;
+    result.rowCount = (long long)outcome.rows;
+    stmt->result = std::move(result);
+    if (outcome.error
+        && stmt->dbc->profile.failedArray == DriverProfile::FailedArray::KeepUnreported)
+        return reportArrayError(stmt, outcome.error, SQL_ROW_NUMBER_UNKNOWN);
     const std::size_t processed = outcome.error ? outcome.failedRow + 1 : rows;
     setStatus(0, processed, SQL_PARAM_SUCCESS);
     for (std::size_t r = 0; stmt->paramOperation && stmt->paramStatus && r < processed; ++r) {
@@ -97,21 +121,10 @@ SQLRETURN executeArray(Statement* stmt, const PreparedStatement& prepared)
     setStatus(processed, rows, SQL_PARAM_UNUSED);
     if (stmt->paramsProcessed)
         *stmt->paramsProcessed = processed;
-    Result result;
-    result.rowCount = (long long)outcome.rows;
-    stmt->result = std::move(result);
     if (!outcome.error)
         return SQL_SUCCESS;
     setStatus(outcome.failedRow, outcome.failedRow + 1, SQL_PARAM_ERROR);
-    const SQLLEN rowNumber = SQLLEN(outcome.failedRow + 1);
-    try {
-        std::rethrow_exception(outcome.error);
-    } catch (const OraError& e) {
-        stmt->diag.addOracle(e.code(), e.message()).row = rowNumber;
-    } catch (const DriverError& e) {
-        stmt->diag.addDriver(e.sqlState, e.what()).row = rowNumber;
-    }
-    return SQL_ERROR;
+    return reportArrayError(stmt, outcome.error, SQLLEN(outcome.failedRow + 1));
 }
 
 SQLRETURN execute(Statement* stmt, const PreparedStatement& prepared)

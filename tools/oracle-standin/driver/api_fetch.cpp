@@ -175,6 +175,7 @@ SQLRETURN fetchNext(Statement* stmt)
 SQLRETURN getData(Statement* stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER target,
     SQLLEN bufferLength, SQLLEN* indicator)
 {
+    stmt->dbc->profile.checkCType(cType);
     const auto& row = currentRow(stmt);
     if (column == 0 || column > row.size())
         throw DriverError("07009", "Invalid descriptor index");
@@ -256,10 +257,12 @@ ODBC_ENTRY SQLBindCol(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cType, S
     return guarded(stmt, [&] {
         if (column == 0)
             throw DriverError("07009", "Invalid descriptor index");
-        if (!target && !indicator)
+        if (!target && !indicator) {
             stmt->bindings.erase(column);
-        else
+        } else {
+            stmt->dbc->profile.checkCType(cType);
             stmt->bindings[column] = Binding { cType, target, bufferLength, indicator };
+        }
         return SQL_SUCCESS;
     });
 }

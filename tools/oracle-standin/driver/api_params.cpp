@@ -47,7 +47,7 @@ ODBC_ENTRY SQLBindParameter(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT io
             throw DriverError("07009", "Invalid descriptor index");
         const ParameterBinding binding { cType, sqlType, columnSize, decimalDigits, value,
             bufferLength, indicator };
-        checkParameterBinding(ioType, binding);
+        checkParameterBinding(ioType, binding, stmt->dbc->profile);
         stmt->parameters[number] = binding;
         return SQL_SUCCESS;
     });

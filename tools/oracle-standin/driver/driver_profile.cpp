@@ -53,7 +53,18 @@ DriverProfile DriverProfile::read(const std::function<std::string(const char* ke
         = choose<bool>(setting, "CharacterColumns", { { "narrow", false }, { "wide", true } });
     p.maxStringSize = choose<MaxStringSize>(setting, "MaxStringSize",
         { { "STANDARD", MaxStringSize::Standard }, { "EXTENDED", MaxStringSize::Extended } });
+    p.bigIntCTypes
+        = choose<bool>(setting, "BigIntCTypes", { { "refuse", false }, { "accept", true } });
+    p.failedArray = choose<FailedArray>(setting, "FailedArray",
+        { { "documented", FailedArray::Documented },
+            { "keep-unreported", FailedArray::KeepUnreported } });
     return p;
+}
+
+void DriverProfile::checkCType(SQLSMALLINT cType) const
+{
+    if (!bigIntCTypes && (cType == SQL_C_SBIGINT || cType == SQL_C_UBIGINT))
+        throw DriverError("HY004", "Invalid SQL data type <" + std::to_string(cType) + ">.");
 }
 
 } // namespace orastandin::odbc

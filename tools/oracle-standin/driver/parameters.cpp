@@ -250,13 +250,17 @@ char* elementAt(SQLPOINTER base, const SQLULEN* offset, SQLULEN bindType, std::s
     return p + index * (bindType == SQL_BIND_BY_COLUMN ? elementSize : std::size_t(bindType));
 }
 
-void checkParameterBinding(SQLSMALLINT ioType, const ParameterBinding& binding)
+void checkParameterBinding(
+    SQLSMALLINT ioType, const ParameterBinding& binding, const DriverProfile& profile)
 {
     if (ioType != SQL_PARAM_INPUT)
         throw DriverError("HYC00", "Optional feature not implemented");
     sqlClass(binding.sqlType);
     if (binding.cType != SQL_C_DEFAULT && !knownCType(binding.cType))
         throw DriverError("HY003", "Invalid application buffer type");
+    // SQL_C_DEFAULT with SQL_BIGINT means SQL_C_SBIGINT, and goes with it.
+    profile.checkCType(
+        binding.cType == SQL_C_DEFAULT ? defaultCType(binding.sqlType) : binding.cType);
     if (binding.bufferLength < 0)
         throw DriverError("HY090", "Invalid string or buffer length");
 }

@@ -16,8 +16,10 @@ char* elementAt(SQLPOINTER base, const SQLULEN* offset, SQLULEN bindType, std::s
 
 // Checks a parameter binding as SQLBindParameter does: HY003 for a C type,
 // HY004 for an SQL type the driver does not know, HYC00 for those Oracle's
-// driver cannot bind (output parameters, TIME).
-void checkParameterBinding(SQLSMALLINT ioType, const ParameterBinding& binding);
+// driver cannot bind (output parameters, TIME), and whatever `profile`
+// refuses of the C type.
+void checkParameterBinding(
+    SQLSMALLINT ioType, const ParameterBinding& binding, const DriverProfile& profile);
 
 // The value bound to a parameter in row `row` of the parameter array, as the
 // Oracle bind it becomes: the C value converted to the SQL type by ODBC's

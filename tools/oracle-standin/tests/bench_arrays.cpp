@@ -176,7 +176,7 @@ int main(int argc, char** argv)
     const std::size_t arraySize = argc > 3 ? std::size_t(std::atoll(argv[3])) : 1000;
     const long long upsertRows = argc > 4 ? std::atoll(argv[4]) : arrayRows / 5;
 
-    World world;
+    World world(acceptBigIntCTypes);
     Connection c;
     if (!SQL_SUCCEEDED(c.open("SCOTT", "tiger")))
         return 1;

@@ -38,7 +38,7 @@ Diag diagOf(SQLSMALLINT type, SQLHANDLE h, int record)
 
 } // namespace
 
-World::World(const QByteArray& moreSections)
+World::World(const QByteArray& settings, const QByteArray& moreSections)
 {
     QDir(m_dir.path()).mkpath("data");
     QDir(m_dir.path()).mkpath("ini");
@@ -46,6 +46,7 @@ World::World(const QByteArray& moreSections)
     ini.open(QIODevice::WriteOnly);
     ini.write("[Microsoft ODBC for Oracle]\nDriver = " STANDIN_DRIVER_PATH "\nDataDirectory = ");
     ini.write(dataDir().toUtf8() + "\n");
+    ini.write(settings);
     ini.write(QByteArray(moreSections)
                   .replace("@DRIVER@", STANDIN_DRIVER_PATH)
                   .replace("@DATA@", dataDir().toUtf8()));

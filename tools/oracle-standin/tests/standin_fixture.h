@@ -21,12 +21,18 @@ struct Diag {
     SQLLEN row = 0; // SQL_DIAG_ROW_NUMBER, for statements
 };
 
+// The driver's setting under which it takes SQL_C_SBIGINT and SQL_C_UBIGINT,
+// for tests that bind them on purpose: by default it refuses them, as Oracle's
+// documented driver does.
+inline const QByteArray acceptBigIntCTypes = "BigIntCTypes = accept\n";
+
 class World {
 public:
     // Registers the driver and creates SID ZEDA with user SCOTT/tiger.
+    // `settings` ("Key = value" lines) go into the driver's own section;
     // `moreSections` goes into odbcinst.ini as it is: further registrations
     // of the driver under names of their own, with settings of their own.
-    explicit World(const QByteArray& moreSections = {});
+    explicit World(const QByteArray& settings = {}, const QByteArray& moreSections = {});
     QString dataDir() const { return m_dir.path() + "/data"; }
     QString iniDir() const { return m_dir.path() + "/ini"; }
     // Runs the admin command; returns its exit code, stdout and stderr.

@@ -70,7 +70,7 @@ class TestBlockFetch : public QObject {
 private slots:
     void initTestCase()
     {
-        m_world = std::make_unique<World>();
+        m_world = std::make_unique<World>(acceptBigIntCTypes);
         m_c = std::make_unique<Connection>();
         QVERIFY(SQL_SUCCEEDED(m_c->open("SCOTT", "tiger")));
         QVERIFY(run(*m_c, "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS'"));

@@ -79,7 +79,7 @@ class TestParameters : public QObject {
 private slots:
     void initTestCase()
     {
-        m_world = std::make_unique<World>();
+        m_world = std::make_unique<World>(acceptBigIntCTypes);
         m_c = std::make_unique<Connection>();
         QVERIFY(SQL_SUCCEEDED(m_c->open("SCOTT", "tiger")));
         QVERIFY(

@@ -5,6 +5,7 @@
 #include "standin_fixture.h"
 
 #include <QTest>
+#include <utility>
 
 using namespace standintest;
 
@@ -20,6 +21,8 @@ const QByteArray sections = "[Oracle dates]\nDriver = @DRIVER@\nDataDirectory = 
                             "NumberColumns = SQL_FLOAT\nSelectRowCount = fetched\n"
                             "[Oracle wide]\nDriver = @DRIVER@\nDataDirectory = @DATA@\n"
                             "CharacterColumns = wide\nMaxStringSize = EXTENDED\n"
+                            "[Oracle bigint]\nDriver = @DRIVER@\nDataDirectory = @DATA@\n"
+                            "BigIntCTypes = accept\n"
                             "[Oracle mistyped]\nDriver = @DRIVER@\nDataDirectory = @DATA@\n"
                             "NumberColumns = SQL_INTEGER\n";
 
@@ -44,7 +47,7 @@ class TestProfile : public QObject {
 private slots:
     void initTestCase()
     {
-        m_world = std::make_unique<World>(sections);
+        m_world = std::make_unique<World>(QByteArray(), sections);
         Connection c;
         QVERIFY(SQL_SUCCEEDED(c.open("SCOTT", "tiger")));
         QVERIFY(run(c, "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD HH24:MI:SS'"));
@@ -205,6 +208,85 @@ private slots:
         } else {
             QCOMPARE(rc, SQLRETURN(SQL_ERROR));
             QCOMPARE(d.native, native);
+        }
+    }
+
+    void bigIntCTypes_data()
+    {
+        QTest::addColumn<QString>("driver");
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<int>("cType");
+        const std::pair<const char*, int> types[]
+            = { { "SBIGINT", SQL_C_SBIGINT }, { "UBIGINT", SQL_C_UBIGINT } };
+        for (const char* call : { "SQLBindParameter", "SQLBindCol", "SQLGetData" }) {
+            for (const auto& [name, cType] : types) {
+                QTest::addRow("%s %s, documented", call, name)
+                    << "Microsoft ODBC for Oracle" << call << cType;
+                QTest::addRow("%s %s, accepted", call, name) << "Oracle bigint" << call << cType;
+            }
+        }
+        // SQL_C_DEFAULT stands for SQL_C_SBIGINT with an SQL_BIGINT parameter.
+        QTest::newRow("SQLBindParameter DEFAULT, documented")
+            << "Microsoft ODBC for Oracle"
+            << "SQLBindParameter" << int(SQL_C_DEFAULT);
+        QTest::newRow("SQLBindParameter DEFAULT, accepted")
+            << "Oracle bigint"
+            << "SQLBindParameter" << int(SQL_C_DEFAULT);
+    }
+    // Oracle's documented driver refuses the 64-bit integer C types in each
+    // call that names a C type; under BigIntCTypes = accept they carry the
+    // value both ways.
+    void bigIntCTypes()
+    {
+        QFETCH(QString, driver);
+        QFETCH(QString, call);
+        QFETCH(int, cType);
+        const auto c = open(driver);
+        QVERIFY(run(*c, "CREATE TABLE \"BI\"(\"N\" NUMBER(20))"));
+        const SQLBIGINT large = 1234567890123; // past 32 bits, alike signed and unsigned
+        SQLBIGINT value = call == "SQLBindParameter" ? large : 0;
+        SQLLEN indicator = 0;
+        Statement s(*c);
+        const SQLHSTMT h = s.handle();
+        SQLRETURN rc = SQL_ERROR;
+        Diag d;
+        if (call == "SQLBindParameter") {
+            QCOMPARE(s.prepare("INSERT INTO \"BI\" VALUES(?)"), SQLRETURN(SQL_SUCCESS));
+            rc = SQLBindParameter(
+                h, 1, SQL_PARAM_INPUT, SQLSMALLINT(cType), SQL_BIGINT, 19, 0, &value, 0, nullptr);
+            d = s.diag();
+            if (SQL_SUCCEEDED(rc))
+                QCOMPARE(SQLExecute(h), SQLRETURN(SQL_SUCCESS));
+        } else {
+            QVERIFY(run(*c, QString("INSERT INTO \"BI\" VALUES(%1)").arg(large)));
+            QCOMPARE(s.exec("SELECT \"N\" FROM \"BI\""), SQLRETURN(SQL_SUCCESS));
+            if (call == "SQLBindCol") {
+                rc = SQLBindCol(h, 1, SQLSMALLINT(cType), &value, 0, &indicator);
+                d = s.diag();
+                QVERIFY(s.fetch());
+            } else {
+                QVERIFY(s.fetch());
+                rc = SQLGetData(h, 1, SQLSMALLINT(cType), &value, 0, &indicator);
+                d = s.diag();
+            }
+        }
+        s.close();
+        const QStringList stored = tableRows(*c, "BI");
+        QVERIFY(run(*c, "DROP TABLE \"BI\""));
+        if (driver == "Oracle bigint") {
+            QVERIFY2(rc == SQL_SUCCESS, qPrintable(d.message));
+            QCOMPARE(value, large);
+            QCOMPARE(stored, QStringList { QString::number(large) });
+        } else {
+            QCOMPARE(rc, SQLRETURN(SQL_ERROR));
+            QCOMPARE(d.state, QString("HY004"));
+            QCOMPARE(d.message,
+                QString("[Oracle][ODBC]Invalid SQL data type <%1>.")
+                    .arg(cType == SQL_C_UBIGINT ? -27 : -25));
+            QCOMPARE(value, call == "SQLBindParameter" ? large : 0);
+            QCOMPARE(stored,
+                call == "SQLBindParameter" ? QStringList()
+                                           : QStringList { QString::number(large) });
         }
     }
 

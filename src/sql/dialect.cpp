@@ -35,6 +35,11 @@ QString Dialect::selectAll(const QString& table) const
     return QStringLiteral("SELECT * FROM ") + quote(table);
 }
 
+QString Dialect::selectNoRows(const QString& table) const
+{
+    return selectAll(table) + QStringLiteral(" WHERE 1 = 0");
+}
+
 QString Dialect::countRows(const QString& table) const
 {
     return QStringLiteral("SELECT COUNT(*) FROM ") + quote(table);

@@ -43,6 +43,8 @@ public:
     QString dropTable(const QString& table) const;
     virtual QString renameTable(const QString& from, const QString& to) const = 0;
     QString selectAll(const QString& table) const;
+    // The columns of a table without its rows.
+    QString selectNoRows(const QString& table) const;
     QString countRows(const QString& table) const;
 
     // The window's CREATE TABLE, column by column: the opening, an entry per

@@ -54,10 +54,14 @@ void Form2::PushButton6_Click()
     trap.Step(124, [&] { sql = sql::dialect(sql::Server::MySQL).renameTable(oldName, newName); });
     trap.Step(
         126, [&] { Object(connection).Open(db::MySQLConnectionString(Login().loginDetails())); });
-    trap.Step(128, [&] { Object(connection).Execute(sql); });
+    const bool renamed = trap.Step(128, [&] { Object(connection).Execute(sql); });
     trap.Step(130, [&] { Object(connection).Close(); });
-    trap.Step(132, [&] { List1->RemoveItem(index); });
-    trap.Step(134, [&] { List1->AddItem(newName); });
+    // A RENAME that did not happen leaves the entry as it was: the typed
+    // name names no table.
+    if (renamed) {
+        trap.Step(132, [&] { List1->RemoveItem(index); });
+        trap.Step(134, [&] { List1->AddItem(newName); });
+    }
     trap.Step(136, [&] { Pointer().SetMousePointer(WindowPointer::Default); });
 }
 
@@ -90,16 +94,19 @@ void Form2::PushButton7_Click()
                 [&] { newName = Dialogs().InputBox(RenamePrompt(oldName), QString(), oldName); });
             if (trap.If(118, [&] { return newName.isEmpty(); }))
                 break;
-            trap.Step(120, [&] {
+            const bool renamed = trap.Step(120, [&] {
                 Object(connection)
                     .Execute(sql::dialect(sql::Server::Oracle).renameTable(oldName, newName));
             });
-            trap.Step(122, [&] { List2->RemoveItem(i); });
-            trap.Step(124, [&] { List2->AddItem(newName); });
-            trap.Step(126, [&] {
-                if (List2->ListCount() > 0)
-                    List2->SetListIndex(0);
-            });
+            // A RENAME that did not happen leaves the list as it was.
+            if (renamed) {
+                trap.Step(122, [&] { List2->RemoveItem(i); });
+                trap.Step(124, [&] { List2->AddItem(newName); });
+                trap.Step(126, [&] {
+                    if (List2->ListCount() > 0)
+                        List2->SetListIndex(0);
+                });
+            }
             break;
         }
     }

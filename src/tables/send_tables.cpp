@@ -3,6 +3,7 @@
 #include "copy/loop/feed.h"
 #include "copy/loop/row_loop.h"
 #include "copy/plain/plain_definition.h"
+#include "copy/replace.h"
 #include "copy/rowwise/recordset_source.h"
 #include "copy/rowwise/statement_target.h"
 #include "copy/table_copy.h"
@@ -294,6 +295,8 @@ struct Run {
             if (!toOracle())
                 trap.Step(s.targetSpelling,
                     [&] { targetName = db::ListFindItemNoCase(targetList(), sourceName); });
+            if (!targetTakes(sourceName, targetName))
+                return false;
             // A refused drop leaves the old table as it is: its CREATE would
             // fail and the new rows would be mixed into the old ones.
             if (!trap.Step(s.drop, [&] {
@@ -302,6 +305,38 @@ struct Run {
                 return false;
             trap.Step(s.removeFromTarget, [&] { db::ListRemoveItem(targetList(), targetName); });
         }
+        return true;
+    }
+
+    // Before the agreed DROP, the new table is made once under a name of its
+    // own and dropped again at once: a table the target refuses (a row too
+    // wide for MySQL, a name Oracle cannot hold) then costs the user nothing,
+    // and the old table keeps its rows. The refusal is reported once, at the
+    // CREATE's step, with the CREATE under the table's real name.
+    bool targetTakes(const QString& sourceName, const QString& targetName)
+    {
+        QList<QPair<QString, qint16>> columns;
+        if (!trap.Step(s.select, [&] {
+                db::Recordset rs;
+                rs.Open(copy.sourceDialect().selectNoRows(sourceName), copy.sourceConnection());
+                for (const db::Field& f : rs.Fields())
+                    columns.append({ f.Name, f.Type });
+            }))
+            return false;
+        const sql::Dialect& dialect = copy.targetDialect();
+        QStringList taken;
+        for (int i = 0; i < targetList().ListCount(); ++i)
+            taken << targetList().List(i);
+        const QString probe = copy::sideNames(dialect, targetName, taken).copy;
+        try {
+            db::ExecuteSql(
+                copy.targetConnection(), sql::plainCreateStatement(dialect, probe, columns));
+        } catch (...) {
+            copy.statement() = sql::plainCreateStatement(dialect, targetName, columns);
+            trap.Report(s.executeCreate, odbc::describe(std::current_exception()));
+            return false;
+        }
+        trap.Step(s.drop, [&] { copy.targetConnection().Execute(dialect.dropTable(probe)); });
         return true;
     }
 

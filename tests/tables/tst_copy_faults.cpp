@@ -152,10 +152,73 @@ private slots:
             qPrintable(reports[0]));
         QCOMPARE(bed.mysql(QStringLiteral("SELECT ID FROM parent"), database),
             (QStringList { "1", "2", "3" }));
+        // Only the trial of the new table, under a name of its own.
         QCOMPARE(log.queries(programSession(database))
                      .filter(QRegularExpression(QStringLiteral("^(CREATE|INSERT)"))),
-            QStringList());
+            QStringList { "CREATE TABLE `parent_tw_new`(`ID` FLOAT)" });
         QCOMPARE(w.form->List1->Items(), (QStringList { "child", "parent" }));
+    }
+
+    // The user agrees to overwrite, but the target refuses the new table:
+    // MySQL's row size limit (three VARCHAR(8000) of utf8mb4), Oracle a
+    // column name holding a double quote. One report at the CREATE's step
+    // with the CREATE under the table's name; the old table keeps its rows;
+    // the next table of the selection copies.
+    void aTableTheTargetRefusesCostsTheOldTableNothing_data()
+    {
+        QTest::addColumn<bool>("toMySQL");
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QString>("create");
+        QTest::newRow("to MySQL") << true << "236: [ma-"
+                                  << "CREATE TABLE `wide`(`A` VARCHAR(8000),`B` VARCHAR(8000),"
+                                     "`C` VARCHAR(8000));";
+        QTest::newRow("to Oracle") << false << "212: [Oracle][ODBC][Ora]ORA-25716"
+                                   << "CREATE TABLE \"wide\"(\"a\"\"b\" VARCHAR(2000))";
+    }
+    void aTableTheTargetRefusesCostsTheOldTableNothing()
+    {
+        QFETCH(bool, toMySQL);
+        QFETCH(QString, report);
+        QFETCH(QString, create);
+        if (toMySQL) {
+            oracleExecute(details,
+                { "CREATE TABLE \"WIDE\"(\"A\" VARCHAR2(10), \"B\" VARCHAR2(10), \"C\" "
+                  "VARCHAR2(10))",
+                    "CREATE TABLE \"NEXT\"(\"N\" NUMBER)", "INSERT INTO \"NEXT\" VALUES(1)" });
+            bed.mysql(QStringLiteral("CREATE TABLE wide(x VARCHAR(10)); "
+                                     "INSERT INTO wide VALUES('old');"),
+                database);
+        } else {
+            bed.mysql(QStringLiteral("CREATE TABLE wide(`a\"b` VARCHAR(10)); "
+                                     "CREATE TABLE next(n INT); INSERT INTO next VALUES(1);"),
+                database);
+            oracleExecute(details,
+                { "CREATE TABLE \"wide\"(\"X\" VARCHAR2(10))",
+                    "INSERT INTO \"wide\" VALUES('old')" });
+        }
+        TablesWindow w(details);
+        w.dialogs.answerYesNo({ 6 });
+        TablesWindow::select(toMySQL ? w.form->List2 : w.form->List1,
+            toMySQL ? QStringList { "NEXT", "WIDE" } : QStringList { "next", "wide" });
+        if (toMySQL)
+            w.sendToMySQL();
+        else
+            w.sendToOracle();
+
+        const QStringList reports = w.dialogs.reports();
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(stepsAndTexts(reports)[0].startsWith(report), qPrintable(reports[0]));
+        QVERIFY2(reports[0].contains(toMySQL ? "Row size too large" : "double quotation mark"),
+            qPrintable(reports[0]));
+        QCOMPARE(reportStatement(reports[0]), create);
+        const QString old = toMySQL
+            ? bed.mysql(QStringLiteral("SELECT x FROM wide"), database).join(u',')
+            : bed.oracle(oracleUser, QStringLiteral("SELECT \"X\" FROM \"wide\"")).join(u',');
+        QCOMPARE(old, QStringLiteral("old"));
+        const QString next = toMySQL
+            ? bed.mysql(QStringLiteral("SELECT COUNT(*) FROM `NEXT`"), database).join(u',')
+            : bed.oracle(oracleUser, QStringLiteral("SELECT COUNT(*) FROM \"next\"")).join(u',');
+        QCOMPARE(next, QStringLiteral("1"));
     }
 
     // Oracle takes at most 4,000 bytes in a literal: a megabyte of text is

@@ -220,7 +220,8 @@ private slots:
         QTest::addColumn<QString>("firstValue");
         QTest::newRow("emp answered Yes: dropped and made anew as emp")
             << "emp" << 6
-            << QStringList { "DROP TABLE `emp`",
+            << QStringList { "CREATE TABLE `emp_tw_new`(`EMPNO` FLOAT,`ENAME` VARCHAR(8000))",
+                   "DROP TABLE `emp_tw_new`", "DROP TABLE `emp`",
                    "CREATE TABLE `emp`(`EMPNO` FLOAT,`ENAME` VARCHAR(8000))",
                    "INSERT INTO `emp` VALUES('7369', 'SMITH')", "SHOW TABLES" }
             << QStringList { "emp" } << "7369";

@@ -26,19 +26,10 @@ bool isVariable(SQLSMALLINT cType)
 qsizetype fixedSizeOf(SQLSMALLINT cType)
 {
     switch (cType) {
-    case SQL_C_SBIGINT:
-    case SQL_C_UBIGINT:
-        return sizeof(SQLBIGINT);
     case SQL_C_DOUBLE:
         return sizeof(SQLDOUBLE);
-    case SQL_C_FLOAT:
-        return sizeof(SQLREAL);
     case SQL_C_TYPE_TIMESTAMP:
         return sizeof(SQL_TIMESTAMP_STRUCT);
-    case SQL_C_TYPE_DATE:
-        return sizeof(SQL_DATE_STRUCT);
-    case SQL_C_BIT:
-        return sizeof(SQLCHAR);
     default:
         return 0;
     }
@@ -118,43 +109,6 @@ bool isUnsigned(int type)
         || type == QMetaType::UShort || type == QMetaType::UChar;
 }
 
-SQLBIGINT signedOf(const odbc::Value& value)
-{
-    const int type = value.typeId();
-    if (isInteger(type))
-        return heldSigned(value);
-    if (isUnsigned(type)) {
-        const quint64 v = heldUnsigned(value);
-        if (v <= quint64(std::numeric_limits<qint64>::max()))
-            return qint64(v);
-    } else if (type == QMetaType::Bool) {
-        return value.toBool() ? 1 : 0;
-    } else if (type == QMetaType::QString) {
-        qint64 v = 0;
-        if (parseNumber(*static_cast<const QString*>(value.constData()), v))
-            return v;
-    }
-    cannot(value, "a whole number");
-}
-
-SQLUBIGINT unsignedOf(const odbc::Value& value)
-{
-    const int type = value.typeId();
-    if (isUnsigned(type))
-        return heldUnsigned(value);
-    if (isInteger(type)) {
-        if (heldSigned(value) >= 0)
-            return quint64(heldSigned(value));
-    } else if (type == QMetaType::Bool) {
-        return value.toBool() ? 1 : 0;
-    } else if (type == QMetaType::QString) {
-        quint64 v = 0;
-        if (parseNumber(*static_cast<const QString*>(value.constData()), v))
-            return v;
-    }
-    cannot(value, "an unsigned whole number");
-}
-
 SQLDOUBLE doubleOf(const odbc::Value& value)
 {
     const int type = value.typeId();
@@ -209,14 +163,6 @@ SQL_TIMESTAMP_STRUCT timestampOf(const odbc::Value& value)
         return checkedDate(t);
     }
     cannot(value, "a timestamp");
-}
-
-SQL_DATE_STRUCT dateOf(const odbc::Value& value)
-{
-    const SQL_TIMESTAMP_STRUCT t = timestampOf(value);
-    if (t.hour || t.minute || t.second || t.fraction)
-        cannot(value, "a date without a time of day");
-    return SQL_DATE_STRUCT { t.year, t.month, t.day };
 }
 
 template <typename T> void put(std::vector<char>& out, qsizetype at, const T& value)
@@ -301,33 +247,12 @@ void ParameterArrays::append(Column& column, const odbc::Value& value)
         column.longest = std::max(column.longest, bytes.size());
         return;
     }
-    case SQL_C_SBIGINT:
-        put(column.fixed, at, signedOf(value));
-        break;
-    case SQL_C_UBIGINT:
-        put(column.fixed, at, unsignedOf(value));
-        break;
     case SQL_C_DOUBLE:
         put(column.fixed, at, doubleOf(value));
-        break;
-    case SQL_C_FLOAT:
-        if (value.typeId() != QMetaType::Float)
-            cannot(value, "a single-precision number");
-        put(column.fixed, at, SQLREAL(held<float>(value)));
         break;
     case SQL_C_TYPE_TIMESTAMP:
         put(column.fixed, at, timestampOf(value));
         break;
-    case SQL_C_TYPE_DATE:
-        put(column.fixed, at, dateOf(value));
-        break;
-    case SQL_C_BIT: {
-        const SQLBIGINT v = signedOf(value);
-        if (v != 0 && v != 1)
-            cannot(value, "a bit");
-        put(column.fixed, at, SQLCHAR(v));
-        break;
-    }
     }
     column.indicators.push_back(SQLLEN(column.fixedSize));
 }

@@ -34,13 +34,8 @@ struct ParameterBinding {
 //                         must be UTF-8); QByteArray as it is; integers as
 //                         their decimal digits
 //   SQL_C_BINARY          QByteArray
-//   SQL_C_SBIGINT         qint64, quint64 up to 2^63-1, bool, decimal text
-//   SQL_C_UBIGINT         quint64, qint64 from 0, bool, decimal text
 //   SQL_C_DOUBLE          double, float, integers, decimal text (nearest double)
-//   SQL_C_FLOAT           float
 //   SQL_C_TYPE_TIMESTAMP  SqlTimestamp, SqlDate (at midnight)
-//   SQL_C_TYPE_DATE       SqlDate, SqlTimestamp at midnight
-//   SQL_C_BIT             bool, 0 and 1
 // A null Value goes as NULL (SQL_NULL_DATA) whatever the type.
 class ParameterArrays {
 public:

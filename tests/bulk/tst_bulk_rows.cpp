@@ -38,12 +38,11 @@ ParameterBinding textSpec(Side side)
                                : ParameterBinding { SQL_C_WCHAR, SQL_WVARCHAR, 0, 0 };
 }
 
-// Whole numbers as each driver takes them: Oracle's documents no 64-bit
-// integer C type, so its numbers go as their digits.
+// Whole numbers as their digits: Oracle's driver documents no 64-bit integer
+// C type.
 ParameterBinding idSpec(Side side)
 {
-    return side == Side::MySQL ? ParameterBinding { SQL_C_SBIGINT, SQL_BIGINT, 19, 0 }
-                               : ParameterBinding { SQL_C_CHAR, SQL_DECIMAL, 20, 0 };
+    return { SQL_C_CHAR, SQLSMALLINT(side == Side::MySQL ? SQL_BIGINT : SQL_DECIMAL), 20, 0 };
 }
 
 } // namespace
@@ -213,9 +212,9 @@ private slots:
         const ParameterBinding stamp = side == Side::MySQL
             ? ParameterBinding { SQL_C_CHAR, SQL_VARCHAR, 0, 0 }
             : ParameterBinding { SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 26, 6 };
-        ParameterArrays rows(
-            { idSpec(side), { SQL_C_DOUBLE, SQL_DOUBLE, 15, 0 }, textSpec(side), textSpec(side),
-                { SQL_C_BINARY, SQL_LONGVARBINARY, 0, 0 }, stamp, { SQL_C_FLOAT, SQL_REAL, 7, 0 } },
+        ParameterArrays rows({ idSpec(side), { SQL_C_DOUBLE, SQL_DOUBLE, 15, 0 }, textSpec(side),
+                                 textSpec(side), { SQL_C_BINARY, SQL_LONGVARBINARY, 0, 0 }, stamp,
+                                 { SQL_C_DOUBLE, SQL_REAL, 7, 0 } },
             rowsPerArray);
         BulkInsert insert(*c,
             ddl(side, "INSERT INTO v VALUES(?, ?, ?, ?, ?, ?, ?)",

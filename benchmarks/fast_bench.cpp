@@ -254,11 +254,11 @@ double reload(const test::Testbed& bed, const QString& database, const QString& 
 // Loads the rows MySQL holds in `table` with LOAD DATA INFILE from a file
 // on the server, as a user who exports a file instead would: the server's
 // own fastest way in. Answers the seconds of the LOAD alone.
-double loadDataInfile(const test::Testbed& bed, const QString& database, const QString& table,
-    const QString& path)
+double loadDataInfile(
+    const test::Testbed& bed, const QString& database, const QString& table, const QString& path)
 {
-    bed.mysql(QStringLiteral("DROP TABLE IF EXISTS loaded; CREATE TABLE loaded LIKE `%1`;")
-                  .arg(table),
+    bed.mysql(
+        QStringLiteral("DROP TABLE IF EXISTS loaded; CREATE TABLE loaded LIKE `%1`;").arg(table),
         database);
     const Child c = runMeasured({ QStringLiteral("mariadb"), QStringLiteral("--no-defaults"),
         QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(bed.mysqlPort()),
@@ -321,8 +321,8 @@ int runFastBenchmark(const QStringList& arguments)
     QTemporaryFile dumpFile;
     if (!dumpFile.open())
         qFatal("cannot make the dump's file");
-    const QString outfile = QDir::temp().filePath(QStringLiteral("tw_bench_rows_%1.txt")
-                                                      .arg(QCoreApplication::applicationPid()));
+    const QString outfile = QDir::temp().filePath(
+        QStringLiteral("tw_bench_rows_%1.txt").arg(QCoreApplication::applicationPid()));
 
     say(QStringLiteral("machine: %1").arg(machineDescription()));
     say(QStringLiteral("tablewright copy --fast, with the plain and exact column types, next to "
@@ -341,13 +341,13 @@ int runFastBenchmark(const QStringList& arguments)
         const QStringList fast { QStringLiteral("--fast") };
         const QStringList exact { QStringLiteral("--fast"), QStringLiteral("--types"),
             QStringLiteral("exact") };
-        QList<Contender> contenders { { QStringLiteral("fast"), fast, {} },
-            { QStringLiteral("fast exact"), exact, {} } };
+        QList<Contender> contenders { { QStringLiteral("fast"), fast, {}, {} },
+            { QStringLiteral("fast exact"), exact, {}, {} } };
         if (!baseline.isEmpty())
-            contenders << Contender { QStringLiteral("fast (baseline)"), fast, baseline }
-                       << Contender { QStringLiteral("fast exact (baseline)"), exact, baseline };
+            contenders << Contender { QStringLiteral("fast (baseline)"), fast, baseline,
+                {} } << Contender { QStringLiteral("fast exact (baseline)"), exact, baseline, {} };
         if (plain)
-            contenders << Contender { QStringLiteral("plain"), {}, {} };
+            contenders << Contender { QStringLiteral("plain"), {}, {}, {} };
         QList<Contender> toOracle = contenders;
         QList<Contender> toMySQL = contenders;
         QList<double> reloads;
@@ -393,8 +393,8 @@ int runFastBenchmark(const QStringList& arguments)
                             .arg(rows / seconds, 0, 'f', 0));
                 } else {
                     QFile::remove(outfile);
-                    bed.mysql(QStringLiteral("SELECT * INTO OUTFILE '%1' FROM `BENCH_O`;")
-                                  .arg(outfile),
+                    bed.mysql(
+                        QStringLiteral("SELECT * INTO OUTFILE '%1' FROM `BENCH_O`;").arg(outfile),
                         database);
                     const double seconds
                         = loadDataInfile(bed, database, QStringLiteral("BENCH_O"), outfile);

@@ -2,8 +2,6 @@
 
 #include "odbc/error.h"
 
-#include <utility>
-
 namespace tw::odbc {
 
 namespace {
@@ -86,88 +84,41 @@ QString fromSqlWChar(const SQLWCHAR* text, qsizetype length)
     return QString(reinterpret_cast<const QChar*>(text), length);
 }
 
-ConnectionHandle::~ConnectionHandle()
-{
-    reset();
-}
-
-ConnectionHandle::ConnectionHandle(ConnectionHandle&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, SQLHDBC(SQL_NULL_HDBC)))
-    , m_connected(std::exchange(other.m_connected, false))
-    , m_alive(std::move(other.m_alive))
-{ }
-
-ConnectionHandle& ConnectionHandle::operator=(ConnectionHandle&& other) noexcept
-{
-    if (this != &other) {
-        reset();
-        m_handle = std::exchange(other.m_handle, SQLHDBC(SQL_NULL_HDBC));
-        m_connected = std::exchange(other.m_connected, false);
-        m_alive = std::move(other.m_alive);
-    }
-    return *this;
-}
-
 ConnectionHandle ConnectionHandle::allocate()
 {
     ConnectionHandle h;
+    h.m_owned = std::make_unique<Owned>();
     SQLHENV env = environment();
-    check(SQLAllocHandle(SQL_HANDLE_DBC, env, &h.m_handle), SQL_HANDLE_ENV, env);
-    h.m_alive = std::make_shared<bool>(true);
+    check(SQLAllocHandle(SQL_HANDLE_DBC, env, &h.m_owned->handle), SQL_HANDLE_ENV, env);
     return h;
 }
 
-void ConnectionHandle::reset() noexcept
+ConnectionHandle::Owned::~Owned()
 {
-    if (m_alive)
-        *m_alive = false;
-    m_alive.reset();
-    if (m_handle == SQL_NULL_HDBC)
+    *alive = false;
+    if (handle == SQL_NULL_HDBC)
         return;
-    if (m_connected)
-        SQLDisconnect(m_handle);
-    SQLFreeHandle(SQL_HANDLE_DBC, m_handle);
-    m_handle = SQL_NULL_HDBC;
-    m_connected = false;
-}
-
-StatementHandle::~StatementHandle()
-{
-    reset();
-}
-
-StatementHandle::StatementHandle(StatementHandle&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, SQLHSTMT(SQL_NULL_HSTMT)))
-    , m_connectionAlive(std::move(other.m_connectionAlive))
-{ }
-
-StatementHandle& StatementHandle::operator=(StatementHandle&& other) noexcept
-{
-    if (this != &other) {
-        reset();
-        m_handle = std::exchange(other.m_handle, SQLHSTMT(SQL_NULL_HSTMT));
-        m_connectionAlive = std::move(other.m_connectionAlive);
-    }
-    return *this;
+    if (connected)
+        SQLDisconnect(handle);
+    SQLFreeHandle(SQL_HANDLE_DBC, handle);
 }
 
 StatementHandle StatementHandle::allocate(const ConnectionHandle& connection)
 {
     StatementHandle s;
-    check(SQLAllocHandle(SQL_HANDLE_STMT, connection.get(), &s.m_handle), SQL_HANDLE_DBC,
+    s.m_owned = std::make_unique<Owned>();
+    check(SQLAllocHandle(SQL_HANDLE_STMT, connection.get(), &s.m_owned->handle), SQL_HANDLE_DBC,
         connection.get());
-    s.m_connectionAlive = connection.liveness();
+    s.m_owned->connectionAlive = connection.liveness();
     return s;
 }
 
-void StatementHandle::reset() noexcept
+StatementHandle::Owned::~Owned()
 {
     // A disconnect frees the connection's statements; freeing one again
     // afterwards would touch a dead handle.
-    if (m_handle != SQL_NULL_HSTMT && m_connectionAlive && *m_connectionAlive)
-        SQLFreeHandle(SQL_HANDLE_STMT, m_handle);
-    m_handle = SQL_NULL_HSTMT;
-    m_connectionAlive.reset();
+    if (handle != SQL_NULL_HSTMT && connectionAlive && *connectionAlive)
+        SQLFreeHandle(SQL_HANDLE_STMT, handle);
 }
 
 } // namespace tw::odbc

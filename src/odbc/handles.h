@@ -24,43 +24,41 @@ QString fromSqlWChar(const SQLWCHAR* text, qsizetype length);
 // never touches a freed handle.
 class ConnectionHandle {
 public:
-    ConnectionHandle() = default;
-    ~ConnectionHandle();
-    ConnectionHandle(ConnectionHandle&& other) noexcept;
-    ConnectionHandle& operator=(ConnectionHandle&& other) noexcept;
-
     static ConnectionHandle allocate();
-    void markConnected() { m_connected = true; }
+    void markConnected() { m_owned->connected = true; }
     // Disconnects (when connected) and frees the handle; never throws.
-    void reset() noexcept;
+    void reset() noexcept { m_owned.reset(); }
 
-    bool valid() const { return m_handle != SQL_NULL_HDBC; }
-    bool connected() const { return m_connected; }
-    SQLHDBC get() const { return m_handle; }
-    std::shared_ptr<bool> liveness() const { return m_alive; }
+    bool valid() const { return m_owned != nullptr; }
+    bool connected() const { return m_owned && m_owned->connected; }
+    SQLHDBC get() const { return m_owned ? m_owned->handle : SQL_NULL_HDBC; }
+    std::shared_ptr<bool> liveness() const { return m_owned ? m_owned->alive : nullptr; }
 
 private:
-    SQLHDBC m_handle = SQL_NULL_HDBC;
-    bool m_connected = false;
-    std::shared_ptr<bool> m_alive;
+    struct Owned {
+        ~Owned();
+        SQLHDBC handle = SQL_NULL_HDBC;
+        bool connected = false;
+        std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    };
+    std::unique_ptr<Owned> m_owned;
 };
 
 class StatementHandle {
 public:
-    StatementHandle() = default;
-    ~StatementHandle();
-    StatementHandle(StatementHandle&& other) noexcept;
-    StatementHandle& operator=(StatementHandle&& other) noexcept;
-
     static StatementHandle allocate(const ConnectionHandle& connection);
-    void reset() noexcept;
+    void reset() noexcept { m_owned.reset(); }
 
-    bool valid() const { return m_handle != SQL_NULL_HSTMT; }
-    SQLHSTMT get() const { return m_handle; }
+    bool valid() const { return m_owned != nullptr; }
+    SQLHSTMT get() const { return m_owned ? m_owned->handle : SQL_NULL_HSTMT; }
 
 private:
-    SQLHSTMT m_handle = SQL_NULL_HSTMT;
-    std::shared_ptr<bool> m_connectionAlive;
+    struct Owned {
+        ~Owned();
+        SQLHSTMT handle = SQL_NULL_HSTMT;
+        std::shared_ptr<bool> connectionAlive;
+    };
+    std::unique_ptr<Owned> m_owned;
 };
 
 // Closes a statement's cursor (SQLFreeStmt SQL_CLOSE) as it goes out of

@@ -25,7 +25,8 @@ using sql::Server;
 
 namespace {
 
-// The step numbers of one direction, in the order the run passes them.
+// The step numbers of one direction, in the order the run passes them;
+// each table below gives them in this order, a line for each int line here.
 struct Steps {
     int createOracle, createMySQL, createRecordset;
     int currentTest, noCurrentMessage, hourglass;
@@ -41,121 +42,33 @@ struct Steps {
     int closeMySQL, closeOracle, defaultPointer;
 };
 
+// clang-format off
 constexpr Steps toOracleSteps {
-    .createOracle = 100,
-    .createMySQL = 102,
-    .createRecordset = 104,
-    .currentTest = 108,
-    .noCurrentMessage = 284,
-    .hourglass = 110,
-    .oracleCursor = 112,
-    .oracleCommandTimeout = 114,
-    .oracleConnectionTimeout = 116,
-    .oracleOpen = 118,
-    .mysqlCursor = 120,
-    .mysqlCommandTimeout = 122,
-    .mysqlConnectionTimeout = 124,
-    .mysqlOpen = 126,
-    .walk = 128,
-    .entryYield = 130,
-    .selectedTest = 132,
-    .sourceName = 134,
-    .targetName = 134,
-    .existsTest = 136,
-    .prompt = 138,
-    .noPrompt = 140,
-    .answerNo = 142,
-    .answerYes = 144,
-    .targetSpelling = 144,
-    .drop = 146,
-    .removeFromTarget = 148,
-    .select = 150,
-    .createOpening = 152,
-    .columnLoop = 154,
-    .columnYield = 156,
-    .columnName = 158,
-    .typeName = 160,
-    .typeTests = 162,
-    .dropComma = 202,
-    .createClosing = 204,
-    .executeCreate = 212,
-    .lastRow = 220,
-    .rowLoop = 222,
-    .rowYield = 224,
-    .progress = 226,
-    .insertOpening = 228,
-    .valueLoop = 230,
-    .valueYield = 232,
-    .value = 234,
-    .dropTail = 248,
-    .insertClosing = 250,
-    .executeInsert = 258,
-    .moveNext = 260,
-    .progressZero = 264,
-    .closeRecordset = 266,
-    .refill = 268,
-    .closeMySQL = 278,
-    .closeOracle = 280,
-    .defaultPointer = 282,
+    100, 102, 104,
+    108, 284, 110,
+    112, 114, 116, 118,
+    120, 122, 124, 126,
+    128, 130, 132, 134, 134, 136, 138, 140,
+    142, 144, 144, 146, 148, 150,
+    152, 154, 156, 158, 160, 162, 202, 204, 212,
+    220, 222, 224, 226, 228, 230, 232, 234, 248, 250, 258, 260,
+    264, 266, 268,
+    278, 280, 282,
 };
 
 constexpr Steps toMySQLSteps {
-    .createOracle = 100,
-    .createMySQL = 102,
-    .createRecordset = 104,
-    .currentTest = 110,
-    .noCurrentMessage = 308,
-    .hourglass = 112,
-    .oracleCursor = 114,
-    .oracleCommandTimeout = 116,
-    .oracleConnectionTimeout = 118,
-    .oracleOpen = 120,
-    .mysqlCursor = 122,
-    .mysqlCommandTimeout = 124,
-    .mysqlConnectionTimeout = 126,
-    .mysqlOpen = 128,
-    .walk = 130,
-    .entryYield = 130,
-    .selectedTest = 132,
-    .sourceName = 134,
-    .targetName = 136,
-    .existsTest = 138,
-    .prompt = 140,
-    .noPrompt = 142,
-    .answerNo = 144,
-    .answerYes = 146,
-    .targetSpelling = 148,
-    .drop = 150,
-    .removeFromTarget = 152,
-    .select = 154,
-    .createOpening = 156,
-    .columnLoop = 158,
-    .columnYield = 160,
-    .columnName = 162,
-    .typeName = 164,
-    .typeTests = 166,
-    .dropComma = 226,
-    .createClosing = 228,
-    .executeCreate = 236,
-    .lastRow = 244,
-    .rowLoop = 246,
-    .rowYield = 248,
-    .progress = 250,
-    .insertOpening = 252,
-    .valueLoop = 254,
-    .valueYield = 256,
-    .value = 258,
-    .dropTail = 272,
-    .insertClosing = 274,
-    .executeInsert = 282,
-    .moveNext = 284,
-    .progressZero = 288,
-    .closeRecordset = 290,
-    .refill = 292,
-    .closeMySQL = 304,
-    .closeOracle = 306,
-    .defaultPointer = 302,
+    100, 102, 104,
+    110, 308, 112,
+    114, 116, 118, 120,
+    122, 124, 126, 128,
+    130, 130, 132, 134, 136, 138, 140, 142,
+    144, 146, 148, 150, 152, 154,
+    156, 158, 160, 162, 164, 166, 226, 228, 236,
+    244, 246, 248, 250, 252, 254, 256, 258, 272, 274, 282, 284,
+    288, 290, 292,
+    304, 306, 302,
 };
+// clang-format on
 
 // The window's side of the row loop: each phase in the numbered step of the
 // run's error trap, a yield at every row and value, the progress bar before
@@ -197,27 +110,10 @@ public:
 private:
     int stepOf(copy::Phase phase) const
     {
-        switch (phase) {
-        case copy::Phase::Count:
-            return m_s.lastRow;
-        case copy::Phase::RowYield:
-            return m_s.rowYield;
-        case copy::Phase::Progress:
-            return m_s.progress;
-        case copy::Phase::RowBegin:
-            return m_s.insertOpening;
-        case copy::Phase::ValueYield:
-            return m_s.valueYield;
-        case copy::Phase::Value:
-            return m_s.value;
-        case copy::Phase::RowEnd:
-            return m_s.dropTail;
-        case copy::Phase::Send:
-            return m_s.executeInsert;
-        case copy::Phase::Advance:
-            return m_s.moveNext;
-        }
-        return 0;
+        // In the order of copy::Phase.
+        const int steps[] = { m_s.lastRow, m_s.rowYield, m_s.progress, m_s.insertOpening,
+            m_s.valueYield, m_s.value, m_s.dropTail, m_s.executeInsert, m_s.moveNext };
+        return steps[int(phase)];
     }
 
     ErrorTrap& m_trap;

@@ -33,8 +33,6 @@ struct SwapResult {
     };
     Outcome outcome = Swapped;
     QString message; // the database's message when not Swapped
-    // Whether the copy is still there under its side name, to be dropped.
-    bool copyLeft() const { return outcome == Unchanged || outcome == Restored; }
 };
 
 // Puts the finished copy `names.copy` in the place of `table` and drops the

@@ -38,9 +38,7 @@ public:
 
     bool isOpen() const { return m_dbc.valid(); }
     SQLHDBC handle() const { return m_dbc.get(); }
-    // Whether the driver is MariaDB Connector/ODBC, whose values need
-    // reading in ways of their own (see odbc::DriverTraits).
-    bool isMariaDB() const { return m_mariadb; }
+    // Only MariaDB's driver is trusted with the 64-bit integer C types.
     odbc::DriverTraits driverTraits() const { return { m_mariadb, m_mariadb }; }
     // How results on this connection may be read in blocks.
     odbc::ResultReader::Options readerOptions(int maxRows) const;

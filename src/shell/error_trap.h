@@ -46,7 +46,6 @@ public:
         }
     }
 
-    int Line() const { return m_line; }
     void Report(std::exception_ptr error);
     // A report of the handler's own, about step `number`.
     void Report(int number, const QString& description);

@@ -22,8 +22,6 @@ public:
     // loader asked for that; otherwise nothing happens.
     void ApplyNewWindow(QWidget* window);
 
-    QString StyleSheet() const { return m_styleSheet; }
-
 private:
     QString m_styleSheet;
     int m_applyOptions = 0;

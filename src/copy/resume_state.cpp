@@ -24,8 +24,9 @@ std::unique_ptr<ResumeState> ResumeState::open(
     state->m_fingerprint = fingerprint;
     QFile file(path);
     if (!file.exists()) {
+        // Written at the first table begun, so that a run refused up front
+        // leaves no state behind.
         state->m_run = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        state->save();
         return state;
     }
     if (!file.open(QIODevice::ReadOnly)) {

@@ -197,11 +197,17 @@ std::optional<QString> readJobOptions(
         }
         job.tables << t;
     }
+    // Options of the plan's first line: neither logins nor one table's own.
+    static const QStringList unshown { QStringLiteral("job"), QStringLiteral("dry-run"),
+        QStringLiteral("where"), QStringLiteral("columns"), QStringLiteral("target-name"),
+        QStringLiteral("oracle-sid"), QStringLiteral("oracle-user"), QStringLiteral("mysql-server"),
+        QStringLiteral("mysql-port"), QStringLiteral("mysql-user"),
+        QStringLiteral("mysql-database"), QStringLiteral("no-prompt") };
     for (const QString& o : given) {
-        if (o != QLatin1String("job") && o != QLatin1String("dry-run"))
-            job.shown << QStringLiteral("--") + o;
+        const QString shown = (QStringLiteral("--") + o + u' ' + parser.value(o)).trimmed();
+        if (!unshown.contains(o) && !job.shown.contains(shown))
+            job.shown << shown;
     }
-    job.shown.removeDuplicates();
     return std::nullopt;
 }
 

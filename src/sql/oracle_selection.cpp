@@ -95,7 +95,7 @@ QString OracleDialect::createResumeTable() const
 {
     return QStringLiteral("CREATE TABLE \"TW_RESUME\" (\"RUN\" VARCHAR2(40) NOT NULL, \"NAME\" "
                           "VARCHAR2(400) NOT NULL, \"LAST_KEY\" VARCHAR2(4000), "
-                          ", PRIMARY KEY (\"RUN\", \"NAME\"))");
+                          "PRIMARY KEY (\"RUN\", \"NAME\"))");
 }
 
 } // namespace tw::sql

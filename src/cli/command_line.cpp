@@ -374,7 +374,7 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
     if (parser.isSet(QStringLiteral("rejects")) && r.rejectsPath.isEmpty())
         return error(command, QStringLiteral("--rejects needs a file name"));
     r.json = parser.isSet(QStringLiteral("json"));
-    r.fast = parser.isSet(QStringLiteral("fast"));
+    r.fast = parser.isSet(QStringLiteral("fast")) || rowsInBatches(parser);
     if (parser.isSet(QStringLiteral("batch"))) {
         if (!r.fast)
             return error(command, QStringLiteral("--batch goes with --fast"));

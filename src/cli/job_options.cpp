@@ -83,6 +83,14 @@ std::optional<QStringList> withJobFile(const QStringList& arguments,
     return job->arguments + arguments;
 }
 
+bool rowsInBatches(const QCommandLineParser& parser)
+{
+    const QString mode = parser.value(QStringLiteral("mode"));
+    return mode == QLatin1String("append") || mode == QLatin1String("upsert")
+        || parser.isSet(QStringLiteral("resume")) || parser.isSet(QStringLiteral("parts"))
+        || parser.isSet(QStringLiteral("part"));
+}
+
 std::optional<QString> readJobOptions(
     const QCommandLineParser& parser, CopyRequest& r, QList<copy::TableRequest> tables)
 {
@@ -146,9 +154,7 @@ std::optional<QString> readJobOptions(
             return QStringLiteral(
                 "--part adds to the target's table: give --mode append or upsert");
     }
-    // Rows that land other than in a new table, or whose place is kept,
-    // go in batches.
-    if (job.landing != copy::CopyOptions::Landing::New || set("resume") || job.parts > 0)
+    if (job.landing != copy::CopyOptions::Landing::New)
         r.fast = true;
 
     // The job's tables, unless the command line names its own (of them).

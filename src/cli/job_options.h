@@ -21,6 +21,10 @@ extern const char* const jobNotes;
 std::optional<QStringList> withJobFile(const QStringList& arguments,
     const QList<QCommandLineOption>& options, QList<copy::TableRequest>& tables, QString* problem);
 
+// Whether the job options send rows in batches, as --fast does: rows that
+// land other than in a new table, or whose place is kept.
+bool rowsInBatches(const QCommandLineParser& parser);
+
 // Reads the job options of a parsed `copy` into `request`, whose tables,
 // --all and --fast are read; `tables` are a job file's. Answers what is
 // wrong, if anything.

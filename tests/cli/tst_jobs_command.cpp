@@ -88,14 +88,13 @@ name = "orders"
 target = "ORDERS_N"
 where = "region = 'N'"
 columns = ["price", "id"]
-column_types = { price = "NUMBER(12,1)"
-    }
+column_types = { price = "NUMBER(12,1)" }
 [[table]]
 name = "items"
 )toml");
         job.close();
         const CommandResult r = copy({ QStringLiteral("--job"), job.fileName() });
-        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.exitCode == 1, qPrintable(r.err));
         // 20 rows of region N; the 10 of them with three decimals refused.
         QCOMPARE(
             r.table(QStringLiteral("orders")).value(QStringLiteral("rowsWritten")).toInt(), 10);

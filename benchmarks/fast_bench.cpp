@@ -33,80 +33,6 @@ void say(const QString& line)
     std::fflush(stdout);
 }
 
-// A finished child process: its output and what it cost.
-struct Child {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    double seconds = 0;
-    qint64 peakBytes = 0; // the child's own peak resident set (ru_maxrss)
-};
-
-// Runs `command` (looked up in PATH) with stdin from `inputPath` and stdout
-// into `outputPath` (else kept in Child::out), and waits for it with wait4,
-// which tells its peak resident set. A child's peak counts the resident set
-// this process had when it forked (the kernel carries it over), so this
-// process keeps small: nothing large is read into it.
-Child runMeasured(const QStringList& command, const QHash<QString, QString>& environment = {},
-    const QString& inputPath = QString(), const QString& outputPath = QString())
-{
-    QTemporaryFile tempOut;
-    QFile fileOut(outputPath);
-    QFile& out = outputPath.isEmpty() ? static_cast<QFile&>(tempOut) : fileOut;
-    QTemporaryFile err;
-    const bool opened = outputPath.isEmpty()
-        ? tempOut.open()
-        : fileOut.open(QIODevice::ReadWrite | QIODevice::Truncate);
-    if (!opened || !err.open())
-        qFatal("cannot make temporary files");
-    // Everything exec needs is made before fork: the child may only exec.
-    QList<QByteArray> args;
-    for (const QString& a : command)
-        args << a.toLocal8Bit();
-    std::vector<char*> argv;
-    for (QByteArray& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    QList<QByteArray> env;
-    for (const QString& e : QProcessEnvironment::systemEnvironment().toStringList())
-        env << e.toLocal8Bit();
-    for (auto it = environment.begin(); it != environment.end(); ++it)
-        env << (it.key() + QLatin1Char('=') + it.value()).toLocal8Bit();
-    std::vector<char*> envp;
-    for (QByteArray& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    const QByteArray input
-        = (inputPath.isEmpty() ? QStringLiteral("/dev/null") : inputPath).toLocal8Bit();
-
-    const double start = now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int in = ::open(input.constData(), O_RDONLY);
-        if (in < 0)
-            _exit(126);
-        dup2(in, 0);
-        dup2(out.handle(), 1);
-        dup2(err.handle(), 2);
-        execvpe(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    Child c;
-    int status = 0;
-    rusage usage {};
-    wait4(pid, &status, 0, &usage);
-    c.seconds = now() - start;
-    c.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    c.peakBytes = qint64(usage.ru_maxrss) * 1024;
-    err.seek(0);
-    c.err = err.readAll();
-    if (outputPath.isEmpty()) {
-        out.seek(0);
-        c.out = out.readAll();
-    }
-    return c;
-}
-
 // The logins as options and the passwords in the environment, so that the
 // user's saved details stay untouched.
 QStringList loginArguments(const db::LoginDetails& d)
@@ -254,11 +180,11 @@ double reload(const test::Testbed& bed, const QString& database, const QString& 
 // Loads the rows MySQL holds in `table` with LOAD DATA INFILE from a file
 // on the server, as a user who exports a file instead would: the server's
 // own fastest way in. Answers the seconds of the LOAD alone.
-double loadDataInfile(const test::Testbed& bed, const QString& database, const QString& table,
-    const QString& path)
+double loadDataInfile(
+    const test::Testbed& bed, const QString& database, const QString& table, const QString& path)
 {
-    bed.mysql(QStringLiteral("DROP TABLE IF EXISTS loaded; CREATE TABLE loaded LIKE `%1`;")
-                  .arg(table),
+    bed.mysql(
+        QStringLiteral("DROP TABLE IF EXISTS loaded; CREATE TABLE loaded LIKE `%1`;").arg(table),
         database);
     const Child c = runMeasured({ QStringLiteral("mariadb"), QStringLiteral("--no-defaults"),
         QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(bed.mysqlPort()),
@@ -321,8 +247,8 @@ int runFastBenchmark(const QStringList& arguments)
     QTemporaryFile dumpFile;
     if (!dumpFile.open())
         qFatal("cannot make the dump's file");
-    const QString outfile = QDir::temp().filePath(QStringLiteral("tw_bench_rows_%1.txt")
-                                                      .arg(QCoreApplication::applicationPid()));
+    const QString outfile = QDir::temp().filePath(
+        QStringLiteral("tw_bench_rows_%1.txt").arg(QCoreApplication::applicationPid()));
 
     say(QStringLiteral("machine: %1").arg(machineDescription()));
     say(QStringLiteral("tablewright copy --fast, with the plain and exact column types, next to "
@@ -393,8 +319,8 @@ int runFastBenchmark(const QStringList& arguments)
                             .arg(rows / seconds, 0, 'f', 0));
                 } else {
                     QFile::remove(outfile);
-                    bed.mysql(QStringLiteral("SELECT * INTO OUTFILE '%1' FROM `BENCH_O`;")
-                                  .arg(outfile),
+                    bed.mysql(
+                        QStringLiteral("SELECT * INTO OUTFILE '%1' FROM `BENCH_O`;").arg(outfile),
                         database);
                     const double seconds
                         = loadDataInfile(bed, database, QStringLiteral("BENCH_O"), outfile);

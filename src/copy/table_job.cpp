@@ -656,8 +656,9 @@ TableResult copyTable(TableCopy& copy, const TablePlan& plan, db::NameList& targ
         }
     } else if (listed(target, copy.target(), plan.target)) {
         if (options.landing == CopyOptions::Landing::New) {
-            const CopyOptions::Answer answer
-                = options.replace ? options.replace(plan.target) : CopyOptions::Answer::No;
+            const CopyOptions::Answer answer = options.replace
+                ? options.replace(plan.request.targetName())
+                : CopyOptions::Answer::No;
             if (answer == CopyOptions::Answer::Stopped)
                 return r;
             if (answer == CopyOptions::Answer::No) {

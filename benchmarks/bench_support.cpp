@@ -1,11 +1,17 @@
 #include "bench_support.h"
 
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QSysInfo>
+#include <QTemporaryFile>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tw::bench {
 
@@ -69,6 +75,71 @@ QString mysqlBenchTable(int rows)
         "DATE_ADD('2000-01-01 00:00:00', INTERVAL seq SECOND), REPEAT('note ', 1 + seq % 20), "
         "seq * 1000003 FROM seq_1_to_%1;")
         .arg(rows);
+}
+
+// Runs `command` (looked up in PATH) with stdin from `inputPath` and stdout
+// into `outputPath` (else kept in Child::out), and waits for it with wait4,
+// which tells its peak resident set. A child's peak counts the resident set
+// this process had when it forked (the kernel carries it over), so this
+// process keeps small: nothing large is read into it.
+Child runMeasured(const QStringList& command, const QHash<QString, QString>& environment,
+    const QString& inputPath, const QString& outputPath)
+{
+    QTemporaryFile tempOut;
+    QFile fileOut(outputPath);
+    QFile& out = outputPath.isEmpty() ? static_cast<QFile&>(tempOut) : fileOut;
+    QTemporaryFile err;
+    const bool opened = outputPath.isEmpty()
+        ? tempOut.open()
+        : fileOut.open(QIODevice::ReadWrite | QIODevice::Truncate);
+    if (!opened || !err.open())
+        qFatal("cannot make temporary files");
+    // Everything exec needs is made before fork: the child may only exec.
+    QList<QByteArray> args;
+    for (const QString& a : command)
+        args << a.toLocal8Bit();
+    std::vector<char*> argv;
+    for (QByteArray& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    QList<QByteArray> env;
+    for (const QString& e : QProcessEnvironment::systemEnvironment().toStringList())
+        env << e.toLocal8Bit();
+    for (auto it = environment.begin(); it != environment.end(); ++it)
+        env << (it.key() + QLatin1Char('=') + it.value()).toLocal8Bit();
+    std::vector<char*> envp;
+    for (QByteArray& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const QByteArray input
+        = (inputPath.isEmpty() ? QStringLiteral("/dev/null") : inputPath).toLocal8Bit();
+
+    const double start = now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int in = ::open(input.constData(), O_RDONLY);
+        if (in < 0)
+            _exit(126);
+        dup2(in, 0);
+        dup2(out.handle(), 1);
+        dup2(err.handle(), 2);
+        execvpe(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    Child c;
+    int status = 0;
+    rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    c.seconds = now() - start;
+    c.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    c.peakBytes = qint64(usage.ru_maxrss) * 1024;
+    err.seek(0);
+    c.err = err.readAll();
+    if (outputPath.isEmpty()) {
+        out.seek(0);
+        c.out = out.readAll();
+    }
+    return c;
 }
 
 } // namespace tw::bench

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace tw::bench {
@@ -22,5 +25,21 @@ double median(QList<double> values);
 // columns (INT, VARCHAR(100), DECIMAL(12,2), DOUBLE, DATE, DATETIME, TEXT,
 // BIGINT) with `rows` rows.
 QString mysqlBenchTable(int rows);
+
+// A finished child process: its output and what it cost.
+struct Child {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    double seconds = 0;
+    qint64 peakBytes = 0; // the child's own peak resident set (ru_maxrss)
+};
+
+// Runs `command` (looked up in PATH) with stdin from `inputPath` and stdout
+// into `outputPath` (else kept in Child::out), and waits for it with wait4,
+// which tells its peak resident set. A child's peak counts the resident set
+// this process had when it forked, so the caller keeps small.
+Child runMeasured(const QStringList& command, const QHash<QString, QString>& environment = {},
+    const QString& inputPath = QString(), const QString& outputPath = QString());
 
 } // namespace tw::bench

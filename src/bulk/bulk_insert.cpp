@@ -81,7 +81,8 @@ void BulkInsert::execute(ParameterArrays& rows, int first, int last)
     odbc::check(rc, SQL_HANDLE_STMT, h);
 }
 
-BulkInsert::Sent BulkInsert::send(ParameterArrays& rows, db::ManualCommit& transaction)
+BulkInsert::Sent BulkInsert::send(
+    ParameterArrays& rows, db::ManualCommit& transaction, const BeforeCommit& beforeCommit)
 {
     Sent sent;
     // Pieces still to send, in row order; after the first failure each is
@@ -91,8 +92,10 @@ BulkInsert::Sent BulkInsert::send(ParameterArrays& rows, db::ManualCommit& trans
         pending.emplace_back(0, rows.size());
     bool isolating = false;
     int uncommitted = 0;
-    auto commit = [&](int first) {
+    auto commit = [&](int first, int lastRow) {
         try {
+            if (beforeCommit)
+                beforeCommit(lastRow);
             transaction.commit();
             sent.landed += std::exchange(uncommitted, 0);
             return true;
@@ -151,11 +154,11 @@ BulkInsert::Sent BulkInsert::send(ParameterArrays& rows, db::ManualCommit& trans
             else
                 ++uncommitted;
         }
-        if (isolating && !commit(first))
+        if (isolating && !commit(first, last - 1))
             return sent;
     }
     if (!isolating && rows.size() > 0)
-        commit(0);
+        commit(0, rows.size() - 1);
     return sent;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace tw::bulk {
@@ -50,8 +51,13 @@ public:
         bool whileCommitting = false;
     };
     // Sends every row held and commits them in `transaction`, which the
-    // rows of one batch share from its start.
-    Sent send(ParameterArrays& rows, db::ManualCommit& transaction);
+    // rows of one batch share from its start. `beforeCommit`, when given, runs
+    // in the same transaction right before each commit with the index of the
+    // last row that commit ends (landed or refused): what it writes commits
+    // with those rows or not at all.
+    using BeforeCommit = std::function<void(int lastRow)>;
+    Sent send(ParameterArrays& rows, db::ManualCommit& transaction,
+        const BeforeCommit& beforeCommit = {});
 
     // Executions made so far (arrays count once): how many retries cost.
     qint64 executions() const { return m_executions; }

@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "cli/job_options.h"
 #include "cli/nearest.h"
 
 #include <QCommandLineParser>
@@ -316,13 +317,21 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
             QStringLiteral("Send the rows in batches through one prepared INSERT.") },
         { QStringLiteral("batch"), QStringLiteral("Rows per batch with --fast (default 1000)."),
             QStringLiteral("N") } }
-        + loginOptions();
+        + jobOptions() + loginOptions();
     parser.addPositionalArgument(QStringLiteral("tables"), QStringLiteral("Source tables to copy."),
         QStringLiteral("[TABLE...]"));
-    if (auto failed = parseOptions(parser, options, command, arguments))
+    QList<copy::TableRequest> jobTables;
+    QString unreadable;
+    const std::optional<QStringList> all = withJobFile(arguments, options, jobTables, &unreadable);
+    if (!all)
+        return error(command, unreadable);
+    if (auto failed = parseOptions(parser, options, command, *all))
         return *failed;
     if (parser.isSet(QStringLiteral("help")))
-        return commandHelp("copy", copyDescription, copyExamples, parser, copyNotes);
+        return commandHelp("copy", copyDescription, copyExamples, parser,
+            (QLatin1String(copyNotes) + QLatin1Char('\n') + QLatin1String(jobNotes))
+                .toUtf8()
+                .constData());
 
     Parsed p;
     p.kind = Parsed::Copy;
@@ -344,6 +353,10 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
     }
     r.all = parser.isSet(QStringLiteral("all"));
     r.tables = parser.positionalArguments();
+    if (!r.all && r.tables.isEmpty()) {
+        for (const copy::TableRequest& t : std::as_const(jobTables))
+            r.tables << t.source;
+    }
     if (r.all && !r.tables.isEmpty())
         return error(command, QStringLiteral("name tables or give --all, not both"));
     if (!r.all && r.tables.isEmpty())
@@ -361,7 +374,7 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
     if (parser.isSet(QStringLiteral("rejects")) && r.rejectsPath.isEmpty())
         return error(command, QStringLiteral("--rejects needs a file name"));
     r.json = parser.isSet(QStringLiteral("json"));
-    r.fast = parser.isSet(QStringLiteral("fast"));
+    r.fast = parser.isSet(QStringLiteral("fast")) || rowsInBatches(parser);
     if (parser.isSet(QStringLiteral("batch"))) {
         if (!r.fast)
             return error(command, QStringLiteral("--batch goes with --fast"));
@@ -375,6 +388,8 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
                     .arg(value));
     }
     r.logins = loginsFrom(parser);
+    if (const std::optional<QString> wrong = readJobOptions(parser, r, jobTables))
+        return error(command, *wrong);
     return p;
 }
 

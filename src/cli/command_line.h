@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/job_request.h"
 #include "copy/table_job.h"
 #include "db/login_details.h"
 #include "sql/server.h"
@@ -39,6 +40,7 @@ struct CopyRequest {
     bool fast = false;
     int batchRows = 1000; // --batch N
     LoginOptions logins;
+    JobRequest job; // see job_options.h
 };
 
 // What the arguments ask for: a command to run, a help text for stdout, the

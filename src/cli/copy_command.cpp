@@ -2,6 +2,8 @@
 
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/job_run.h"
+#include "cli/list_command.h"
 #include "cli/logins.h"
 #include "cli/nearest.h"
 #include "cli/progress.h"
@@ -31,7 +33,7 @@ std::optional<QStringList> chosenTables(
     const CopyRequest& request, const db::NameList& source, QString* problem)
 {
     if (request.all)
-        return source.names();
+        return offeredTables(source, sql::otherServer(request.target));
     QStringList chosen;
     QStringList missing;
     for (const QString& typed : request.tables) {
@@ -126,7 +128,8 @@ int runCopy(const CopyRequest& request)
     Progress progress(stderrIsTerminal());
     RefusedRows refused(progress);
     QString problem;
-    if (!request.rejectsPath.isEmpty() && !refused.open(request.rejectsPath, &problem))
+    if (!request.rejectsPath.isEmpty() && !request.job.dryRun
+        && !refused.open(request.rejectsPath, &problem))
         return usage(QStringLiteral("cannot write %1: %2").arg(request.rejectsPath, problem));
     QString missing;
     const std::optional<db::LoginDetails> details
@@ -179,17 +182,11 @@ int runCopy(const CopyRequest& request)
         return ask(name, stop);
     };
     Observer observer(progress, refused);
-    QList<copy::TableResult> results;
-    for (const QString& name : *tables) {
-        if (stop.requested())
-            results.append(copy::TableResult::named(name));
-        else
-            results.append(copy::copyTable(copy, name, target, options, observer));
-    }
+    const int code
+        = runJob(request, copy, *details, *tables, target, options, observer, progress, stop);
     closeQuietly(copy, Server::MySQL);
     closeQuietly(copy, Server::Oracle);
-    printSummary(results, request.json);
-    return exitCodeOf(results);
+    return code;
 }
 
 } // namespace tw::cli

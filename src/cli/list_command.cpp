@@ -4,6 +4,7 @@
 #include "cli/interrupt.h"
 #include "cli/logins.h"
 #include "cli/terminal.h"
+#include "copy/leftovers.h"
 #include "db/listing.h"
 #include "db/name_list.h"
 #include "odbc/error.h"
@@ -35,15 +36,25 @@ int runList(const ListRequest& request)
             db::ListMySQLTables(names, login);
     } catch (...) {
         writeErr(QStringLiteral("tablewright list: cannot list the %1 tables: %2\n")
-                .arg(oracle ? QStringLiteral("Oracle") : QStringLiteral("MySQL"),
-                    odbc::describe(std::current_exception())));
+                     .arg(oracle ? QStringLiteral("Oracle") : QStringLiteral("MySQL"),
+                         odbc::describe(std::current_exception())));
         return ExitUsage;
     }
     QString text;
-    for (const QString& name : names.names())
+    for (const QString& name : offeredTables(names, request.side))
         text += name + QLatin1Char('\n');
     writeOut(text);
     return ExitCopied;
+}
+
+QStringList offeredTables(const db::NameList& tables, sql::Server side)
+{
+    QStringList offered;
+    for (const QString& name : tables.names()) {
+        if (!copy::isWorkTable(sql::dialect(side), name))
+            offered << name;
+    }
+    return offered;
 }
 
 } // namespace tw::cli

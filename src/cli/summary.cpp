@@ -46,6 +46,10 @@ void printJson(const QList<TableResult>& results)
             { QStringLiteral("rowsRefused"), r.counts.refused },
             { QStringLiteral("seconds"), std::round(r.seconds * 1000) / 1000 },
             { QStringLiteral("rowsPerSecond"), std::round(r.rowsPerSecond()) } };
+        if (r.inserted >= 0) {
+            t.insert(QStringLiteral("rowsInserted"), r.inserted);
+            t.insert(QStringLiteral("rowsUpdated"), r.updated);
+        }
         if (!r.message.isEmpty())
             t.insert(QStringLiteral("message"), r.message);
         tables.append(t);
@@ -64,6 +68,17 @@ void printTable(const QList<TableResult>& results)
         rows.append({ r.table, QString::number(r.counts.read), QString::number(r.counts.written),
             QString::number(r.counts.refused), seconds(r.seconds), rate(r.rowsPerSecond()),
             r.resultName() });
+    // An upsert's rows written, split into those of new and existing keys.
+    if (std::any_of(
+            results.begin(), results.end(), [](const TableResult& r) { return r.inserted >= 0; })) {
+        rows[0].insert(3, QStringLiteral("inserted"));
+        rows[0].insert(4, QStringLiteral("updated"));
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            const TableResult& r = results[i - 1];
+            rows[i].insert(3, r.inserted >= 0 ? QString::number(r.inserted) : QString());
+            rows[i].insert(4, r.updated >= 0 ? QString::number(r.updated) : QString());
+        }
+    }
     QList<qsizetype> widths(rows.first().size(), 0);
     for (const QStringList& row : rows) {
         for (qsizetype c = 0; c < row.size(); ++c)

@@ -23,12 +23,17 @@ QString cut(const sql::Dialect& target, const QString& name, const QString& suff
 
 } // namespace
 
+SideNames sideNamesAt(const sql::Dialect& target, const QString& table, int n)
+{
+    const QString number = n == 1 ? QString() : QString::number(n);
+    return { cut(target, table, QStringLiteral("_tw_new") + number),
+        cut(target, table, QStringLiteral("_tw_old") + number) };
+}
+
 SideNames sideNames(const sql::Dialect& target, const QString& table, const QStringList& taken)
 {
     for (int n = 1;; ++n) {
-        const QString number = n == 1 ? QString() : QString::number(n);
-        SideNames names { cut(target, table, QStringLiteral("_tw_new") + number),
-            cut(target, table, QStringLiteral("_tw_old") + number) };
+        const SideNames names = sideNamesAt(target, table, n);
         if (!taken.contains(names.copy, Qt::CaseInsensitive)
             && !taken.contains(names.backup, Qt::CaseInsensitive))
             return names;

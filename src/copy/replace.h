@@ -21,6 +21,8 @@ struct SideNames {
 // table, compared ignoring letter case). They fit the shortest name limit
 // of each server: 64 characters on MySQL, 30 bytes on Oracle before 12.2.
 SideNames sideNames(const sql::Dialect& target, const QString& table, const QStringList& taken);
+// The side names with number `n` (1: none).
+SideNames sideNamesAt(const sql::Dialect& target, const QString& table, int n);
 
 // How the swap of a finished replacing copy ended.
 struct SwapResult {

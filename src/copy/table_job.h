@@ -1,6 +1,7 @@
 #pragma once
 
 #include "copy/table_copy.h"
+#include "copy/table_plan.h"
 #include "copy/table_result.h"
 #include "db/login_details.h"
 #include "db/name_list.h"
@@ -27,6 +28,17 @@ struct CopyOptions {
     // may answer that it was stopped meanwhile.
     enum class Answer { Yes, No, Stopped };
     std::function<Answer(const QString& table)> replace;
+    // How rows land in a table the target has (one it lacks is made first):
+    // as a new table (asked or replaced, see `replace`), added to its rows,
+    // or upserted by the key (see copy/table_plan.h for what each needs).
+    enum class Landing { New, Append, Upsert } landing = Landing::New;
+    // A table in `parts` parts by a hash of its key: all of them side by
+    // side on connections of their own (connectMore), or only `part` (from 1).
+    int parts = 0;
+    int part = 0;
+    std::function<std::unique_ptr<TableCopy>()> connectMore;
+    // A resumable run: its state (see copy/resume_state.h); null otherwise.
+    class ResumeState* resume = nullptr;
 };
 
 // What a table's copy tells as it goes.
@@ -53,5 +65,14 @@ public:
 // arrived, so that a failed or stopped copy leaves the old table as it was.
 TableResult copyTable(TableCopy& copy, const QString& sourceName, db::NameList& target,
     const CopyOptions& options, CopyObserver& observer);
+// The same for a table planned first (see table_plan.h): its rows and
+// columns, its name in the target, and how its rows land.
+TableResult copyTable(TableCopy& copy, const TablePlan& plan, db::NameList& target,
+    const CopyOptions& options, CopyObserver& observer);
+
+// What a copy would do, and touches nothing: the SELECT, the CREATE when
+// it would make the table, and the statement of the first row (read for
+// it), one per line.
+QStringList describeCopy(TableCopy& copy, const TablePlan& plan, const CopyOptions& options);
 
 } // namespace tw::copy

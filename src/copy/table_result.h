@@ -22,6 +22,10 @@ struct TableResult {
     QString target; // the name it has (or would have) in the target
     Result result = NotStarted;
     RowCounts counts;
+    // Of the rows written by an upsert, those of new keys and of existing
+    // ones; -1 for other copies.
+    qint64 inserted = -1;
+    qint64 updated = -1;
     double seconds = 0;
     QString message; // why, when not Copied
 

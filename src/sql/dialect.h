@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sql/selection.h"
 #include "sql/server.h"
 
 #include <QString>
@@ -66,6 +67,44 @@ public:
     // two RENAMEs on Oracle (which has no atomic swap).
     virtual QStringList swapStatements(
         const QString& target, const QString& copy, const QString& backup) const = 0;
+
+    // Copies that choose their rows and where they land (selection.cpp).
+    // The SELECT of `rows`: the chosen columns, then `where`, the part and
+    // the rows after a key joined by AND, in key order when asked.
+    QString selectRows(const RowSelection& rows) const;
+    // The same SELECT made to give no row: the source checks its columns
+    // and condition without reading the table.
+    QString selectNoRows(const RowSelection& rows) const;
+    QString countSelected(const RowSelection& rows) const;
+    // Ends a SELECT in key order after at most `rows` rows.
+    virtual QString limitRows(qint64 rows) const = 0;
+    // The rows whose key hashes to `part` - 1 modulo `parts`: the same split
+    // whatever the table holds, so that every row is in exactly one part.
+    virtual QString partCondition(const QStringList& key, int part, int parts) const = 0;
+    // A key's value as a literal the server compares with the key column.
+    virtual QString keyLiteral(const KeyValue& value) const = 0;
+    // An INSERT naming its columns, a '?' marker for each.
+    QString markerInsert(const QString& table, const QStringList& columns) const;
+    // One statement that inserts the row of a new key and updates every
+    // other column of the row holding an existing one: MERGE on Oracle,
+    // INSERT ... ON DUPLICATE KEY UPDATE on MySQL. '?' markers for
+    // `columns` in their order.
+    virtual QString markerUpsert(
+        const QString& table, const QStringList& columns, const QStringList& key) const = 0;
+    // The unique keys of a table, as pairs of queries: the first gives the
+    // names of a kind of unique key (one per row), the second each key's
+    // columns (name, column).
+    virtual QList<QStringList> uniqueKeyQueries(const QString& table) const = 0;
+
+    // Where a resumable copy keeps the last key it committed, in the
+    // target, in the batch's own transaction: a row per table of a run.
+    virtual QString resumeTable() const = 0;
+    virtual QString createResumeTable() const = 0;
+    QString resumeInsert(const QString& run, const QString& name) const;
+    QString resumeUpdate(const QString& run, const QString& name, const QString& key) const;
+    QString resumeQuery(const QString& run, const QString& name) const;
+    QString resumeDelete(const QString& run, const QString& name) const;
+    QString resumeDeleteRun(const QString& run) const;
 
 protected:
     static QString quoteWith(const QString& name, QChar quote);

@@ -102,9 +102,9 @@ QString MySQLDialect::handlerClose() const
     return QStringLiteral("HANDLER ") + handlerName + QStringLiteral(" CLOSE");
 }
 
-QString MySQLDialect::offsetPage(const QString& table, qint64 offset, qint64 rows) const
+QString MySQLDialect::offsetPage(const QString& select, qint64 offset, qint64 rows) const
 {
-    return selectAll(table)
+    return select
         + (offset > 0 ? QStringLiteral(" LIMIT %1, %2").arg(offset).arg(rows)
                       : QStringLiteral(" LIMIT %1").arg(rows));
 }

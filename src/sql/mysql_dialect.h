@@ -16,6 +16,14 @@ public:
     QLatin1StringView createClosing() const override { return QLatin1StringView(");"); }
     QStringList swapStatements(
         const QString& target, const QString& copy, const QString& backup) const override;
+    QString limitRows(qint64 rows) const override;
+    QString partCondition(const QStringList& key, int part, int parts) const override;
+    QString keyLiteral(const KeyValue& value) const override;
+    QString markerUpsert(
+        const QString& table, const QStringList& columns, const QStringList& key) const override;
+    QList<QStringList> uniqueKeyQueries(const QString& table) const override;
+    QString resumeTable() const override;
+    QString createResumeTable() const override;
 
     // MySQL's limits on the columns of one table.
     static constexpr int rowBytes = 65535; // what the columns of a row may declare
@@ -39,9 +47,10 @@ public:
     QString handlerPage(bool first, qint64 rows) const;
     QString handlerClose() const;
     static constexpr QLatin1StringView multiStatementsOption { "OPTION=67108864;" };
-    // Without HANDLER (a view), pages by row offset in the table's own order,
-    // which the snapshot keeps fixed: each counts its way from the start.
-    QString offsetPage(const QString& table, qint64 offset, qint64 rows) const;
+    // Without HANDLER (a view, or chosen rows of a table without a key), pages
+    // of a SELECT by row offset in the server's own order, which the snapshot
+    // keeps fixed: each counts its way from the start.
+    QString offsetPage(const QString& select, qint64 offset, qint64 rows) const;
     // One row, YES or NO: whether the engine of a table keeps transactions,
     // so that a refused statement leaves none of its rows.
     QString transactionalQuery(const QString& table) const;

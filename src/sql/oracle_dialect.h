@@ -17,6 +17,14 @@ public:
     QLatin1StringView createClosing() const override { return QLatin1StringView(")"); }
     QStringList swapStatements(
         const QString& target, const QString& copy, const QString& backup) const override;
+    QString limitRows(qint64 rows) const override;
+    QString partCondition(const QStringList& key, int part, int parts) const override;
+    QString keyLiteral(const KeyValue& value) const override;
+    QString markerUpsert(
+        const QString& table, const QStringList& columns, const QStringList& key) const override;
+    QList<QStringList> uniqueKeyQueries(const QString& table) const override;
+    QString resumeTable() const override;
+    QString createResumeTable() const override;
 
     // Oracle's limits (MAX_STRING_SIZE = STANDARD, its default).
     static constexpr int varcharBytes = 4000;

@@ -38,12 +38,13 @@ struct ArrayTarget::ArrayBatch : Batch {
     Row bound; // the row being bound, kept for its room
 };
 
-ArrayTarget::ArrayTarget(
-    db::Connection& target, const TableDefinition& definition, const QString& table, int batchRows)
+ArrayTarget::ArrayTarget(db::Connection& target, const TableDefinition& definition,
+    const QString& table, int batchRows, const QString& statement, Checkpoint* checkpoint)
     : m_target(target)
     , m_definition(definition)
     , m_rows(std::max(1, batchRows))
     , m_bytes(batchBytes)
+    , m_checkpoint(checkpoint)
 {
     bool narrowText = false;
     if (definition.target() == sql::Server::MySQL) {
@@ -55,7 +56,8 @@ ArrayTarget::ArrayTarget(
             m_bytes = std::min<qsizetype>(m_bytes, session.maxPacket / 2);
     }
     m_bindings = definition.parameters(narrowText);
-    m_insert = std::make_unique<bulk::BulkInsert>(target, definition.markerInsert(table));
+    m_insert = std::make_unique<bulk::BulkInsert>(
+        target, statement.isEmpty() ? definition.markerInsert(table) : statement);
     m_transaction = std::make_unique<db::ManualCommit>(target);
 }
 
@@ -82,7 +84,10 @@ bool ArrayTarget::endRow(Batch& batch, qint64, const Row& row)
 Outcome ArrayTarget::send(Batch& batch)
 {
     auto& b = static_cast<ArrayBatch&>(batch);
-    const bulk::BulkInsert::Sent sent = m_insert->send(b.arrays, *m_transaction);
+    bulk::BulkInsert::BeforeCommit note;
+    if (m_checkpoint)
+        note = [&](int lastRow) { m_checkpoint->beforeCommit(m_target, b.rows[lastRow]); };
+    const bulk::BulkInsert::Sent sent = m_insert->send(b.arrays, *m_transaction, note);
     Outcome out;
     out.landed = sent.landed;
     for (const bulk::BulkInsert::Refusal& r : sent.refused)

@@ -10,6 +10,15 @@
 
 namespace tw::copy {
 
+// What a target records of the rows it committed, in the same transaction
+// as the rows, right before each commit: the last row that commit ends.
+class Checkpoint {
+public:
+    virtual ~Checkpoint() = default;
+    // Throws DbError; the rows are then not committed either.
+    virtual void beforeCommit(db::Connection& target, const Row& lastRow) = 0;
+};
+
 // Rows sent in batches: one prepared INSERT with a '?' per value, executed
 // with column-wise parameter arrays of up to `batchRows` rows, autocommit
 // off and one commit per batch. The values are bound as the definition
@@ -18,9 +27,11 @@ namespace tw::copy {
 class ArrayTarget : public RowTarget {
 public:
     // Prepares the INSERT into `table`, which exists, and turns autocommit
-    // off until the target goes. Throws DbError.
+    // off until the target goes. Throws DbError. `statement`, when given,
+    // replaces the definition's INSERT: another statement with a '?' per
+    // value in the same order (an INSERT naming its columns, an upsert).
     ArrayTarget(db::Connection& target, const TableDefinition& definition, const QString& table,
-        int batchRows);
+        int batchRows, const QString& statement = QString(), Checkpoint* checkpoint = nullptr);
 
     std::unique_ptr<Batch> newBatch() const override;
     bool full(const Batch& batch) const override;
@@ -42,6 +53,7 @@ private:
     qsizetype m_bytes;
     std::unique_ptr<bulk::BulkInsert> m_insert;
     std::unique_ptr<db::ManualCommit> m_transaction;
+    Checkpoint* m_checkpoint;
 };
 
 } // namespace tw::copy

@@ -69,10 +69,11 @@ qint64 valueBytes(const Row& row)
 
 class OracleBlocks : public BlockSource {
 public:
-    OracleBlocks(db::Connection& connection, const QString& table, const QList<int>& textColumns)
+    OracleBlocks(
+        db::Connection& connection, const sql::RowSelection& rows, const QList<int>& textColumns)
     {
         m_stmt = connection.newStatement();
-        execute(m_stmt, sql::dialect(sql::Server::Oracle).selectAll(table));
+        execute(m_stmt, sql::dialect(sql::Server::Oracle).selectRows(rows));
         const QList<odbc::ResultColumn> columns = odbc::describeResult(m_stmt.get());
         m_reader = std::make_unique<odbc::ResultReader>(m_stmt.get(),
             plansOf(columns, textColumns, connection), connection.readerOptions(1000));
@@ -93,21 +94,28 @@ private:
 
 class MySQLPages : public BlockSource {
 public:
-    MySQLPages(db::Connection& connection, const QString& table, const QList<int>& textColumns,
-        std::unique_ptr<db::Connection> own)
+    MySQLPages(db::Connection& connection, const sql::RowSelection& rows, const KeyColumns& key,
+        const QList<int>& textColumns, std::unique_ptr<db::Connection> own)
         : m_own(std::move(own))
         , m_connection(connection)
-        , m_table(table)
+        , m_rows(rows)
+        , m_key(key)
     {
         const sql::MySQLDialect& mysql = sql::mysql();
         for (const QString& statement : mysql.snapshotStatements())
             connection.Execute(statement);
         m_inSnapshot = true;
-        m_count = countRows(connection, mysql.countRows(table));
+        m_count = countRows(connection, mysql.countSelected(rows));
         m_stmt = connection.newStatement();
         m_pageRows = firstPageRows;
-        if (!m_own || !openHandler())
-            execute(m_stmt, mysql.offsetPage(m_table, 0, m_pageRows));
+        m_keyed = !rows.wholeTable() && !key.isEmpty();
+        m_last.resize(key.positions.size());
+        if (m_keyed) {
+            m_rows.ordered = true;
+            execute(m_stmt, mysql.selectRows(m_rows) + mysql.limitRows(m_pageRows));
+        } else if (!m_own || !rows.wholeTable() || !openHandler()) {
+            execute(m_stmt, mysql.offsetPage(mysql.selectRows(m_rows), 0, m_pageRows));
+        }
         m_pages = 1;
         const QList<odbc::ResultColumn> columns = odbc::describeResult(m_stmt.get());
         // MariaDB's driver reads a block's long values wrongly after SQLSetPos
@@ -150,6 +158,10 @@ private:
             if (!m_reader)
                 return false;
             if (m_reader->next(row)) {
+                if (m_keyed) {
+                    for (qsizetype k = 0; k < m_key.positions.size(); ++k)
+                        m_last[k] = row.at(m_key.positions[k]);
+                }
                 ++m_inPage;
                 ++m_read;
                 if (m_pages == 1)
@@ -167,7 +179,7 @@ private:
     bool openHandler()
     {
         try {
-            m_connection.Execute(sql::mysql().handlerOpen(m_table));
+            m_connection.Execute(sql::mysql().handlerOpen(m_rows.table));
             m_handlerOpen = true;
             handlerPage(true);
             return true;
@@ -201,13 +213,20 @@ private:
             const qint64 bytes = m_handlerOpen ? handlerPageBytes : offsetPageBytes;
             m_pageRows = std::max(fewestPageRows, bytes / perRow);
         }
+        const sql::MySQLDialect& mysql = sql::mysql();
         if (m_handlerOpen) {
             // The driver wants the text's results run out before the
             // statement closes, or closing waits for a lock it holds itself.
             while (SQL_SUCCEEDED(SQLMoreResults(m_stmt.get()))) { }
             handlerPage(false);
+        } else if (m_keyed) {
+            KeyColumns inLast = m_key;
+            for (qsizetype k = 0; k < inLast.positions.size(); ++k)
+                inLast.positions[k] = int(k);
+            m_rows.after = keyOf(m_last, inLast);
+            execute(m_stmt, mysql.selectRows(m_rows) + mysql.limitRows(m_pageRows));
         } else {
-            execute(m_stmt, sql::mysql().offsetPage(m_table, m_read, m_pageRows));
+            execute(m_stmt, mysql.offsetPage(mysql.selectRows(m_rows), m_read, m_pageRows));
         }
         m_reader->restart();
         m_inPage = 0;
@@ -216,7 +235,10 @@ private:
 
     std::unique_ptr<db::Connection> m_own; // goes last, after its statements
     db::Connection& m_connection;
-    QString m_table;
+    sql::RowSelection m_rows;
+    KeyColumns m_key;
+    bool m_keyed = false; // pages in key order, each after the last key read
+    Row m_last; // the key's values of the last row read
     odbc::StatementHandle m_stmt;
     std::unique_ptr<odbc::ResultReader> m_reader;
     bool m_inSnapshot = false;
@@ -263,15 +285,16 @@ void BlockSource::start(const QList<odbc::ResultColumn>& columns)
 }
 
 std::unique_ptr<BlockSource> openOracleBlocks(
-    db::Connection& connection, const QString& table, const QList<int>& textColumns)
+    db::Connection& connection, const sql::RowSelection& rows, const QList<int>& textColumns)
 {
-    return std::make_unique<OracleBlocks>(connection, table, textColumns);
+    return std::make_unique<OracleBlocks>(connection, rows, textColumns);
 }
 
-std::unique_ptr<BlockSource> openMySQLPages(db::Connection& connection, const QString& table,
-    const QList<int>& textColumns, std::unique_ptr<db::Connection> own)
+std::unique_ptr<BlockSource> openMySQLPages(db::Connection& connection,
+    const sql::RowSelection& rows, const KeyColumns& key, const QList<int>& textColumns,
+    std::unique_ptr<db::Connection> own)
 {
-    return std::make_unique<MySQLPages>(connection, table, textColumns, std::move(own));
+    return std::make_unique<MySQLPages>(connection, rows, key, textColumns, std::move(own));
 }
 
 } // namespace tw::copy

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "copy/loop/key_values.h"
 #include "copy/loop/row_source.h"
 #include "db/connection.h"
 #include "odbc/result_reader.h"
@@ -49,12 +50,16 @@ private:
 };
 
 // `textColumns` (from 0) are read as their text (see odbc::planColumn).
-// Throws DbError.
+// Throws DbError. Oracle runs the selection's one SELECT.
 std::unique_ptr<BlockSource> openOracleBlocks(
-    db::Connection& connection, const QString& table, const QList<int>& textColumns);
-// `handler`: `connection` takes several statements in one text, and the
-// source owns it (`own`), closing it with the reading.
-std::unique_ptr<BlockSource> openMySQLPages(db::Connection& connection, const QString& table,
-    const QList<int>& textColumns, std::unique_ptr<db::Connection> own);
+    db::Connection& connection, const sql::RowSelection& rows, const QList<int>& textColumns);
+// A whole table through HANDLER when `own` is a connection of the source's
+// own that takes several statements in one text (closed with the reading),
+// else by offset. Chosen rows (a selection that is not the whole table) go
+// in key order, each page after the last key of the one before, when `key`
+// says where the key is among the columns read; by offset otherwise.
+std::unique_ptr<BlockSource> openMySQLPages(db::Connection& connection,
+    const sql::RowSelection& rows, const KeyColumns& key, const QList<int>& textColumns,
+    std::unique_ptr<db::Connection> own);
 
 } // namespace tw::copy

@@ -3,6 +3,7 @@
 #include "catalog/table_catalog.h"
 #include "copy/exact/exact_statements.h"
 #include "copy/exact/exact_values.h"
+#include "copy/exact/type_override.h"
 #include "odbc/error.h"
 #include "sql/dialect.h"
 #include "sql/value_text.h"
@@ -28,6 +29,38 @@ void ExactDefinition::checkColumns(const QList<SourceColumn>& read) const
     if (!same)
         throw odbc::DbError(
             QStringLiteral("The table's columns changed while they were read; copy it again."));
+}
+
+void ExactDefinition::choose(
+    const QStringList& columns, const QList<std::pair<QString, QString>>& types)
+{
+    auto find = [&](const QString& name) -> qsizetype {
+        for (qsizetype i = 0; i < m_table.columns.size(); ++i) {
+            if (m_table.columns[i].name == name)
+                return i;
+        }
+        throw odbc::DbError(QStringLiteral("the table has no column %1").arg(name));
+    };
+    if (!columns.isEmpty()) {
+        QList<ExactColumn> chosen;
+        for (const QString& name : columns)
+            chosen << m_table.columns[find(name)];
+        m_table.columns = chosen;
+        for (const QString& key : std::as_const(m_table.primaryKey)) {
+            if (!columns.contains(key))
+                m_table.primaryKey.clear();
+        }
+    }
+    for (const auto& [name, type] : types) {
+        ExactColumn& column = m_table.columns[find(name)];
+        const std::optional<ExactColumn> chosen
+            = overrideColumn(m_table.target, name, type, column.notNull);
+        if (!chosen)
+            throw odbc::DbError(QStringLiteral("column %1: the copy cannot check values against "
+                                               "%2 in %3")
+                                    .arg(name, type, sql::serverName(m_table.target)));
+        column = *chosen;
+    }
 }
 
 QList<int> ExactDefinition::textColumns() const

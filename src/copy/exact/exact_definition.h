@@ -22,6 +22,11 @@ public:
     // table altered between the two reads must not mix them up. Throws
     // DbError when the columns read are not those declared.
     void checkColumns(const QList<SourceColumn>& read) const;
+    // Keeps only `columns` (every one when empty), in that order, the key
+    // only when all of it is kept; gives the columns `types` names the type
+    // written there (see type_override.h). Throws DbError for a column the
+    // table lacks or a type the copy cannot check values against.
+    void choose(const QStringList& columns, const QList<std::pair<QString, QString>>& types);
 
     sql::Server target() const override { return m_table.target; }
     QList<int> textColumns() const override;

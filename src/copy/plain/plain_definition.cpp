@@ -2,6 +2,7 @@
 
 #include "db/ado_types.h"
 #include "db/value_helpers.h"
+#include "odbc/error.h"
 #include "sql/plain_statements.h"
 #include "sql/value_text.h"
 
@@ -44,12 +45,36 @@ PlainDefinition::PlainDefinition(sql::Server target, QList<SourceColumn> columns
     }
 }
 
+void PlainDefinition::choose(const QList<std::pair<QString, QString>>& types)
+{
+    m_types.resize(m_columns.size());
+    for (const auto& [name, type] : types) {
+        qsizetype at = -1;
+        for (qsizetype i = 0; i < m_columns.size() && at < 0; ++i) {
+            if (m_columns[i].name == name)
+                at = i;
+        }
+        if (at < 0)
+            throw odbc::DbError(QStringLiteral("the table has no column %1").arg(name));
+        m_types[at] = type.simplified();
+    }
+}
+
 QString PlainDefinition::createStatement(const QString& table) const
 {
-    QList<QPair<QString, qint16>> columns;
-    for (const SourceColumn& c : m_columns)
-        columns.append({ c.name, c.adoType });
-    return sql::plainCreateStatement(m_target, table, columns);
+    if (m_types.isEmpty()) {
+        QList<QPair<QString, qint16>> columns;
+        for (const SourceColumn& c : m_columns)
+            columns.append({ c.name, c.adoType });
+        return sql::plainCreateStatement(m_target, table, columns);
+    }
+    QString statement = m_target.createOpening(table);
+    for (qsizetype i = 0; i < m_columns.size(); ++i)
+        statement += m_types[i].isNull()
+            ? m_target.plainColumnEntry(m_columns[i].name, m_columns[i].adoType)
+            : m_target.quote(m_columns[i].name) + u' ' + m_types[i] + u',';
+    sql::finishCreate(m_target, statement);
+    return statement;
 }
 
 void PlainDefinition::beginLiteral(QString& statement, const QString& table) const

@@ -13,6 +13,10 @@ namespace tw::copy {
 class PlainDefinition : public TableDefinition {
 public:
     PlainDefinition(sql::Server target, QList<SourceColumn> columns);
+    // Gives the columns `types` names the type written there in the CREATE:
+    // the target checks every value against it. Throws DbError for a column
+    // the table lacks.
+    void choose(const QList<std::pair<QString, QString>>& types);
 
     sql::Server target() const override { return m_target.server(); }
     QString createStatement(const QString& table) const override;
@@ -47,6 +51,7 @@ private:
     QList<SourceColumn> m_columns;
     // Each column's value goes as its text (else as read).
     QList<bool> m_asText;
+    QList<QString> m_types; // a column's type when chosen, else null
     mutable QString m_openingTable;
     mutable QString m_opening;
 };

@@ -1,0 +1,184 @@
+#include "jobs_bench.h"
+
+#include "bench_support.h"
+#include "support/testbed.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QThread>
+#include <cstdio>
+
+namespace tw::bench {
+
+namespace {
+
+void say(const QString& line)
+{
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+struct Run {
+    QStringList arguments;
+    QHash<QString, QString> environment;
+};
+
+// `tablewright copy --to oracle ... --json` with the test bed's logins.
+Run command(const db::LoginDetails& d, const QStringList& extra)
+{
+    return { QStringList { QCoreApplication::applicationDirPath() + QStringLiteral("/tablewright"),
+                 QStringLiteral("copy"), QStringLiteral("--to"), QStringLiteral("oracle"),
+                 QStringLiteral("--json"), QStringLiteral("--oracle-sid"), d.oracleSid,
+                 QStringLiteral("--oracle-user"), d.oracleUser, QStringLiteral("--mysql-server"),
+                 d.mysqlServer, QStringLiteral("--mysql-port"), d.mysqlPort,
+                 QStringLiteral("--mysql-user"), d.mysqlUser, QStringLiteral("--mysql-database"),
+                 d.mysqlDatabase }
+            + extra,
+        { { QStringLiteral("TABLEWRIGHT_ORACLE_PASSWORD"), d.oraclePassword },
+            { QStringLiteral("TABLEWRIGHT_MYSQL_PASSWORD"), d.mysqlPassword } } };
+}
+
+qint64 written(const Child& c)
+{
+    qint64 sum = 0;
+    for (const QJsonValue& t :
+        QJsonDocument::fromJson(c.out).object().value(QStringLiteral("tables")).toArray())
+        sum += t.toObject().value(QStringLiteral("rowsWritten")).toInteger();
+    return sum;
+}
+
+int oracleCount(const QString& user, const QString& table)
+{
+    bool ok = false;
+    const QStringList n = test::Testbed::instance().oracle(
+        user, QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(table), &ok);
+    return ok ? n.value(0).toInt() : -1;
+}
+
+} // namespace
+
+int runJobsBenchmark(const QStringList& arguments)
+{
+    const int rows = arguments.value(0, QStringLiteral("250000")).toInt();
+    const int resumeRows = arguments.value(1, QStringLiteral("1000000")).toInt();
+    test::Testbed& bed = test::Testbed::instance();
+    const QString database = bed.freshMySQLDatabase(QStringLiteral("tw_bench_jobs"));
+    const QString user = QStringLiteral("BENCH_JOBS");
+    const db::LoginDetails details = bed.login(database, bed.freshOracleUser(user));
+    say(QStringLiteral("machine: %1").arg(machineDescription()));
+
+    // 8 tables of `rows` rows, by 1 and by 4 side by side.
+    bed.mysql(mysqlBenchTable(rows) + QStringLiteral("ALTER TABLE bench ADD PRIMARY KEY (id);"),
+        database);
+    QStringList tables;
+    for (int t = 1; t <= 8; ++t) {
+        tables << QStringLiteral("bench%1").arg(t);
+        bed.mysql(QStringLiteral("CREATE TABLE bench%1 LIKE bench; INSERT INTO bench%1 SELECT * "
+                                 "FROM bench;")
+                      .arg(t),
+            database);
+    }
+    say(QStringLiteral("8 tables of %1 rows into Oracle").arg(rows));
+    for (const bool fast : { false, true }) {
+        double rate[2] = { 0, 0 };
+        for (const int jobs : { 1, 4 }) {
+            bed.freshOracleUser(user);
+            QStringList extra = tables;
+            extra << QStringLiteral("--jobs") << QString::number(jobs);
+            if (fast)
+                extra << QStringLiteral("--fast");
+            const Run run = command(details, extra);
+            const Child c = runMeasured(run.arguments, run.environment);
+            rate[jobs == 4] = c.seconds > 0 ? written(c) / c.seconds : 0;
+            say(QStringLiteral("  %1 --jobs %2: %3 rows in %4 s, %5 rows/s, peak resident %6 MB%7")
+                    .arg(fast ? QStringLiteral("--fast") : QStringLiteral("row by row"))
+                    .arg(jobs)
+                    .arg(written(c))
+                    .arg(c.seconds, 0, 'f', 2)
+                    .arg(rate[jobs == 4], 0, 'f', 0)
+                    .arg(c.peakBytes / 1048576.0, 0, 'f', 1)
+                    .arg(c.exitCode == 0 ? QString()
+                                         : QStringLiteral(" (exit %1)").arg(c.exitCode)));
+        }
+        say(QStringLiteral("  %1: --jobs 4 / --jobs 1 = %2 (goal at least 1.5 row by row)")
+                .arg(fast ? QStringLiteral("--fast") : QStringLiteral("row by row"))
+                .arg(rate[0] > 0 ? rate[1] / rate[0] : 0, 0, 'f', 2));
+    }
+
+    // Resume: killed at about half, run again with the same state.
+    bed.freshMySQLDatabase(QStringLiteral("tw_bench_jobs"));
+    bed.freshOracleUser(user);
+    bed.mysql(
+        mysqlBenchTable(resumeRows) + QStringLiteral("ALTER TABLE bench ADD PRIMARY KEY (id);"),
+        database);
+    const QString state = QDir::temp().filePath(
+        QStringLiteral("tw_bench_state_%1.json").arg(QCoreApplication::applicationPid()));
+    QFile::remove(state);
+    const Run resumed = command(details,
+        { QStringLiteral("bench"), QStringLiteral("--types"), QStringLiteral("exact"),
+            QStringLiteral("--resume"), state });
+    QProcess killed;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (auto it = resumed.environment.begin(); it != resumed.environment.end(); ++it)
+        env.insert(it.key(), it.value());
+    killed.setProcessEnvironment(env);
+    const double start = now();
+    killed.start(resumed.arguments.first(), resumed.arguments.mid(1));
+    killed.waitForStarted();
+    int atKill = 0;
+    while (killed.state() == QProcess::Running
+        && (atKill = oracleCount(user, "bench")) < resumeRows / 2)
+        QThread::msleep(100);
+    killed.kill();
+    killed.waitForFinished();
+    const double first = now() - start;
+    atKill = oracleCount(user, QStringLiteral("bench"));
+    const Child again = runMeasured(resumed.arguments, resumed.environment);
+    const int total = oracleCount(user, QStringLiteral("bench"));
+    say(QStringLiteral("resume: %1 rows, killed (SIGKILL) after %2 s with %3 rows committed; the "
+                       "resumed run wrote %4 rows in %5 s; the table holds %6 rows (%7)")
+            .arg(resumeRows)
+            .arg(first, 0, 'f', 2)
+            .arg(atKill)
+            .arg(written(again))
+            .arg(again.seconds, 0, 'f', 2)
+            .arg(total)
+            .arg(atKill + written(again) == resumeRows && total == resumeRows
+                    ? QStringLiteral("every row once: the rows sent again were at most the batch "
+                                     "the kill rolled back")
+                    : QStringLiteral("NOT every row once")));
+
+    // Upsert of the same rows, 10 % of which the target has, against an append.
+    double rates[2] = { 0, 0 };
+    for (const bool upsert : { false, true }) {
+        bed.freshOracleUser(user);
+        const Run make = command(details,
+            { QStringLiteral("bench"), QStringLiteral("--types"), QStringLiteral("exact"),
+                QStringLiteral("--where"),
+                upsert ? QStringLiteral("id % 10 = 0") : QStringLiteral("1 = 0") });
+        runMeasured(make.arguments, make.environment);
+        const Run run = command(details,
+            { QStringLiteral("bench"), QStringLiteral("--types"), QStringLiteral("exact"),
+                QStringLiteral("--mode"),
+                upsert ? QStringLiteral("upsert") : QStringLiteral("append") });
+        const Child c = runMeasured(run.arguments, run.environment);
+        rates[upsert] = c.seconds > 0 ? resumeRows / c.seconds : 0;
+        say(QStringLiteral("  %1 of %2 rows: %3 s, %4 rows/s, peak resident %5 MB%6")
+                .arg(upsert ? QStringLiteral("upsert (10 % exist)") : QStringLiteral("append"))
+                .arg(resumeRows)
+                .arg(c.seconds, 0, 'f', 2)
+                .arg(rates[upsert], 0, 'f', 0)
+                .arg(c.peakBytes / 1048576.0, 0, 'f', 1)
+                .arg(c.exitCode == 0 ? QString() : QStringLiteral(" (exit %1)").arg(c.exitCode)));
+    }
+    say(QStringLiteral("  upsert / append = %1 (goal at least 0.5)")
+            .arg(rates[0] > 0 ? rates[1] / rates[0] : 0, 0, 'f', 2));
+    return 0;
+}
+
+} // namespace tw::bench

@@ -232,8 +232,10 @@ struct Run {
             trap.Report(s.executeCreate, odbc::describe(std::current_exception()));
             return false;
         }
-        trap.Step(s.drop, [&] { copy.targetConnection().Execute(dialect.dropTable(probe)); });
-        return true;
+        // A probe that cannot be dropped again is reported; the old table
+        // stays as it is rather than meet the same refusal.
+        return trap.Step(
+            s.drop, [&] { copy.targetConnection().Execute(dialect.dropTable(probe)); });
     }
 
     // Answers false when the table's columns cannot be read at all (its

@@ -6,6 +6,7 @@
 #include "cli/nearest.h"
 #include "cli/progress.h"
 #include "cli/refused_rows.h"
+#include "cli/run_tables.h"
 #include "cli/summary.h"
 #include "cli/terminal.h"
 #include "copy/table_job.h"
@@ -23,39 +24,6 @@ int usage(const QString& message)
 {
     writeErr(QStringLiteral("tablewright copy: ") + message + QLatin1Char('\n'));
     return ExitUsage;
-}
-
-// The source names to copy, each as the source lists it: a name typed in
-// another letter case counts when it matches one table only.
-std::optional<QStringList> chosenTables(
-    const CopyRequest& request, const db::NameList& source, QString* problem)
-{
-    if (request.all)
-        return source.names();
-    QStringList chosen;
-    QStringList missing;
-    for (const QString& typed : request.tables) {
-        if (source.names().contains(typed)) {
-            chosen << typed;
-            continue;
-        }
-        QStringList alike;
-        for (const QString& name : source.names()) {
-            if (name.compare(typed, Qt::CaseInsensitive) == 0)
-                alike << name;
-        }
-        if (alike.size() == 1)
-            chosen << alike.first();
-        else
-            missing << typed;
-    }
-    if (missing.isEmpty())
-        return chosen;
-    *problem = QStringLiteral("the source has no table %1").arg(missing.join(QLatin1String(", ")));
-    if (!source.names().isEmpty())
-        *problem
-            += QStringLiteral("; did you mean '%1'?").arg(nearest(missing.first(), source.names()));
-    return std::nullopt;
 }
 
 void closeQuietly(copy::TableCopy& copy, Server side)
@@ -162,8 +130,16 @@ int runCopy(const CopyRequest& request)
         return usage(problem);
 
     copy.createRecordset();
+    std::optional<RunTables> run;
+    try {
+        run = RunTables::read(request, *tables, copy.sourceConnection());
+    } catch (...) {
+        return usage(QStringLiteral("cannot read the tables' definitions: ")
+            + odbc::describe(std::current_exception()));
+    }
     copy::CopyOptions options;
     options.types = request.types;
+    options.plan = run->plan ? &*run->plan : nullptr;
     options.bulk = request.fast;
     options.batchRows = request.batchRows;
     options.login = *details;
@@ -180,12 +156,15 @@ int runCopy(const CopyRequest& request)
     };
     Observer observer(progress, refused);
     QList<copy::TableResult> results;
-    for (const QString& name : *tables) {
+    for (const QString& name : run->order) {
         if (stop.requested())
             results.append(copy::TableResult::named(name));
         else
             results.append(copy::copyTable(copy, name, target, options, observer));
+        results.last().notes = run->notesOf(name) + results.last().notes;
     }
+    if (run->plan && !stop.requested())
+        run->plan->makeForeignKeys(copy.targetConnection(), results);
     closeQuietly(copy, Server::MySQL);
     closeQuietly(copy, Server::Oracle);
     printSummary(results, request.json);

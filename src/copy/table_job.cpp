@@ -2,6 +2,7 @@
 
 #include "copy/bulk/array_target.h"
 #include "copy/bulk/block_sources.h"
+#include "copy/empty_text_tally.h"
 #include "copy/exact/exact_definition.h"
 #include "copy/loop/feed.h"
 #include "copy/loop/row_loop.h"
@@ -9,6 +10,7 @@
 #include "copy/replace.h"
 #include "copy/rowwise/recordset_source.h"
 #include "copy/rowwise/statement_target.h"
+#include "copy/schema/run_plan.h"
 #include "db/connection_strings.h"
 #include "db/list_lookups.h"
 #include "odbc/error.h"
@@ -51,8 +53,9 @@ public:
     {
         std::unique_ptr<ExactDefinition> exact;
         if (options.types == CopyOptions::Types::Exact)
-            exact = std::make_unique<ExactDefinition>(
-                ExactDefinition::read(copy.sourceConnection(), copy.target(), table));
+            exact = std::make_unique<ExactDefinition>(options.plan
+                    ? options.plan->definition(table)
+                    : ExactDefinition::read(copy.sourceConnection(), copy.target(), table));
         open(exact ? exact->textColumns() : QList<int>());
         if (exact) {
             try {
@@ -161,6 +164,8 @@ public:
     {
         m_observer.refused(m_table, row, odbc::describe(error), values);
     }
+    bool wantsLanded() const override { return tally && !tally->empty(); }
+    void landed(const Row& row) override { tally->count(row); }
     void ended(const LoopEnd& end) override
     {
         const QString why = end.error ? odbc::describe(end.error) : QString();
@@ -191,6 +196,7 @@ public:
 
     bool stopped = false;
     QString failure; // why the rows ended early; empty when they did not
+    std::optional<EmptyTextTally> tally;
 
 private:
     QString m_table;
@@ -217,6 +223,7 @@ public:
             fail(QStringLiteral("Reading it failed: ") + current());
             return false;
         }
+        r.notes.append(m_open->definition().notes());
         try {
             m_copy.statement() = m_open->definition().createStatement(name);
             db::ExecuteSql(m_copy.targetConnection(), m_copy.statement());
@@ -231,6 +238,7 @@ public:
     void rows(const QString& name)
     {
         RowSource& source = m_open->source();
+        m_host.tally.emplace(m_open->definition().emptyAsNullColumns(), source.columns());
         try {
             const std::unique_ptr<RowTarget> target
                 = m_open->target(m_copy.targetConnection(), name, m_copy.statement());
@@ -242,6 +250,7 @@ public:
             m_host.failure = QStringLiteral("Preparing the rows failed: ") + current();
         }
         m_open->close();
+        r.emptyAsNull = m_host.tally->counts();
         m_observer.refusedInAll(r.table, r.counts.refused);
     }
 
@@ -341,6 +350,8 @@ QString TableResult::resultName() const
     switch (result) {
     case Copied:
         return QStringLiteral("copied");
+    case DefinitionIncomplete:
+        return QStringLiteral("copied, definition incomplete");
     case CopiedOldLeft:
         return QStringLiteral("copied, old table left");
     case RefusedRows:
@@ -396,6 +407,8 @@ TableResult copyTable(TableCopy& copy, const QString& sourceName, db::NameList& 
             job.settleReplacement(names);
         else
             job.settleNewTable();
+        if (options.plan)
+            options.plan->completeTable(copy.targetConnection(), r);
     }
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     observer.end(r);

@@ -17,6 +17,15 @@ public:
     QLatin1StringView createClosing() const override { return QLatin1StringView(")"); }
     QStringList swapStatements(
         const QString& target, const QString& copy, const QString& backup) const override;
+    QString columnClauses(const ColumnClauses& clauses) const override;
+    QString tableClauses(const QString& comment) const override;
+    QStringList commentStatements(const QString& table, const QString& tableComment,
+        const QList<std::pair<QString, QString>>& columnComments) const override;
+    bool commentFits(const QString& comment, bool onTable) const override;
+    QStringList autoNumberStatements(const QString& table, const QString& column) const override;
+    // 128 bytes since Oracle 12.2.
+    int definitionNameLimit() const override { return 128; }
+    bool sameName(const QString& a, const QString& b) const override { return a == b; }
 
     // Oracle's limits (MAX_STRING_SIZE = STANDARD, its default).
     static constexpr int varcharBytes = 4000;

@@ -1,0 +1,66 @@
+#include "cli/run_tables.h"
+
+#include "catalog/table_catalog.h"
+#include "cli/nearest.h"
+
+namespace tw::cli {
+
+std::optional<QStringList> chosenTables(
+    const TableChoice& choice, const db::NameList& source, QString* problem)
+{
+    if (choice.all)
+        return source.names();
+    QStringList chosen;
+    QStringList missing;
+    for (const QString& typed : choice.tables) {
+        if (source.names().contains(typed)) {
+            chosen << typed;
+            continue;
+        }
+        QStringList alike;
+        for (const QString& name : source.names()) {
+            if (name.compare(typed, Qt::CaseInsensitive) == 0)
+                alike << name;
+        }
+        if (alike.size() == 1)
+            chosen << alike.first();
+        else
+            missing << typed;
+    }
+    if (missing.isEmpty())
+        return chosen;
+    *problem = QStringLiteral("the source has no table %1").arg(missing.join(QLatin1String(", ")));
+    if (!source.names().isEmpty())
+        *problem
+            += QStringLiteral("; did you mean '%1'?").arg(nearest(missing.first(), source.names()));
+    return std::nullopt;
+}
+
+RunTables RunTables::read(
+    const TableChoice& choice, const QStringList& tables, db::Connection& source)
+{
+    RunTables run;
+    run.order = tables;
+    if (choice.types == copy::CopyOptions::Types::Exact) {
+        run.plan = copy::schema::RunPlan::read(source, choice.target, tables, choice.exact);
+        if (choice.all)
+            run.order = run.plan->order();
+    }
+    if (choice.target == sql::Server::Oracle) {
+        for (const QString& view : catalog::readMySQLViews(source)) {
+            if (tables.contains(view))
+                run.views.append(view);
+        }
+    }
+    return run;
+}
+
+QStringList RunTables::notesOf(const QString& table) const
+{
+    if (!views.contains(table))
+        return {};
+    return { QStringLiteral("a view in MySQL: its rows went into a table; its query is not "
+                            "carried") };
+}
+
+} // namespace tw::cli

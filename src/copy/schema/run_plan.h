@@ -1,0 +1,72 @@
+#pragma once
+
+#include "copy/exact/exact_definition.h"
+#include "copy/exact/exact_options.h"
+#include "copy/schema/table_plan.h"
+#include "copy/table_result.h"
+#include "db/connection.h"
+
+#include <QHash>
+#include <QList>
+#include <QStringList>
+
+namespace tw::copy::schema {
+
+// The tables of one exact copy (or of `tablewright ddl`), planned before
+// the first row moves: each table's target definition, the names of its
+// indexes and constraints across the run, its foreign keys to the run's
+// other tables, and the order of the tables. The copy runs the statements
+// made here and `ddl` prints them, so both are the same.
+class RunPlan {
+public:
+    // Reads each table's definition from `source` (one that cannot be read
+    // is planned as a failure, the others go on) and plans the run.
+    static RunPlan read(db::Connection& source, sql::Server target, const QStringList& tables,
+        const ExactOptions& options);
+
+    sql::Server target() const { return m_target; }
+    bool whole() const { return m_options.schema == ExactOptions::Schema::Whole; }
+    // The tables in the order they were named; with a whole definition,
+    // every parent before the tables whose foreign keys refer to it, where
+    // the keys make no cycle.
+    QStringList order() const { return m_order; }
+    // The table's plan; null for a table that is not part of the run.
+    const TablePlan* table(const QString& name) const;
+    // The table's target definition. Throws DbError when the table could not
+    // be read, or is not part of the run.
+    ExactDefinition definition(const QString& table) const;
+
+    // For the copy, once a table's rows arrived (`result`): what follows
+    // them, under the name the table has in the target.
+    void completeTable(db::Connection& target, TableResult& result) const;
+
+    // Every statement of a run of the tables in `order`, as the copy runs
+    // them, with the table names as the source has them: the target's session, then each
+    // table's CREATE and what follows its rows, then the foreign keys.
+    // Tables that could not be read are left out.
+    QStringList statements(const QStringList& order) const;
+
+    // For the copy, after every table: each foreign key whose table and
+    // parent were both copied (`results`, by source name) is made on the
+    // target; one that is refused, or left out for want of its parent,
+    // goes into its table's notes and leaves it DefinitionIncomplete.
+    void makeForeignKeys(db::Connection& target, QList<TableResult>& results) const;
+
+private:
+    void resolveForeignKeys(TablePlan& plan, DefinitionNames& names) const;
+    void orderByDependency();
+
+    sql::Server m_target = sql::Server::Oracle;
+    ExactOptions m_options;
+    QList<TablePlan> m_tables;
+    QHash<QString, qsizetype> m_index;
+    QStringList m_order;
+};
+
+// Runs `statements` on the target one after the other; each one refused
+// goes into `result`'s notes with the server's message and makes a copied
+// table DefinitionIncomplete. The others still run.
+void runDefinitionStatements(
+    db::Connection& target, const QStringList& statements, TableResult& result);
+
+} // namespace tw::copy::schema

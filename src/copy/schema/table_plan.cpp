@@ -207,6 +207,9 @@ void planChecks(TablePlan& plan, DefinitionNames& names)
 
 void planWholeTable(TablePlan& plan, DefinitionNames& names)
 {
+    // A view's columns say what its query gives, which is no definition.
+    if (plan.source.isView)
+        return;
     planColumns(plan);
     planIndexes(plan, names);
     planChecks(plan, names);

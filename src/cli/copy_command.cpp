@@ -163,8 +163,8 @@ int runCopy(const CopyRequest& request)
             results.append(copy::copyTable(copy, name, target, options, observer));
         results.last().notes = run->notesOf(name) + results.last().notes;
     }
-    if (run->plan && !stop.requested())
-        run->plan->makeForeignKeys(copy.targetConnection(), results);
+    if (run->plan)
+        run->plan->finishRun(copy.targetConnection(), results, stop.requested());
     closeQuietly(copy, Server::MySQL);
     closeQuietly(copy, Server::Oracle);
     printSummary(results, request.json);

@@ -35,8 +35,8 @@ int runList(const ListRequest& request)
             db::ListMySQLTables(names, login);
     } catch (...) {
         writeErr(QStringLiteral("tablewright list: cannot list the %1 tables: %2\n")
-                .arg(oracle ? QStringLiteral("Oracle") : QStringLiteral("MySQL"),
-                    odbc::describe(std::current_exception())));
+                     .arg(oracle ? QStringLiteral("Oracle") : QStringLiteral("MySQL"),
+                         odbc::describe(std::current_exception())));
         return ExitUsage;
     }
     QString text;

@@ -40,19 +40,19 @@ void Progress::rows(qint64 done)
     const double rate = seconds > 0 ? double(done) / seconds : 0;
     if (m_total < 0) {
         writeErr(QStringLiteral("\r\x1b[K%1: %2 rows, %3 rows/s")
-                .arg(m_table)
-                .arg(done)
-                .arg(qint64(rate)));
+                     .arg(m_table)
+                     .arg(done)
+                     .arg(qint64(rate)));
         m_drawn = true;
         return;
     }
     const QString left = rate > 0 ? duration(double(m_total - done) / rate) : QStringLiteral("?");
     writeErr(QStringLiteral("\r\x1b[K%1: %2 / %3 rows, %4 rows/s, %5 left")
-            .arg(m_table)
-            .arg(done)
-            .arg(m_total)
-            .arg(qint64(rate))
-            .arg(left));
+                 .arg(m_table)
+                 .arg(done)
+                 .arg(m_total)
+                 .arg(qint64(rate))
+                 .arg(left));
     m_drawn = true;
 }
 

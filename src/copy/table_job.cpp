@@ -298,6 +298,7 @@ public:
             return;
         case SwapResult::BackupLeft:
             r.result = TableResult::CopiedOldLeft;
+            r.oldTable = names.backup;
             r.message = QStringLiteral("The old table could not be dropped and is kept as %1: %2")
                             .arg(names.backup, swap.message);
             return;
@@ -407,8 +408,6 @@ TableResult copyTable(TableCopy& copy, const QString& sourceName, db::NameList& 
             job.settleReplacement(names);
         else
             job.settleNewTable();
-        if (options.plan)
-            options.plan->completeTable(copy.targetConnection(), r);
     }
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     observer.end(r);

@@ -27,6 +27,7 @@ struct TableResult {
     RowCounts counts;
     double seconds = 0;
     QString message; // why, when not Copied
+    QString oldTable; // CopiedOldLeft: the name the old table is kept under
     // What the definition changed or left out, and what became of its
     // values on the way, one line each.
     QStringList notes;

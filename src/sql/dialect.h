@@ -104,6 +104,7 @@ public:
     QString addForeignKey(const QString& table, const QString& name, const QStringList& columns,
         const QString& parent, const QStringList& parentColumns, const QString& onDelete) const;
     QString addCheck(const QString& table, const QString& name, const QString& condition) const;
+    virtual QString dropForeignKey(const QString& table, const QString& name) const = 0;
     // A text constant, quotes doubled (a MySQL session of an exact copy has
     // NO_BACKSLASH_ESCAPES).
     static QString textLiteral(const QString& text);

@@ -43,6 +43,12 @@ QStringList MySQLDialect::autoNumberStatements(const QString&, const QString&) c
     return {};
 }
 
+QString MySQLDialect::dropForeignKey(const QString& table, const QString& name) const
+{
+    return QStringLiteral("ALTER TABLE ") + quote(table) + QStringLiteral(" DROP FOREIGN KEY ")
+        + quote(name);
+}
+
 bool MySQLDialect::sameName(const QString& a, const QString& b) const
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;

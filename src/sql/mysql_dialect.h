@@ -22,6 +22,7 @@ public:
         const QList<std::pair<QString, QString>>& columnComments) const override;
     bool commentFits(const QString& comment, bool onTable) const override;
     QStringList autoNumberStatements(const QString& table, const QString& column) const override;
+    QString dropForeignKey(const QString& table, const QString& name) const override;
     int definitionNameLimit() const override { return 64; }
     bool sameName(const QString& a, const QString& b) const override;
     // One row: for each column, whether it holds an empty value (1, else 0

@@ -23,6 +23,7 @@ public:
         const QList<std::pair<QString, QString>>& columnComments) const override;
     bool commentFits(const QString& comment, bool onTable) const override;
     QStringList autoNumberStatements(const QString& table, const QString& column) const override;
+    QString dropForeignKey(const QString& table, const QString& name) const override;
     // 128 bytes since Oracle 12.2.
     int definitionNameLimit() const override { return 128; }
     bool sameName(const QString& a, const QString& b) const override { return a == b; }

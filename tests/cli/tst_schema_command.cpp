@@ -386,6 +386,40 @@ private slots:
         }
     }
 
+    // Replacing a schema's tables: each old table goes once the tables whose
+    // foreign keys held it are replaced too, and the copy has the whole
+    // definition again, under the same names.
+    void aSchemaReplacesItsCopyWhole_data()
+    {
+        QTest::addColumn<Server>("home");
+        QTest::newRow("into Oracle") << Server::MySQL;
+        QTest::newRow("into MySQL") << Server::Oracle;
+    }
+    void aSchemaReplacesItsCopyWhole()
+    {
+        QFETCH(Server, home);
+        const bool fromMySQL = home == Server::MySQL;
+        const Server there = fromMySQL ? Server::Oracle : Server::MySQL;
+        const QString thereWhere = fromMySQL ? oracleUser : database;
+        if (fromMySQL) {
+            for (const char* s : mysqlSchema)
+                bed.mysql(QLatin1String(s), database);
+        } else {
+            for (const char* s : oracleSchema)
+                bed.oracle(oracleUser, QLatin1String(s));
+        }
+        const QStringList copy { QStringLiteral("copy"), QStringLiteral("--to"), side(there),
+            QStringLiteral("--all"), QStringLiteral("--types"), QStringLiteral("exact"),
+            QStringLiteral("--schema"), QStringLiteral("full"), QStringLiteral("--overwrite"),
+            QStringLiteral("yes") };
+        CommandResult r = runCommand(copy);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        const QStringList first = describe(there, thereWhere);
+        r = runCommand(copy);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(describe(there, thereWhere), first);
+    }
+
     // An exact copy keeps NOT NULL on a column of every family of types,
     // there and back again.
     void notNullStaysForEveryTypeFamily_data()

@@ -109,13 +109,6 @@ ExactDefinition RunPlan::definition(const QString& name) const
     return ExactDefinition(plan->exact);
 }
 
-void RunPlan::completeTable(db::Connection& target, TableResult& result) const
-{
-    const TablePlan* plan = table(result.table);
-    if (plan && arrived(result))
-        runDefinitionStatements(target, afterRowsStatements(*plan, result.target), result);
-}
-
 void RunPlan::resolveForeignKeys(TablePlan& plan, DefinitionNames& names) const
 {
     if (!plan.failure.isEmpty())
@@ -199,20 +192,89 @@ void RunPlan::orderByDependency()
 
 QStringList RunPlan::statements(const QStringList& order) const
 {
-    QStringList out = sql::dialect(m_target).sessionStatements(true);
-    for (const QString& name : order) {
-        const TablePlan* plan = table(name);
-        if (!plan || !plan->failure.isEmpty())
-            continue;
-        out.append(createStatement(*plan, name));
-        out.append(afterRowsStatements(*plan, name));
-    }
+    QList<const TablePlan*> plans;
     for (const QString& name : order) {
         const TablePlan* plan = table(name);
         if (plan && plan->failure.isEmpty())
-            out.append(foreignKeyStatements(*plan, name, [](const QString& p) { return p; }));
+            plans.append(plan);
     }
+    QStringList out = sql::dialect(m_target).sessionStatements(true);
+    for (const TablePlan* plan : plans)
+        out.append(createStatement(*plan, plan->table));
+    for (const TablePlan* plan : plans)
+        out.append(afterRowsStatements(*plan, plan->table));
+    for (const TablePlan* plan : plans)
+        out.append(foreignKeyStatements(*plan, plan->table, [](const QString& p) { return p; }));
     return out;
+}
+
+void RunPlan::dropOldTables(db::Connection& target, QList<TableResult>& results) const
+{
+    const sql::Dialect& dialect = sql::dialect(m_target);
+    QList<TableResult*> left;
+    for (TableResult& r : results) {
+        if (r.result == TableResult::CopiedOldLeft && table(r.table))
+            left.append(&r);
+    }
+    auto dropAll = [&] {
+        // One drop may free another.
+        for (bool dropped = true; dropped;) {
+            dropped = false;
+            for (TableResult* r : std::as_const(left)) {
+                if (r->result != TableResult::CopiedOldLeft)
+                    continue;
+                try {
+                    db::ExecuteSql(target, dialect.dropTable(r->oldTable));
+                    r->result = TableResult::Copied;
+                    r->message.clear();
+                    r->oldTable.clear();
+                    dropped = true;
+                } catch (...) {
+                    r->message = QStringLiteral("The old table could not be dropped and is kept "
+                                                "as %1: %2")
+                                     .arg(r->oldTable, odbc::describe(std::current_exception()));
+                }
+            }
+        }
+    };
+    // An old table that a foreign key kept is free once the table that had
+    // the key was replaced too. Old tables that keep each other (a cycle of
+    // keys) lose their own foreign keys first; one that a table outside the
+    // run refers to stays.
+    dropAll();
+    for (TableResult* r : std::as_const(left)) {
+        if (r->result != TableResult::CopiedOldLeft)
+            continue;
+        try {
+            for (const catalog::CatalogForeignKey& fk :
+                catalog::readTableCatalog(target, m_target, r->oldTable, true).foreignKeys)
+                db::ExecuteSql(target, dialect.dropForeignKey(r->oldTable, fk.name));
+        } catch (...) {
+            // It stays, and its message says why.
+        }
+    }
+    dropAll();
+}
+
+void RunPlan::finishRun(db::Connection& target, QList<TableResult>& results, bool stopped) const
+{
+    if (!whole())
+        return;
+    if (stopped) {
+        for (TableResult& r : results) {
+            if (arrived(r))
+                r.notes.append(QStringLiteral("its indexes, keys, checks and comments were not "
+                                              "made: the copy was stopped"));
+        }
+        return;
+    }
+    dropOldTables(target, results);
+    for (TableResult& r : results) {
+        const TablePlan* plan = table(r.table);
+        if (plan && arrived(r))
+            runDefinitionStatements(target, afterRowsStatements(*plan, r.target), r);
+    }
+    makeForeignKeys(target, results);
 }
 
 void RunPlan::makeForeignKeys(db::Connection& target, QList<TableResult>& results) const

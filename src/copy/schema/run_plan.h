@@ -36,24 +36,28 @@ public:
     // be read, or is not part of the run.
     ExactDefinition definition(const QString& table) const;
 
-    // For the copy, once a table's rows arrived (`result`): what follows
-    // them, under the name the table has in the target.
-    void completeTable(db::Connection& target, TableResult& result) const;
-
     // Every statement of a run of the tables in `order`, as the copy runs
-    // them, with the table names as the source has them: the target's session, then each
-    // table's CREATE and what follows its rows, then the foreign keys.
-    // Tables that could not be read are left out.
+    // them, with the table names as the source has them: the target's
+    // session, each table's CREATE, then what follows the rows of every
+    // table (indexes, unique keys, checks, comments, the next value of an
+    // auto-numbered column), then the foreign keys. Tables that could not be
+    // read are left out.
     QStringList statements(const QStringList& order) const;
 
-    // For the copy, after every table: each foreign key whose table and
-    // parent were both copied (`results`, by source name) is made on the
-    // target; one that is refused, or left out for want of its parent,
-    // goes into its table's notes and leaves it DefinitionIncomplete.
-    void makeForeignKeys(db::Connection& target, QList<TableResult>& results) const;
+    // For the copy, once every table of the run is in (`results`, by
+    // source name): the old tables a replacement had to leave, because
+    // foreign keys of tables replaced later still referred to them, are
+    // dropped now; then what follows each copied table's rows is made, and
+    // each foreign key whose table and parent were both copied. A statement
+    // that is refused, or a key left out for want of its parent, goes into
+    // its table's notes and leaves it DefinitionIncomplete. After a stop,
+    // nothing is made and the copied tables say so.
+    void finishRun(db::Connection& target, QList<TableResult>& results, bool stopped) const;
 
 private:
     void resolveForeignKeys(TablePlan& plan, DefinitionNames& names) const;
+    void makeForeignKeys(db::Connection& target, QList<TableResult>& results) const;
+    void dropOldTables(db::Connection& target, QList<TableResult>& results) const;
     void orderByDependency();
 
     sql::Server m_target = sql::Server::Oracle;

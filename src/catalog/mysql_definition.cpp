@@ -240,6 +240,11 @@ void readMySQLDefinition(
     readIndexes(connection, where, out);
     readForeignKeys(connection, table, where, out);
     readChecks(connection, table, mariaDB, out);
+    for (const auto& row : queryRows(connection,
+             QStringLiteral("SELECT TRIGGER_NAME FROM information_schema.TRIGGERS WHERE "
+                            "EVENT_OBJECT_SCHEMA = DATABASE() AND EVENT_OBJECT_TABLE = ")
+                 + mysqlBytes(table)))
+        out.triggers.append(row[0].toString());
 }
 
 QStringList readMySQLViews(db::Connection& connection)

@@ -245,6 +245,9 @@ void readOracleDefinition(db::Connection& connection, const QString& table, Tabl
     QStringList keyIndexes;
     readConstraints(connection, table, out, keyIndexes);
     readIndexes(connection, table, keyIndexes, out);
+    for (const auto& row : queryRows(
+             connection, QStringLiteral("SELECT TRIGGER_NAME FROM USER_TRIGGERS") + where(table)))
+        out.triggers.append(text(row[0]));
 }
 
 } // namespace tw::catalog

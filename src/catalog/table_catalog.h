@@ -107,6 +107,7 @@ struct TableCatalog {
     QList<CatalogIndex> indexes;
     QList<CatalogForeignKey> foreignKeys;
     QList<CatalogCheck> checks;
+    QStringList triggers; // their names only: triggers are not translated
 };
 
 // Reads the declared columns and the primary key of `table` (its exact name,

@@ -213,6 +213,9 @@ void planWholeTable(TablePlan& plan, DefinitionNames& names)
     planColumns(plan);
     planIndexes(plan, names);
     planChecks(plan, names);
+    for (const QString& trigger : plan.source.triggers)
+        note(plan, QStringLiteral("trigger ") + trigger,
+            QStringLiteral("left out: triggers are not translated"));
     if (plan.exact.target == Server::MySQL && !plan.source.primaryKeyName.isEmpty())
         note(plan, QStringLiteral("primary key ") + plan.source.primaryKeyName,
             QStringLiteral("named PRIMARY in MySQL, which names every primary key so"));

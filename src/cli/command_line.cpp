@@ -54,7 +54,8 @@ const char* const copyExamples = R"(Examples:
 )";
 
 const char* const copyNotes
-    = R"(Tables are copied in the order given, --all in the order of the source's list.
+    = R"(Tables are copied in the order given, --all in the order of the source's list
+(with --schema full, a table after those its foreign keys refer to).
 A table the target already has is asked about (--overwrite ask, the default on
 a terminal), skipped (no, the default otherwise) or replaced (yes): the new copy
 is built beside the old table and takes its place only once every row arrived,
@@ -84,8 +85,8 @@ parameter, checked as the row-by-row copy checks it.
 )";
 
 const char* const ddlDescription
-    = "Print the statements a copy into Oracle (--to oracle) or into MySQL (--to mysql) would\n"
-      "run, in order, without running them: only the source is read.\n";
+    = "Print the statements a copy into Oracle (--to oracle) or into MySQL (--to\n"
+      "mysql) would run, in order, without running them: only the source is read.\n";
 
 const char* const ddlExamples = R"(Examples:
   tablewright ddl --to oracle --all --types exact --schema full > schema.sql
@@ -94,10 +95,10 @@ const char* const ddlExamples = R"(Examples:
 
 const char* const ddlNotes
     = R"(The statements are those of the copy with the same options: the target's
-session, each table's CREATE TABLE and, with --schema full, its indexes, unique
-keys, checks, comments and the next value of its auto-numbered column, then the
-foreign keys of every table. Each ends in ';' on a line of its own. What the
-target cannot hold is said on stderr, one line each.
+session, every table's CREATE TABLE, then with --schema full what follows the
+rows of each table (indexes, unique keys, checks, comments, the next value of an
+auto-numbered column) and last the foreign keys. Each ends in ';' on a line of
+its own. What the target cannot hold is said on stderr, one line each.
 )";
 
 const char* const loginHelp

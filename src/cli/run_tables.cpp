@@ -46,7 +46,8 @@ RunTables RunTables::read(
         if (choice.all)
             run.order = run.plan->order();
     }
-    if (choice.target == sql::Server::Oracle) {
+    // Named tables are the user's choice; --all takes views along unasked.
+    if (choice.target == sql::Server::Oracle && choice.all) {
         for (const QString& view : catalog::readMySQLViews(source)) {
             if (tables.contains(view))
                 run.views.append(view);

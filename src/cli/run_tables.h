@@ -19,7 +19,8 @@ std::optional<QStringList> chosenTables(
 
 // What a run of copy or ddl knows of its tables before the first: an exact
 // copy's plan (see copy::schema::RunPlan), the order the tables go in (with
-// --all and --schema full, parents first), and which of them are views.
+// --all and --schema full, parents first), and, with --all, which of them
+// are views.
 struct RunTables {
     std::optional<copy::schema::RunPlan> plan;
     QStringList order;

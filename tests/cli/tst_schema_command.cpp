@@ -503,9 +503,10 @@ private slots:
             << QStringList { "a1" } << "\"ts\" DATE DEFAULT SYSDATE NOT NULL"
             << "a1: column ts: ON UPDATE CURRENT_TIMESTAMP left out: Oracle has no column form of "
                "it";
-        QTest::newRow("a view, with --all") << QStringList { "--all" } << "CREATE TABLE \"v1\""
-                                << "v1: a view in MySQL: its rows went into a table; its query "
-                                   "is not carried";
+        QTest::newRow("a view, with --all")
+            << QStringList { "--all" } << "CREATE TABLE \"v1\""
+            << "v1: a view in MySQL: its rows went into a table; its query "
+               "is not carried";
     }
     void ddlSaysWhatItLeavesOutOrRenames()
     {

@@ -1,5 +1,7 @@
 #include "catalog/table_catalog.h"
 
+#include "catalog/catalog_queries.h"
+#include "catalog/whole_definition.h"
 #include "db/recordset.h"
 #include "db/yield.h"
 #include "odbc/column_plan.h"
@@ -109,13 +111,6 @@ std::optional<int> smallNumber(const odbc::Value& v)
     return n ? std::optional<int>(int(*n)) : std::nullopt;
 }
 
-// A text for a MySQL statement that no sql_mode can read otherwise: the
-// name's UTF-8 bytes in hex, compared byte for byte, so letter case counts.
-QString mysqlBytes(const QString& text)
-{
-    return QStringLiteral("X'") + QString::fromLatin1(text.toUtf8().toHex()) + u'\'';
-}
-
 void readColumns(db::Connection& connection, sql::Server server, const QString& table,
     TableCatalog& out, QString& schema)
 {
@@ -194,15 +189,19 @@ void readOracleKey(
 }
 
 // What MariaDB's driver leaves out or gets wrong (see the top of the file).
-void readMySQLDetails(db::Connection& connection, const QString& table, TableCatalog& out)
+// Its SQLColumns calls a TIMESTAMP NOT NULL column nullable (MySQL fills in
+// the current time for a NULL written to one), so NOT NULL is taken from
+// IS_NULLABLE.
+void readMySQLDetails(
+    db::Connection& connection, const QString& table, bool whole, bool mariaDB, TableCatalog& out)
 {
-    const QString where
-        = QStringLiteral(" WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ") + mysqlBytes(table);
+    const QString where = mysqlTableWhere(table);
     auto rs = connection.Execute(
         QStringLiteral("SELECT COLUMN_NAME, COLUMN_TYPE, CHARACTER_SET_NAME, "
                        "CHARACTER_MAXIMUM_LENGTH, CHARACTER_OCTET_LENGTH, NUMERIC_PRECISION, "
-                       "NUMERIC_SCALE, DATETIME_PRECISION FROM information_schema.COLUMNS")
-        + where);
+                       "NUMERIC_SCALE, DATETIME_PRECISION, IS_NULLABLE")
+        + (whole ? QStringLiteral(", COLUMN_DEFAULT, EXTRA, COLUMN_COMMENT") : QString())
+        + QStringLiteral(" FROM information_schema.COLUMNS") + where);
     QHash<QString, int> index;
     for (qsizetype i = 0; i < out.columns.size(); ++i)
         index.insert(out.columns[i].name, int(i));
@@ -225,6 +224,9 @@ void readMySQLDetails(db::Connection& connection, const QString& table, TableCat
         } else if (const auto fraction = smallNumber(v(7))) {
             c.decimalDigits = fraction;
         }
+        c.nullable = v(8).toString() != QLatin1String("NO");
+        if (whole)
+            readMySQLColumnExtras(v(9), v(10).toString(), v(11).toString(), mariaDB, c);
     }
 
     rs = connection.Execute(QStringLiteral("SELECT COLUMN_NAME FROM information_schema.STATISTICS")
@@ -235,17 +237,26 @@ void readMySQLDetails(db::Connection& connection, const QString& table, TableCat
 
 } // namespace
 
-TableCatalog readTableCatalog(db::Connection& connection, sql::Server server, const QString& table)
+TableCatalog readTableCatalog(
+    db::Connection& connection, sql::Server server, const QString& table, bool whole)
 {
     TableCatalog out;
     QString schema;
     readColumns(connection, server, table, out, schema);
     if (out.columns.isEmpty())
         throw odbc::DbError(QStringLiteral("No table named %1 was found.").arg(table));
+    const bool mariaDB = whole && server == sql::Server::MySQL && isMariaDBServer(connection);
     if (server == sql::Server::MySQL)
-        readMySQLDetails(connection, table, out);
+        readMySQLDetails(connection, table, whole, mariaDB, out);
     else
         readOracleKey(connection, table, schema, out);
+    if (whole) {
+        out.whole = true;
+        if (server == sql::Server::MySQL)
+            readMySQLDefinition(connection, table, mariaDB, out);
+        else
+            readOracleDefinition(connection, table, out);
+    }
     return out;
 }
 

@@ -14,6 +14,19 @@ namespace tw::catalog {
 // One column of a table as its declaration says, not as a result describes
 // it: Oracle's NUMBER and NUMBER(38) read alike through SQLDescribeCol, and
 // MariaDB's driver describes DATETIME(6) and DATETIME alike in SQLColumns.
+// A column's default as the server keeps it, in one form for both servers.
+struct ColumnDefault {
+    enum class Kind {
+        Value, // a constant: `text` is the value's own text ("it's", "4.99",
+               // "2020-01-01 00:00:00.5"; an Oracle RAW's as hex)
+        Clock, // the current date and time (CURRENT_TIMESTAMP, SYSDATE, ...)
+        Expression, // anything else: `text` as the catalog keeps it
+    };
+    Kind kind = Kind::Value;
+    QString text;
+    bool operator==(const ColumnDefault&) const = default;
+};
+
 struct CatalogColumn {
     QString name;
     int position = 0; // from 1, in the table's order
@@ -35,16 +48,78 @@ struct CatalogColumn {
     // "datetime(6)") and the character set of a text column.
     QString columnType;
     QString characterSet;
+
+    // Read only for a table's whole definition (readTableCatalog's `whole`).
+    std::optional<ColumnDefault> defaultValue; // none: no default, or DEFAULT NULL
+    // MySQL AUTO_INCREMENT, or an Oracle identity column.
+    bool autoNumbered = false;
+    bool identityAlways = false; // Oracle GENERATED ALWAYS
+    qint64 identityIncrement = 1; // Oracle INCREMENT BY
+    bool onUpdateNow = false; // MySQL ON UPDATE CURRENT_TIMESTAMP
+    bool computed = false; // a MySQL generated (virtual or stored) column
+    QString comment; // empty: none
+};
+
+// An index or a unique constraint other than the primary key.
+struct CatalogIndex {
+    struct Column {
+        QString name; // empty for an expression
+        bool descending = false;
+        int prefix = 0; // MySQL: the first characters or bytes only
+        QString expression; // Oracle: a function-based index's expression
+    };
+    QString name;
+    bool unique = false;
+    // A unique constraint (MySQL: every unique index; Oracle: a constraint
+    // of type U) rather than an index alone.
+    bool constraint = false;
+    bool namedBySystem = false; // Oracle: a name Oracle gave (SYS_C...)
+    QString kind; // MySQL's FULLTEXT, SPATIAL or HASH; empty for an ordinary index
+    QList<Column> columns;
+};
+
+struct CatalogForeignKey {
+    QString name;
+    bool namedBySystem = false;
+    QStringList columns;
+    QString parentTable;
+    bool parentElsewhere = false; // in another database or schema
+    QStringList parentColumns; // in the order of `columns`
+    QString onDelete; // CASCADE, SET NULL, NO ACTION, RESTRICT, SET DEFAULT
+    QString onUpdate; // MySQL only, as onDelete
+};
+
+struct CatalogCheck {
+    QString name;
+    bool namedBySystem = false;
+    QString condition; // as the catalog keeps it
 };
 
 struct TableCatalog {
     QList<CatalogColumn> columns; // in the table's order
     QStringList primaryKey; // column names in key order; empty without a key
+
+    // Read only for the whole definition.
+    bool whole = false;
+    bool isView = false; // MySQL: a view, read as a table
+    QString comment;
+    QString primaryKeyName; // Oracle's name of the key's constraint
+    QList<CatalogIndex> indexes;
+    QList<CatalogForeignKey> foreignKeys;
+    QList<CatalogCheck> checks;
+    QStringList triggers; // their names only: triggers are not translated
 };
 
 // Reads the declared columns and the primary key of `table` (its exact name,
-// letter case included) in the connection's own database or schema. Throws
-// DbError when the driver refuses, or when no such table is found.
-TableCatalog readTableCatalog(db::Connection& connection, sql::Server server, const QString& table);
+// letter case included) in the connection's own database or schema; with
+// `whole`, also its indexes, unique and foreign keys, checks, defaults,
+// auto-numbered column and comments. Throws DbError when the driver
+// refuses, or when no such table is found.
+TableCatalog readTableCatalog(
+    db::Connection& connection, sql::Server server, const QString& table, bool whole = false);
+
+// The views of the connection's MySQL database (Oracle's table list holds
+// none).
+QStringList readMySQLViews(db::Connection& connection);
 
 } // namespace tw::catalog

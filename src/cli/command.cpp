@@ -2,6 +2,7 @@
 
 #include "cli/command_line.h"
 #include "cli/copy_command.h"
+#include "cli/ddl_command.h"
 #include "cli/exit_codes.h"
 #include "cli/list_command.h"
 #include "cli/terminal.h"
@@ -32,6 +33,8 @@ int runCommandLine(int argc, char** argv)
         return runList(parsed.list);
     case Parsed::Copy:
         return runCopy(parsed.copy);
+    case Parsed::Ddl:
+        return runDdl(parsed.ddl);
     }
     return ExitUsage;
 }

@@ -55,7 +55,8 @@ const char* const copyExamples = R"(Examples:
 )";
 
 const char* const copyNotes
-    = R"(Tables are copied in the order given, --all in the order of the source's list.
+    = R"(Tables are copied in the order given, --all in the order of the source's list
+(with --schema full, a table after those its foreign keys refer to).
 A table the target already has is asked about (--overwrite ask, the default on
 a terminal), skipped (no, the default otherwise) or replaced (yes): the new copy
 is built beside the old table and takes its place only once every row arrived,
@@ -63,8 +64,14 @@ so a failed or stopped copy leaves the old table as it was.
 --types plain (the default) gives the window's column types. --types exact
 gives each column the narrowest type that holds every value of its declared
 type, keeps NOT NULL and the primary key, and sends every value unchanged; a
-value the target cannot hold unchanged (an empty text into Oracle, which keeps
-it as NULL; NaN into MySQL) refuses its row.
+value the target cannot hold unchanged (NaN into MySQL) refuses its row. An
+empty text or binary value into Oracle, which keeps it as NULL, arrives as
+NULL and is counted per column (--empty-text null; a NOT NULL column holding
+one is created nullable), or refuses its row (--empty-text refuse).
+--schema full (with --types exact) also makes the source's secondary indexes,
+unique keys, column defaults, auto-numbering, comments and simple checks, and
+its foreign keys once every table arrived; --all then copies parents first.
+What the target cannot hold is reported in the summary.
 Refused rows go to --rejects FILE, one JSON line each; without it the first five
 messages of each table and the count are shown. Progress goes to stderr, the
 summary to stdout. Ctrl+C stops after the current row and prints the summary;
@@ -76,6 +83,23 @@ commit per batch, and are read a block at a time in memory that does not grow
 with the table. A refused row is still refused alone. Ctrl+C sends and commits
 the rows read so far. With --types exact, every value goes as a typed
 parameter, checked as the row-by-row copy checks it.
+)";
+
+const char* const ddlDescription
+    = "Print the statements a copy into Oracle (--to oracle) or into MySQL (--to\n"
+      "mysql) would run, in order, without running them: only the source is read.\n";
+
+const char* const ddlExamples = R"(Examples:
+  tablewright ddl --to oracle --all --types exact --schema full > schema.sql
+  tablewright ddl --to mysql EMP DEPT --types exact
+)";
+
+const char* const ddlNotes
+    = R"(The statements are those of the copy with the same options: the target's
+session, every table's CREATE TABLE, then with --schema full what follows the
+rows of each table (indexes, unique keys, checks, comments, the next value of an
+auto-numbered column) and last the foreign keys. Each ends in ';' on a line of
+its own. What the target cannot hold is said on stderr, one line each.
 )";
 
 const char* const loginHelp
@@ -176,6 +200,7 @@ struct Command {
 
 Parsed parseList(const QStringList& arguments, bool interactive);
 Parsed parseCopy(const QStringList& arguments, bool interactive);
+Parsed parseDdl(const QStringList& arguments, bool interactive);
 
 // The commands, in the order `tablewright --help` lists them.
 const Command commands[] = {
@@ -183,6 +208,8 @@ const Command commands[] = {
         "the table names of one side, one per line, sorted as the window lists them", parseList },
     { "copy", "--to oracle|mysql (TABLE... | --all) [OPTION]...",
         "copy tables into Oracle or into MySQL", parseCopy },
+    { "ddl", "--to oracle|mysql (TABLE... | --all) [OPTION]...",
+        "print the statements a copy would run, without running them", parseDdl },
 };
 
 const Command& commandNamed(const char* name)
@@ -271,6 +298,82 @@ std::optional<Parsed> checkChoice(
             .arg(what, choices.join(QLatin1String(" or ")), value, nearest(value, choices)));
 }
 
+// The options of TableChoice, which copy and ddl share.
+QList<QCommandLineOption> tableChoiceOptions()
+{
+    return {
+        { QStringLiteral("to"), QStringLiteral("Target side: oracle or mysql."),
+            QStringLiteral("oracle|mysql") },
+        { QStringLiteral("all"), QStringLiteral("Every table of the source.") },
+        { QStringLiteral("types"),
+            QStringLiteral("Column types: plain (the window's) or exact (each column's own, with "
+                           "NOT NULL and the primary key)."),
+            QStringLiteral("plain|exact") },
+        { QStringLiteral("schema"),
+            QStringLiteral("With --types exact: basic (types, NOT NULL, primary key) or full "
+                           "(also indexes, unique and foreign keys, defaults, auto-numbering, "
+                           "comments, simple checks)."),
+            QStringLiteral("basic|full") },
+        { QStringLiteral("empty-text"),
+            QStringLiteral("With --types exact, into Oracle: an empty text arrives as null "
+                           "(counted) or refuses its row."),
+            QStringLiteral("null|refuse") },
+    };
+}
+
+// `jobTables`: the tables a job file names, taken when none are typed.
+std::optional<Parsed> readTableChoice(const QCommandLineParser& parser, const QString& command,
+    const QString& verb, TableChoice& r, const QStringList& jobTables = {})
+{
+    if (!parser.isSet(QStringLiteral("to")))
+        return error(command, QStringLiteral("say where to: --to oracle or --to mysql"));
+    const QString to = parser.value(QStringLiteral("to"));
+    if (auto wrong = checkChoice(command, QStringLiteral("--to"), to,
+            { QStringLiteral("oracle"), QStringLiteral("mysql") }))
+        return wrong;
+    r.target = to == QLatin1String("oracle") ? sql::Server::Oracle : sql::Server::MySQL;
+    if (parser.isSet(QStringLiteral("types"))) {
+        const QString types = parser.value(QStringLiteral("types"));
+        const QStringList choices { QStringLiteral("plain"), QStringLiteral("exact") };
+        if (auto wrong = checkChoice(command, QStringLiteral("--types"), types, choices))
+            return wrong;
+        r.types = types == choices[1] ? copy::CopyOptions::Types::Exact
+                                      : copy::CopyOptions::Types::Plain;
+    }
+    const bool exact = r.types == copy::CopyOptions::Types::Exact;
+    struct ExactChoice {
+        const char* option;
+        QStringList choices;
+    };
+    for (const ExactChoice& o : { ExactChoice { "schema", { "basic", "full" } },
+             ExactChoice { "empty-text", { "null", "refuse" } } }) {
+        const QString name = QLatin1String(o.option);
+        if (!parser.isSet(name))
+            continue;
+        if (!exact)
+            return error(command, QStringLiteral("--%1 goes with --types exact").arg(name));
+        const QString value = parser.value(name);
+        if (auto wrong = checkChoice(command, QStringLiteral("--") + name, value, o.choices))
+            return wrong;
+        const bool second = value == o.choices[1];
+        if (name == QLatin1String("schema"))
+            r.exact.schema
+                = second ? copy::ExactOptions::Schema::Whole : copy::ExactOptions::Schema::Basic;
+        else
+            r.exact.emptyText = second ? copy::ExactOptions::EmptyText::Refuse
+                                       : copy::ExactOptions::EmptyText::Null;
+    }
+    r.all = parser.isSet(QStringLiteral("all"));
+    r.tables = parser.positionalArguments();
+    if (r.all && !r.tables.isEmpty())
+        return error(command, QStringLiteral("name tables or give --all, not both"));
+    if (!r.all && r.tables.isEmpty())
+        r.tables = jobTables;
+    if (!r.all && r.tables.isEmpty())
+        return error(command, QStringLiteral("name the tables to %1, or give --all").arg(verb));
+    return std::nullopt;
+}
+
 Parsed parseList(const QStringList& arguments, bool)
 {
     const QString command = QStringLiteral("list");
@@ -298,25 +401,21 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
 {
     const QString command = QStringLiteral("copy");
     QCommandLineParser parser;
-    const QList<QCommandLineOption> options = QList<QCommandLineOption> { helpOption(),
-        { QStringLiteral("to"), QStringLiteral("Target side: oracle or mysql."),
-            QStringLiteral("oracle|mysql") },
-        { QStringLiteral("all"), QStringLiteral("Copy every table of the source.") },
-        { QStringLiteral("types"),
-            QStringLiteral("Column types: plain (the window's) or exact (each column's own, with "
-                           "NOT NULL and the primary key)."),
-            QStringLiteral("plain|exact") },
-        { QStringLiteral("overwrite"),
-            QStringLiteral("A table the target has: ask, no (skip it) or yes (replace it safely)."),
-            QStringLiteral("ask|no|yes") },
-        { QStringLiteral("rejects"),
-            QStringLiteral("Write each refused row to FILE as one JSON line."),
-            QStringLiteral("FILE") },
-        { QStringLiteral("json"), QStringLiteral("Print the summary as JSON.") },
-        { QStringLiteral("fast"),
-            QStringLiteral("Send the rows in batches through one prepared INSERT.") },
-        { QStringLiteral("batch"), QStringLiteral("Rows per batch with --fast (default 1000)."),
-            QStringLiteral("N") } }
+    const QList<QCommandLineOption> options = QList<QCommandLineOption> { helpOption() }
+        + tableChoiceOptions()
+        + QList<QCommandLineOption> { { QStringLiteral("overwrite"),
+                                          QStringLiteral("A table the target has: ask, no (skip "
+                                                         "it) or yes (replace it safely)."),
+                                          QStringLiteral("ask|no|yes") },
+              { QStringLiteral("rejects"),
+                  QStringLiteral("Write each refused row to FILE as one JSON line."),
+                  QStringLiteral("FILE") },
+              { QStringLiteral("json"), QStringLiteral("Print the summary as JSON.") },
+              { QStringLiteral("fast"),
+                  QStringLiteral("Send the rows in batches through one prepared INSERT.") },
+              { QStringLiteral("batch"),
+                  QStringLiteral("Rows per batch with --fast (default 1000)."),
+                  QStringLiteral("N") } }
         + jobOptions() + loginOptions();
     parser.addPositionalArgument(QStringLiteral("tables"), QStringLiteral("Source tables to copy."),
         QStringLiteral("[TABLE...]"));
@@ -336,31 +435,11 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
     Parsed p;
     p.kind = Parsed::Copy;
     CopyRequest& r = p.copy;
-    if (!parser.isSet(QStringLiteral("to")))
-        return error(command, QStringLiteral("say where to: --to oracle or --to mysql"));
-    const QString to = parser.value(QStringLiteral("to"));
-    if (auto wrong = checkChoice(command, QStringLiteral("--to"), to,
-            { QStringLiteral("oracle"), QStringLiteral("mysql") }))
+    QStringList named;
+    for (const copy::TableRequest& t : std::as_const(jobTables))
+        named << t.source;
+    if (auto wrong = readTableChoice(parser, command, command, r, named))
         return *wrong;
-    r.target = to == QLatin1String("oracle") ? sql::Server::Oracle : sql::Server::MySQL;
-    if (parser.isSet(QStringLiteral("types"))) {
-        const QString types = parser.value(QStringLiteral("types"));
-        const QStringList choices { QStringLiteral("plain"), QStringLiteral("exact") };
-        if (auto wrong = checkChoice(command, QStringLiteral("--types"), types, choices))
-            return *wrong;
-        r.types = types == choices[1] ? copy::CopyOptions::Types::Exact
-                                      : copy::CopyOptions::Types::Plain;
-    }
-    r.all = parser.isSet(QStringLiteral("all"));
-    r.tables = parser.positionalArguments();
-    if (!r.all && r.tables.isEmpty()) {
-        for (const copy::TableRequest& t : std::as_const(jobTables))
-            r.tables << t.source;
-    }
-    if (r.all && !r.tables.isEmpty())
-        return error(command, QStringLiteral("name tables or give --all, not both"));
-    if (!r.all && r.tables.isEmpty())
-        return error(command, QStringLiteral("name the tables to copy, or give --all"));
     r.overwrite = interactive ? Overwrite::Ask : Overwrite::No;
     if (parser.isSet(QStringLiteral("overwrite"))) {
         const QString answer = parser.value(QStringLiteral("overwrite"));
@@ -390,6 +469,25 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
     r.logins = loginsFrom(parser);
     if (const std::optional<QString> wrong = readJobOptions(parser, r, jobTables))
         return error(command, *wrong);
+    return p;
+}
+
+Parsed parseDdl(const QStringList& arguments, bool)
+{
+    const QString command = QStringLiteral("ddl");
+    QCommandLineParser parser;
+    parser.addPositionalArgument(
+        QStringLiteral("tables"), QStringLiteral("Source tables."), QStringLiteral("[TABLE...]"));
+    if (auto failed = parseOptions(parser,
+            QList { helpOption() } + tableChoiceOptions() + loginOptions(), command, arguments))
+        return *failed;
+    if (parser.isSet(QStringLiteral("help")))
+        return commandHelp("ddl", ddlDescription, ddlExamples, parser, ddlNotes);
+    Parsed p;
+    p.kind = Parsed::Ddl;
+    if (auto wrong = readTableChoice(parser, command, QStringLiteral("print"), p.ddl))
+        return *wrong;
+    p.ddl.logins = loginsFrom(parser);
     return p;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/job_request.h"
+#include "copy/exact/exact_options.h"
 #include "copy/table_job.h"
 #include "db/login_details.h"
 #include "sql/server.h"
@@ -28,11 +29,17 @@ struct ListRequest {
     LoginOptions logins;
 };
 
-struct CopyRequest {
+// Which tables go where, and how their target tables are made: what copy
+// and ddl share.
+struct TableChoice {
     sql::Server target = sql::Server::Oracle;
     copy::CopyOptions::Types types = copy::CopyOptions::Types::Plain;
+    copy::ExactOptions exact; // --schema, --empty-text (with --types exact)
     QStringList tables; // as typed, in the order given
     bool all = false;
+};
+
+struct CopyRequest : TableChoice {
     Overwrite overwrite = Overwrite::No;
     QString rejectsPath; // empty: refused rows summed up on stderr
     bool json = false;
@@ -43,12 +50,18 @@ struct CopyRequest {
     JobRequest job; // see job_options.h
 };
 
+// `tablewright ddl`: the statements a copy would run, printed.
+struct DdlRequest : TableChoice {
+    LoginOptions logins;
+};
+
 // What the arguments ask for: a command to run, a help text for stdout, the
 // versions (--version), or a usage error for stderr.
 struct Parsed {
-    enum Kind { List, Copy, Help, Version, Error } kind = Error;
+    enum Kind { List, Copy, Ddl, Help, Version, Error } kind = Error;
     ListRequest list;
     CopyRequest copy;
+    DdlRequest ddl;
     QString text; // the help text or the error message
 };
 

@@ -8,6 +8,7 @@
 #include "cli/nearest.h"
 #include "cli/progress.h"
 #include "cli/refused_rows.h"
+#include "cli/run_tables.h"
 #include "cli/summary.h"
 #include "cli/terminal.h"
 #include "copy/table_job.h"
@@ -25,39 +26,6 @@ int usage(const QString& message)
 {
     writeErr(QStringLiteral("tablewright copy: ") + message + QLatin1Char('\n'));
     return ExitUsage;
-}
-
-// The source names to copy, each as the source lists it: a name typed in
-// another letter case counts when it matches one table only.
-std::optional<QStringList> chosenTables(
-    const CopyRequest& request, const db::NameList& source, QString* problem)
-{
-    if (request.all)
-        return offeredTables(source, sql::otherServer(request.target));
-    QStringList chosen;
-    QStringList missing;
-    for (const QString& typed : request.tables) {
-        if (source.names().contains(typed)) {
-            chosen << typed;
-            continue;
-        }
-        QStringList alike;
-        for (const QString& name : source.names()) {
-            if (name.compare(typed, Qt::CaseInsensitive) == 0)
-                alike << name;
-        }
-        if (alike.size() == 1)
-            chosen << alike.first();
-        else
-            missing << typed;
-    }
-    if (missing.isEmpty())
-        return chosen;
-    *problem = QStringLiteral("the source has no table %1").arg(missing.join(QLatin1String(", ")));
-    if (!source.names().isEmpty())
-        *problem
-            += QStringLiteral("; did you mean '%1'?").arg(nearest(missing.first(), source.names()));
-    return std::nullopt;
 }
 
 void closeQuietly(copy::TableCopy& copy, Server side)
@@ -165,8 +133,16 @@ int runCopy(const CopyRequest& request)
         return usage(problem);
 
     copy.createRecordset();
+    std::optional<RunTables> run;
+    try {
+        run = RunTables::read(request, *tables, copy.sourceConnection(), request.job.tables);
+    } catch (...) {
+        return usage(QStringLiteral("cannot read the tables' definitions: ")
+            + odbc::describe(std::current_exception()));
+    }
     copy::CopyOptions options;
     options.types = request.types;
+    options.plan = run->plan ? &*run->plan : nullptr;
     options.bulk = request.fast;
     options.batchRows = request.batchRows;
     options.login = *details;
@@ -183,7 +159,7 @@ int runCopy(const CopyRequest& request)
     };
     Observer observer(progress, refused);
     const int code
-        = runJob(request, copy, *details, *tables, target, options, observer, progress, stop);
+        = runJob(request, copy, *details, *run, target, options, observer, progress, stop);
     closeQuietly(copy, Server::MySQL);
     closeQuietly(copy, Server::Oracle);
     return code;

@@ -72,10 +72,12 @@ std::optional<QString> readTable(const toml::table& t, copy::TableRequest& out)
             return QStringLiteral("%1: types is plain or exact, not '%2'").arg(where(t), *types);
         out.exact = *types == QLatin1String("exact");
     }
-    if (t.contains("schema"))
-        return QStringLiteral("%1: this build copies no more of a table's definition than its "
-                              "types; schema is not taken")
-            .arg(where(*t.get("schema")));
+    if (const std::optional<QString> schema = string("schema")) {
+        if (*schema != QLatin1String("basic") && *schema != QLatin1String("full"))
+            return QStringLiteral("%1: schema is basic or full, not '%2'").arg(where(t), *schema);
+        out.schema = *schema == QLatin1String("full") ? copy::ExactOptions::Schema::Whole
+                                                      : copy::ExactOptions::Schema::Basic;
+    }
     if (const toml::node* c = t.get("column_types")) {
         const toml::table* types = c->as_table();
         if (!types)

@@ -201,6 +201,8 @@ std::optional<QString> readJobOptions(
             if (s.source == name)
                 t = s;
         }
+        if (t.schema && !t.exact.value_or(r.types == copy::CopyOptions::Types::Exact))
+            return QStringLiteral("table %1: schema goes with types = \"exact\"").arg(name);
         job.tables << t;
     }
     // Options of the plan's first line: neither logins nor one table's own.

@@ -229,8 +229,8 @@ int dryRun(const CopyRequest& r, copy::TableCopy& copy, const QList<copy::TableP
 } // namespace
 
 int runJob(const CopyRequest& request, copy::TableCopy& copy, const db::LoginDetails& login,
-    const QStringList& tables, db::NameList& target, CopyOptions options,
-    copy::CopyObserver& observer, Progress& progress, const copy::StopRequest& stop)
+    const RunTables& run, db::NameList& target, CopyOptions options, copy::CopyObserver& observer,
+    Progress& progress, const copy::StopRequest& stop)
 {
     options.landing = request.job.landing;
     options.parts = request.job.parts;
@@ -239,7 +239,7 @@ int runJob(const CopyRequest& request, copy::TableCopy& copy, const db::LoginDet
 
     // Each table's settings, planned before any row moves.
     QList<copy::TableRequest> requests;
-    for (const QString& name : tables) {
+    for (const QString& name : run.order) {
         copy::TableRequest t;
         for (const copy::TableRequest& s : request.job.tables) {
             if (s.source.compare(name, Qt::CaseInsensitive) == 0)
@@ -332,6 +332,10 @@ int runJob(const CopyRequest& request, copy::TableCopy& copy, const db::LoginDet
             t.join();
     }
     (void)progress;
+    for (copy::TableResult& r : results)
+        r.notes = run.notesOf(r.table) + r.notes;
+    if (run.plan)
+        run.plan->finishRun(copy.targetConnection(), results, stop.requested());
     if (resume) {
         const bool done = std::all_of(results.begin(), results.end(),
             [&](const copy::TableResult& r) { return resume->finished(r.target); });

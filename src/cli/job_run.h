@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/command_line.h"
+#include "cli/run_tables.h"
 #include "copy/table_job.h"
 #include "db/login_details.h"
 #include "db/name_list.h"
@@ -15,10 +16,11 @@ class Progress;
 // first (so that what cannot work is a usage error before any row moves),
 // then the plan printed (--dry-run) or the tables copied, one after the
 // other or --jobs N at once, each on connections of its own; the summary
-// keeps the job's order. `copy` holds the run's connections, `tables` the
-// source's names in the job's order. Answers the exit code.
+// keeps the job's order. `copy` holds the run's connections, `run` the
+// source's names in the job's order and an exact copy's plan, whose
+// definitions follow the rows. Answers the exit code.
 int runJob(const CopyRequest& request, copy::TableCopy& copy, const db::LoginDetails& login,
-    const QStringList& tables, db::NameList& target, copy::CopyOptions options,
+    const RunTables& run, db::NameList& target, copy::CopyOptions options,
     copy::CopyObserver& observer, Progress& progress, const copy::StopRequest& stop);
 
 } // namespace tw::cli

@@ -35,6 +35,35 @@ QString rate(double r)
     return QString::number(std::llround(r));
 }
 
+// What the definition changed or left out, and the empty texts that
+// arrived as NULL, per column.
+void addReport(const TableResult& r, QJsonObject& t)
+{
+    if (!r.emptyAsNull.isEmpty()) {
+        QJsonObject counts;
+        for (const auto& [column, count] : r.emptyAsNull)
+            counts.insert(column, count);
+        t.insert(QStringLiteral("emptyTextsAsNull"), counts);
+    }
+    if (!r.notes.isEmpty())
+        t.insert(QStringLiteral("notes"), QJsonArray::fromStringList(r.notes));
+}
+
+QString reportLines(const QList<TableResult>& results)
+{
+    QString text;
+    for (const TableResult& r : results) {
+        for (const auto& [column, count] : r.emptyAsNull)
+            text += QStringLiteral("%1: column %2: %3 empty %4 arrived as NULL\n")
+                        .arg(r.table, column)
+                        .arg(count)
+                        .arg(count == 1 ? QStringLiteral("value") : QStringLiteral("values"));
+        for (const QString& note : r.notes)
+            text += r.table + QStringLiteral(": ") + note + QLatin1Char('\n');
+    }
+    return text;
+}
+
 void printJson(const QList<TableResult>& results)
 {
     QJsonArray tables;
@@ -52,6 +81,7 @@ void printJson(const QList<TableResult>& results)
         }
         if (!r.message.isEmpty())
             t.insert(QStringLiteral("message"), r.message);
+        addReport(r, t);
         tables.append(t);
     }
     const QJsonObject summary { { QStringLiteral("tables"), tables },
@@ -96,7 +126,8 @@ void printTable(const QList<TableResult>& results)
         }
         text += cells.join(QLatin1String("  ")) + QLatin1Char('\n');
     }
-    writeOut(text);
+    const QString report = reportLines(results);
+    writeOut(text + (report.isEmpty() ? QString() : QLatin1Char('\n') + report));
 }
 
 } // namespace

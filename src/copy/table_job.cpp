@@ -2,6 +2,7 @@
 
 #include "copy/bulk/array_target.h"
 #include "copy/bulk/block_sources.h"
+#include "copy/empty_text_tally.h"
 #include "copy/exact/exact_definition.h"
 #include "copy/leftovers.h"
 #include "copy/loop/feed.h"
@@ -11,6 +12,7 @@
 #include "copy/resume_state.h"
 #include "copy/rowwise/recordset_source.h"
 #include "copy/rowwise/statement_target.h"
+#include "copy/schema/run_plan.h"
 #include "db/connection_strings.h"
 #include "db/list_lookups.h"
 #include "odbc/error.h"
@@ -53,12 +55,15 @@ public:
     // source's declarations before its rows (which columns to read as text),
     // and checks the columns read against them after; either takes the
     // column types the plan chose.
-    template <typename Open> void define(const TablePlan& plan, TableCopy& copy, Open open)
+    template <typename Open>
+    void define(const TablePlan& plan, TableCopy& copy, const CopyOptions& options, Open open)
     {
         std::unique_ptr<ExactDefinition> exact;
         if (plan.exact) {
-            exact = std::make_unique<ExactDefinition>(
-                ExactDefinition::read(copy.sourceConnection(), copy.target(), plan.request.source));
+            exact = std::make_unique<ExactDefinition>(options.plan
+                    ? options.plan->definition(plan.request.source)
+                    : ExactDefinition::read(
+                        copy.sourceConnection(), copy.target(), plan.request.source));
             exact->choose(plan.request.columns, plan.request.types);
         }
         open(exact ? exact->textColumns() : QList<int>());
@@ -87,10 +92,10 @@ class RowwiseTable : public OpenTable {
 public:
     // `select`: the SELECT to run, else the selection's.
     RowwiseTable(TableCopy& copy, const TablePlan& plan, const sql::RowSelection& rows,
-        const QString& select = QString())
+        const CopyOptions& options, const QString& select = QString())
         : m_source(copy.recordset())
     {
-        define(plan, copy, [&](const QList<int>& textColumns) {
+        define(plan, copy, options, [&](const QList<int>& textColumns) {
             copy.recordset().Open(select.isEmpty() ? copy.sourceDialect().selectRows(rows) : select,
                 copy.sourceConnection(), textColumns);
         });
@@ -116,7 +121,7 @@ public:
         const CopyOptions& options)
         : m_batchRows(std::max(1, options.batchRows))
     {
-        define(plan, copy, [&](const QList<int>& textColumns) {
+        define(plan, copy, options, [&](const QList<int>& textColumns) {
             m_feed = std::make_unique<ThreadFeed>(
                 [&copy, rows, key = plan.key, textColumns,
                     login = options.login]() -> std::unique_ptr<RowSource> {
@@ -162,7 +167,7 @@ std::unique_ptr<OpenTable> openTable(TableCopy& copy, const TablePlan& plan,
 {
     if (options.bulk)
         return std::make_unique<BulkTable>(copy, plan, rows, options);
-    return std::make_unique<RowwiseTable>(copy, plan, rows);
+    return std::make_unique<RowwiseTable>(copy, plan, rows, options);
 }
 
 // The statement a row lands by, chosen in one place: the definition's own
@@ -200,6 +205,8 @@ public:
     {
         m_observer.refused(m_table, row, odbc::describe(error), values);
     }
+    bool wantsLanded() const override { return tally && !tally->empty(); }
+    void landed(const Row& row) override { tally->count(row); }
     void ended(const LoopEnd& end) override
     {
         const QString why = end.error ? odbc::describe(end.error) : QString();
@@ -230,6 +237,7 @@ public:
 
     bool stopped = false;
     QString failure; // why the rows ended early; empty when they did not
+    std::optional<EmptyTextTally> tally;
 
 private:
     QString m_table;
@@ -237,6 +245,17 @@ private:
     std::atomic<qint64>* m_sum;
     qint64 m_read = 0;
 };
+
+void addCount(QList<std::pair<QString, qint64>>& counts, const QString& column, qint64 count)
+{
+    for (auto& [name, sum] : counts) {
+        if (name == column) {
+            sum += count;
+            return;
+        }
+    }
+    counts.append({ column, count });
+}
 
 // Where a table's rows go, settled before they move.
 struct Into {
@@ -298,6 +317,7 @@ public:
     void rows(const QString& into, bool announce)
     {
         RowSource& source = m_open->source();
+        m_host.tally.emplace(m_open->definition().emptyAsNullColumns(), source.columns());
         try {
             const std::unique_ptr<RowTarget> target = m_open->target(m_copy.targetConnection(),
                 into, m_copy.statement(),
@@ -311,6 +331,7 @@ public:
             m_host.failure = QStringLiteral("Preparing the rows failed: ") + current();
         }
         m_open->close();
+        emptyAsNull = m_host.tally->counts();
     }
 
     // The record of a finished stream goes.
@@ -326,6 +347,7 @@ public:
 
     const JobHost& host() const { return m_host; }
     RowCounts counts;
+    QList<std::pair<QString, qint64>> emptyAsNull; // per column, of the rows that arrived
 
 private:
     TableCopy& m_copy;
@@ -368,6 +390,7 @@ public:
         }
         if (!into.make)
             return true;
+        r.notes.append(m_streams.front()->definition().notes());
         try {
             m_copy.statement() = m_streams.front()->definition().createStatement(into.table);
             db::ExecuteSql(m_copy.targetConnection(), m_copy.statement());
@@ -421,6 +444,8 @@ public:
             r.counts.written += s->counts.written;
             r.counts.refused += s->counts.refused;
             m_stopped = m_stopped || s->host().stopped;
+            for (const auto& [column, count] : s->emptyAsNull)
+                addCount(r.emptyAsNull, column, count);
             if (m_failure.isEmpty())
                 m_failure = s->host().failure;
         }
@@ -500,6 +525,7 @@ public:
             return;
         case SwapResult::BackupLeft:
             r.result = TableResult::CopiedOldLeft;
+            r.oldTable = names.backup;
             r.message = QStringLiteral("The old table could not be dropped and is kept as %1: %2")
                             .arg(names.backup, swap.message);
             return;
@@ -583,6 +609,8 @@ QString TableResult::resultName() const
     switch (result) {
     case Copied:
         return QStringLiteral("copied");
+    case DefinitionIncomplete:
+        return QStringLiteral("copied, definition incomplete");
     case CopiedOldLeft:
         return QStringLiteral("copied, old table left");
     case RefusedRows:
@@ -731,7 +759,7 @@ QStringList describeCopy(TableCopy& copy, const TablePlan& plan, const CopyOptio
     rows.ordered = options.resume && !plan.key.isEmpty();
     lines << source.selectRows(rows);
     // The first row only, read the way the row-by-row copy reads it.
-    RowwiseTable open(copy, plan, rows, source.selectRows(rows) + source.limitRows(1));
+    RowwiseTable open(copy, plan, rows, options, source.selectRows(rows) + source.limitRows(1));
     const TableDefinition& definition = open.definition();
     const bool make = !plan.exists || options.landing == CopyOptions::Landing::New;
     const QString into

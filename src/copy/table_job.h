@@ -12,6 +12,10 @@
 
 namespace tw::copy {
 
+namespace schema {
+class RunPlan;
+}
+
 // How the tables of a run are copied.
 struct CopyOptions {
     // Plain: the window's column types, every value as its text. Exact: each
@@ -21,6 +25,10 @@ struct CopyOptions {
     // own, the rows sent in parameter arrays of `batchRows`.
     bool bulk = false;
     int batchRows = 1000;
+    // An exact copy's tables as planned before the first (empty texts,
+    // definitions beyond the columns); without it each table's columns and
+    // key are read as it comes.
+    const schema::RunPlan* plan = nullptr;
     // The logins, for a MySQL source's bulk reading connection of its own,
     // which takes several statements in one text (see copy/bulk).
     std::optional<db::LoginDetails> login;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "copy/exact/exact_options.h"
 #include "copy/loop/key_values.h"
 #include "copy/table_copy.h"
 #include "db/name_list.h"
@@ -25,6 +26,7 @@ struct TableRequest {
     QString where; // in the source's own SQL, sent as written
     QStringList columns; // a subset, in an order; empty: every column
     std::optional<bool> exact; // the table's own --types; none: the run's
+    std::optional<ExactOptions::Schema> schema; // the table's own --schema; none: the run's
     QList<std::pair<QString, QString>> types; // a column's type in the target
 
     QString targetName() const { return target.isEmpty() ? source : target; }

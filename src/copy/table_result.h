@@ -3,6 +3,8 @@
 #include "copy/loop/row_counts.h"
 
 #include <QString>
+#include <QStringList>
+#include <utility>
 
 namespace tw::copy {
 
@@ -10,6 +12,7 @@ namespace tw::copy {
 struct TableResult {
     enum Result {
         Copied, // every row arrived (a replaced table: swapped in)
+        DefinitionIncomplete, // every row arrived, but a part of the definition was refused
         CopiedOldLeft, // swapped in, but the old table could not be dropped
         RefusedRows, // a new table without the refused rows
         OldKept, // a replacing copy with refused rows: dropped, the old table kept
@@ -28,6 +31,12 @@ struct TableResult {
     qint64 updated = -1;
     double seconds = 0;
     QString message; // why, when not Copied
+    QString oldTable; // CopiedOldLeft: the name the old table is kept under
+    // What the definition changed or left out, and what became of its
+    // values on the way, one line each.
+    QStringList notes;
+    // Per column, the empty texts (or binary values) that arrived as NULL.
+    QList<std::pair<QString, qint64>> emptyAsNull;
 
     static TableResult named(const QString& table)
     {

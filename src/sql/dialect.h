@@ -44,7 +44,7 @@ public:
     QString dropTable(const QString& table) const;
     virtual QString renameTable(const QString& from, const QString& to) const = 0;
     QString selectAll(const QString& table) const;
-    // The columns of a table without its rows.
+    // A SELECT of no rows, whose result describes the table's columns.
     QString selectNoRows(const QString& table) const;
     QString countRows(const QString& table) const;
 
@@ -105,6 +105,48 @@ public:
     QString resumeQuery(const QString& run, const QString& name) const;
     QString resumeDelete(const QString& run, const QString& name) const;
     QString resumeDeleteRun(const QString& run) const;
+
+    // A table's definition beyond its columns' types, for exact copies
+    // (definition_statements.cpp and each server's *_definitions.cpp).
+    // Names come unquoted, conditions and default values as the server
+    // reads them; an empty name leaves the naming to the server.
+    struct ColumnClauses {
+        QString defaultValue; // empty: none
+        bool notNull = false;
+        bool autoNumbered = false; // AUTO_INCREMENT, or an identity column
+        QString comment; // empty: none; MySQL writes it into the column
+    };
+    // What follows a column's type in CREATE TABLE, with a leading blank.
+    virtual QString columnClauses(const ColumnClauses& clauses) const = 0;
+    // What follows CREATE TABLE's closing parenthesis: MySQL's table comment.
+    virtual QString tableClauses(const QString& comment) const = 0;
+    // Oracle's comments, which are statements of their own.
+    virtual QStringList commentStatements(const QString& table, const QString& tableComment,
+        const QList<std::pair<QString, QString>>& columnComments) const = 0;
+    // Whether a comment fits: MySQL keeps 1,024 characters on a column and
+    // 2,048 on a table, Oracle 4,000 bytes.
+    virtual bool commentFits(const QString& comment, bool onTable) const = 0;
+    // After the rows: Oracle's identity column takes its next value past the
+    // highest copied one (MySQL's AUTO_INCREMENT moves by itself).
+    virtual QStringList autoNumberStatements(const QString& table, const QString& column) const = 0;
+    // The longest name of an index or constraint.
+    virtual int definitionNameLimit() const = 0;
+    // Whether two names of indexes or constraints are the same to the server.
+    virtual bool sameName(const QString& a, const QString& b) const = 0;
+
+    // A column of an index: quoted, DESC when descending.
+    QString indexColumn(const QString& column, bool descending) const;
+    QString createIndex(
+        const QString& name, const QString& table, const QStringList& columns, bool unique) const;
+    QString addUnique(const QString& table, const QString& name, const QStringList& columns) const;
+    // `onDelete`: CASCADE, SET NULL, or empty for the server's default.
+    QString addForeignKey(const QString& table, const QString& name, const QStringList& columns,
+        const QString& parent, const QStringList& parentColumns, const QString& onDelete) const;
+    QString addCheck(const QString& table, const QString& name, const QString& condition) const;
+    virtual QString dropForeignKey(const QString& table, const QString& name) const = 0;
+    // A text constant, quotes doubled (a MySQL session of an exact copy has
+    // NO_BACKSLASH_ESCAPES).
+    static QString textLiteral(const QString& text);
 
 protected:
     static QString quoteWith(const QString& name, QChar quote);

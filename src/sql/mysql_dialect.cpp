@@ -47,11 +47,12 @@ QStringList MySQLDialect::sessionStatements(bool exactValues) const
     // An exact copy sets sql_mode whole instead of adding to the server's:
     // strict, so that a value MySQL cannot hold is refused and never cut or
     // rounded to fit, and without the modes that change values
-    // (EMPTY_STRING_IS_NULL, PAD_CHAR_TO_FULL_LENGTH, ORACLE's DATE).
+    // (EMPTY_STRING_IS_NULL, PAD_CHAR_TO_FULL_LENGTH, ORACLE's DATE);
+    // NO_AUTO_VALUE_ON_ZERO keeps a 0 written into an AUTO_INCREMENT column.
     if (exactValues)
-        return { QStringLiteral(
-            "SET SESSION sql_mode = "
-            "'STRICT_ALL_TABLES,NO_BACKSLASH_ESCAPES,NO_ENGINE_SUBSTITUTION'") };
+        return { QStringLiteral("SET SESSION sql_mode = "
+                                "'STRICT_ALL_TABLES,NO_BACKSLASH_ESCAPES,NO_ENGINE_SUBSTITUTION,"
+                                "NO_AUTO_VALUE_ON_ZERO'") };
     return { QStringLiteral("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
                             "'NO_BACKSLASH_ESCAPES')") };
 }

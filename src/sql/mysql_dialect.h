@@ -24,6 +24,18 @@ public:
     QList<QStringList> uniqueKeyQueries(const QString& table) const override;
     QString resumeTable() const override;
     QString createResumeTable() const override;
+    QString columnClauses(const ColumnClauses& clauses) const override;
+    QString tableClauses(const QString& comment) const override;
+    QStringList commentStatements(const QString& table, const QString& tableComment,
+        const QList<std::pair<QString, QString>>& columnComments) const override;
+    bool commentFits(const QString& comment, bool onTable) const override;
+    QStringList autoNumberStatements(const QString& table, const QString& column) const override;
+    QString dropForeignKey(const QString& table, const QString& name) const override;
+    int definitionNameLimit() const override { return 64; }
+    bool sameName(const QString& a, const QString& b) const override;
+    // One row: for each column, whether it holds an empty value (1, else 0
+    // or NULL), read in one pass over the table.
+    QString emptyValuesQuery(const QString& table, const QStringList& columns) const;
 
     // MySQL's limits on the columns of one table.
     static constexpr int rowBytes = 65535; // what the columns of a row may declare

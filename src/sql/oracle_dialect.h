@@ -25,6 +25,16 @@ public:
     QList<QStringList> uniqueKeyQueries(const QString& table) const override;
     QString resumeTable() const override;
     QString createResumeTable() const override;
+    QString columnClauses(const ColumnClauses& clauses) const override;
+    QString tableClauses(const QString& comment) const override;
+    QStringList commentStatements(const QString& table, const QString& tableComment,
+        const QList<std::pair<QString, QString>>& columnComments) const override;
+    bool commentFits(const QString& comment, bool onTable) const override;
+    QStringList autoNumberStatements(const QString& table, const QString& column) const override;
+    QString dropForeignKey(const QString& table, const QString& name) const override;
+    // 128 bytes since Oracle 12.2.
+    int definitionNameLimit() const override { return 128; }
+    bool sameName(const QString& a, const QString& b) const override { return a == b; }
 
     // Oracle's limits (MAX_STRING_SIZE = STANDARD, its default).
     static constexpr int varcharBytes = 4000;

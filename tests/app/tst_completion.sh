@@ -31,7 +31,7 @@ while IFS='|' read -r what line want; do
     # shellcheck disable=SC2086
     check "$what" "$(eval complete_words $line)" "$want"
 done <<'CASES'
-commands|''|copy list
+commands|''|copy ddl list
 a command by its start|co|copy
 the program's options|--|--help --version
 copy's options by their start|copy --ov|--overwrite
@@ -40,6 +40,8 @@ an option every command has|list --no-p|--no-prompt
 --to= values|copy --to=m|mysql
 --types values|copy --to oracle --types ''|exact plain
 --overwrite values|copy --overwrite ''|ask no yes
+--schema values|ddl --schema ''|basic full
+--empty-text values|copy --empty-text ''|null refuse
 an option's free value|copy --batch ''|
 list's sides|list ''|mysql oracle
 list's sides after an option's value|list --mysql-user root o|oracle
@@ -76,6 +78,7 @@ INI
 check "the source's tables" "$(complete_words copy --to oracle '')" "customers order_lines orders"
 check "tables by their start" "$(complete_words copy --to=oracle ord)" "order_lines orders"
 check "a table named already" "$(complete_words copy orders --to oracle ord)" "order_lines"
+check "ddl's tables" "$(complete_words ddl --to oracle ord)" "order_lines orders"
 check "login options on the line count" \
     "$(complete_words copy --to oracle --mysql-database nosuch '')" ""
 mariadb --no-defaults --socket="$TW_MYSQL_SOCKET" -uroot -e "DROP DATABASE $database"

@@ -50,14 +50,15 @@ class TestExactCommand : public QObject {
     tw::db::LoginDetails details;
     QTemporaryDir dir;
 
-    CommandResult copy(To to, const QString& table, const QString& types, bool fast = false)
+    CommandResult copy(To to, const QString& table, const QString& types, bool fast = false,
+        const QStringList& more = {})
     {
         QStringList arguments { QStringLiteral("copy"), QStringLiteral("--to"), side(to), table,
             QStringLiteral("--types"), types, QStringLiteral("--json"), QStringLiteral("--rejects"),
             rejects() };
         if (fast)
             arguments << QStringLiteral("--fast");
-        return runCommand(arguments);
+        return runCommand(arguments + more);
     }
     QString rejects() const { return dir.filePath(QStringLiteral("rejects.jsonl")); }
     std::unique_ptr<tw::db::Connection> open(Server server) const
@@ -207,7 +208,8 @@ private slots:
             bed.oracle(oracleUser, QStringLiteral("INSERT INTO T VALUES(2, %1)").arg(value));
         }
 
-        const CommandResult r = copy(to, table, QStringLiteral("exact"), fast);
+        const CommandResult r = copy(to, table, QStringLiteral("exact"), fast,
+            { QStringLiteral("--empty-text"), QStringLiteral("refuse") });
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.table(table).value(QStringLiteral("rowsWritten")).toInt(), 1);
         QCOMPARE(r.table(table).value(QStringLiteral("rowsRefused")).toInt(), 1);
@@ -217,6 +219,41 @@ private slots:
         QCOMPARE(refused[0].value(QStringLiteral("message")).toString(), message);
         QCOMPARE(refused[0].value(QStringLiteral("values")).toArray(),
             (QJsonArray { QStringLiteral("2"), carried }));
+    }
+
+    // Oracle keeps an empty text as NULL: by default it arrives so, and is
+    // counted per column; a NOT NULL column holding one is created nullable.
+    void anEmptyTextArrivesAsNullAndIsCounted_data()
+    {
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("row by row") << false;
+        QTest::newRow("--fast") << true;
+    }
+    void anEmptyTextArrivesAsNullAndIsCounted()
+    {
+        QFETCH(bool, fast);
+        bed.mysql(QStringLiteral("CREATE TABLE t(id INT PRIMARY KEY, v VARCHAR(9) NOT NULL, "
+                                 "w VARCHAR(9) NOT NULL, b VARBINARY(4)); INSERT INTO t VALUES(1, "
+                                 "'kept', 'w', X'01'), (2, '', 'w', X''), (3, '', 'w', NULL);"),
+            database);
+        const CommandResult r
+            = copy(To::Oracle, QStringLiteral("t"), QStringLiteral("exact"), fast);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        const QJsonObject table = r.table(QStringLiteral("t"));
+        QCOMPARE(table.value(QStringLiteral("rowsWritten")).toInt(), 3);
+        QCOMPARE(table.value(QStringLiteral("emptyTextsAsNull")).toObject(),
+            (QJsonObject { { QStringLiteral("v"), 2 }, { QStringLiteral("b"), 1 } }));
+        QVERIFY(table.value(QStringLiteral("notes"))
+                    .toArray()
+                    .contains(QStringLiteral("column v: NOT NULL, but holds empty values, which "
+                                             "Oracle keeps as NULL: created nullable")));
+        QCOMPARE(bed.oracle(oracleUser,
+                     QStringLiteral("SELECT COLUMN_NAME, NULLABLE FROM USER_TAB_COLUMNS WHERE "
+                                    "TABLE_NAME = 't' ORDER BY COLUMN_ID")),
+            (QStringList { "id\tN", "v\tY", "w\tN", "b\tY" }));
+        QCOMPARE(bed.oracle(oracleUser,
+                     QStringLiteral("SELECT \"id\" FROM \"t\" WHERE \"v\" IS NULL ORDER BY 1")),
+            (QStringList { "2", "3" }));
     }
 };
 

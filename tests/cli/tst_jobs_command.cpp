@@ -74,10 +74,13 @@ private slots:
 
     // Two tables of a job: one with a condition, a subset of its columns in
     // another order, a new name and a type of its own, which refuses the
-    // rows whose price it cannot hold unchanged; the other whole.
+    // rows whose price it cannot hold unchanged; the other whole, with its
+    // whole definition.
     void aJobFileCopiesExactlyTheRowsAndColumnsItNames()
     {
-        bed.mysql(numbered(QStringLiteral("orders"), 40) + numbered(QStringLiteral("items"), 7),
+        bed.mysql(numbered(QStringLiteral("orders"), 40) + numbered(QStringLiteral("items"), 7)
+                + QStringLiteral("CREATE INDEX orders_note ON orders(note);"
+                                 "CREATE INDEX items_note ON items(note);"),
             database);
         QFile job(path(QStringLiteral("job.toml")));
         QVERIFY(job.open(QIODevice::WriteOnly));
@@ -91,6 +94,7 @@ columns = ["price", "id"]
 column_types = { price = "NUMBER(12,1)" }
 [[table]]
 name = "items"
+schema = "full"
 )toml");
         job.close();
         const CommandResult r = copy({ QStringLiteral("--job"), job.fileName() });
@@ -109,6 +113,10 @@ name = "items"
             (QStringList { "price\tNUMBER\t12\t1", "id\tNUMBER\t10\t0" }));
         QCOMPARE(oracleCount(QStringLiteral("ORDERS_N"), QStringLiteral("MOD(\"id\", 4) = 2")), 10);
         QCOMPARE(oracleTables(), (QStringList { "ORDERS_N", "items" }));
+        QCOMPARE(bed.oracle(oracleUser,
+                     QStringLiteral("SELECT INDEX_NAME FROM USER_INDEXES WHERE TABLE_NAME IN "
+                                    "('ORDERS_N', 'items') AND UNIQUENESS = 'NONUNIQUE'")),
+            QStringList { "items_note" });
     }
 
     // Appending twice doubles the rows; an upsert of changed and new rows

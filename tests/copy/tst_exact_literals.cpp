@@ -36,6 +36,14 @@ ExactColumn mysql(ValueForm form, int digits = 0)
 {
     return on(Server::MySQL, form, digits);
 }
+// An Oracle column that takes NULL for an empty value (--empty-text null).
+ExactColumn nullForEmpty(ValueForm form, bool notNull = false)
+{
+    ExactColumn c = oracle(form);
+    c.emptyAsNull = true;
+    c.notNull = notNull;
+    return c;
+}
 
 template <typename T> Value v(T value)
 {
@@ -93,6 +101,10 @@ private slots:
         row("backslash kept as it is", oracle(ValueForm::Text), v(QStringLiteral("C:\\")), L,
             "'C:\\'");
         row("empty text", oracle(ValueForm::Text), v(QString()), R, "empty text as NULL");
+        row("empty text as NULL", nullForEmpty(ValueForm::Text), v(QString()), L, "NULL");
+        row("empty bytes as NULL", nullForEmpty(ValueForm::Binary), v(QByteArray()), L, "NULL");
+        row("empty text into NOT NULL", nullForEmpty(ValueForm::Text, true), v(QString()), R,
+            "empty text as NULL");
         row("U+0000 needs a parameter", oracle(ValueForm::Text), v(QString(QChar(0))), P, "U+0000");
         row("4,001 bytes do not", oracle(ValueForm::Text), v(QString(1334, QChar(0x4e2d))), P,
             "4,000 bytes");

@@ -117,7 +117,7 @@ QString Testbed::freshOracleUser(const QString& name, const QString& sid)
     // (Oracle names never hold a double quote.)
     const QString list = QStringLiteral("SELECT table_name FROM user_tables");
     for (const QString& t : oracle(name, list, nullptr, in))
-        oracle(name, QStringLiteral("DROP TABLE \"%1\"").arg(t), nullptr, in);
+        oracle(name, QStringLiteral("DROP TABLE \"%1\" CASCADE CONSTRAINTS").arg(t), nullptr, in);
     return name;
 }
 
@@ -135,7 +135,7 @@ db::LoginDetails Testbed::login(const QString& mysqlDatabase, const QString& ora
     return d;
 }
 
-QStringList Testbed::mysql(const QString& sql, const QString& database) const
+QStringList Testbed::mysql(const QString& sql, const QString& database, bool* ok) const
 {
     QStringList args { QStringLiteral("--no-defaults"),
         QStringLiteral("--socket=") + value(QStringLiteral("TW_MYSQL_SOCKET")),
@@ -143,7 +143,7 @@ QStringList Testbed::mysql(const QString& sql, const QString& database) const
         QStringLiteral("--default-character-set=utf8mb4") };
     if (!database.isEmpty())
         args << database;
-    return run(QStringLiteral("mariadb"), args, sql.toUtf8(), nullptr);
+    return run(QStringLiteral("mariadb"), args, sql.toUtf8(), ok);
 }
 
 QStringList Testbed::oracle(

@@ -35,8 +35,10 @@ public:
     db::LoginDetails login(const QString& mysqlDatabase, const QString& oracleUser) const;
 
     // Runs SQL as root through the mariadb client (not through the program's
-    // code); returns the tab-separated rows. Fails the test on error.
-    QStringList mysql(const QString& sql, const QString& database = QString()) const;
+    // code); returns the tab-separated rows. Fails the test on error, unless
+    // `ok` takes whether it ran.
+    QStringList mysql(
+        const QString& sql, const QString& database = QString(), bool* ok = nullptr) const;
     // Runs one statement through the stand-in's admin command.
     QStringList oracle(const QString& user, const QString& sql, bool* ok = nullptr,
         const QString& sid = QString()) const;

@@ -15,10 +15,23 @@ ExactDefinition::ExactDefinition(ExactTable table)
 { }
 
 ExactDefinition ExactDefinition::read(
-    db::Connection& source, sql::Server target, const QString& table)
+    db::Connection& source, sql::Server target, const QString& table, const ExactOptions& options)
 {
-    return ExactDefinition(
-        exactTable(target, catalog::readTableCatalog(source, sql::otherServer(target), table)));
+    ExactTable exact = exactTable(
+        target, catalog::readTableCatalog(source, sql::otherServer(target), table), options);
+    if (target == sql::Server::Oracle)
+        allowEmptyValues(source, table, exact);
+    return ExactDefinition(std::move(exact));
+}
+
+QList<int> ExactDefinition::emptyAsNullColumns() const
+{
+    QList<int> columns;
+    for (qsizetype i = 0; i < m_table.columns.size(); ++i) {
+        if (m_table.columns[i].emptyAsNull)
+            columns.append(int(i));
+    }
+    return columns;
 }
 
 void ExactDefinition::checkColumns(const QList<SourceColumn>& read) const

@@ -13,9 +13,12 @@ namespace tw::copy {
 class ExactDefinition : public TableDefinition {
 public:
     explicit ExactDefinition(ExactTable table);
-    // From the source's catalog: its declared columns and primary key.
-    // Throws DbError when the catalog cannot be read.
-    static ExactDefinition read(db::Connection& source, sql::Server target, const QString& table);
+    // From the source's catalog: its declared columns and primary key, and
+    // for EmptyText::Null which NOT NULL columns hold empty values (see
+    // allowEmptyValues). A whole definition is made in copy/schema. Throws
+    // DbError when the catalog cannot be read.
+    static ExactDefinition read(db::Connection& source, sql::Server target, const QString& table,
+        const ExactOptions& options = ExactOptions());
 
     const ExactTable& table() const { return m_table; }
     // The values go by position into the columns the declarations name: a
@@ -39,6 +42,8 @@ public:
     void bind(const Row& row, Row& bound) const override;
     // The values as read: binary data as hex, an empty text as "".
     QStringList shown(const Row& row) const override;
+    QStringList notes() const override { return m_table.notes; }
+    QList<int> emptyAsNullColumns() const override;
 
 private:
     ExactTable m_table;

@@ -15,10 +15,11 @@ QString quotedName(const ExactTable& table, const QString& name)
 
 QString exactCreateStatement(const ExactTable& table, const QString& targetName)
 {
+    const sql::Dialect& dialect = sql::dialect(table.target);
     QStringList entries;
     for (const ExactColumn& c : table.columns) {
         entries.append(quotedName(table, c.name) + u' ' + c.type
-            + (c.notNull ? QStringLiteral(" NOT NULL") : QString()));
+            + dialect.columnClauses({ c.defaultValue, c.notNull, c.autoNumbered, c.comment }));
     }
     if (!table.primaryKey.isEmpty()) {
         QStringList key;
@@ -27,7 +28,7 @@ QString exactCreateStatement(const ExactTable& table, const QString& targetName)
         entries.append(QStringLiteral("PRIMARY KEY (") + key.join(QLatin1String(", ")) + u')');
     }
     return QStringLiteral("CREATE TABLE ") + quotedName(table, targetName) + QStringLiteral(" (")
-        + entries.join(QLatin1String(", ")) + u')';
+        + entries.join(QLatin1String(", ")) + u')' + dialect.tableClauses(table.comment);
 }
 
 ExactInsert exactInsertStatement(

@@ -9,9 +9,10 @@
 
 namespace tw::copy {
 
-// CREATE TABLE of an exact copy: every column with its type and NOT NULL,
-// then the primary key as a table constraint, names quoted as the target
-// quotes them:
+// CREATE TABLE of an exact copy: every column with its type and NOT NULL
+// (and, of a whole definition, its default, auto-numbering and on MySQL its
+// comment), then the primary key as a table constraint, names quoted as the
+// target quotes them:
 //   CREATE TABLE "T" ("ID" NUMBER(10) NOT NULL, "NAME" VARCHAR2(40 CHAR), PRIMARY KEY ("ID"))
 // The key's constraint is left unnamed: Oracle names constraints per user,
 // and a name of our own could meet another table's.

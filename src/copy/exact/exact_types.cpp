@@ -642,7 +642,8 @@ ExactColumn exactMySQLColumn(const CatalogColumn& c)
     return out;
 }
 
-ExactTable exactTable(sql::Server target, const catalog::TableCatalog& source)
+ExactTable exactTable(
+    sql::Server target, const catalog::TableCatalog& source, const ExactOptions& options)
 {
     ExactTable table;
     table.target = target;
@@ -650,6 +651,10 @@ ExactTable exactTable(sql::Server target, const catalog::TableCatalog& source)
     for (const CatalogColumn& c : source.columns) {
         table.columns.append(
             target == sql::Server::Oracle ? exactOracleColumn(c) : exactMySQLColumn(c));
+        ExactColumn& e = table.columns.last();
+        e.emptyAsNull = target == sql::Server::Oracle
+            && options.emptyText == ExactOptions::EmptyText::Null
+            && (e.form == ValueForm::Text || e.form == ValueForm::Binary);
     }
     if (target == sql::Server::Oracle)
         return table;

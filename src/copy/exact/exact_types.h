@@ -1,6 +1,8 @@
 #pragma once
 
 #include "catalog/table_catalog.h"
+#include "copy/exact/exact_options.h"
+#include "db/connection.h"
 #include "sql/server.h"
 
 #include <QList>
@@ -56,12 +58,24 @@ struct ExactColumn {
     // row may declare; 0 on Oracle.
     int rowBytes = 0;
     QString reason; // one line: why this type holds every source value
+    // Oracle: an empty text or binary value goes as NULL rather than
+    // refusing its row (ExactOptions::EmptyText::Null).
+    bool emptyAsNull = false;
+
+    // A whole definition's parts (copy/schema), which CREATE TABLE writes.
+    QString defaultValue; // as the target reads it: "SYSDATE", "'x'", "4.99"
+    bool autoNumbered = false; // AUTO_INCREMENT, or an identity column
+    QString comment;
 };
 
 struct ExactTable {
     sql::Server target = sql::Server::Oracle;
     QList<ExactColumn> columns;
     QStringList primaryKey; // in key order, as the source has it
+    QString comment; // a whole definition's table comment
+    // What the table's definition changed or left out, one line each
+    // ("column v: ..."), for the summary.
+    QStringList notes;
 };
 
 // The target column for one source column: MySQL to Oracle takes a column
@@ -72,7 +86,13 @@ ExactColumn exactMySQLColumn(const catalog::CatalogColumn& oracleColumn);
 // The target table: every column as above, NOT NULL kept, the source's key.
 // A table bound for MySQL whose columns would pass MySQL's row limit gets
 // its widest non-key text and binary columns as TEXT and BLOB until it fits.
-ExactTable exactTable(sql::Server target, const catalog::TableCatalog& source);
+ExactTable exactTable(sql::Server target, const catalog::TableCatalog& source,
+    const ExactOptions& options = ExactOptions());
+
+// With EmptyText::Null, a NOT NULL text or binary column bound for Oracle
+// that holds an empty value (asked of the MySQL source in one pass) is made
+// nullable, and a note says so. Throws DbError when the source refuses.
+void allowEmptyValues(db::Connection& source, const QString& table, ExactTable& exact);
 
 // The source columns (from 0) to read as text: see ExactColumn::sourceAsText.
 QList<int> sourceTextColumns(const ExactTable& table);

@@ -428,6 +428,15 @@ ExactValue duration(const ExactColumn& column, const Value& v)
 
 // ---- text and bytes ----------------------------------------------------
 
+// An empty text or binary value bound for Oracle: NULL where the column
+// takes one and the copy says so, else refused.
+ExactValue emptyValue(const ExactColumn& column, QString why)
+{
+    if (column.emptyAsNull && !column.notNull)
+        return checked(odbc::Null());
+    return refused(std::move(why));
+}
+
 // The bytes of `text` in UTF-8 exceed `limit`: counted only for long text.
 bool longerInUtf8(const QString& text, qsizetype limit)
 {
@@ -444,7 +453,7 @@ ExactValue text(const ExactColumn& column, const Value& v)
     if (column.server == Server::MySQL)
         return checked(s);
     if (s.isEmpty())
-        return refused(QStringLiteral("Oracle keeps an empty text as NULL"));
+        return emptyValue(column, QStringLiteral("Oracle keeps an empty text as NULL"));
     if (s.contains(QChar(0)))
         return parameterOnly(s, QStringLiteral("an Oracle literal cannot carry U+0000"));
     if (longerInUtf8(s, oracleLiteralBytes))
@@ -469,7 +478,7 @@ ExactValue binary(const ExactColumn& column, const Value& v)
     if (column.server == Server::MySQL)
         return checked(v);
     if (bytes.isEmpty())
-        return refused(QStringLiteral("Oracle keeps empty binary data as NULL"));
+        return emptyValue(column, QStringLiteral("Oracle keeps empty binary data as NULL"));
     if (bytes.size() > oracleLiteralBinary)
         return parameterOnly(
             v, QStringLiteral("Oracle takes at most 2,000 bytes as one hex literal"));

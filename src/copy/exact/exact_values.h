@@ -25,7 +25,8 @@ enum class Carry {
 // same reasons whichever way it travels.
 //
 // Refused are values the target cannot hold exactly: an empty text or
-// binary value on Oracle (it becomes NULL there), NaN and infinities on
+// binary value on Oracle (it becomes NULL there; sent as NULL instead into
+// a nullable column whose emptyAsNull is set), NaN and infinities on
 // MySQL, a timestamp with more fractional digits than its column keeps, a
 // duration past TIME's 838:59:59, a date before year 1.
 struct ExactValue {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "copy/loop/function_ref.h"
+#include "copy/loop/row_source.h"
 
 #include <QStringList>
 #include <exception>
@@ -80,6 +81,10 @@ public:
         (void)error;
         (void)values;
     }
+    // A row the target took, its values as read; asked only when
+    // wantsLanded() says so.
+    virtual bool wantsLanded() const { return false; }
+    virtual void landed(const Row& row) { (void)row; }
     virtual void ended(const LoopEnd& end) { (void)end; }
 };
 

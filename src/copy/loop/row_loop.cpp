@@ -4,6 +4,7 @@
 #include "odbc/error.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tw::copy {
 
@@ -146,6 +147,18 @@ bool RowLoop::drain(Batch& batch)
     }
     m_counts.written += out.landed;
     m_counts.read = std::max(m_counts.read, batch.lastRead);
+    if (out.landed > 0 && m_host.wantsLanded()) {
+        const int sent = out.fatal ? out.unsentFrom : int(batch.numbers.size());
+        std::vector<bool> refused(size_t(sent), false);
+        for (const auto& [index, error] : std::as_const(out.refused)) {
+            if (index < sent)
+                refused[size_t(index)] = true;
+        }
+        for (int i = 0; i < sent; ++i) {
+            if (!refused[size_t(i)])
+                m_host.landed(batch.rows[i]);
+        }
+    }
 
     LoopEnd e;
     e.total = m_total;

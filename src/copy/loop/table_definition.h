@@ -46,6 +46,13 @@ public:
     // A refused row's values as its report shows them: the texts the row
     // carried, a null string for a value sent as NULL.
     virtual QStringList shown(const Row& row) const = 0;
+
+    // What the definition changed or left out of the source's, one line
+    // each, for the summary.
+    virtual QStringList notes() const { return {}; }
+    // The source columns (from 0) whose empty text or binary values are
+    // sent as NULL, which a copy counts.
+    virtual QList<int> emptyAsNullColumns() const { return {}; }
 };
 
 } // namespace tw::copy

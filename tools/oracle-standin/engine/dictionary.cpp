@@ -358,6 +358,20 @@ void colComments(ViewBuilder& v, const std::vector<TableInfo>& tables)
     }
 }
 
+// CREATE TRIGGER is no statement of the stand-in's (ORA-00901): no table
+// has a trigger, and the view has its columns but no rows.
+void triggers(ViewBuilder& v, const std::vector<TableInfo>&)
+{
+    v.text("OWNER", 128, false, true);
+    v.text("TRIGGER_NAME", 128, false);
+    v.text("TRIGGER_TYPE", 16);
+    v.text("TRIGGERING_EVENT", 246);
+    v.text("TABLE_OWNER", 128);
+    v.text("BASE_OBJECT_TYPE", 18);
+    v.text("TABLE_NAME", 128);
+    v.text("STATUS", 8);
+}
+
 } // namespace
 
 std::optional<std::string> columnDefault(const TableInfo& table, std::size_t column)
@@ -394,6 +408,7 @@ std::optional<DictionaryView> dictionaryView(
         { "TAB_IDENTITY_COLS", identityColumns },
         { "TAB_COMMENTS", tabComments },
         { "COL_COMMENTS", colComments },
+        { "TRIGGERS", triggers },
     };
     const bool user = name.rfind("USER_", 0) == 0;
     const bool allView = name.rfind("ALL_", 0) == 0;

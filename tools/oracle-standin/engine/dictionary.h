@@ -21,7 +21,7 @@ struct DictionaryView {
 // user's own tables (the ALL_ views see no more: there are no grants):
 // USER_/ALL_ TABLES (names only), TAB_COLUMNS, CONSTRAINTS, CONS_COLUMNS,
 // INDEXES, IND_COLUMNS, IND_EXPRESSIONS, TAB_IDENTITY_COLS, TAB_COMMENTS,
-// COL_COMMENTS, with the columns of Oracle Database Reference 19c that
+// COL_COMMENTS and TRIGGERS (without rows), with the columns of Oracle Database Reference 19c that
 // describe a table's definition. nullopt for any other name; `tables` gives
 // the user's tables when the name is a view's.
 std::optional<DictionaryView> dictionaryView(

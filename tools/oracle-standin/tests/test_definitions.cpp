@@ -15,11 +15,6 @@ using namespace standintest;
 
 namespace {
 
-QString oraMessage(const QString& code, const QString& text)
-{
-    return "[Oracle][ODBC][Ora]ORA-" + code + ": " + text;
-}
-
 // Runs the ';'-separated statements; the first failure as "ORA-nnnnn: text", or "".
 QString outcome(const Connection& c, const QString& statements)
 {
@@ -526,6 +521,10 @@ private slots:
         QTest::newRow("ALL_TAB_COMMENTS")
             << "SELECT OWNER, TABLE_NAME, TABLE_TYPE, COMMENTS FROM ALL_TAB_COMMENTS"
             << QStringList { "SCOTT|C|TABLE|<null>", "SCOTT|Q|TABLE|it's Q" };
+        QTest::newRow("USER_TRIGGERS: CREATE TRIGGER is none of the stand-in's")
+            << "SELECT TRIGGER_NAME, TRIGGER_TYPE, TRIGGERING_EVENT, TABLE_OWNER, "
+               "BASE_OBJECT_TYPE, TABLE_NAME, STATUS FROM USER_TRIGGERS"
+            << QStringList {};
         QTest::newRow("USER_COL_COMMENTS")
             << "SELECT TABLE_NAME, COLUMN_NAME, COMMENTS FROM USER_COL_COMMENTS"
             << QStringList { "C|ID|<null>", "C|PID|<null>", "C|NOTE|<null>", "Q|ID|<null>",

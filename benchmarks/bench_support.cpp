@@ -133,6 +133,8 @@ Child runMeasured(const QStringList& command, const QHash<QString, QString>& env
     c.seconds = now() - start;
     c.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     c.peakBytes = qint64(usage.ru_maxrss) * 1024;
+    c.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     err.seek(0);
     c.err = err.readAll();
     if (outputPath.isEmpty()) {

@@ -33,6 +33,9 @@ struct Child {
     QByteArray err;
     double seconds = 0;
     qint64 peakBytes = 0; // the child's own peak resident set (ru_maxrss)
+    // Its CPU time, user and system, every thread (ru_utime + ru_stime):
+    // the copy's own work and its drivers', not the servers'.
+    double cpuSeconds = 0;
 };
 
 // Runs `command` (looked up in PATH) with stdin from `inputPath` and stdout

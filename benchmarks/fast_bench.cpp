@@ -47,6 +47,7 @@ struct Copy {
     double tableSeconds = 0; // the summary's: the table alone
     double processSeconds = 0;
     qint64 peakBytes = 0;
+    double cpuSeconds = 0; // the process's, drivers included
     qint64 written = 0;
 };
 
@@ -76,6 +77,7 @@ Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& tabl
     Copy copy;
     copy.processSeconds = c.seconds;
     copy.peakBytes = c.peakBytes;
+    copy.cpuSeconds = c.cpuSeconds;
     const QJsonArray tables
         = QJsonDocument::fromJson(c.out).object().value(QStringLiteral("tables")).toArray();
     const QJsonObject summary = tables.isEmpty() ? QJsonObject() : tables.first().toObject();
@@ -287,7 +289,7 @@ int runFastBenchmark(const QStringList& arguments)
             c.rates << rate;
             c.peak = std::max(c.peak, copy.peakBytes);
             say(QStringLiteral("  round %1, %2 %3: %4 s for the table (%5 rows/s), %6 s in all, "
-                               "peak resident %7 MB, %8 rows written")
+                               "%9 s of CPU in the process, peak resident %7 MB, %8 rows written")
                     .arg(round + 1)
                     .arg(toOracleSide ? QStringLiteral("MySQL -> Oracle")
                                       : QStringLiteral("Oracle -> MySQL"))
@@ -296,7 +298,8 @@ int runFastBenchmark(const QStringList& arguments)
                     .arg(rate, 0, 'f', 0)
                     .arg(copy.processSeconds, 0, 'f', 2)
                     .arg(copy.peakBytes / 1048576.0, 0, 'f', 1)
-                    .arg(copy.written));
+                    .arg(copy.written)
+                    .arg(copy.cpuSeconds, 0, 'f', 2));
         };
         for (int r = 0; r < rounds; ++r) {
             // Every figure of a round next to the others, each in turn first.

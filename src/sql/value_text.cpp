@@ -1,5 +1,6 @@
 #include "sql/value_text.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -63,6 +64,16 @@ public:
         putNumber(nanoseconds, 9);
         while (m_size > first + 1 && m_chars[m_size - 1] == '0')
             --m_size;
+    }
+    // '.' and the first `digits` digits of the nanoseconds; nothing for 0.
+    void putFractionDigits(quint32 nanoseconds, int digits)
+    {
+        if (digits <= 0)
+            return;
+        put('.');
+        const int first = m_size;
+        putNumber(nanoseconds, 9);
+        m_size = first + std::min(digits, 9);
     }
     QString text() const { return QString::fromLatin1(m_chars.data(), m_size); }
     QLatin1StringView view() const { return QLatin1StringView(m_chars.data(), m_size); }
@@ -161,11 +172,16 @@ void putTime(TextBuffer& out, const SqlTime& t)
     putClock(out, t.hour, t.minute, t.second, t.fraction);
 }
 
-void putTimestamp(TextBuffer& out, const SqlTimestamp& ts)
+void putTimestamp(TextBuffer& out, const SqlTimestamp& ts, int fractionDigits = -1)
 {
     putDate(out, SqlDate { ts.year, ts.month, ts.day });
     out.put(' ');
-    putClock(out, ts.hour, ts.minute, ts.second, ts.fraction);
+    if (fractionDigits < 0) {
+        putClock(out, ts.hour, ts.minute, ts.second, ts.fraction);
+        return;
+    }
+    putClock(out, ts.hour, ts.minute, ts.second, 0);
+    out.putFractionDigits(ts.fraction, fractionDigits);
 }
 
 void appendHex(QString& out, const QByteArray& bytes)
@@ -228,6 +244,13 @@ bool appendQuoteFreeText(QString& out, const tw::odbc::Value& value)
     }
     out.append(text.view());
     return true;
+}
+
+QString timestampText(const tw::odbc::SqlTimestamp& timestamp, int fractionDigits)
+{
+    TextBuffer text;
+    putTimestamp(text, timestamp, fractionDigits);
+    return text.text();
 }
 
 QString valueText(const tw::odbc::Value& value)

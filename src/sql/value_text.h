@@ -32,6 +32,11 @@ namespace tw::sql {
 // the locale either.
 QString valueText(const tw::odbc::Value& value);
 
+// A timestamp as valueText writes it, YYYY-MM-DD HH:MM:SS, with exactly
+// `fractionDigits` digits of its fraction after a '.' (none for 0), or, for
+// -1, the digits it needs as valueText writes them.
+QString timestampText(const tw::odbc::SqlTimestamp& timestamp, int fractionDigits = -1);
+
 // Appends valueText(value) to `out` when that text cannot hold a quote
 // (Null, numbers, truth values, bytes, dates and times), without a string
 // of its own; answers false and appends nothing for text and other kinds.

@@ -259,6 +259,13 @@ const odbc::Value& BlockSource::value(int column) const
     return m_row.at(column);
 }
 
+odbc::Value BlockSource::take(int column)
+{
+    if (m_unreadable)
+        std::rethrow_exception(m_unreadable);
+    return std::move(m_row[column]);
+}
+
 void BlockSource::next()
 {
     m_unreadable = nullptr;

@@ -31,6 +31,7 @@ public:
     bool atEnd() const override { return m_atEnd; }
     // Throws why the current row could not be read, for each of its values.
     const odbc::Value& value(int column) const override;
+    odbc::Value take(int column) override;
     void next() override;
 
 protected:

@@ -8,6 +8,8 @@
 #include "sql/dialect.h"
 #include "sql/value_text.h"
 
+#include <algorithm>
+
 namespace tw::copy {
 
 ExactDefinition::ExactDefinition(ExactTable table)
@@ -59,10 +61,11 @@ void ExactDefinition::choose(
         for (const QString& name : columns)
             chosen << m_table.columns[find(name)];
         m_table.columns = chosen;
-        for (const QString& key : std::as_const(m_table.primaryKey)) {
-            if (!columns.contains(key))
-                m_table.primaryKey.clear();
-        }
+        // A key with a column left out is no key of the rows copied.
+        const bool keyKept = std::all_of(m_table.primaryKey.cbegin(), m_table.primaryKey.cend(),
+            [&](const QString& key) { return columns.contains(key); });
+        if (!keyKept)
+            m_table.primaryKey.clear();
     }
     for (const auto& [name, type] : types) {
         ExactColumn& column = m_table.columns[find(name)];

@@ -271,13 +271,6 @@ QString ieeeLiteral(const ExactColumn& column, double d)
 
 // ---- dates and times ---------------------------------------------------
 
-QString dateText(int year, int month, int day)
-{
-    const QString y = QStringLiteral("%1").arg(std::abs(year), 4, 10, QLatin1Char('0'));
-    return (year < 0 ? QStringLiteral("-") : QString()) + y + u'-' + twoDigits(month) + u'-'
-        + twoDigits(day);
-}
-
 QString clockText(int hour, int minute, int second)
 {
     return twoDigits(hour) + u':' + twoDigits(minute) + u':' + twoDigits(second);
@@ -320,12 +313,6 @@ bool validClock(const SqlTimestamp& t)
         && t.fraction < 1000000000;
 }
 
-QString dateTimeText(const SqlTimestamp& t, int fractionDigits)
-{
-    return dateText(t.year, t.month, t.day) + u' ' + clockText(t.hour, t.minute, t.second)
-        + fractionText(t.fraction, fractionDigits);
-}
-
 ExactValue dateTime(const ExactColumn& column, const Value& v)
 {
     const auto t = timestampOf(v);
@@ -346,13 +333,14 @@ ExactValue dateTime(const ExactColumn& column, const Value& v)
 QString dateTimeLiteral(const ExactColumn& column, const Value& v)
 {
     const SqlTimestamp t = *timestampOf(v);
-    const QString text = dateTimeText(t, neededDigits(t.fraction));
+    const QString text = sql::timestampText(t);
     if (column.server == Server::MySQL)
         return quoted(text);
     if (column.form == ValueForm::Timestamp)
         return QStringLiteral("TIMESTAMP ") + quoted(text);
     if (v.typeId() == qMetaTypeId<SqlDate>())
-        return QStringLiteral("DATE ") + quoted(dateText(t.year, t.month, t.day));
+        return QStringLiteral("DATE ")
+            + quoted(sql::valueText(QVariant::fromValue(SqlDate { t.year, t.month, t.day })));
     return QStringLiteral("TO_DATE(") + quoted(text) + QStringLiteral(", 'YYYY-MM-DD HH24:MI:SS')");
 }
 
@@ -363,7 +351,7 @@ ExactValue timestampText(const ExactColumn& column, const Value& v)
     const auto t = timestampOf(v);
     if (!t || !validClock(*t))
         return refused(QStringLiteral("%1 is not a date").arg(sql::valueText(v)));
-    return checked(dateTimeText(*t, column.fractionDigits));
+    return checked(sql::timestampText(*t, column.fractionDigits));
 }
 
 // A signed duration: MySQL's TIME as the driver reads it, or Oracle's
@@ -588,7 +576,7 @@ Value boundOf(const ExactColumn& column, const ExactValue& checked)
     if ((column.form == ValueForm::Date || column.form == ValueForm::Timestamp)
         && column.server == Server::MySQL && !odbc::isNull(checked.value)) {
         const SqlTimestamp t = *timestampOf(checked.value);
-        return dateTimeText(t, neededDigits(t.fraction));
+        return sql::timestampText(t);
     }
     return checked.value;
 }

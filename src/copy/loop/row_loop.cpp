@@ -97,7 +97,7 @@ void RowLoop::fill(Batch& batch)
         for (int j = 0; j < m_width; ++j) {
             m_host.run(Phase::ValueYield, number, [&] { m_host.yield(); });
             const std::exception_ptr e = m_host.run(Phase::Value, number, [&] {
-                row[j] = m_source.value(j);
+                row[j] = m_source.take(j);
                 m_target.value(batch, j, row[j]);
             });
             if (e && !failed)

@@ -28,6 +28,9 @@ public:
     virtual qint64 count() const = 0;
     virtual bool atEnd() const = 0;
     virtual const odbc::Value& value(int column) const = 0;
+    // The value for the copy to keep: a source that reads the current row
+    // again for nothing else hands it over instead of copying it.
+    virtual odbc::Value take(int column) { return value(column); }
     // Moves to the next row. Throws DbError when that row cannot be read:
     // the copy refuses it and may move on to the row after it.
     virtual void next() = 0;

@@ -40,11 +40,21 @@ struct CatalogColumn {
 struct TableCatalog {
     QList<CatalogColumn> columns; // in the table's order
     QStringList primaryKey; // column names in key order; empty without a key
+    // The unique indexes, each as its column names in key order (filled by
+    // readUniqueKeys only): on Oracle the primary key's index among them.
+    QList<QStringList> uniqueKeys;
 };
 
 // Reads the declared columns and the primary key of `table` (its exact name,
 // letter case included) in the connection's own database or schema. Throws
 // DbError when the driver refuses, or when no such table is found.
 TableCatalog readTableCatalog(db::Connection& connection, sql::Server server, const QString& table);
+
+// Reads the unique indexes of `table` into `out.uniqueKeys`, from Oracle's
+// USER_INDEXES and USER_IND_COLUMNS or MySQL's information_schema.STATISTICS:
+// indexes on whole columns only (no function-based index, no MySQL prefix).
+// Throws DbError.
+void readUniqueKeys(
+    db::Connection& connection, sql::Server server, const QString& table, TableCatalog& out);
 
 } // namespace tw::catalog

@@ -1,6 +1,7 @@
 #include "cli/command.h"
 
 #include "cli/command_line.h"
+#include "cli/compare_command.h"
 #include "cli/copy_command.h"
 #include "cli/exit_codes.h"
 #include "cli/list_command.h"
@@ -32,6 +33,8 @@ int runCommandLine(int argc, char** argv)
         return runList(parsed.list);
     case Parsed::Copy:
         return runCopy(parsed.copy);
+    case Parsed::Compare:
+        return runCompare(parsed.copy);
     }
     return ExitUsage;
 }

@@ -77,6 +77,49 @@ the rows read so far. With --types exact, every value goes as a typed
 parameter, checked as the row-by-row copy checks it.
 )";
 
+const char* const verifyNotes
+    = R"(--verify compares each copied table with its source, as 'tablewright compare'
+does, right after its copy: the summary gains the comparison's figures, and a
+table that differs makes the exit code 1 even when no row was refused. It
+proves that the target holds the source's rows as they are when it compares:
+a row the source gained or changed after the copy read it is a difference.
+)";
+
+const char* const compareDescription
+    = R"(Compare tables with their copies row by row: --to oracle the MySQL tables with
+the Oracle tables of the same names, --to mysql the Oracle tables with the
+MySQL ones.
+)";
+
+const char* const compareExamples = R"(Examples:
+  tablewright compare --to oracle orders customers
+  tablewright compare --to mysql --all --types exact --diffs diffs.jsonl --json > summary.json
+  tablewright copy --to oracle orders --fast --verify
+)";
+
+const char* const compareNotes
+    = R"(compare takes the arguments of the copy it checks (--overwrite, --rejects,
+--fast and --batch are taken and change nothing). Rows are matched by the
+source's primary key, else by a unique index on NOT NULL columns of either
+side; a table without one is compared as a multiset of whole rows. Values
+compare as the copy carries them: --types exact keeps every value, --types
+plain changes some on purpose (a single-precision FLOAT, whole seconds,
+binary data as hex text, an empty text as NULL); a value changed so counts
+by its rule, not as a difference. Each difference (its key, column, both
+values and the reason) goes to --diffs FILE as one JSON line, at most
+--max-diffs N of each table; without --diffs the first five of each table
+are shown. Both sides are read at once and spilled to files in TMPDIR (about
+as large as the two tables' values), so that memory stays bounded at any
+size.
+)";
+
+const char* const compareExitCodes = R"(Exit codes:
+  0    every table holds the same rows as its source
+  1    some tables differ from their sources, or could not be compared
+  2    usage error, or a database that cannot be reached
+  130  stopped (Ctrl+C or SIGTERM)
+)";
+
 const char* const loginHelp
     = R"(Logins: those the login window saved (~/.config/Vantorell.ini); the options
 --oracle-sid, --oracle-user, --mysql-server, --mysql-port, --mysql-user and
@@ -87,7 +130,7 @@ terminal (never with --no-prompt); never as options, which other users can see.
 
 const char* const exitCodes = R"(Exit codes:
   0    every selected table copied, no row refused
-  1    some rows or tables refused, or tables skipped
+  1    some rows or tables refused, tables skipped, or --verify found a difference
   2    usage error, or a database that cannot be reached
   130  stopped (Ctrl+C or SIGTERM)
 )";
@@ -175,6 +218,7 @@ struct Command {
 
 Parsed parseList(const QStringList& arguments, bool interactive);
 Parsed parseCopy(const QStringList& arguments, bool interactive);
+Parsed parseCompare(const QStringList& arguments, bool interactive);
 
 // The commands, in the order `tablewright --help` lists them.
 const Command commands[] = {
@@ -182,6 +226,8 @@ const Command commands[] = {
         "the table names of one side, one per line, sorted as the window lists them", parseList },
     { "copy", "--to oracle|mysql (TABLE... | --all) [OPTION]...",
         "copy tables into Oracle or into MySQL", parseCopy },
+    { "compare", "--to oracle|mysql (TABLE... | --all) [OPTION]...",
+        "compare tables with their copies, row by row", parseCompare },
 };
 
 const Command& commandNamed(const char* name)
@@ -202,7 +248,7 @@ QString usageLine(const Command& c)
 // A command's --help: what it does, its usage, examples, the options of its
 // parser, then notes, the logins and the exit codes every command shares.
 Parsed commandHelp(const char* name, const char* description, const char* examples,
-    const QCommandLineParser& parser, const char* notes = nullptr)
+    const QCommandLineParser& parser, const char* notes = nullptr, const char* exits = exitCodes)
 {
     QString text = QLatin1String(description) + QStringLiteral("\nUsage: ")
         + usageLine(commandNamed(name)) + QStringLiteral("\n\n") + QLatin1String(examples)
@@ -210,7 +256,7 @@ Parsed commandHelp(const char* name, const char* description, const char* exampl
     if (notes)
         text += QLatin1Char('\n') + QLatin1String(notes);
     return help(text + QLatin1Char('\n') + QLatin1String(loginHelp) + QLatin1Char('\n')
-        + QLatin1String(exitCodes));
+        + QLatin1String(exits));
 }
 
 Parsed generalHelp()
@@ -293,9 +339,54 @@ Parsed parseList(const QStringList& arguments, bool)
     return p;
 }
 
-Parsed parseCopy(const QStringList& arguments, bool interactive)
+// Options of a copy's comparison: compare's own, or with copy's --verify.
+QList<QCommandLineOption> comparingOptions(bool comparing)
 {
-    const QString command = QStringLiteral("copy");
+    QList<QCommandLineOption> options;
+    if (!comparing)
+        options << QCommandLineOption(QStringLiteral("verify"),
+            QStringLiteral("Compare each table with its source after its copy."));
+    const QString with = comparing ? QString() : QStringLiteral(" (with --verify)");
+    options << QCommandLineOption(QStringLiteral("diffs"),
+        QStringLiteral("Write each difference to FILE as one JSON line%1.").arg(with),
+        QStringLiteral("FILE"))
+            << QCommandLineOption(QStringLiteral("max-diffs"),
+                   QStringLiteral("At most N differences of each table written or shown%1; all "
+                                  "are counted.")
+                       .arg(with),
+                   QStringLiteral("N"));
+    return options;
+}
+
+std::optional<Parsed> takeComparing(
+    const QCommandLineParser& parser, const QString& command, bool comparing, CopyRequest& r)
+{
+    r.verify = !comparing && parser.isSet(QStringLiteral("verify"));
+    const bool diffs = parser.isSet(QStringLiteral("diffs"));
+    const bool most = parser.isSet(QStringLiteral("max-diffs"));
+    if (!comparing && !r.verify && (diffs || most))
+        return error(command,
+            QStringLiteral("--%1 goes with --verify")
+                .arg(diffs ? QStringLiteral("diffs") : QStringLiteral("max-diffs")));
+    r.diffsPath = parser.value(QStringLiteral("diffs"));
+    if (diffs && r.diffsPath.isEmpty())
+        return error(command, QStringLiteral("--diffs needs a file name"));
+    if (most) {
+        bool number = false;
+        const QString value = parser.value(QStringLiteral("max-diffs"));
+        r.maxDiffs = value.toLongLong(&number);
+        if (!number || r.maxDiffs < 0)
+            return error(command,
+                QStringLiteral("--max-diffs takes a number of differences, not '%1'").arg(value));
+    }
+    return std::nullopt;
+}
+
+// copy, and compare, which takes a copy's arguments so that it checks the
+// copy that the same arguments make.
+Parsed parseCopyLike(bool comparing, const QStringList& arguments, bool interactive)
+{
+    const QString command = comparing ? QStringLiteral("compare") : QStringLiteral("copy");
     QCommandLineParser parser;
     const QList<QCommandLineOption> options = QList<QCommandLineOption> { helpOption(),
         { QStringLiteral("to"), QStringLiteral("Target side: oracle or mysql."),
@@ -316,16 +407,21 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
             QStringLiteral("Send the rows in batches through one prepared INSERT.") },
         { QStringLiteral("batch"), QStringLiteral("Rows per batch with --fast (default 1000)."),
             QStringLiteral("N") } }
-        + loginOptions();
-    parser.addPositionalArgument(QStringLiteral("tables"), QStringLiteral("Source tables to copy."),
-        QStringLiteral("[TABLE...]"));
+        + comparingOptions(comparing) + loginOptions();
+    parser.addPositionalArgument(QStringLiteral("tables"),
+        QStringLiteral("Source tables to %1.").arg(command), QStringLiteral("[TABLE...]"));
     if (auto failed = parseOptions(parser, options, command, arguments))
         return *failed;
-    if (parser.isSet(QStringLiteral("help")))
-        return commandHelp("copy", copyDescription, copyExamples, parser, copyNotes);
+    if (parser.isSet(QStringLiteral("help")) && comparing)
+        return commandHelp(
+            "compare", compareDescription, compareExamples, parser, compareNotes, compareExitCodes);
+    if (parser.isSet(QStringLiteral("help"))) {
+        const QByteArray notes = QByteArray(copyNotes) + '\n' + verifyNotes;
+        return commandHelp("copy", copyDescription, copyExamples, parser, notes.constData());
+    }
 
     Parsed p;
-    p.kind = Parsed::Copy;
+    p.kind = comparing ? Parsed::Compare : Parsed::Copy;
     CopyRequest& r = p.copy;
     if (!parser.isSet(QStringLiteral("to")))
         return error(command, QStringLiteral("say where to: --to oracle or --to mysql"));
@@ -347,7 +443,7 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
     if (r.all && !r.tables.isEmpty())
         return error(command, QStringLiteral("name tables or give --all, not both"));
     if (!r.all && r.tables.isEmpty())
-        return error(command, QStringLiteral("name the tables to copy, or give --all"));
+        return error(command, QStringLiteral("name the tables to %1, or give --all").arg(command));
     r.overwrite = interactive ? Overwrite::Ask : Overwrite::No;
     if (parser.isSet(QStringLiteral("overwrite"))) {
         const QString answer = parser.value(QStringLiteral("overwrite"));
@@ -375,7 +471,19 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
                     .arg(value));
     }
     r.logins = loginsFrom(parser);
+    if (auto wrong = takeComparing(parser, command, comparing, r))
+        return *wrong;
     return p;
+}
+
+Parsed parseCopy(const QStringList& arguments, bool interactive)
+{
+    return parseCopyLike(false, arguments, interactive);
+}
+
+Parsed parseCompare(const QStringList& arguments, bool interactive)
+{
+    return parseCopyLike(true, arguments, interactive);
 }
 
 } // namespace

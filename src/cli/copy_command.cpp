@@ -1,5 +1,6 @@
 #include "cli/copy_command.h"
 
+#include "cli/compare_command.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/logins.h"
@@ -25,8 +26,8 @@ int usage(const QString& message)
     return ExitUsage;
 }
 
-// The source names to copy, each as the source lists it: a name typed in
-// another letter case counts when it matches one table only.
+} // namespace
+
 std::optional<QStringList> chosenTables(
     const CopyRequest& request, const db::NameList& source, QString* problem)
 {
@@ -57,6 +58,8 @@ std::optional<QStringList> chosenTables(
             += QStringLiteral("; did you mean '%1'?").arg(nearest(missing.first(), source.names()));
     return std::nullopt;
 }
+
+namespace {
 
 void closeQuietly(copy::TableCopy& copy, Server side)
 {
@@ -128,6 +131,9 @@ int runCopy(const CopyRequest& request)
     QString problem;
     if (!request.rejectsPath.isEmpty() && !refused.open(request.rejectsPath, &problem))
         return usage(QStringLiteral("cannot write %1: %2").arg(request.rejectsPath, problem));
+    DifferenceReport differences(progress, request.maxDiffs);
+    if (!request.diffsPath.isEmpty() && !differences.open(request.diffsPath, &problem))
+        return usage(QStringLiteral("cannot write %1: %2").arg(request.diffsPath, problem));
     QString missing;
     const std::optional<db::LoginDetails> details
         = commandLogins(request.logins, true, true, stop, missing);
@@ -180,16 +186,19 @@ int runCopy(const CopyRequest& request)
     };
     Observer observer(progress, refused);
     QList<copy::TableResult> results;
+    Verified verified;
     for (const QString& name : *tables) {
         if (stop.requested())
             results.append(copy::TableResult::named(name));
         else
             results.append(copy::copyTable(copy, name, target, options, observer));
+        if (request.verify)
+            verified.append(verifyCopy(copy, request, *details, results.last(), differences));
     }
     closeQuietly(copy, Server::MySQL);
     closeQuietly(copy, Server::Oracle);
-    printSummary(results, request.json);
-    return exitCodeOf(results);
+    printSummary(results, request.json, verified);
+    return exitCodeOf(results, verified);
 }
 
 } // namespace tw::cli

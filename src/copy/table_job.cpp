@@ -9,10 +9,8 @@
 #include "copy/replace.h"
 #include "copy/rowwise/recordset_source.h"
 #include "copy/rowwise/statement_target.h"
-#include "db/connection_strings.h"
 #include "db/list_lookups.h"
 #include "odbc/error.h"
-#include "sql/mysql_dialect.h"
 
 #include <chrono>
 
@@ -105,19 +103,8 @@ public:
         define(options, copy, table, [&](const QList<int>& textColumns) {
             m_feed = std::make_unique<ThreadFeed>(
                 [&copy, table, textColumns, login = options.login]() -> std::unique_ptr<RowSource> {
-                    if (copy.source() == sql::Server::Oracle)
-                        return openOracleBlocks(copy.sourceConnection(), table, textColumns);
-                    if (!login)
-                        return openMySQLPages(copy.sourceConnection(), table, textColumns, nullptr);
-                    // HANDLER's pages need a connection that takes several
-                    // statements in one text: one of the source's own.
-                    auto own = std::make_unique<db::Connection>();
-                    own->CommandTimeout = TableCopy::timeoutSeconds;
-                    own->ConnectionTimeout = TableCopy::timeoutSeconds;
-                    own->Open(db::MySQLConnectionString(*login)
-                        + sql::MySQLDialect::multiStatementsOption);
-                    db::Connection& connection = *own;
-                    return openMySQLPages(connection, table, textColumns, std::move(own));
+                    return openBlocks(copy.source(), copy.sourceConnection(), table, textColumns,
+                        login, TableCopy::timeoutSeconds);
                 },
                 std::clamp(queuedRows / m_batchRows, 3, 64));
         });

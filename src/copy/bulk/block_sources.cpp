@@ -1,6 +1,7 @@
 #include "copy/bulk/block_sources.h"
 
 #include "db/ado_types.h"
+#include "db/connection_strings.h"
 #include "db/recordset.h"
 #include "odbc/error.h"
 #include "odbc/handles.h"
@@ -272,6 +273,22 @@ std::unique_ptr<BlockSource> openMySQLPages(db::Connection& connection, const QS
     const QList<int>& textColumns, std::unique_ptr<db::Connection> own)
 {
     return std::make_unique<MySQLPages>(connection, table, textColumns, std::move(own));
+}
+
+std::unique_ptr<BlockSource> openBlocks(sql::Server side, db::Connection& connection,
+    const QString& table, const QList<int>& textColumns,
+    const std::optional<db::LoginDetails>& login, int timeoutSeconds)
+{
+    if (side == sql::Server::Oracle)
+        return openOracleBlocks(connection, table, textColumns);
+    if (!login)
+        return openMySQLPages(connection, table, textColumns, nullptr);
+    auto own = std::make_unique<db::Connection>();
+    own->CommandTimeout = timeoutSeconds;
+    own->ConnectionTimeout = timeoutSeconds;
+    own->Open(db::MySQLConnectionString(*login) + sql::MySQLDialect::multiStatementsOption);
+    db::Connection& pages = *own;
+    return openMySQLPages(pages, table, textColumns, std::move(own));
 }
 
 } // namespace tw::copy

@@ -35,6 +35,17 @@ public:
     // The values as read: binary data as hex, an empty text as "".
     QStringList shown(const Row& row) const override;
 
+    // Every value unchanged, as checkValue() keeps it, or its row refused;
+    // only the blanks at the end of a CHAR's text change, each by a rule
+    // below.
+    Kept kept(int column) const override;
+    Carried carried(int column, const odbc::Value& value) const override;
+
+    // Oracle fills a CHAR with blanks to its length; MySQL gives a CHAR's
+    // text back without the blanks at its end.
+    static const MappingRule blankPadded;
+    static const MappingRule blanksDropped;
+
 private:
     ExactTable m_table;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bulk/parameter_arrays.h"
+#include "copy/loop/carried_value.h"
 #include "copy/loop/row_source.h"
 #include "sql/server.h"
 
@@ -46,6 +47,11 @@ public:
     // A refused row's values as its report shows them: the texts the row
     // carried, a null string for a value sent as NULL.
     virtual QStringList shown(const Row& row) const = 0;
+
+    // For comparing a copy with its source: what the target column keeps,
+    // and a source value as the copy leaves it there.
+    virtual Kept kept(int column) const = 0;
+    virtual Carried carried(int column, const odbc::Value& value) const = 0;
 };
 
 } // namespace tw::copy

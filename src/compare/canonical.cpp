@@ -1,0 +1,422 @@
+#include "compare/canonical.h"
+
+#include "odbc/date_text.h"
+#include "odbc/utf8.h"
+#include "sql/value_text.h"
+
+#include <QRegularExpression>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <type_traits>
+
+namespace tw::compare {
+
+namespace {
+
+using copy::Kept;
+using odbc::Value;
+
+// A field's length: seven bits a byte, the last byte's top bit clear.
+void putLength(QByteArray& out, quint64 n)
+{
+    while (n >= 0x80) {
+        out.append(char(n | 0x80));
+        n >>= 7;
+    }
+    out.append(char(n));
+}
+
+// Appends a field whose bytes `write` appends: a one-byte length is assumed
+// and made longer afterwards in the rare field that needs more.
+template <typename Write> void putField(QByteArray& out, Tag tag, Write write)
+{
+    out.append(char(tag));
+    const qsizetype lengthAt = out.size();
+    out.append(char(0));
+    write(out);
+    const qsizetype size = out.size() - lengthAt - 1;
+    if (size < 0x80) {
+        out[lengthAt] = char(size);
+        return;
+    }
+    QByteArray length;
+    putLength(length, quint64(size));
+    out[lengthAt] = length[0];
+    out.insert(lengthAt + 1, length.constData() + 1, length.size() - 1);
+}
+
+void putBytes(QByteArray& out, Tag tag, QByteArrayView bytes)
+{
+    out.append(char(tag));
+    putLength(out, quint64(bytes.size()));
+    out.append(bytes);
+}
+
+void putText(QByteArray& out, const QString& text)
+{
+    putField(out, Tag::Text, [&](QByteArray& to) { odbc::appendUtf8(to, text); });
+}
+
+// The digits of an exact decimal number, "[+-]digits[.digits][e[+-]n]" with
+// blanks around, written plainly without leading or trailing zeros; false
+// for anything else.
+template <typename Char> bool putDecimal(QByteArray& out, const Char* p, qsizetype n)
+{
+    auto at = [&](qsizetype i) {
+        if constexpr (std::is_same_v<Char, QChar>)
+            return p[i].unicode() < 0x80 ? char(p[i].unicode()) : '\x7f';
+        else
+            return char(p[i]);
+    };
+    qsizetype i = 0;
+    while (i < n && at(i) == ' ')
+        ++i;
+    while (n > i && at(n - 1) == ' ')
+        --n;
+    bool negative = false;
+    if (i < n && (at(i) == '+' || at(i) == '-'))
+        negative = at(i++) == '-';
+    std::string digits;
+    qsizetype point = -1;
+    for (; i < n; ++i) {
+        const char c = at(i);
+        if (c >= '0' && c <= '9')
+            digits += c;
+        else if (c == '.' && point < 0)
+            point = qsizetype(digits.size());
+        else
+            break;
+    }
+    if (digits.empty())
+        return false;
+    long long exponent = 0;
+    if (i < n && (at(i) == 'e' || at(i) == 'E')) {
+        ++i;
+        bool negativeExponent = false;
+        if (i < n && (at(i) == '+' || at(i) == '-'))
+            negativeExponent = at(i++) == '-';
+        if (i == n)
+            return false;
+        for (; i < n && at(i) >= '0' && at(i) <= '9'; ++i)
+            exponent = std::min(exponent * 10 + (at(i) - '0'), 1000000000LL);
+        if (negativeExponent)
+            exponent = -exponent;
+    }
+    if (i != n)
+        return false;
+    // The point stands before digits[point].
+    long long dot = (point < 0 ? qsizetype(digits.size()) : point) + exponent;
+    const std::size_t first = digits.find_first_not_of('0');
+    if (first == std::string::npos) {
+        putBytes(out, Tag::Number, "0");
+        return true;
+    }
+    digits.erase(0, first);
+    dot -= qsizetype(first);
+    digits.erase(digits.find_last_not_of('0') + 1);
+    const auto size = qsizetype(digits.size());
+    putField(out, Tag::Number, [&](QByteArray& to) {
+        if (negative)
+            to.append('-');
+        if (dot < -40 || dot > size + 40) {
+            to.append(digits[0]);
+            if (size > 1)
+                to.append('.').append(digits.data() + 1, size - 1);
+            to.append('E').append(QByteArray::number(dot - 1));
+        } else if (dot <= 0) {
+            to.append("0.").append(QByteArray(-dot, '0')).append(digits.data(), size);
+        } else if (dot >= size) {
+            to.append(digits.data(), size).append(QByteArray(dot - size, '0'));
+        } else {
+            to.append(digits.data(), dot).append('.').append(digits.data() + dot, size - dot);
+        }
+    });
+    return true;
+}
+
+// NaN and the infinities, as a double or as Oracle's text of them.
+bool putSpecial(QByteArray& out, double d)
+{
+    if (std::isnan(d))
+        putBytes(out, Tag::Number, "NaN");
+    else if (std::isinf(d))
+        putBytes(out, Tag::Number, d < 0 ? "-Inf" : "Inf");
+    else
+        return false;
+    return true;
+}
+
+std::optional<double> specialText(const QString& text)
+{
+    const QString t = text.trimmed().toLower();
+    if (t == QLatin1String("nan"))
+        return std::nan("");
+    if (t == QLatin1String("inf") || t == QLatin1String("+inf"))
+        return HUGE_VAL;
+    if (t == QLatin1String("-inf"))
+        return -HUGE_VAL;
+    return std::nullopt;
+}
+
+template <typename Float> void putShortest(QByteArray& out, Float value)
+{
+    if (putSpecial(out, double(value)))
+        return;
+    std::array<char, 64> text {};
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+    putDecimal(out, text.data(), end - text.data());
+}
+
+// A whole number, of any integer type, BIT bytes or a truth value.
+bool putInteger(QByteArray& out, const Value& v)
+{
+    std::array<char, 24> text {};
+    char* end = nullptr;
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+        end = std::to_chars(text.data(), text.data() + text.size(), int(v.toBool())).ptr;
+        break;
+    case QMetaType::ULongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULong:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+        end = std::to_chars(text.data(), text.data() + text.size(), v.toULongLong()).ptr;
+        break;
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::Long:
+    case QMetaType::Short:
+    case QMetaType::SChar:
+        end = std::to_chars(text.data(), text.data() + text.size(), v.toLongLong()).ptr;
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = v.toByteArray();
+        if (bytes.size() > 8)
+            return false;
+        quint64 n = 0;
+        for (const char b : bytes)
+            n = n << 8 | static_cast<unsigned char>(b);
+        end = std::to_chars(text.data(), text.data() + text.size(), n).ptr;
+        break;
+    }
+    default:
+        return false;
+    }
+    putBytes(out, Tag::Number, QByteArrayView(text.data(), end - text.data()));
+    return true;
+}
+
+void putNumber(QByteArray& out, const Value& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Float:
+        putShortest(out, v.toFloat());
+        return;
+    case QMetaType::Double:
+        putShortest(out, v.toDouble());
+        return;
+    case QMetaType::QString: {
+        const QString& text = *static_cast<const QString*>(v.constData());
+        if (putDecimal(out, text.constData(), text.size()))
+            return;
+        if (const auto special = specialText(text))
+            putSpecial(out, *special);
+        else
+            putText(out, text);
+        return;
+    }
+    case QMetaType::QByteArray:
+        if (!putInteger(out, v))
+            putBytes(out, Tag::Binary, *static_cast<const QByteArray*>(v.constData()));
+        return;
+    default:
+        if (!putInteger(out, v))
+            putText(out, sql::valueText(v));
+    }
+}
+
+// A number as the IEEE type `Float` holds it: text read as its double first,
+// as the servers read it.
+template <typename Float> void putIeee(QByteArray& out, const Value& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Float:
+        putShortest(out, Float(v.toFloat()));
+        return;
+    case QMetaType::Double:
+        putShortest(out, Float(v.toDouble()));
+        return;
+    case QMetaType::QString: {
+        const QString& text = *static_cast<const QString*>(v.constData());
+        if (const auto special = specialText(text)) {
+            putSpecial(out, *special);
+            return;
+        }
+        const QByteArray latin = text.trimmed().toLatin1();
+        double d = 0;
+        const auto [end, ec] = std::from_chars(latin.constData(), latin.constEnd(), d);
+        if (ec == std::errc() && end == latin.constEnd())
+            putShortest(out, Float(d));
+        else
+            putText(out, text);
+        return;
+    }
+    default:
+        putNumber(out, v);
+    }
+}
+
+void putValueText(QByteArray& out, Tag tag, const Value& v)
+{
+    static thread_local QString text;
+    text.resize(0);
+    sql::appendQuoteFreeText(text, v);
+    putField(out, tag, [&](QByteArray& to) { to.append(text.toLatin1()); });
+}
+
+void putTimestamp(QByteArray& out, const Value& v)
+{
+    if (v.typeId() == qMetaTypeId<odbc::SqlTimestamp>()) {
+        putValueText(out, Tag::Timestamp, v);
+        return;
+    }
+    if (v.typeId() == qMetaTypeId<odbc::SqlDate>()) {
+        const auto d = v.value<odbc::SqlDate>();
+        putValueText(out, Tag::Timestamp,
+            QVariant::fromValue(odbc::SqlTimestamp { d.year, d.month, d.day }));
+        return;
+    }
+    if (v.typeId() == QMetaType::QString) {
+        // A year before Christ keeps its sign in a timestamp's text.
+        QString text = v.toString().trimmed();
+        const bool beforeChrist = text.startsWith(u'-');
+        Value read = odbc::dateFromText(text.mid(beforeChrist ? 1 : 0).toLatin1());
+        if (beforeChrist && read.typeId() == qMetaTypeId<odbc::SqlTimestamp>()) {
+            auto t = read.value<odbc::SqlTimestamp>();
+            t.year = -t.year;
+            read = QVariant::fromValue(t);
+        } else if (beforeChrist && read.typeId() == qMetaTypeId<odbc::SqlDate>()) {
+            auto d = read.value<odbc::SqlDate>();
+            d.year = -d.year;
+            read = QVariant::fromValue(d);
+        }
+        if (read.typeId() != QMetaType::QString) {
+            putTimestamp(out, read);
+            return;
+        }
+    }
+    putText(out, sql::valueText(v));
+}
+
+// MySQL's TIME ("-838:59:59.5") or Oracle's interval ("-34 22:59:59.500000").
+void putDuration(QByteArray& out, const Value& v)
+{
+    odbc::SqlTime t;
+    if (v.typeId() == qMetaTypeId<odbc::SqlTime>()) {
+        t = v.value<odbc::SqlTime>();
+    } else if (v.typeId() == QMetaType::QString) {
+        static const QRegularExpression form(QStringLiteral(
+            "^\\s*([+-])?(?:(\\d+)\\s+)?(\\d+):(\\d\\d):(\\d\\d)(?:\\.(\\d{1,9}))?\\s*$"));
+        const auto m = form.match(v.toString());
+        if (!m.hasMatch()) {
+            putText(out, v.toString());
+            return;
+        }
+        t.negative = m.captured(1) == QLatin1String("-");
+        t.hour = int(m.captured(2).toLongLong() * 24 + m.captured(3).toLongLong());
+        t.minute = m.captured(4).toInt();
+        t.second = m.captured(5).toInt();
+        t.fraction = m.captured(6).leftJustified(9, u'0').toUInt();
+    } else {
+        putText(out, sql::valueText(v));
+        return;
+    }
+    if (t.hour == 0 && t.minute == 0 && t.second == 0 && t.fraction == 0)
+        t.negative = false;
+    putValueText(out, Tag::Duration, QVariant::fromValue(t));
+}
+
+} // namespace
+
+void appendTextField(QByteArray& out, const QString& text)
+{
+    putText(out, text);
+}
+
+void appendField(QByteArray& out, Kept kept, const Value& value)
+{
+    if (odbc::isNull(value)) {
+        out.append(char(Tag::Null));
+        return;
+    }
+    if (value.typeId() == QMetaType::QByteArray && kept != Kept::Number) {
+        putBytes(out, Tag::Binary, *static_cast<const QByteArray*>(value.constData()));
+        return;
+    }
+    switch (kept) {
+    case Kept::Number:
+        putNumber(out, value);
+        return;
+    case Kept::Float32:
+        putIeee<float>(out, value);
+        return;
+    case Kept::Float64:
+        putIeee<double>(out, value);
+        return;
+    case Kept::Timestamp:
+        putTimestamp(out, value);
+        return;
+    case Kept::Duration:
+        putDuration(out, value);
+        return;
+    case Kept::Text:
+    case Kept::Binary:
+        if (value.typeId() == QMetaType::QString)
+            putText(out, *static_cast<const QString*>(value.constData()));
+        else
+            putText(out, sql::valueText(value));
+        return;
+    }
+}
+
+Field readField(const char*& at)
+{
+    Field f;
+    f.tag = Tag(*at++);
+    if (f.tag == Tag::Null)
+        return f;
+    quint64 size = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*at++);
+        size |= quint64(byte & 0x7F) << shift;
+        if (!(byte & 0x80))
+            break;
+    }
+    f.bytes = QByteArrayView(at, qsizetype(size));
+    at += size;
+    return f;
+}
+
+QJsonValue shownField(const Field& field)
+{
+    switch (field.tag) {
+    case Tag::Null:
+        return QJsonValue();
+    case Tag::Binary:
+        return QString::fromLatin1(field.bytes.toByteArray().toHex().toUpper());
+    case Tag::Text:
+        return QString::fromUtf8(field.bytes);
+    default:
+        return QString::fromLatin1(field.bytes);
+    }
+}
+
+Kept unchangedKept(Kept kept)
+{
+    return kept == Kept::Float32 || kept == Kept::Float64 ? Kept::Number : kept;
+}
+
+} // namespace tw::compare

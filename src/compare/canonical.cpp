@@ -5,9 +5,11 @@
 #include "sql/value_text.h"
 
 #include <QRegularExpression>
+#include <QVarLengthArray>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <type_traits>
 
@@ -32,26 +34,36 @@ void putLength(QByteArray& out, quint64 n)
 // and made longer afterwards in the rare field that needs more.
 template <typename Write> void putField(QByteArray& out, Tag tag, Write write)
 {
-    out.append(char(tag));
-    const qsizetype lengthAt = out.size();
-    out.append(char(0));
+    const qsizetype lengthAt = out.size() + 1;
+    out.resize(lengthAt + 1);
+    out.data()[lengthAt - 1] = char(tag);
     write(out);
     const qsizetype size = out.size() - lengthAt - 1;
     if (size < 0x80) {
-        out[lengthAt] = char(size);
+        out.data()[lengthAt] = char(size);
         return;
     }
     QByteArray length;
     putLength(length, quint64(size));
-    out[lengthAt] = length[0];
+    out.data()[lengthAt] = length[0];
     out.insert(lengthAt + 1, length.constData() + 1, length.size() - 1);
 }
 
 void putBytes(QByteArray& out, Tag tag, QByteArrayView bytes)
 {
-    out.append(char(tag));
-    putLength(out, quint64(bytes.size()));
-    out.append(bytes);
+    int lengthBytes = 1;
+    for (auto n = quint64(bytes.size()); n >= 0x80; n >>= 7)
+        ++lengthBytes;
+    const qsizetype at = out.size();
+    out.resize(at + 1 + lengthBytes + bytes.size());
+    char* p = out.data() + at;
+    *p++ = char(tag);
+    auto n = quint64(bytes.size());
+    for (; n >= 0x80; n >>= 7)
+        *p++ = char(n | 0x80);
+    *p++ = char(n);
+    if (!bytes.isEmpty())
+        std::memcpy(p, bytes.data(), bytes.size());
 }
 
 void putText(QByteArray& out, const QString& text)
@@ -78,18 +90,26 @@ template <typename Char> bool putDecimal(QByteArray& out, const Char* p, qsizety
     bool negative = false;
     if (i < n && (at(i) == '+' || at(i) == '-'))
         negative = at(i++) == '-';
-    std::string digits;
+    QVarLengthArray<char, 64> digits;
     qsizetype point = -1;
+    bool leading = true; // no digit but zeros yet
+    qsizetype zeros = 0; // leading zeros left out
     for (; i < n; ++i) {
         const char c = at(i);
-        if (c >= '0' && c <= '9')
-            digits += c;
-        else if (c == '.' && point < 0)
-            point = qsizetype(digits.size());
-        else
+        if (c >= '0' && c <= '9') {
+            if (leading && c == '0') {
+                ++zeros;
+                continue;
+            }
+            leading = false;
+            digits.append(c);
+        } else if (c == '.' && point < 0) {
+            point = zeros + digits.size();
+        } else {
             break;
+        }
     }
-    if (digits.empty())
+    if (digits.isEmpty() && zeros == 0)
         return false;
     long long exponent = 0;
     if (i < n && (at(i) == 'e' || at(i) == 'E')) {
@@ -106,31 +126,30 @@ template <typename Char> bool putDecimal(QByteArray& out, const Char* p, qsizety
     }
     if (i != n)
         return false;
-    // The point stands before digits[point].
-    long long dot = (point < 0 ? qsizetype(digits.size()) : point) + exponent;
-    const std::size_t first = digits.find_first_not_of('0');
-    if (first == std::string::npos) {
+    if (digits.isEmpty()) {
         putBytes(out, Tag::Number, "0");
         return true;
     }
-    digits.erase(0, first);
-    dot -= qsizetype(first);
-    digits.erase(digits.find_last_not_of('0') + 1);
+    // The point stands before digits[dot].
+    const long long dot = (point < 0 ? zeros + digits.size() : point) - zeros + exponent;
+    while (digits.back() == '0')
+        digits.removeLast();
     const auto size = qsizetype(digits.size());
+    const char* d = digits.constData();
     putField(out, Tag::Number, [&](QByteArray& to) {
         if (negative)
             to.append('-');
         if (dot < -40 || dot > size + 40) {
-            to.append(digits[0]);
+            to.append(d[0]);
             if (size > 1)
-                to.append('.').append(digits.data() + 1, size - 1);
+                to.append('.').append(d + 1, size - 1);
             to.append('E').append(QByteArray::number(dot - 1));
         } else if (dot <= 0) {
-            to.append("0.").append(QByteArray(-dot, '0')).append(digits.data(), size);
+            to.append("0.", 2).append(-dot, '0').append(d, size);
         } else if (dot >= size) {
-            to.append(digits.data(), size).append(QByteArray(dot - size, '0'));
+            to.append(d, size).append(dot - size, '0');
         } else {
-            to.append(digits.data(), dot).append('.').append(digits.data() + dot, size - dot);
+            to.append(d, dot).append('.').append(d + dot, size - dot);
         }
     });
     return true;
@@ -269,24 +288,52 @@ template <typename Float> void putIeee(QByteArray& out, const Value& v)
     }
 }
 
+// A value's text as sql::valueText writes it, for the kinds whose text is
+// ASCII without a string of its own (numbers, dates, times, truth values).
 void putValueText(QByteArray& out, Tag tag, const Value& v)
 {
     static thread_local QString text;
     text.resize(0);
-    sql::appendQuoteFreeText(text, v);
-    putField(out, tag, [&](QByteArray& to) { to.append(text.toLatin1()); });
+    if (!sql::appendQuoteFreeText(text, v)) {
+        putText(out, sql::valueText(v));
+        return;
+    }
+    putField(out, tag, [&](QByteArray& to) {
+        const qsizetype at = to.size();
+        to.resize(at + text.size());
+        char* into = to.data() + at;
+        for (const QChar c : std::as_const(text))
+            *into++ = char(c.unicode());
+    });
+}
+
+// Dates and durations as their fields, in a fixed layout: equal fields,
+// equal bytes. shownField() writes them as sql::valueText does.
+struct Clock {
+    qint32 yearOrSign; // a timestamp's year; a duration's 1 when negative
+    quint32 daysOrHours; // month * 32 + day; a duration's hours
+    quint32 seconds; // of the day, or of the hour's minutes and seconds
+    quint32 fraction; // nanoseconds
+};
+static_assert(sizeof(Clock) == 16);
+
+void putClock(QByteArray& out, Tag tag, const Clock& c)
+{
+    putBytes(out, tag, QByteArrayView(reinterpret_cast<const char*>(&c), sizeof c));
 }
 
 void putTimestamp(QByteArray& out, const Value& v)
 {
     if (v.typeId() == qMetaTypeId<odbc::SqlTimestamp>()) {
-        putValueText(out, Tag::Timestamp, v);
+        const auto& t = *static_cast<const odbc::SqlTimestamp*>(v.constData());
+        putClock(out, Tag::Timestamp,
+            { t.year, quint32(t.month * 32 + t.day),
+                quint32((t.hour * 60 + t.minute) * 60 + t.second), t.fraction });
         return;
     }
     if (v.typeId() == qMetaTypeId<odbc::SqlDate>()) {
-        const auto d = v.value<odbc::SqlDate>();
-        putValueText(out, Tag::Timestamp,
-            QVariant::fromValue(odbc::SqlTimestamp { d.year, d.month, d.day }));
+        const auto& d = *static_cast<const odbc::SqlDate*>(v.constData());
+        putClock(out, Tag::Timestamp, { d.year, quint32(d.month * 32 + d.day), 0, 0 });
         return;
     }
     if (v.typeId() == QMetaType::QString) {
@@ -334,9 +381,22 @@ void putDuration(QByteArray& out, const Value& v)
         putText(out, sql::valueText(v));
         return;
     }
-    if (t.hour == 0 && t.minute == 0 && t.second == 0 && t.fraction == 0)
-        t.negative = false;
-    putValueText(out, Tag::Duration, QVariant::fromValue(t));
+    const bool zero = t.hour == 0 && t.minute == 0 && t.second == 0 && t.fraction == 0;
+    putClock(out, Tag::Duration,
+        { t.negative && !zero ? 1 : 0, quint32(t.hour), quint32(t.minute * 60 + t.second),
+            t.fraction });
+}
+
+Value clockValue(Tag tag, QByteArrayView bytes)
+{
+    Clock c {};
+    std::memcpy(&c, bytes.data(), sizeof c);
+    if (tag == Tag::Duration)
+        return QVariant::fromValue(odbc::SqlTime { c.yearOrSign == 1, int(c.daysOrHours),
+            int(c.seconds / 60), int(c.seconds % 60), c.fraction });
+    return QVariant::fromValue(
+        odbc::SqlTimestamp { c.yearOrSign, int(c.daysOrHours / 32), int(c.daysOrHours % 32),
+            int(c.seconds / 3600), int(c.seconds / 60 % 60), int(c.seconds % 60), c.fraction });
 }
 
 } // namespace
@@ -377,7 +437,7 @@ void appendField(QByteArray& out, Kept kept, const Value& value)
         if (value.typeId() == QMetaType::QString)
             putText(out, *static_cast<const QString*>(value.constData()));
         else
-            putText(out, sql::valueText(value));
+            putValueText(out, Tag::Text, value);
         return;
     }
 }
@@ -409,9 +469,13 @@ QJsonValue shownField(const Field& field)
         return QString::fromLatin1(field.bytes.toByteArray().toHex().toUpper());
     case Tag::Text:
         return QString::fromUtf8(field.bytes);
-    default:
-        return QString::fromLatin1(field.bytes);
+    case Tag::Timestamp:
+    case Tag::Duration:
+        return sql::valueText(clockValue(field.tag, field.bytes));
+    case Tag::Number:
+        break;
     }
+    return QString::fromLatin1(field.bytes);
 }
 
 Kept unchangedKept(Kept kept)

@@ -16,9 +16,10 @@ namespace tw::compare {
 //              "16777216"); Float32 and Float64 first through that IEEE
 //              precision (shortest digits that read back to it); an integer
 //              of MySQL's BIT bytes; "NaN", "Inf", "-Inf"
-//   Timestamp  "YYYY-MM-DD HH:MM:SS" and the fraction without trailing zeros
-//              (a date at its midnight), as sql::valueText writes it
-//   Duration   "[-]H:MM:SS" and the fraction, the hours counting the days
+//   Timestamp  the date's and the time's fields (a date at its midnight);
+//              shown as sql::valueText writes the timestamp
+//   Duration   the sign, the hours (counting the days), minutes, seconds and
+//              nanoseconds; shown as sql::valueText writes the time
 //   Text       the code points as UTF-8
 //   Binary     the bytes
 //

@@ -138,18 +138,29 @@ void Matcher::match(const QByteArray& source, const QByteArray& target)
             ++j;
         std::size_t s = 0;
         std::size_t t = 0;
-        for (std::size_t k = i; k < j; ++k) {
+        for (std::size_t k = i; k < j; ++k)
+            ++(m_entries[k].side == 0 ? s : t);
+        // A source row without a rule's change or a refusal whose record
+        // after the key is the target's, byte for byte, is that row.
+        const bool alike = s == 1 && t == 1 && [&] {
+            const char* a = base[0] + m_entries[i].offset;
+            const char* b = base[1] + m_entries[i + 1].offset;
+            const qsizetype size = Record::sizeAt(a);
+            return size == Record::sizeAt(b) && std::memcmp(a + 12, b + 12, size - 12) == 0;
+        }();
+        for (std::size_t k = i, n[2] = { 0, 0 }; k < j && !alike; ++k) {
             const Entry& e = m_entries[k];
             std::vector<Record>& into = e.side == 0 ? sources : targets;
-            std::size_t& n = e.side == 0 ? s : t;
-            if (into.size() <= n)
-                into.resize(n + 1);
+            if (into.size() <= n[e.side])
+                into.resize(n[e.side] + 1);
             // Rows alike in a table without a key are read once.
-            if (!(keyless && n > 0))
-                into[n].read(base[e.side] + e.offset, width, keyless);
-            ++n;
+            if (!(keyless && n[e.side] > 0))
+                into[n[e.side]].read(base[e.side] + e.offset, width, keyless);
+            ++n[e.side];
         }
         i = j;
+        if (alike)
+            continue;
 
         if (s == 1 && t == 1) {
             pair(sources[0], targets[0]);

@@ -40,40 +40,42 @@ int RowEncoder::ruleNumber(const copy::MappingRule* rule)
 void RowEncoder::encode(const copy::RowSource& row, QByteArray& record)
 {
     const int width = int(m_kept.size());
-    m_carried.resize(0);
+    const bool keyless = m_key.isEmpty();
+    record.resize(headerBytes);
+    // Without a key the fields are the key, and go there at once.
+    QByteArray& fields = keyless ? record : m_carried;
+    // (Qt makes a new array for each resize of one never filled.)
+    if (!m_carried.isEmpty())
+        m_carried.resize(0);
     m_tail.resize(1);
     m_tail[0] = 0;
     QString refusal;
-    QByteArray unchanged;
     for (int c = 0; c < width; ++c) {
-        const qsizetype from = m_carried.size();
-        unchanged.resize(0);
-        const copy::MappingRule* rule = fields(c, row.value(c), m_carried, unchanged, refusal);
-        m_ends[c] = m_carried.size();
+        const qsizetype from = fields.size();
+        if (!m_unchanged.isEmpty())
+            m_unchanged.resize(0);
+        const copy::MappingRule* rule = this->fields(c, row.value(c), fields, m_unchanged, refusal);
+        m_ends[c] = fields.size();
         // A rule that left the value as it was changed nothing.
-        if (rule && QByteArrayView(m_carried).sliced(from) == QByteArrayView(unchanged))
+        if (rule && QByteArrayView(fields).sliced(from) == QByteArrayView(m_unchanged))
             rule = nullptr;
         m_tail.append(char(rule ? ruleNumber(rule) : 0));
         if (rule)
-            m_tail.append(unchanged);
-        if (!m_key.isEmpty())
-            m_tail.append(m_carried.constData() + from, m_carried.size() - from);
+            m_tail.append(m_unchanged);
+        if (!keyless)
+            m_tail.append(fields.constData() + from, fields.size() - from);
+    }
+    if (!keyless) {
+        for (const int c : std::as_const(m_key)) {
+            const qsizetype from = c == 0 ? 0 : m_ends[c - 1];
+            record.append(m_carried.constData() + from, m_ends[c] - from);
+        }
     }
     if (!refusal.isEmpty()) {
         m_tail[0] = 1;
         QByteArray why;
         appendTextField(why, refusal);
         m_tail.insert(1, why);
-    }
-
-    record.resize(headerBytes);
-    if (m_key.isEmpty()) {
-        record.append(m_carried);
-    } else {
-        for (const int c : std::as_const(m_key)) {
-            const qsizetype from = c == 0 ? 0 : m_ends[c - 1];
-            record.append(m_carried.constData() + from, m_ends[c] - from);
-        }
     }
     const auto keySize = quint32(record.size() - headerBytes);
     record.append(m_tail);

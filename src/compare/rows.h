@@ -54,6 +54,7 @@ private:
     QList<int> m_key;
     QByteArray m_carried; // every column's field, one after the other
     std::vector<qsizetype> m_ends; // where each column's field ends in m_carried
+    QByteArray m_unchanged;
     QByteArray m_tail;
 };
 

@@ -24,7 +24,9 @@ struct MappingRule {
 // A source value as its target column holds it once a copy carried it
 // there: unchanged, changed by one rule of the mapping, or not at all.
 struct Carried {
-    odbc::Value value; // Null for NULL
+    // Null for NULL. A value that a text column keeps as its value text
+    // (sql::valueText) may stay as read: its text is the target's.
+    odbc::Value value;
     const MappingRule* rule = nullptr; // the change the mapping made, if any
     // Why the copy refuses the value's row ("column v: Oracle keeps an empty
     // text as NULL"); empty when it does not. `value` is then the value as

@@ -204,24 +204,28 @@ Kept PlainDefinition::kept(int column) const
 Carried PlainDefinition::carried(int column, const odbc::Value& value) const
 {
     Carried c;
-    c.value = sent(column, value);
-    if (odbc::isNull(c.value)) {
+    if (odbc::isNull(value) || isEmptyText(value)) {
         if (!odbc::isNull(value))
             c.rule = &emptyAsNull;
         return c;
     }
+    // A value a text column keeps as its value text stays as read: the
+    // comparison reads it as that text.
+    c.value = value;
     switch (m_kept[column]) {
     case Kept::Text:
-        if (value.typeId() == QMetaType::QByteArray)
+        if (value.typeId() == QMetaType::QByteArray) {
+            c.value = sent(column, value);
             c.rule = &binaryAsHex;
+        }
         break;
     case Kept::Float32:
         // The server reads the value as a double, then keeps its float.
-        c.value = float(c.value.toDouble());
+        c.value = float(value.toDouble());
         c.rule = &singlePrecision;
         break;
     case Kept::Float64:
-        if (const double d = c.value.toDouble(); d != 0 && std::fabs(d) < oracleSmallest) {
+        if (const double d = value.toDouble(); d != 0 && std::fabs(d) < oracleSmallest) {
             c.value = 0.0;
             c.rule = &belowOracleRange;
         }
@@ -230,9 +234,10 @@ Carried PlainDefinition::carried(int column, const odbc::Value& value) const
         if (m_target.server() == sql::Server::MySQL
             && value.typeId() == qMetaTypeId<odbc::SqlTimestamp>()) {
             const auto t = value.value<odbc::SqlTimestamp>();
-            c.value = QVariant::fromValue(wholeSecond(t, m_fractionsRounded));
-            if (t.fraction != 0)
+            if (t.fraction != 0) {
+                c.value = QVariant::fromValue(wholeSecond(t, m_fractionsRounded));
                 c.rule = &wholeSeconds;
+            }
         }
         break;
     case Kept::Number:

@@ -33,22 +33,10 @@ void say(const QString& line)
     std::fflush(stdout);
 }
 
-// A finished child process: its output and what it cost.
-struct Child {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    double seconds = 0;
-    qint64 peakBytes = 0; // the child's own peak resident set (ru_maxrss)
-};
+} // namespace
 
-// Runs `command` (looked up in PATH) with stdin from `inputPath` and stdout
-// into `outputPath` (else kept in Child::out), and waits for it with wait4,
-// which tells its peak resident set. A child's peak counts the resident set
-// this process had when it forked (the kernel carries it over), so this
-// process keeps small: nothing large is read into it.
-Child runMeasured(const QStringList& command, const QHash<QString, QString>& environment = {},
-    const QString& inputPath = QString(), const QString& outputPath = QString())
+Child runMeasured(const QStringList& command, const QHash<QString, QString>& environment,
+    const QString& inputPath, const QString& outputPath)
 {
     QTemporaryFile tempOut;
     QFile fileOut(outputPath);
@@ -107,8 +95,6 @@ Child runMeasured(const QStringList& command, const QHash<QString, QString>& env
     return c;
 }
 
-// The logins as options and the passwords in the environment, so that the
-// user's saved details stay untouched.
 QStringList loginArguments(const db::LoginDetails& d)
 {
     return { QStringLiteral("--oracle-sid"), d.oracleSid, QStringLiteral("--oracle-user"),
@@ -117,17 +103,8 @@ QStringList loginArguments(const db::LoginDetails& d)
         QStringLiteral("--mysql-database"), d.mysqlDatabase };
 }
 
-struct Copy {
-    double tableSeconds = 0; // the summary's: the table alone
-    double processSeconds = 0;
-    qint64 peakBytes = 0;
-    qint64 written = 0;
-};
-
-// One `copy --to ... --json` of `table` by `program` (this build's when
-// empty) with `extra` options.
 Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& table,
-    const QStringList& extra, const QString& program = QString())
+    const QStringList& extra, const QString& program)
 {
     // Into a new table: dropping the last copy (a million rows take the
     // stand-in half a second) is no part of the copy.
@@ -162,18 +139,17 @@ Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& tabl
     return copy;
 }
 
-// The Oracle table of the window's benchmark (see bench_main), filled
-// through parameter arrays rather than one literal INSERT per row.
-void fillOracleBench(const db::LoginDetails& details, int rows)
+void fillOracleBench(const db::LoginDetails& details, int rows, const QString& table, bool keyed)
 {
     db::Connection oracle;
     oracle.Open(db::OracleConnectionString(details));
     oracle.Execute(
-        QStringLiteral("CREATE TABLE \"BENCH_O\"(\"ID\" NUMBER(10), \"NAME\" VARCHAR2(100), "
+        QStringLiteral("CREATE TABLE \"%1\"(\"ID\" NUMBER(10)%2, \"NAME\" VARCHAR2(100), "
                        "\"AMOUNT\" NUMBER(12,2), \"RATIO\" BINARY_DOUBLE, \"BORN\" DATE, "
-                       "\"SEEN\" TIMESTAMP, \"NOTE\" VARCHAR2(200), \"BIG\" NUMBER(19))"));
+                       "\"SEEN\" TIMESTAMP, \"NOTE\" VARCHAR2(200), \"BIG\" NUMBER(19))")
+            .arg(table, keyed ? QStringLiteral(" PRIMARY KEY") : QString()));
     bulk::BulkInsert insert(
-        oracle, QStringLiteral("INSERT INTO \"BENCH_O\" VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
+        oracle, QStringLiteral("INSERT INTO \"%1\" VALUES(?, ?, ?, ?, ?, ?, ?, ?)").arg(table));
     bulk::ParameterArrays batch(
         { { SQL_C_CHAR, SQL_DECIMAL, 10, 0 }, { SQL_C_WCHAR, SQL_WVARCHAR, 100, 0 },
             { SQL_C_WCHAR, SQL_DECIMAL, 12, 2 }, { SQL_C_DOUBLE, SQL_DOUBLE, 15, 0 },
@@ -197,6 +173,8 @@ void fillOracleBench(const db::LoginDetails& details, int rows)
     }
     send();
 }
+
+namespace {
 
 // The rows MySQL holds in `table`, as a dump the `mariadb` client reloads
 // into `reload`: mariadb-dump's own literals, 1,000 rows to an INSERT.
@@ -254,11 +232,11 @@ double reload(const test::Testbed& bed, const QString& database, const QString& 
 // Loads the rows MySQL holds in `table` with LOAD DATA INFILE from a file
 // on the server, as a user who exports a file instead would: the server's
 // own fastest way in. Answers the seconds of the LOAD alone.
-double loadDataInfile(const test::Testbed& bed, const QString& database, const QString& table,
-    const QString& path)
+double loadDataInfile(
+    const test::Testbed& bed, const QString& database, const QString& table, const QString& path)
 {
-    bed.mysql(QStringLiteral("DROP TABLE IF EXISTS loaded; CREATE TABLE loaded LIKE `%1`;")
-                  .arg(table),
+    bed.mysql(
+        QStringLiteral("DROP TABLE IF EXISTS loaded; CREATE TABLE loaded LIKE `%1`;").arg(table),
         database);
     const Child c = runMeasured({ QStringLiteral("mariadb"), QStringLiteral("--no-defaults"),
         QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(bed.mysqlPort()),
@@ -279,13 +257,13 @@ struct Contender {
     qint64 peak = 0;
 };
 
+} // namespace
+
 double best(const QList<double>& rates)
 {
     return rates.isEmpty() ? 0 : *std::max_element(rates.begin(), rates.end());
 }
 
-// The median of the rounds' own ratios: a slow moment of the machine meets
-// both figures of one round.
 double medianRatio(const QList<double>& a, const QList<double>& b)
 {
     QList<double> ratios;
@@ -293,8 +271,6 @@ double medianRatio(const QList<double>& a, const QList<double>& b)
         ratios << (b[i] > 0 ? a[i] / b[i] : 0);
     return median(ratios);
 }
-
-} // namespace
 
 int runFastBenchmark(const QStringList& arguments)
 {
@@ -321,8 +297,8 @@ int runFastBenchmark(const QStringList& arguments)
     QTemporaryFile dumpFile;
     if (!dumpFile.open())
         qFatal("cannot make the dump's file");
-    const QString outfile = QDir::temp().filePath(QStringLiteral("tw_bench_rows_%1.txt")
-                                                      .arg(QCoreApplication::applicationPid()));
+    const QString outfile = QDir::temp().filePath(
+        QStringLiteral("tw_bench_rows_%1.txt").arg(QCoreApplication::applicationPid()));
 
     say(QStringLiteral("machine: %1").arg(machineDescription()));
     say(QStringLiteral("tablewright copy --fast, with the plain and exact column types, next to "
@@ -336,7 +312,7 @@ int runFastBenchmark(const QStringList& arguments)
         say(QString());
         say(QStringLiteral("%1 rows, eight columns").arg(rows));
         bed.mysql(mysqlBenchTable(rows), database);
-        fillOracleBench(details, rows);
+        fillOracleBench(details, rows, QStringLiteral("BENCH_O"), false);
 
         const QStringList fast { QStringLiteral("--fast") };
         const QStringList exact { QStringLiteral("--fast"), QStringLiteral("--types"),
@@ -393,8 +369,8 @@ int runFastBenchmark(const QStringList& arguments)
                             .arg(rows / seconds, 0, 'f', 0));
                 } else {
                     QFile::remove(outfile);
-                    bed.mysql(QStringLiteral("SELECT * INTO OUTFILE '%1' FROM `BENCH_O`;")
-                                  .arg(outfile),
+                    bed.mysql(
+                        QStringLiteral("SELECT * INTO OUTFILE '%1' FROM `BENCH_O`;").arg(outfile),
                         database);
                     const double seconds
                         = loadDataInfile(bed, database, QStringLiteral("BENCH_O"), outfile);

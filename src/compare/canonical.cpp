@@ -71,6 +71,29 @@ void putText(QByteArray& out, const QString& text)
     putField(out, Tag::Text, [&](QByteArray& to) { odbc::appendUtf8(to, text); });
 }
 
+// A number of `size` significant digits (neither the first nor the last
+// a zero), the point before digits[dot], written plainly; with an exponent
+// when the point lies far from the digits.
+void putNormal(QByteArray& out, bool negative, const char* d, qsizetype size, long long dot)
+{
+    putField(out, Tag::Number, [&](QByteArray& to) {
+        if (negative)
+            to.append('-');
+        if (dot < -40 || dot > size + 40) {
+            to.append(d[0]);
+            if (size > 1)
+                to.append('.').append(d + 1, size - 1);
+            to.append('E').append(QByteArray::number(dot - 1));
+        } else if (dot <= 0) {
+            to.append("0.", 2).append(-dot, '0').append(d, size);
+        } else if (dot >= size) {
+            to.append(d, size).append(dot - size, '0');
+        } else {
+            to.append(d, dot).append('.').append(d + dot, size - dot);
+        }
+    });
+}
+
 // The digits of an exact decimal number, "[+-]digits[.digits][e[+-]n]" with
 // blanks around, written plainly without leading or trailing zeros; false
 // for anything else.
@@ -134,24 +157,7 @@ template <typename Char> bool putDecimal(QByteArray& out, const Char* p, qsizety
     const long long dot = (point < 0 ? zeros + digits.size() : point) - zeros + exponent;
     while (digits.back() == '0')
         digits.removeLast();
-    const auto size = qsizetype(digits.size());
-    const char* d = digits.constData();
-    putField(out, Tag::Number, [&](QByteArray& to) {
-        if (negative)
-            to.append('-');
-        if (dot < -40 || dot > size + 40) {
-            to.append(d[0]);
-            if (size > 1)
-                to.append('.').append(d + 1, size - 1);
-            to.append('E').append(QByteArray::number(dot - 1));
-        } else if (dot <= 0) {
-            to.append("0.", 2).append(-dot, '0').append(d, size);
-        } else if (dot >= size) {
-            to.append(d, size).append(dot - size, '0');
-        } else {
-            to.append(d, dot).append('.').append(d + dot, size - dot);
-        }
-    });
+    putNormal(out, negative, digits.constData(), digits.size(), dot);
     return true;
 }
 
@@ -179,13 +185,38 @@ std::optional<double> specialText(const QString& text)
     return std::nullopt;
 }
 
+// The shortest digits that read back to `value` in its own precision; a
+// whole number as its exact digits, so that it equals the same number of
+// any other type (397605984 is a FLOAT, whose shortest digits 397605980
+// are not that number).
 template <typename Float> void putShortest(QByteArray& out, Float value)
 {
     if (putSpecial(out, double(value)))
         return;
+    if (std::fabs(value) < Float(1e18) && std::trunc(value) == value) {
+        std::array<char, 24> text {};
+        const char* end = std::to_chars(text.data(), text.data() + text.size(), qint64(value)).ptr;
+        putBytes(out, Tag::Number, QByteArrayView(text.data(), end - text.data()));
+        return;
+    }
+    // "-d.ddde-XX": the digits without the point, then the exponent.
     std::array<char, 64> text {};
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-    putDecimal(out, text.data(), end - text.data());
+    const char* end = std::to_chars(
+        text.data(), text.data() + text.size(), value, std::chars_format::scientific)
+                          .ptr;
+    const bool negative = text[0] == '-';
+    std::array<char, 32> digits {};
+    qsizetype size = 0;
+    const char* p = text.data() + (negative ? 1 : 0);
+    for (; *p != 'e'; ++p) {
+        if (*p != '.')
+            digits[size++] = *p;
+    }
+    int exponent = 0;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, exponent);
+    while (digits[size - 1] == '0')
+        --size;
+    putNormal(out, negative, digits.data(), size, exponent + 1LL);
 }
 
 // A whole number, of any integer type, BIT bytes or a truth value.
@@ -274,11 +305,8 @@ template <typename Float> void putIeee(QByteArray& out, const Value& v)
             putSpecial(out, *special);
             return;
         }
-        const QByteArray latin = text.trimmed().toLatin1();
-        double d = 0;
-        const auto [end, ec] = std::from_chars(latin.constData(), latin.constEnd(), d);
-        if (ec == std::errc() && end == latin.constEnd())
-            putShortest(out, Float(d));
+        if (const auto d = sql::doubleOf(text))
+            putShortest(out, Float(*d));
         else
             putText(out, text);
         return;

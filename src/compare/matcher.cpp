@@ -142,12 +142,18 @@ void Matcher::match(const QByteArray& source, const QByteArray& target)
             ++(m_entries[k].side == 0 ? s : t);
         // A source row without a rule's change or a refusal whose record
         // after the key is the target's, byte for byte, is that row.
-        const bool alike = s == 1 && t == 1 && [&] {
+        bool alike = s == 1 && t == 1 && [&] {
             const char* a = base[0] + m_entries[i].offset;
             const char* b = base[1] + m_entries[i + 1].offset;
             const qsizetype size = Record::sizeAt(a);
             return size == Record::sizeAt(b) && std::memcmp(a + 12, b + 12, size - 12) == 0;
         }();
+        // Without a key, rows of equal keys are equal rows: the rules that
+        // changed the source's on the way count as many times as both have it.
+        if (!alike && keyless && s == t) {
+            countRules(base[0] + m_entries[i].offset, qint64(s));
+            alike = true;
+        }
         for (std::size_t k = i, n[2] = { 0, 0 }; k < j && !alike; ++k) {
             const Entry& e = m_entries[k];
             std::vector<Record>& into = e.side == 0 ? sources : targets;
@@ -212,6 +218,24 @@ void Matcher::match(const QByteArray& source, const QByteArray& target)
                     only(targets[b], false, why);
             }
         }
+    }
+}
+
+void Matcher::countRules(const char* record, qint64 rows)
+{
+    quint32 keySize = 0;
+    std::memcpy(&keySize, record + 12, sizeof keySize);
+    const char* p = record + RowEncoder::headerBytes + keySize;
+    if (*p++)
+        readField(p);
+    for (qsizetype c = 0; c < m_table.columns.size(); ++c) {
+        const int rule = static_cast<unsigned char>(*p++);
+        if (!rule)
+            continue;
+        readField(p);
+        if (m_declared.size() < std::size_t(rule))
+            m_declared.resize(rule);
+        m_declared[rule - 1] += rows;
     }
 }
 

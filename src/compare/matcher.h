@@ -36,6 +36,8 @@ private:
         quint32 side; // 0 source, 1 target
     };
     void pair(const Record& source, const Record& target, qint64 rows = 1);
+    // The rules that changed a row of a table without a key, `rows` times.
+    void countRules(const char* record, qint64 rows);
     void only(const Record& row, bool source, const QString& reason);
     QJsonObject keyOf(const Record& row, bool source) const;
     QJsonObject rowOf(const Record& row, bool source) const;

@@ -3,6 +3,8 @@
 #include "compare/rows.h"
 #include "odbc/error.h"
 
+#include <cstring>
+
 namespace tw::compare {
 
 namespace {
@@ -33,7 +35,9 @@ void Spill::add(const QByteArray& record)
 {
     const int partition = int(RowEncoder::hashOf(record) >> (6 * m_level)) & (fanout - 1);
     Part& part = m_parts[partition];
-    part.buffer.append(record);
+    const qsizetype at = part.buffer.size();
+    part.buffer.resize(at + record.size());
+    std::memcpy(part.buffer.data() + at, record.constData(), record.size());
     ++part.records;
     if (part.buffer.size() >= bufferBytes)
         flush(part, partition);

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <optional>
 
 namespace tw::sql {
 
@@ -31,6 +33,12 @@ namespace tw::sql {
 // Any other type falls back to QVariant::toString(), which does not follow
 // the locale either.
 QString valueText(const tw::odbc::Value& value);
+
+// The double nearest to the number `text` writes ("-1.5", "1e-7", ".5",
+// blanks around), as both servers read a number's text; none for text that
+// is no number. Quicker than QString::toDouble, which a comparison calls for
+// every value of a column.
+std::optional<double> doubleOf(QStringView text);
 
 // Appends valueText(value) to `out` when that text cannot hold a quote
 // (Null, numbers, truth values, bytes, dates and times), without a string

@@ -172,6 +172,14 @@ namespace {
 // Oracle's NUMBER holds no magnitude below this but 0.
 constexpr double oracleSmallest = 1e-130;
 
+// A number as the server reads it into its FLOAT or DOUBLE column.
+double doubleOf(const odbc::Value& value)
+{
+    if (value.typeId() == QMetaType::QString)
+        return sql::doubleOf(*static_cast<const QString*>(value.constData())).value_or(0);
+    return value.toDouble();
+}
+
 // A timestamp without its fraction of a second: cut off, or rounded to the
 // nearest second (which may be the next day).
 odbc::SqlTimestamp wholeSecond(odbc::SqlTimestamp t, bool rounded)
@@ -209,34 +217,34 @@ Carried PlainDefinition::carried(int column, const odbc::Value& value) const
             c.rule = &emptyAsNull;
         return c;
     }
-    // A value a text column keeps as its value text stays as read: the
-    // comparison reads it as that text.
-    c.value = value;
-    switch (m_kept[column]) {
+    switch (m_kept.at(column)) {
     case Kept::Text:
         if (value.typeId() == QMetaType::QByteArray) {
             c.value = sent(column, value);
             c.rule = &binaryAsHex;
+            return c;
         }
         break;
     case Kept::Float32:
         // The server reads the value as a double, then keeps its float.
-        c.value = float(value.toDouble());
+        c.value = float(doubleOf(value));
         c.rule = &singlePrecision;
-        break;
+        return c;
     case Kept::Float64:
-        if (const double d = value.toDouble(); d != 0 && std::fabs(d) < oracleSmallest) {
+        if (const double d = doubleOf(value); d != 0 && std::fabs(d) < oracleSmallest) {
             c.value = 0.0;
             c.rule = &belowOracleRange;
+            return c;
         }
         break;
     case Kept::Timestamp:
         if (m_target.server() == sql::Server::MySQL
             && value.typeId() == qMetaTypeId<odbc::SqlTimestamp>()) {
-            const auto t = value.value<odbc::SqlTimestamp>();
+            const auto& t = *static_cast<const odbc::SqlTimestamp*>(value.constData());
             if (t.fraction != 0) {
                 c.value = QVariant::fromValue(wholeSecond(t, m_fractionsRounded));
                 c.rule = &wholeSeconds;
+                return c;
             }
         }
         break;
@@ -245,6 +253,9 @@ Carried PlainDefinition::carried(int column, const odbc::Value& value) const
     case Kept::Binary:
         break;
     }
+    // A value a text column keeps as its value text stays as read: the
+    // comparison reads it as that text.
+    c.value = value;
     return c;
 }
 

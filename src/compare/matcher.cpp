@@ -154,6 +154,9 @@ void Matcher::match(const QByteArray& source, const QByteArray& target)
             countRules(base[0] + m_entries[i].offset, qint64(s));
             alike = true;
         }
+        // A pair whose every value is the source's as the copy carries it.
+        if (!alike && !keyless && s == 1 && t == 1)
+            alike = carriedAlike(base[0] + m_entries[i].offset, base[1] + m_entries[i + 1].offset);
         for (std::size_t k = i, n[2] = { 0, 0 }; k < j && !alike; ++k) {
             const Entry& e = m_entries[k];
             std::vector<Record>& into = e.side == 0 ? sources : targets;
@@ -219,6 +222,37 @@ void Matcher::match(const QByteArray& source, const QByteArray& target)
             }
         }
     }
+}
+
+bool Matcher::carriedAlike(const char* source, const char* target)
+{
+    auto tail = [](const char* record) {
+        quint32 keySize = 0;
+        std::memcpy(&keySize, record + 12, sizeof keySize);
+        const char* p = record + RowEncoder::headerBytes + keySize;
+        if (*p++)
+            readField(p);
+        return p;
+    };
+    const char* s = tail(source);
+    const char* t = tail(target);
+    m_rules.clear();
+    for (qsizetype c = 0; c < m_table.columns.size(); ++c) {
+        const int rule = static_cast<unsigned char>(*s++);
+        ++t; // a target's value has no rule
+        if (rule) {
+            readField(s);
+            m_rules.push_back(rule);
+        }
+        if (!(readField(s) == readField(t)))
+            return false;
+    }
+    for (const int rule : m_rules) {
+        if (m_declared.size() < std::size_t(rule))
+            m_declared.resize(rule);
+        ++m_declared[rule - 1];
+    }
+    return true;
 }
 
 void Matcher::countRules(const char* record, qint64 rows)

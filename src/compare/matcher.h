@@ -38,6 +38,9 @@ private:
     void pair(const Record& source, const Record& target, qint64 rows = 1);
     // The rules that changed a row of a table without a key, `rows` times.
     void countRules(const char* record, qint64 rows);
+    // Whether every value of a keyed pair is the source's as the copy
+    // carries it; then the rules that changed them are counted.
+    bool carriedAlike(const char* source, const char* target);
     void only(const Record& row, bool source, const QString& reason);
     QJsonObject keyOf(const Record& row, bool source) const;
     QJsonObject rowOf(const Record& row, bool source) const;
@@ -48,6 +51,7 @@ private:
     ComparisonObserver& m_observer;
     std::vector<qint64> m_declared; // by rule number - 1
     std::vector<Entry> m_entries;
+    std::vector<int> m_rules;
 };
 
 } // namespace tw::compare

@@ -32,7 +32,9 @@ public:
     // what reading a value throws.
     void encode(const copy::RowSource& row, QByteArray& record);
 
-    static quint64 hashOf(const QByteArray& record);
+    // The hash a record holds, and the hash of a key.
+    static quint64 hashIn(const QByteArray& record);
+    static quint64 hashOf(QByteArrayView key);
     static constexpr qsizetype headerBytes = 4 + 8 + 4;
 
     // The rules met, in the order of their numbers.
@@ -52,8 +54,10 @@ private:
     int ruleNumber(const copy::MappingRule* rule);
 
     QList<int> m_key;
-    QByteArray m_carried; // every column's field, one after the other
-    std::vector<qsizetype> m_ends; // where each column's field ends in m_carried
+    QByteArray m_carried; // a column's field, before it goes into the tail
+    // Where each column's field starts and ends in the tail (keyed tables).
+    std::vector<qsizetype> m_starts;
+    std::vector<qsizetype> m_ends;
     QByteArray m_unchanged;
     QByteArray m_tail;
 };

@@ -33,7 +33,7 @@ Spill::~Spill()
 
 void Spill::add(const QByteArray& record)
 {
-    const int partition = int(RowEncoder::hashOf(record) >> (6 * m_level)) & (fanout - 1);
+    const int partition = int(RowEncoder::hashIn(record) >> (6 * m_level)) & (fanout - 1);
     Part& part = m_parts[partition];
     const qsizetype at = part.buffer.size();
     part.buffer.resize(at + record.size());

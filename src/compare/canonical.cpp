@@ -10,6 +10,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -288,34 +290,91 @@ void putNumber(QByteArray& out, const Value& v)
     }
 }
 
-// A number as the IEEE type `Float` holds it: text read as its double first,
-// as the servers read it.
-template <typename Float> void putIeee(QByteArray& out, const Value& v)
+// A number as the IEEE type `Float` holds it, as its bits: NaN as one NaN,
+// -0 as 0. Text is read as its double first, as the servers read it.
+template <typename Float> std::optional<Float> ieeeOf(const Value& v)
 {
     switch (v.typeId()) {
     case QMetaType::Float:
-        putShortest(out, Float(v.toFloat()));
-        return;
+        return Float(v.toFloat());
     case QMetaType::Double:
-        putShortest(out, Float(v.toDouble()));
-        return;
+        return Float(v.toDouble());
     case QMetaType::QString: {
         const QString& text = *static_cast<const QString*>(v.constData());
-        if (const auto special = specialText(text)) {
-            putSpecial(out, *special);
-            return;
-        }
+        if (const auto special = specialText(text))
+            return Float(*special);
         if (const auto d = sql::doubleOf(text))
-            putShortest(out, Float(*d));
-        else
-            putText(out, text);
-        return;
+            return Float(*d);
+        return std::nullopt;
     }
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        return Float(double(v.toLongLong()));
+    case QMetaType::ULongLong:
+    case QMetaType::UInt:
+        return Float(double(v.toULongLong()));
     default:
-        putNumber(out, v);
+        return std::nullopt;
     }
 }
 
+template <typename Float> void putBits(QByteArray& out, Float value)
+{
+    if (std::isnan(value))
+        value = std::numeric_limits<Float>::quiet_NaN();
+    else if (value == 0)
+        value = 0;
+    putBytes(out, std::is_same_v<Float, float> ? Tag::Float32 : Tag::Float64,
+        QByteArrayView(reinterpret_cast<const char*>(&value), sizeof value));
+}
+
+template <typename Float> void putIeee(QByteArray& out, const Value& v)
+{
+    if (const auto f = ieeeOf<Float>(v))
+        putBits(out, *f);
+    else
+        putNumber(out, v);
+}
+
+// Whether `v` is exactly the number `f` holds (text by its digits, which
+// the shortest digits of the double may leave no doubt of: "0.1" is the
+// double 0.1, as both servers read it).
+template <typename Float> bool holdsExactly(const Value& v, Float f)
+{
+    switch (v.typeId()) {
+    case QMetaType::Float:
+    case QMetaType::Double: {
+        const double d = v.toDouble();
+        return std::isnan(d) || double(f) == d;
+    }
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        return double(f) == double(v.toLongLong()) && std::fabs(double(f)) < 9007199254740992.0;
+    case QMetaType::ULongLong:
+    case QMetaType::UInt:
+        return double(f) == double(v.toULongLong()) && double(f) < 9007199254740992.0;
+    case QMetaType::QString: {
+        const QString& text = *static_cast<const QString*>(v.constData());
+        const auto d = sql::doubleOf(text);
+        if (!d)
+            return specialText(text).has_value();
+        if (double(f) != *d)
+            return false;
+        // Digits without a point or an exponent are a whole number, which
+        // a double below 2^53 holds exactly or not at all.
+        if (std::fabs(*d) < 9007199254740992.0 && !text.contains(u'.')
+            && !text.contains(u'e', Qt::CaseInsensitive))
+            return true;
+        QByteArray digits;
+        QByteArray shortest;
+        putDecimal(digits, text.constData(), text.size());
+        putShortest(shortest, *d);
+        return digits == shortest;
+    }
+    default:
+        return false;
+    }
+}
 // A value's text as sql::valueText writes it, for the kinds whose text is
 // ASCII without a string of its own (numbers, dates, times, truth values).
 void putValueText(QByteArray& out, Tag tag, const Value& v)
@@ -500,15 +559,39 @@ QJsonValue shownField(const Field& field)
     case Tag::Timestamp:
     case Tag::Duration:
         return sql::valueText(clockValue(field.tag, field.bytes));
+    case Tag::Float32: {
+        float f = 0;
+        std::memcpy(&f, field.bytes.data(), sizeof f);
+        return sql::valueText(f);
+    }
+    case Tag::Float64: {
+        double d = 0;
+        std::memcpy(&d, field.bytes.data(), sizeof d);
+        return sql::valueText(d);
+    }
     case Tag::Number:
         break;
     }
     return QString::fromLatin1(field.bytes);
 }
 
-Kept unchangedKept(Kept kept)
+void appendUnchangedField(QByteArray& out, Kept kept, const Value& value)
 {
-    return kept == Kept::Float32 || kept == Kept::Float64 ? Kept::Number : kept;
+    if (!odbc::isNull(value)) {
+        if (kept == Kept::Float32) {
+            const auto f = ieeeOf<float>(value);
+            if (f && holdsExactly(value, *f))
+                return putBits(out, *f);
+            return putNumber(out, value);
+        }
+        if (kept == Kept::Float64) {
+            const auto d = ieeeOf<double>(value);
+            if (d && holdsExactly(value, *d))
+                return putBits(out, *d);
+            return putNumber(out, value);
+        }
+    }
+    appendField(out, kept, value);
 }
 
 } // namespace tw::compare

@@ -13,9 +13,10 @@ namespace tw::compare {
 // copy::Kept), as bytes that are equal exactly when the values are:
 //
 //   Number     the exact decimal value, written plainly ("-12.5", "0.001",
-//              "16777216"); Float32 and Float64 first through that IEEE
-//              precision (shortest digits that read back to it); an integer
-//              of MySQL's BIT bytes; "NaN", "Inf", "-Inf"
+//              "16777216"; a double or float by the shortest digits that read
+//              back to it); an integer of MySQL's BIT bytes; "NaN", "Inf"
+//   Float32,   the bits of the value in that IEEE precision (text read as
+//   Float64    its double first, as the servers read it), one NaN, no -0
 //   Timestamp  the date's and the time's fields (a date at its midnight);
 //              shown as sql::valueText writes the timestamp
 //   Duration   the sign, the hours (counting the days), minutes, seconds and
@@ -26,7 +27,7 @@ namespace tw::compare {
 // A value of another kind than its column keeps (text that is no number,
 // bytes in a text column) keeps its own kind, so that it equals no value of
 // the column's. Each value is a field: a tag, then its length and bytes.
-enum class Tag : char { Null, Number, Timestamp, Duration, Text, Binary };
+enum class Tag : char { Null, Number, Timestamp, Duration, Text, Binary, Float32, Float64 };
 
 struct Field {
     Tag tag = Tag::Null;
@@ -46,8 +47,9 @@ Field readField(const char*& at);
 // A field as a report shows it: null for NULL, binary data as hex.
 QJsonValue shownField(const Field& field);
 
-// What a source value is before a rule of the mapping changed it, so that a
-// value the rule left alone is no change: IEEE precision is the rule's.
-copy::Kept unchangedKept(copy::Kept kept);
+// A source value as it is, before a rule of the mapping changed it, so that
+// a value the rule left alone is no change: into an IEEE column as its bits
+// when it is exactly such a number, else as its exact decimal value.
+void appendUnchangedField(QByteArray& out, copy::Kept kept, const odbc::Value& value);
 
 } // namespace tw::compare

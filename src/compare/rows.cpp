@@ -135,7 +135,7 @@ const copy::MappingRule* SourceRows::fields(int column, const odbc::Value& value
     if (!c.refusal.isEmpty() && refusal.isEmpty())
         refusal = c.refusal;
     if (c.rule)
-        appendField(unchanged, unchangedKept(kept), value);
+        appendUnchangedField(unchanged, kept, value);
     return c.rule;
 }
 

@@ -79,10 +79,23 @@ class TestCompareCommand : public QObject {
             bed.mysql("CREATE TABLE bag(v VARCHAR(10), n INT); INSERT INTO bag VALUES ('x', 1), "
                       "('y', 2);",
                 database);
+        else if (table == QLatin1String("uniq"))
+            bed.mysql("CREATE TABLE uniq(code VARCHAR(5) NOT NULL, v INT, UNIQUE KEY (code)); "
+                      "INSERT INTO uniq VALUES ('a', 1), ('b', 2);",
+                database);
         else if (table == QLatin1String("rules"))
             bed.mysql("CREATE TABLE rules(id INT PRIMARY KEY, tiny DOUBLE, t TIME(2)); INSERT INTO "
                       "rules VALUES (1, 1e-200, '-838:59:58.25'), (2, 0.1, NULL);",
                 database);
+        if (table == QLatin1String("UNIQ")) {
+            // Two unique indexes: the one on a NOT NULL column is the key.
+            bed.oracle(oracleUser,
+                "CREATE TABLE UNIQ(CODE VARCHAR2(5) NOT NULL, V NUMBER(10), W NUMBER(5))");
+            bed.oracle(oracleUser, "CREATE UNIQUE INDEX UNIQ_VW ON UNIQ(V, W)");
+            bed.oracle(oracleUser, "CREATE UNIQUE INDEX UNIQ_CODE ON UNIQ(CODE)");
+            bed.oracle(oracleUser, "INSERT INTO UNIQ VALUES('a', 16777217, 1)");
+            bed.oracle(oracleUser, "INSERT INTO UNIQ VALUES('b', 2, 2)");
+        }
         if (table == QLatin1String("RULES")) {
             // 16777217 becomes the FLOAT 16777216 in MySQL: two keys collide.
             bed.oracle(oracleUser,
@@ -207,8 +220,9 @@ void TestCompareCommand::aCopyComparesTheSame_data()
         QTest::addRow("MySQL's types, exact%s", mode)
             << To::Oracle << "src"
             << "exact" << 3 << R"({"char-blank-padded":2})";
-        QTest::addRow("Oracle's types, plain%s", mode) << To::MySQL << "READINGS"
-                                                       << "plain" << 2 << R"({"binary-as-hex":1})";
+        QTest::addRow("Oracle's types, plain%s", mode)
+            << To::MySQL << "READINGS"
+            << "plain" << 2 << R"({"binary-as-hex":1,"single-precision":1})";
         QTest::addRow("Oracle's types, exact%s", mode)
             << To::MySQL << "SRC"
             << "exact" << 3 << R"({"char-blanks-dropped":4})";
@@ -299,6 +313,21 @@ void TestCompareCommand::aPlantedFaultIsFoundOnce_data()
                R"({"key":{"K":"c"},"kind":"onlyInSource","reason":"the target has no row with )"
                R"(this key","row":{"K":"c","N":null,"TXT":null}})",
            };
+    QTest::newRow("a key from a unique index")
+        << To::Oracle << "uniq"
+        << "plain"
+        << R"(UPDATE "uniq" SET "v" = 3 WHERE "code" = 'b')"
+        << QStringList { R"({"column":"v","key":{"code":"b"},"kind":"changed","reason":"changed, )"
+                         R"(and no rule of the plain mapping changes this value","source":"2",)"
+                         R"("target":"3"})" };
+    QTest::newRow("a value a rule changes, changed otherwise")
+        << To::MySQL << "UNIQ"
+        << "plain"
+        << "UPDATE UNIQ SET V = 5 WHERE CODE = 'a'"
+        << QStringList { R"({"column":"V","key":{"CODE":"a"},"kind":"changed","reason":"changed, )"
+                         R"(and not as the mapping declares: its rule single-precision (every )"
+                         R"(number becomes a MySQL FLOAT, single precision) makes the value )"
+                         R"(16777216","source":"16777217","target":"5"})" };
     QTest::newRow("a duplicated row without a key")
         << To::Oracle << "bag"
         << "plain"

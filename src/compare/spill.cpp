@@ -20,9 +20,10 @@ constexpr qint64 pieceBytes = 1 << 20;
 
 } // namespace
 
-Spill::Spill(QString path, int level)
+Spill::Spill(QString path, int level, qint64 bufferBytes)
     : m_path(std::move(path))
     , m_level(level)
+    , m_bufferBytes(bufferBytes)
 { }
 
 Spill::~Spill()
@@ -39,7 +40,7 @@ void Spill::add(const QByteArray& record)
     part.buffer.resize(at + record.size());
     std::memcpy(part.buffer.data() + at, record.constData(), record.size());
     ++part.records;
-    if (part.buffer.size() >= bufferBytes)
+    if (part.buffer.size() >= m_bufferBytes)
         flush(part, partition);
 }
 

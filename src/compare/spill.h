@@ -21,14 +21,14 @@ class Spill {
 public:
     static constexpr int fanout = 64;
     static constexpr int levels = 10; // of six bits each, of the 64-bit hash
-    static constexpr qsizetype bufferBytes = 64 << 10;
 
-    Spill(QString path, int level);
+    Spill(QString path, int level, qint64 bufferBytes);
     ~Spill();
     Spill(const Spill&) = delete;
     Spill& operator=(const Spill&) = delete;
 
     int level() const { return m_level; }
+    qint64 bufferBytes() const { return m_bufferBytes; }
     // Takes a record (see rows.h) into its partition. Throws DbError when its
     // file cannot be written.
     void add(const QByteArray& record);
@@ -53,6 +53,7 @@ private:
 
     QString m_path;
     int m_level;
+    qint64 m_bufferBytes;
     std::array<Part, fanout> m_parts;
 };
 

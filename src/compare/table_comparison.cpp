@@ -20,10 +20,6 @@ namespace {
 
 using sql::Server;
 
-// The most bytes of one partition of both sides that are matched in
-// memory; a larger one is spread over the partitions of the next level.
-constexpr qint64 partitionBudget = 32 << 20;
-
 QString current()
 {
     return odbc::describe(std::current_exception());
@@ -93,20 +89,27 @@ bool fractionsRounded(db::Connection& mysql)
 
 // Matches each partition of the two sides, spreading one that is too large
 // over the partitions of the next level first. True when stopped.
-bool matchAll(Spill& source, Spill& target, Matcher& matcher, const QString& path,
+bool matchAll(Spill& source, Spill& target, Matcher& matcher, const QString& path, qint64 budget,
     const copy::StopRequest* stop)
 {
     for (int p = 0; p < Spill::fanout; ++p) {
         if (stop && stop->requested())
             return true;
         const int next = source.level() + 1;
-        if (source.bytes(p) + target.bytes(p) > partitionBudget && next < Spill::levels) {
+        const qint64 bytes = source.bytes(p) + target.bytes(p);
+        if (bytes > budget && next < Spill::levels) {
             const QString at = path + QStringLiteral("-%1").arg(p);
-            Spill sourceParts(at + QStringLiteral("s"), next);
-            Spill targetParts(at + QStringLiteral("t"), next);
+            Spill sourceParts(at + QStringLiteral("s"), next, source.bufferBytes());
+            Spill targetParts(at + QStringLiteral("t"), next, target.bufferBytes());
             source.drain(p, [&](const QByteArray& record) { sourceParts.add(record); });
             target.drain(p, [&](const QByteArray& record) { targetParts.add(record); });
-            if (matchAll(sourceParts, targetParts, matcher, at, stop))
+            // Rows of one key stay together at every level: when they are
+            // all there is, they are matched as they are.
+            for (int q = 0; q < Spill::fanout; ++q) {
+                if (sourceParts.bytes(q) + targetParts.bytes(q) == bytes)
+                    matcher.match(sourceParts.take(q), targetParts.take(q));
+            }
+            if (matchAll(sourceParts, targetParts, matcher, at, budget, stop))
                 return true;
         } else {
             matcher.match(source.take(p), target.take(p));
@@ -198,8 +201,8 @@ public:
         if (!dir.isValid())
             return fail(QStringLiteral("No folder for the comparison's files in %1: %2")
                             .arg(folder, dir.errorString()));
-        Spill sourceSpill(dir.filePath(QStringLiteral("s")), 0);
-        Spill targetSpill(dir.filePath(QStringLiteral("t")), 0);
+        Spill sourceSpill(dir.filePath(QStringLiteral("s")), 0, m_options.bufferBytes);
+        Spill targetSpill(dir.filePath(QStringLiteral("t")), 0, m_options.bufferBytes);
         m_observer.begin(r.table, sourceSide->count());
         sourceSide->start(sourceRows, sourceSpill, m_run.stop());
         targetSide->start(targetRows, targetSpill, m_run.stop());
@@ -227,7 +230,7 @@ public:
         try {
             stopped = stopped
                 || matchAll(sourceSpill, targetSpill, matcher, dir.filePath(QStringLiteral("p")),
-                    m_run.stop());
+                    m_options.partitionBytes, m_run.stop());
         } catch (...) {
             return fail(current());
         }

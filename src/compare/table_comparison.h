@@ -17,6 +17,11 @@ struct CompareOptions {
     std::optional<db::LoginDetails> login;
     // Where the rows are spilled; empty: the system's temporary folder.
     QString folder;
+    // A partition of one side is held in memory up to `bufferBytes`, then
+    // goes on in its file; both sides' records of a partition are matched in
+    // memory up to `partitionBytes`, a larger one spread over more first.
+    qint64 bufferBytes = 64 << 10;
+    qint64 partitionBytes = 32 << 20;
 };
 
 // Compares `table` of the run's source, as a copy reads it, with `target`

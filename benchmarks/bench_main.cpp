@@ -5,7 +5,9 @@
 //   tw_bench [rows] [tables] [rounds]   defaults: 100000 rows, 10000 tables, 5 rounds
 //   tw_bench --fast [rows...] [--rounds N] ...   copy --fast against the others (fast_bench.h)
 //   tw_bench --jobs [rows] [resume rows]        --jobs, --resume and upsert (jobs_bench.h)
+//   tw_bench --compare [rows...] [--rounds N]    compare beside copy --fast (compare_bench.h)
 #include "bench_support.h"
+#include "compare_bench.h"
 #include "db/connection.h"
 #include "db/connection_strings.h"
 #include "db/listing.h"
@@ -281,6 +283,8 @@ int main(int argc, char** argv)
         return bench::runFastBenchmark(app.arguments().mid(2));
     if (argc > 1 && qstrcmp(argv[1], "--jobs") == 0)
         return bench::runJobsBenchmark(app.arguments().mid(2));
+    if (argc > 1 && qstrcmp(argv[1], "--compare") == 0)
+        return bench::runCompareBenchmark(app.arguments().mid(2));
     const int rows = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 100000;
     const int tables = argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 10000;
     // Each copy runs this many times, alternating with its replay. The best

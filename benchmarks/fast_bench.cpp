@@ -33,6 +33,8 @@ void say(const QString& line)
     std::fflush(stdout);
 }
 
+} // namespace
+
 // The logins as options and the passwords in the environment, so that the
 // user's saved details stay untouched.
 QStringList loginArguments(const db::LoginDetails& d)
@@ -43,18 +45,8 @@ QStringList loginArguments(const db::LoginDetails& d)
         QStringLiteral("--mysql-database"), d.mysqlDatabase };
 }
 
-struct Copy {
-    double tableSeconds = 0; // the summary's: the table alone
-    double processSeconds = 0;
-    qint64 peakBytes = 0;
-    double cpuSeconds = 0; // the process's, drivers included
-    qint64 written = 0;
-};
-
-// One `copy --to ... --json` of `table` by `program` (this build's when
-// empty) with `extra` options.
 Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& table,
-    const QStringList& extra, const QString& program = QString())
+    const QStringList& extra, const QString& program)
 {
     // Into a new table: dropping the last copy (a million rows take the
     // stand-in half a second) is no part of the copy.
@@ -90,18 +82,17 @@ Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& tabl
     return copy;
 }
 
-// The Oracle table of the window's benchmark (see bench_main), filled
-// through parameter arrays rather than one literal INSERT per row.
-void fillOracleBench(const db::LoginDetails& details, int rows)
+void fillOracleBench(const db::LoginDetails& details, int rows, const QString& table, bool keyed)
 {
     db::Connection oracle;
     oracle.Open(db::OracleConnectionString(details));
     oracle.Execute(
-        QStringLiteral("CREATE TABLE \"BENCH_O\"(\"ID\" NUMBER(10), \"NAME\" VARCHAR2(100), "
+        QStringLiteral("CREATE TABLE \"%1\"(\"ID\" NUMBER(10)%2, \"NAME\" VARCHAR2(100), "
                        "\"AMOUNT\" NUMBER(12,2), \"RATIO\" BINARY_DOUBLE, \"BORN\" DATE, "
-                       "\"SEEN\" TIMESTAMP, \"NOTE\" VARCHAR2(200), \"BIG\" NUMBER(19))"));
+                       "\"SEEN\" TIMESTAMP, \"NOTE\" VARCHAR2(200), \"BIG\" NUMBER(19))")
+            .arg(table, keyed ? QStringLiteral(" PRIMARY KEY") : QString()));
     bulk::BulkInsert insert(
-        oracle, QStringLiteral("INSERT INTO \"BENCH_O\" VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
+        oracle, QStringLiteral("INSERT INTO \"%1\" VALUES(?, ?, ?, ?, ?, ?, ?, ?)").arg(table));
     bulk::ParameterArrays batch(
         { { SQL_C_CHAR, SQL_DECIMAL, 10, 0 }, { SQL_C_WCHAR, SQL_WVARCHAR, 100, 0 },
             { SQL_C_WCHAR, SQL_DECIMAL, 12, 2 }, { SQL_C_DOUBLE, SQL_DOUBLE, 15, 0 },
@@ -125,6 +116,8 @@ void fillOracleBench(const db::LoginDetails& details, int rows)
     }
     send();
 }
+
+namespace {
 
 // The rows MySQL holds in `table`, as a dump the `mariadb` client reloads
 // into `reload`: mariadb-dump's own literals, 1,000 rows to an INSERT.
@@ -207,13 +200,13 @@ struct Contender {
     qint64 peak = 0;
 };
 
+} // namespace
+
 double best(const QList<double>& rates)
 {
     return rates.isEmpty() ? 0 : *std::max_element(rates.begin(), rates.end());
 }
 
-// The median of the rounds' own ratios: a slow moment of the machine meets
-// both figures of one round.
 double medianRatio(const QList<double>& a, const QList<double>& b)
 {
     QList<double> ratios;
@@ -221,8 +214,6 @@ double medianRatio(const QList<double>& a, const QList<double>& b)
         ratios << (b[i] > 0 ? a[i] / b[i] : 0);
     return median(ratios);
 }
-
-} // namespace
 
 int runFastBenchmark(const QStringList& arguments)
 {
@@ -264,7 +255,7 @@ int runFastBenchmark(const QStringList& arguments)
         say(QString());
         say(QStringLiteral("%1 rows, eight columns").arg(rows));
         bed.mysql(mysqlBenchTable(rows), database);
-        fillOracleBench(details, rows);
+        fillOracleBench(details, rows, QStringLiteral("BENCH_O"), false);
 
         const QStringList fast { QStringLiteral("--fast") };
         const QStringList exact { QStringLiteral("--fast"), QStringLiteral("--types"),

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "bench_support.h"
+#include "db/login_details.h"
+
+#include <QByteArray>
+#include <QHash>
 #include <QStringList>
 
 namespace tw::bench {
@@ -14,5 +19,32 @@ namespace tw::bench {
 // 1,000,000 rows), side by side in every round, with each copy's peak
 // resident memory. Prints figures; asserts nothing.
 int runFastBenchmark(const QStringList& arguments);
+
+// The logins as options and the passwords in the environment, so that the
+// user's saved details stay untouched.
+QStringList loginArguments(const db::LoginDetails& d);
+
+struct Copy {
+    double tableSeconds = 0; // the summary's: the table alone
+    double processSeconds = 0;
+    qint64 peakBytes = 0;
+    double cpuSeconds = 0; // the process's, drivers included
+    qint64 written = 0;
+};
+
+// One `copy --to ... --json` of `table` by `program` (this build's when
+// empty) with `extra` options.
+Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& table,
+    const QStringList& extra, const QString& program = QString());
+
+// The Oracle table of the window's benchmark (see bench_main) as `table`,
+// with `ID` as its primary key when `keyed`, filled through parameter
+// arrays rather than one literal INSERT per row.
+void fillOracleBench(const db::LoginDetails& details, int rows, const QString& table, bool keyed);
+
+// The best of the rounds' rates, and the median of the rounds' own ratios
+// (a slow moment of the machine meets both figures of one round).
+double best(const QList<double>& rates);
+double medianRatio(const QList<double>& a, const QList<double>& b);
 
 } // namespace tw::bench

@@ -235,7 +235,60 @@ void readMySQLDetails(
         out.primaryKey.append(rs->field(0).Value.toString());
 }
 
+// The rows of `sql` (an index's name, then a column's name or a null for
+// a part that is no whole column), as each index's columns in the order
+// they come; an index with a part that is no whole column is left out.
+QList<QPair<QString, QStringList>> indexColumns(db::Connection& connection, const QString& sql)
+{
+    QList<QPair<QString, QStringList>> keys;
+    QStringList partial;
+    for (auto rs = connection.Execute(sql); rs && !rs->atEnd(); rs->MoveNext()) {
+        const QString index = rs->field(0).Value.toString();
+        if (keys.isEmpty() || keys.last().first != index)
+            keys.append({ index, {} });
+        const odbc::Value column = rs->field(1).Value;
+        if (odbc::isNull(column))
+            partial << index;
+        keys.last().second.append(column.toString());
+    }
+    keys.removeIf([&](const auto& key) { return partial.contains(key.first); });
+    return keys;
+}
+
 } // namespace
+
+void readUniqueKeys(
+    db::Connection& connection, sql::Server server, const QString& table, TableCatalog& out)
+{
+    out.uniqueKeys.clear();
+    if (server == sql::Server::MySQL) {
+        const auto keys = indexColumns(connection,
+            QStringLiteral("SELECT INDEX_NAME, IF(SUB_PART IS NULL, COLUMN_NAME, NULL) FROM "
+                           "information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() AND "
+                           "TABLE_NAME = %1 AND NON_UNIQUE = 0 ORDER BY INDEX_NAME, SEQ_IN_INDEX")
+                .arg(mysqlBytes(table)));
+        for (const auto& key : keys)
+            out.uniqueKeys.append(key.second);
+        return;
+    }
+    // Two queries, not a join: the unique indexes on whole columns, then
+    // the columns of every index.
+    QStringList unique;
+    for (auto rs = connection.Execute(
+             QStringLiteral("SELECT INDEX_NAME FROM USER_INDEXES WHERE TABLE_NAME = %1 AND "
+                            "UNIQUENESS = 'UNIQUE' AND INDEX_TYPE = 'NORMAL'")
+                 .arg(oracleText(table)));
+         rs && !rs->atEnd(); rs->MoveNext())
+        unique << rs->field(0).Value.toString();
+    const auto keys = indexColumns(connection,
+        QStringLiteral("SELECT INDEX_NAME, COLUMN_NAME FROM USER_IND_COLUMNS WHERE TABLE_NAME = %1 "
+                       "ORDER BY INDEX_NAME, COLUMN_POSITION")
+            .arg(oracleText(table)));
+    for (const auto& key : keys) {
+        if (unique.contains(key.first))
+            out.uniqueKeys.append(key.second);
+    }
+}
 
 TableCatalog readTableCatalog(
     db::Connection& connection, sql::Server server, const QString& table, bool whole)

@@ -108,6 +108,9 @@ struct TableCatalog {
     QList<CatalogForeignKey> foreignKeys;
     QList<CatalogCheck> checks;
     QStringList triggers; // their names only: triggers are not translated
+    // The unique indexes, each as its column names in key order (filled by
+    // readUniqueKeys only): on Oracle the primary key's index among them.
+    QList<QStringList> uniqueKeys;
 };
 
 // Reads the declared columns and the primary key of `table` (its exact name,
@@ -121,5 +124,12 @@ TableCatalog readTableCatalog(
 // The views of the connection's MySQL database (Oracle's table list holds
 // none).
 QStringList readMySQLViews(db::Connection& connection);
+
+// Reads the unique indexes of `table` into `out.uniqueKeys`, from Oracle's
+// USER_INDEXES and USER_IND_COLUMNS or MySQL's information_schema.STATISTICS:
+// indexes on whole columns only (no function-based index, no MySQL prefix).
+// Throws DbError.
+void readUniqueKeys(
+    db::Connection& connection, sql::Server server, const QString& table, TableCatalog& out);
 
 } // namespace tw::catalog

@@ -1,6 +1,7 @@
 #include "cli/command.h"
 
 #include "cli/command_line.h"
+#include "cli/compare_command.h"
 #include "cli/copy_command.h"
 #include "cli/ddl_command.h"
 #include "cli/exit_codes.h"
@@ -35,6 +36,8 @@ int runCommandLine(int argc, char** argv)
         return runCopy(parsed.copy);
     case Parsed::Ddl:
         return runDdl(parsed.ddl);
+    case Parsed::Compare:
+        return runCompare(parsed.copy);
     }
     return ExitUsage;
 }

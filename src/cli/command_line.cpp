@@ -102,6 +102,49 @@ auto-numbered column) and last the foreign keys. Each ends in ';' on a line of
 its own. What the target cannot hold is said on stderr, one line each.
 )";
 
+const char* const verifyNotes
+    = R"(--verify compares each copied table with its source, as 'tablewright compare'
+does, right after its copy: the summary gains the comparison's figures, and a
+table that differs makes the exit code 1 even when no row was refused. It
+proves that the target holds the source's rows as they are when it compares:
+a row the source gained or changed after the copy read it is a difference.
+)";
+
+const char* const compareDescription
+    = R"(Compare tables with their copies row by row: --to oracle the MySQL tables with
+the Oracle tables of the same names, --to mysql the Oracle tables with the
+MySQL ones.
+)";
+
+const char* const compareExamples = R"(Examples:
+  tablewright compare --to oracle orders customers
+  tablewright compare --to mysql --all --types exact --diffs diffs.jsonl --json > summary.json
+  tablewright copy --to oracle orders --fast --verify
+)";
+
+const char* const compareNotes
+    = R"(compare takes the arguments of the copy it checks (--overwrite, --rejects,
+--fast and --batch are taken and change nothing). Rows are matched by the
+source's primary key, else by a unique index on NOT NULL columns of either
+side; a table without one is compared as a multiset of whole rows. Values
+compare as the copy carries them: --types exact keeps every value, --types
+plain changes some on purpose (a single-precision FLOAT, whole seconds,
+binary data as hex text, an empty text as NULL); a value changed so counts
+by its rule, not as a difference. Each difference (its key, column, both
+values and the reason) goes to --diffs FILE as one JSON line, at most
+--max-diffs N of each table; without --diffs the first five of each table
+are shown. Both sides are read at once and spilled to files in TMPDIR (about
+as large as the two tables' values), so that memory stays bounded at any
+size.
+)";
+
+const char* const compareExitCodes = R"(Exit codes:
+  0    every table holds the same rows as its source
+  1    some tables differ from their sources, or could not be compared
+  2    usage error, or a database that cannot be reached
+  130  stopped (Ctrl+C or SIGTERM)
+)";
+
 const char* const loginHelp
     = R"(Logins: those the login window saved (~/.config/Vantorell.ini); the options
 --oracle-sid, --oracle-user, --mysql-server, --mysql-port, --mysql-user and
@@ -112,7 +155,7 @@ terminal (never with --no-prompt); never as options, which other users can see.
 
 const char* const exitCodes = R"(Exit codes:
   0    every selected table copied, no row refused
-  1    some rows or tables refused, or tables skipped
+  1    some rows or tables refused, tables skipped, or --verify found a difference
   2    usage error, or a database that cannot be reached
   130  stopped (Ctrl+C or SIGTERM)
 )";
@@ -201,6 +244,7 @@ struct Command {
 Parsed parseList(const QStringList& arguments, bool interactive);
 Parsed parseCopy(const QStringList& arguments, bool interactive);
 Parsed parseDdl(const QStringList& arguments, bool interactive);
+Parsed parseCompare(const QStringList& arguments, bool interactive);
 
 // The commands, in the order `tablewright --help` lists them.
 const Command commands[] = {
@@ -210,6 +254,8 @@ const Command commands[] = {
         "copy tables into Oracle or into MySQL", parseCopy },
     { "ddl", "--to oracle|mysql (TABLE... | --all) [OPTION]...",
         "print the statements a copy would run, without running them", parseDdl },
+    { "compare", "--to oracle|mysql (TABLE... | --all) [OPTION]...",
+        "compare tables with their copies, row by row", parseCompare },
 };
 
 const Command& commandNamed(const char* name)
@@ -230,7 +276,7 @@ QString usageLine(const Command& c)
 // A command's --help: what it does, its usage, examples, the options of its
 // parser, then notes, the logins and the exit codes every command shares.
 Parsed commandHelp(const char* name, const char* description, const char* examples,
-    const QCommandLineParser& parser, const char* notes = nullptr)
+    const QCommandLineParser& parser, const char* notes = nullptr, const char* exits = exitCodes)
 {
     QString text = QLatin1String(description) + QStringLiteral("\nUsage: ")
         + usageLine(commandNamed(name)) + QStringLiteral("\n\n") + QLatin1String(examples)
@@ -238,7 +284,7 @@ Parsed commandHelp(const char* name, const char* description, const char* exampl
     if (notes)
         text += QLatin1Char('\n') + QLatin1String(notes);
     return help(text + QLatin1Char('\n') + QLatin1String(loginHelp) + QLatin1Char('\n')
-        + QLatin1String(exitCodes));
+        + QLatin1String(exits));
 }
 
 Parsed generalHelp()
@@ -397,9 +443,54 @@ Parsed parseList(const QStringList& arguments, bool)
     return p;
 }
 
-Parsed parseCopy(const QStringList& arguments, bool interactive)
+// Options of a copy's comparison: compare's own, or with copy's --verify.
+QList<QCommandLineOption> comparingOptions(bool comparing)
 {
-    const QString command = QStringLiteral("copy");
+    QList<QCommandLineOption> options;
+    if (!comparing)
+        options << QCommandLineOption(QStringLiteral("verify"),
+            QStringLiteral("Compare each table with its source after its copy."));
+    const QString with = comparing ? QString() : QStringLiteral(" (with --verify)");
+    options << QCommandLineOption(QStringLiteral("diffs"),
+        QStringLiteral("Write each difference to FILE as one JSON line%1.").arg(with),
+        QStringLiteral("FILE"))
+            << QCommandLineOption(QStringLiteral("max-diffs"),
+                   QStringLiteral("At most N differences of each table written or shown%1; all "
+                                  "are counted.")
+                       .arg(with),
+                   QStringLiteral("N"));
+    return options;
+}
+
+std::optional<Parsed> takeComparing(
+    const QCommandLineParser& parser, const QString& command, bool comparing, CopyRequest& r)
+{
+    r.verify = !comparing && parser.isSet(QStringLiteral("verify"));
+    const bool diffs = parser.isSet(QStringLiteral("diffs"));
+    const bool most = parser.isSet(QStringLiteral("max-diffs"));
+    if (!comparing && !r.verify && (diffs || most))
+        return error(command,
+            QStringLiteral("--%1 goes with --verify")
+                .arg(diffs ? QStringLiteral("diffs") : QStringLiteral("max-diffs")));
+    r.diffsPath = parser.value(QStringLiteral("diffs"));
+    if (diffs && r.diffsPath.isEmpty())
+        return error(command, QStringLiteral("--diffs needs a file name"));
+    if (most) {
+        bool number = false;
+        const QString value = parser.value(QStringLiteral("max-diffs"));
+        r.maxDiffs = value.toLongLong(&number);
+        if (!number || r.maxDiffs < 0)
+            return error(command,
+                QStringLiteral("--max-diffs takes a number of differences, not '%1'").arg(value));
+    }
+    return std::nullopt;
+}
+
+// copy, and compare, which takes a copy's arguments so that it checks the
+// copy that the same arguments make.
+Parsed parseCopyLike(bool comparing, const QStringList& arguments, bool interactive)
+{
+    const QString command = comparing ? QStringLiteral("compare") : QStringLiteral("copy");
     QCommandLineParser parser;
     const QList<QCommandLineOption> options = QList<QCommandLineOption> { helpOption() }
         + tableChoiceOptions()
@@ -416,9 +507,9 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
               { QStringLiteral("batch"),
                   QStringLiteral("Rows per batch with --fast (default 1000)."),
                   QStringLiteral("N") } }
-        + jobOptions() + loginOptions();
-    parser.addPositionalArgument(QStringLiteral("tables"), QStringLiteral("Source tables to copy."),
-        QStringLiteral("[TABLE...]"));
+        + comparingOptions(comparing) + jobOptions() + loginOptions();
+    parser.addPositionalArgument(QStringLiteral("tables"),
+        QStringLiteral("Source tables to %1.").arg(command), QStringLiteral("[TABLE...]"));
     QList<copy::TableRequest> jobTables;
     QString unreadable;
     const std::optional<QStringList> all = withJobFile(arguments, options, jobTables, &unreadable);
@@ -426,14 +517,17 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
         return error(command, unreadable);
     if (auto failed = parseOptions(parser, options, command, *all))
         return *failed;
-    if (parser.isSet(QStringLiteral("help")))
-        return commandHelp("copy", copyDescription, copyExamples, parser,
-            (QLatin1String(copyNotes) + QLatin1Char('\n') + QLatin1String(jobNotes))
-                .toUtf8()
-                .constData());
+    if (parser.isSet(QStringLiteral("help")) && comparing)
+        return commandHelp(
+            "compare", compareDescription, compareExamples, parser, compareNotes, compareExitCodes);
+    if (parser.isSet(QStringLiteral("help"))) {
+        const QByteArray notes
+            = QByteArray(copyNotes) + '\n' + verifyNotes + '\n' + QByteArray(jobNotes);
+        return commandHelp("copy", copyDescription, copyExamples, parser, notes.constData());
+    }
 
     Parsed p;
-    p.kind = Parsed::Copy;
+    p.kind = comparing ? Parsed::Compare : Parsed::Copy;
     CopyRequest& r = p.copy;
     QStringList named;
     for (const copy::TableRequest& t : std::as_const(jobTables))
@@ -469,6 +563,8 @@ Parsed parseCopy(const QStringList& arguments, bool interactive)
     r.logins = loginsFrom(parser);
     if (const std::optional<QString> wrong = readJobOptions(parser, r, jobTables))
         return error(command, *wrong);
+    if (auto wrong = takeComparing(parser, command, comparing, r))
+        return *wrong;
     return p;
 }
 
@@ -489,6 +585,16 @@ Parsed parseDdl(const QStringList& arguments, bool)
         return *wrong;
     p.ddl.logins = loginsFrom(parser);
     return p;
+}
+
+Parsed parseCopy(const QStringList& arguments, bool interactive)
+{
+    return parseCopyLike(false, arguments, interactive);
+}
+
+Parsed parseCompare(const QStringList& arguments, bool interactive)
+{
+    return parseCopyLike(true, arguments, interactive);
 }
 
 } // namespace

@@ -48,6 +48,11 @@ struct CopyRequest : TableChoice {
     int batchRows = 1000; // --batch N
     LoginOptions logins;
     JobRequest job; // see job_options.h
+    // --verify: each table compared with its source after its copy (as
+    // `compare` does, which takes the same request).
+    bool verify = false;
+    QString diffsPath; // --diffs FILE: each difference as a JSON line
+    qint64 maxDiffs = -1; // --max-diffs N of each table; -1: all
 };
 
 // `tablewright ddl`: the statements a copy would run, printed.
@@ -58,9 +63,9 @@ struct DdlRequest : TableChoice {
 // What the arguments ask for: a command to run, a help text for stdout, the
 // versions (--version), or a usage error for stderr.
 struct Parsed {
-    enum Kind { List, Copy, Ddl, Help, Version, Error } kind = Error;
+    enum Kind { List, Copy, Compare, Ddl, Help, Version, Error } kind = Error;
     ListRequest list;
-    CopyRequest copy;
+    CopyRequest copy; // and compare's, which takes a copy's arguments
     DdlRequest ddl;
     QString text; // the help text or the error message
 };

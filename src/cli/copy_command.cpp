@@ -1,5 +1,6 @@
 #include "cli/copy_command.h"
 
+#include "cli/compare_command.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/job_run.h"
@@ -99,6 +100,9 @@ int runCopy(const CopyRequest& request)
     if (!request.rejectsPath.isEmpty() && !request.job.dryRun
         && !refused.open(request.rejectsPath, &problem))
         return usage(QStringLiteral("cannot write %1: %2").arg(request.rejectsPath, problem));
+    DifferenceReport differences(progress, request.maxDiffs);
+    if (!request.diffsPath.isEmpty() && !differences.open(request.diffsPath, &problem))
+        return usage(QStringLiteral("cannot write %1: %2").arg(request.diffsPath, problem));
     QString missing;
     const std::optional<db::LoginDetails> details
         = commandLogins(request.logins, true, true, stop, missing);
@@ -158,8 +162,8 @@ int runCopy(const CopyRequest& request)
         return ask(name, stop);
     };
     Observer observer(progress, refused);
-    const int code
-        = runJob(request, copy, *details, *run, target, options, observer, progress, stop);
+    const int code = runJob(request, copy, *details, *run, target, options, observer, progress,
+        stop, request.verify ? &differences : nullptr);
     closeQuietly(copy, Server::MySQL);
     closeQuietly(copy, Server::Oracle);
     return code;

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "cli/command_line.h"
+#include "db/name_list.h"
+
+#include <optional>
 
 namespace tw::cli {
 

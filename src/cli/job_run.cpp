@@ -1,5 +1,6 @@
 #include "cli/job_run.h"
 
+#include "cli/compare_command.h"
 #include "cli/exit_codes.h"
 #include "cli/progress.h"
 #include "cli/summary.h"
@@ -230,7 +231,7 @@ int dryRun(const CopyRequest& r, copy::TableCopy& copy, const QList<copy::TableP
 
 int runJob(const CopyRequest& request, copy::TableCopy& copy, const db::LoginDetails& login,
     const RunTables& run, db::NameList& target, CopyOptions options, copy::CopyObserver& observer,
-    Progress& progress, const copy::StopRequest& stop)
+    Progress& progress, const copy::StopRequest& stop, DifferenceReport* differences)
 {
     options.landing = request.job.landing;
     options.parts = request.job.parts;
@@ -349,8 +350,14 @@ int runJob(const CopyRequest& request, copy::TableCopy& copy, const db::LoginDet
             resume->complete();
         }
     }
-    printSummary(results, request.json);
-    return exitCodeOf(results);
+    // Each table compared once every table is in, on the run's connections.
+    Verified verified;
+    for (const copy::TableResult& r : std::as_const(results)) {
+        if (differences)
+            verified.append(verifyCopy(copy, request, login, r, *differences));
+    }
+    printSummary(results, request.json, verified);
+    return exitCodeOf(results, verified);
 }
 
 } // namespace tw::cli

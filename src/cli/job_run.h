@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/command_line.h"
+#include "cli/difference_report.h"
 #include "cli/run_tables.h"
 #include "copy/table_job.h"
 #include "db/login_details.h"
@@ -18,9 +19,11 @@ class Progress;
 // other or --jobs N at once, each on connections of its own; the summary
 // keeps the job's order. `copy` holds the run's connections, `run` the
 // source's names in the job's order and an exact copy's plan, whose
-// definitions follow the rows. Answers the exit code.
+// definitions follow the rows. With `differences`, each copied table is
+// then compared with its source (--verify). Answers the exit code.
 int runJob(const CopyRequest& request, copy::TableCopy& copy, const db::LoginDetails& login,
     const RunTables& run, db::NameList& target, copy::CopyOptions options,
-    copy::CopyObserver& observer, Progress& progress, const copy::StopRequest& stop);
+    copy::CopyObserver& observer, Progress& progress, const copy::StopRequest& stop,
+    DifferenceReport* differences = nullptr);
 
 } // namespace tw::cli

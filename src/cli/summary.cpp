@@ -11,7 +11,7 @@
 
 namespace tw::cli {
 
-int exitCodeOf(const QList<TableResult>& results)
+int exitCodeOf(const QList<TableResult>& results, const Verified& verified)
 {
     const auto is = [&](auto test) { return std::any_of(results.begin(), results.end(), test); };
     if (is([](const TableResult& r) {
@@ -19,6 +19,12 @@ int exitCodeOf(const QList<TableResult>& results)
         }))
         return ExitStopped;
     if (is([](const TableResult& r) { return r.result != TableResult::Copied; }))
+        return ExitRefused;
+    if (std::any_of(verified.begin(), verified.end(),
+            [](const auto& c) { return c && c->result == compare::Comparison::Stopped; }))
+        return ExitStopped;
+    if (std::any_of(verified.begin(), verified.end(),
+            [](const auto& c) { return c && c->result != compare::Comparison::Same; }))
         return ExitRefused;
     return ExitCopied;
 }
@@ -64,10 +70,11 @@ QString reportLines(const QList<TableResult>& results)
     return text;
 }
 
-void printJson(const QList<TableResult>& results)
+void printJson(const QList<TableResult>& results, const Verified& verified)
 {
     QJsonArray tables;
-    for (const TableResult& r : results) {
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        const TableResult& r = results[i];
         QJsonObject t { { QStringLiteral("table"), r.table },
             { QStringLiteral("target"), r.target }, { QStringLiteral("result"), r.resultName() },
             { QStringLiteral("rowsRead"), r.counts.read },
@@ -82,14 +89,16 @@ void printJson(const QList<TableResult>& results)
         if (!r.message.isEmpty())
             t.insert(QStringLiteral("message"), r.message);
         addReport(r, t);
+        if (const auto& c = verified.value(i))
+            t.insert(QStringLiteral("verify"), comparisonJson(*c));
         tables.append(t);
     }
     const QJsonObject summary { { QStringLiteral("tables"), tables },
-        { QStringLiteral("exitCode"), exitCodeOf(results) } };
+        { QStringLiteral("exitCode"), exitCodeOf(results, verified) } };
     writeOut(QString::fromUtf8(QJsonDocument(summary).toJson(QJsonDocument::Indented)));
 }
 
-void printTable(const QList<TableResult>& results)
+void printTable(const QList<TableResult>& results, const Verified& verified)
 {
     QList<QStringList> rows { { QStringLiteral("table"), QStringLiteral("rows read"),
         QStringLiteral("rows written"), QStringLiteral("rows refused"), QStringLiteral("seconds"),
@@ -109,6 +118,16 @@ void printTable(const QList<TableResult>& results)
             rows[i].insert(4, r.updated >= 0 ? QString::number(r.updated) : QString());
         }
     }
+    if (!verified.isEmpty())
+        addVerifiedColumns(rows, verified);
+    const QString report = reportLines(results);
+    writeOut(alignedTable(rows) + (report.isEmpty() ? QString() : QLatin1Char('\n') + report));
+}
+
+} // namespace
+
+QString alignedTable(const QList<QStringList>& rows)
+{
     QList<qsizetype> widths(rows.first().size(), 0);
     for (const QStringList& row : rows) {
         for (qsizetype c = 0; c < row.size(); ++c)
@@ -126,18 +145,15 @@ void printTable(const QList<TableResult>& results)
         }
         text += cells.join(QLatin1String("  ")) + QLatin1Char('\n');
     }
-    const QString report = reportLines(results);
-    writeOut(text + (report.isEmpty() ? QString() : QLatin1Char('\n') + report));
+    return text;
 }
 
-} // namespace
-
-void printSummary(const QList<TableResult>& results, bool json)
+void printSummary(const QList<TableResult>& results, bool json, const Verified& verified)
 {
     if (json)
-        printJson(results);
+        printJson(results, verified);
     else
-        printTable(results);
+        printTable(results, verified);
 }
 
 } // namespace tw::cli

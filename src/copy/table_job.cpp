@@ -13,10 +13,8 @@
 #include "copy/rowwise/recordset_source.h"
 #include "copy/rowwise/statement_target.h"
 #include "copy/schema/run_plan.h"
-#include "db/connection_strings.h"
 #include "db/list_lookups.h"
 #include "odbc/error.h"
-#include "sql/mysql_dialect.h"
 
 #include <atomic>
 #include <chrono>
@@ -125,20 +123,8 @@ public:
             m_feed = std::make_unique<ThreadFeed>(
                 [&copy, rows, key = plan.key, textColumns,
                     login = options.login]() -> std::unique_ptr<RowSource> {
-                    if (copy.source() == sql::Server::Oracle)
-                        return openOracleBlocks(copy.sourceConnection(), rows, textColumns);
-                    if (!login)
-                        return openMySQLPages(
-                            copy.sourceConnection(), rows, key, textColumns, nullptr);
-                    // HANDLER's pages need a connection that takes several
-                    // statements in one text: one of the source's own.
-                    auto own = std::make_unique<db::Connection>();
-                    own->CommandTimeout = TableCopy::timeoutSeconds;
-                    own->ConnectionTimeout = TableCopy::timeoutSeconds;
-                    own->Open(db::MySQLConnectionString(*login)
-                        + sql::MySQLDialect::multiStatementsOption);
-                    db::Connection& connection = *own;
-                    return openMySQLPages(connection, rows, key, textColumns, std::move(own));
+                    return openBlocks(copy.source(), copy.sourceConnection(), rows, key,
+                        textColumns, login, TableCopy::timeoutSeconds);
                 },
                 std::clamp(queuedRows / m_batchRows, 3, 64));
         });

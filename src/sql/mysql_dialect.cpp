@@ -125,6 +125,11 @@ QString MySQLDialect::sessionQuery() const
                           "@@character_set_results, @@max_allowed_packet");
 }
 
+QString MySQLDialect::fractionRoundingQuery() const
+{
+    return QStringLiteral("SELECT SECOND(CAST('2000-01-01 00:00:00.9' AS DATETIME))");
+}
+
 const MySQLDialect& mysql()
 {
     return static_cast<const MySQLDialect&>(dialect(Server::MySQL));

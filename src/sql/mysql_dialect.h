@@ -68,6 +68,10 @@ public:
     QString transactionalQuery(const QString& table) const;
     // The session's character sets and largest packet (see MySQLSession).
     QString sessionQuery() const;
+    // One row, 1 or 0: whether the server rounds a fraction of a second
+    // into a DATETIME (MySQL) or cuts it off (MariaDB, and MySQL with
+    // TIME_TRUNCATE_FRACTIONAL).
+    QString fractionRoundingQuery() const;
 };
 
 const MySQLDialect& mysql();

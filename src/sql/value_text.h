@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <optional>
 
 namespace tw::sql {
 
@@ -36,6 +38,12 @@ QString valueText(const tw::odbc::Value& value);
 // `fractionDigits` digits of its fraction after a '.' (none for 0), or, for
 // -1, the digits it needs as valueText writes them.
 QString timestampText(const tw::odbc::SqlTimestamp& timestamp, int fractionDigits = -1);
+
+// The double nearest to the number `text` writes ("-1.5", "1e-7", ".5",
+// blanks around), as both servers read a number's text; none for text that
+// is no number. Quicker than QString::toDouble, which a comparison calls for
+// every value of a column.
+std::optional<double> doubleOf(QStringView text);
 
 // Appends valueText(value) to `out` when that text cannot hold a quote
 // (Null, numbers, truth values, bytes, dates and times), without a string

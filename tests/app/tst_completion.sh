@@ -31,8 +31,8 @@ while IFS='|' read -r what line want; do
     # shellcheck disable=SC2086
     check "$what" "$(eval complete_words $line)" "$want"
 done <<'CASES'
-commands|''|copy ddl list
-a command by its start|co|copy
+commands|''|compare copy ddl list
+a command by its start|co|compare copy
 the program's options|--|--help --version
 copy's options by their start|copy --ov|--overwrite
 an option every command has|list --no-p|--no-prompt
@@ -79,6 +79,7 @@ check "the source's tables" "$(complete_words copy --to oracle '')" "customers o
 check "tables by their start" "$(complete_words copy --to=oracle ord)" "order_lines orders"
 check "a table named already" "$(complete_words copy orders --to oracle ord)" "order_lines"
 check "ddl's tables" "$(complete_words ddl --to oracle ord)" "order_lines orders"
+check "compare's tables are copy's" "$(complete_words compare --to oracle ord)" "order_lines orders"
 check "login options on the line count" \
     "$(complete_words copy --to oracle --mysql-database nosuch '')" ""
 mariadb --no-defaults --socket="$TW_MYSQL_SOCKET" -uroot -e "DROP DATABASE $database"

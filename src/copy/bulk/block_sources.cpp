@@ -1,6 +1,7 @@
 #include "copy/bulk/block_sources.h"
 
 #include "db/ado_types.h"
+#include "db/connection_strings.h"
 #include "db/recordset.h"
 #include "odbc/error.h"
 #include "odbc/handles.h"
@@ -302,6 +303,22 @@ std::unique_ptr<BlockSource> openMySQLPages(db::Connection& connection,
     std::unique_ptr<db::Connection> own)
 {
     return std::make_unique<MySQLPages>(connection, rows, key, textColumns, std::move(own));
+}
+
+std::unique_ptr<BlockSource> openBlocks(sql::Server side, db::Connection& connection,
+    const sql::RowSelection& rows, const KeyColumns& key, const QList<int>& textColumns,
+    const std::optional<db::LoginDetails>& login, int timeoutSeconds)
+{
+    if (side == sql::Server::Oracle)
+        return openOracleBlocks(connection, rows, textColumns);
+    if (!login)
+        return openMySQLPages(connection, rows, key, textColumns, nullptr);
+    auto own = std::make_unique<db::Connection>();
+    own->CommandTimeout = timeoutSeconds;
+    own->ConnectionTimeout = timeoutSeconds;
+    own->Open(db::MySQLConnectionString(*login) + sql::MySQLDialect::multiStatementsOption);
+    db::Connection& pages = *own;
+    return openMySQLPages(pages, rows, key, textColumns, std::move(own));
 }
 
 } // namespace tw::copy

@@ -3,9 +3,12 @@
 #include "copy/loop/key_values.h"
 #include "copy/loop/row_source.h"
 #include "db/connection.h"
+#include "db/login_details.h"
 #include "odbc/result_reader.h"
+#include "sql/server.h"
 
 #include <memory>
+#include <optional>
 
 namespace tw::copy {
 
@@ -62,5 +65,14 @@ std::unique_ptr<BlockSource> openOracleBlocks(
 std::unique_ptr<BlockSource> openMySQLPages(db::Connection& connection,
     const sql::RowSelection& rows, const KeyColumns& key, const QList<int>& textColumns,
     std::unique_ptr<db::Connection> own);
+
+// The rows of `table` on `side` the bulk way: Oracle's through `connection`;
+// MySQL's in HANDLER pages on a connection of the source's own, opened
+// with `login` (with `timeoutSeconds`), which takes several statements in
+// one text, or without a login by row offset through `connection`. Made
+// on the thread that reads. Throws DbError.
+std::unique_ptr<BlockSource> openBlocks(sql::Server side, db::Connection& connection,
+    const sql::RowSelection& rows, const KeyColumns& key, const QList<int>& textColumns,
+    const std::optional<db::LoginDetails>& login, int timeoutSeconds);
 
 } // namespace tw::copy

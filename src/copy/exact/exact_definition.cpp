@@ -150,4 +150,66 @@ QStringList ExactDefinition::shown(const Row& row) const
     return values;
 }
 
+const MappingRule ExactDefinition::blankPadded { QLatin1StringView("char-blank-padded"),
+    QLatin1StringView("Oracle's CHAR fills its text with blanks to its length") };
+const MappingRule ExactDefinition::blanksDropped { QLatin1StringView("char-blanks-dropped"),
+    QLatin1StringView("MySQL's CHAR gives its text back without the blanks at its end") };
+
+Kept ExactDefinition::kept(int column) const
+{
+    switch (m_table.columns.at(column).form) {
+    case ValueForm::Integer:
+    case ValueForm::Decimal:
+    case ValueForm::NumberText:
+        return Kept::Number;
+    case ValueForm::Float32:
+        return Kept::Float32;
+    case ValueForm::Float64:
+        return Kept::Float64;
+    case ValueForm::Date:
+    case ValueForm::Timestamp:
+    case ValueForm::TimestampText:
+        return Kept::Timestamp;
+    case ValueForm::Time:
+    case ValueForm::Interval:
+        return Kept::Duration;
+    case ValueForm::Text:
+        return Kept::Text;
+    case ValueForm::Binary:
+        return Kept::Binary;
+    }
+    return Kept::Text;
+}
+
+Carried ExactDefinition::carried(int column, const odbc::Value& value) const
+{
+    const ExactColumn& c = m_table.columns.at(column);
+    ExactValue checked = checkValue(c, value);
+    if (checked.carry == Carry::Refused)
+        return { value, nullptr, QStringLiteral("column %1: %2").arg(c.name, checked.reason) };
+    Carried out;
+    out.value = std::move(checked.value);
+    const bool fixedText = c.form == ValueForm::Text && c.parameter.sqlType == SQL_WCHAR;
+    if (!fixedText || out.value.typeId() != QMetaType::QString)
+        return out;
+    QString text = out.value.toString();
+    if (c.server == sql::Server::Oracle) {
+        const qsizetype characters = text.toUcs4().size();
+        if (characters < c.length) {
+            text += QString(c.length - characters, u' ');
+            out.rule = &blankPadded;
+        }
+    } else {
+        qsizetype end = text.size();
+        while (end > 0 && text[end - 1] == u' ')
+            --end;
+        if (end < text.size()) {
+            text.truncate(end);
+            out.rule = &blanksDropped;
+        }
+    }
+    out.value = text;
+    return out;
+}
+
 } // namespace tw::copy

@@ -45,6 +45,17 @@ public:
     QStringList notes() const override { return m_table.notes; }
     QList<int> emptyAsNullColumns() const override;
 
+    // Every value unchanged, as checkValue() keeps it, or its row refused;
+    // only the blanks at the end of a CHAR's text change, each by a rule
+    // below.
+    Kept kept(int column) const override;
+    Carried carried(int column, const odbc::Value& value) const override;
+
+    // Oracle fills a CHAR with blanks to its length; MySQL gives a CHAR's
+    // text back without the blanks at its end.
+    static const MappingRule blankPadded;
+    static const MappingRule blanksDropped;
+
 private:
     ExactTable m_table;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bulk/parameter_arrays.h"
+#include "copy/loop/carried_value.h"
 #include "copy/loop/row_source.h"
 #include "sql/server.h"
 
@@ -53,6 +54,10 @@ public:
     // The source columns (from 0) whose empty text or binary values are
     // sent as NULL, which a copy counts.
     virtual QList<int> emptyAsNullColumns() const { return {}; }
+    // For comparing a copy with its source: what the target column keeps,
+    // and a source value as the copy leaves it there.
+    virtual Kept kept(int column) const = 0;
+    virtual Carried carried(int column, const odbc::Value& value) const = 0;
 };
 
 } // namespace tw::copy

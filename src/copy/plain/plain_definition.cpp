@@ -6,6 +6,8 @@
 #include "sql/plain_statements.h"
 #include "sql/value_text.h"
 
+#include <QDate>
+#include <cmath>
 #include <sqlext.h>
 
 namespace tw::copy {
@@ -29,6 +31,24 @@ bool isEmptyText(const odbc::Value& value)
     }
 }
 
+// What a column of the window's types keeps: the server's own number and
+// date types, a BLOB's bytes, or text.
+Kept keptBy(sql::Server target, const QString& fragment)
+{
+    if (target == sql::Server::MySQL) {
+        if (fragment == QLatin1String(" FLOAT,"))
+            return Kept::Float32;
+        return fragment == QLatin1String(" DATETIME,") ? Kept::Timestamp : Kept::Text;
+    }
+    if (fragment == QLatin1String(" INT,"))
+        return Kept::Number;
+    if (fragment == QLatin1String(" DATE,"))
+        return Kept::Timestamp;
+    if (fragment == QLatin1String(" FLOAT,"))
+        return Kept::Float64;
+    return fragment == QLatin1String(" BLOB,") ? Kept::Binary : Kept::Text;
+}
+
 } // namespace
 
 PlainDefinition::PlainDefinition(sql::Server target, QList<SourceColumn> columns)
@@ -42,6 +62,7 @@ PlainDefinition::PlainDefinition(sql::Server target, QList<SourceColumn> columns
                 || fragment == QLatin1String(" FLOAT,") || fragment == QLatin1String(" BLOB,")
             : fragment == QLatin1String(" FLOAT,");
         m_asText << !typed;
+        m_kept << keptBy(target, fragment);
     }
 }
 
@@ -131,18 +152,19 @@ QList<bulk::ParameterBinding> PlainDefinition::parameters(bool narrowText) const
 void PlainDefinition::bind(const Row& row, Row& bound) const
 {
     bound.resize(m_columns.size());
-    for (qsizetype c = 0; c < m_columns.size(); ++c) {
-        const odbc::Value& value = row[c];
-        // NULL wherever the window sends NULL: a Null value, empty text, no bytes.
-        if (odbc::isNull(value) || isEmptyText(value)) {
-            bound[c] = odbc::Null();
-        } else if (!m_asText[c] || value.typeId() == QMetaType::QString) {
-            bound[c] = value; // text is its own value text
-        } else {
-            QString text = sql::valueText(value);
-            bound[c] = text.isEmpty() ? odbc::Null() : odbc::Value(std::move(text));
-        }
-    }
+    for (qsizetype c = 0; c < m_columns.size(); ++c)
+        bound[c] = sent(int(c), row[c]);
+}
+
+odbc::Value PlainDefinition::sent(int column, const odbc::Value& value) const
+{
+    // NULL wherever the window sends NULL: a Null value, empty text, no bytes.
+    if (odbc::isNull(value) || isEmptyText(value))
+        return odbc::Null();
+    if (!m_asText[column] || value.typeId() == QMetaType::QString)
+        return value; // text is its own value text
+    QString text = sql::valueText(value);
+    return text.isEmpty() ? odbc::Null() : odbc::Value(std::move(text));
 }
 
 QStringList PlainDefinition::shown(const Row& row) const
@@ -153,6 +175,113 @@ QStringList PlainDefinition::shown(const Row& row) const
         values << (text.isEmpty() ? QString() : text);
     }
     return values;
+}
+
+} // namespace tw::copy
+
+namespace tw::copy {
+
+const MappingRule PlainDefinition::emptyAsNull { QLatin1StringView("empty-as-null"),
+    QLatin1StringView("an empty text or empty binary value is sent as NULL") };
+const MappingRule PlainDefinition::binaryAsHex { QLatin1StringView("binary-as-hex"),
+    QLatin1StringView("binary data in a text column arrives as hexadecimal text") };
+const MappingRule PlainDefinition::singlePrecision { QLatin1StringView("single-precision"),
+    QLatin1StringView("every number becomes a MySQL FLOAT, single precision") };
+const MappingRule PlainDefinition::wholeSeconds { QLatin1StringView("whole-seconds"),
+    QLatin1StringView("MySQL's DATETIME keeps whole seconds") };
+const MappingRule PlainDefinition::belowOracleRange { QLatin1StringView("below-oracle-range"),
+    QLatin1StringView("a number below Oracle's range (1e-130) arrives as 0") };
+
+namespace {
+
+// Oracle's NUMBER holds no magnitude below this but 0.
+constexpr double oracleSmallest = 1e-130;
+
+// A number as the server reads it into its FLOAT or DOUBLE column.
+double doubleOf(const odbc::Value& value)
+{
+    if (value.typeId() == QMetaType::QString)
+        return sql::doubleOf(*static_cast<const QString*>(value.constData())).value_or(0);
+    return value.toDouble();
+}
+
+// A timestamp without its fraction of a second: cut off, or rounded to the
+// nearest second (which may be the next day).
+odbc::SqlTimestamp wholeSecond(odbc::SqlTimestamp t, bool rounded)
+{
+    const bool up = rounded && t.fraction >= 500000000;
+    t.fraction = 0;
+    if (!up)
+        return t;
+    int seconds = (t.hour * 60 + t.minute) * 60 + t.second + 1;
+    if (seconds == 24 * 60 * 60) {
+        const QDate next = QDate(t.year, t.month, t.day).addDays(1);
+        t.year = next.year();
+        t.month = next.month();
+        t.day = next.day();
+        seconds = 0;
+    }
+    t.hour = seconds / 3600;
+    t.minute = seconds / 60 % 60;
+    t.second = seconds % 60;
+    return t;
+}
+
+} // namespace
+
+Kept PlainDefinition::kept(int column) const
+{
+    return m_kept.at(column);
+}
+
+Carried PlainDefinition::carried(int column, const odbc::Value& value) const
+{
+    Carried c;
+    if (odbc::isNull(value) || isEmptyText(value)) {
+        if (!odbc::isNull(value))
+            c.rule = &emptyAsNull;
+        return c;
+    }
+    switch (m_kept.at(column)) {
+    case Kept::Text:
+        if (value.typeId() == QMetaType::QByteArray) {
+            c.value = sent(column, value);
+            c.rule = &binaryAsHex;
+            return c;
+        }
+        break;
+    case Kept::Float32:
+        // The server reads the value as a double, then keeps its float.
+        c.value = float(doubleOf(value));
+        c.rule = &singlePrecision;
+        return c;
+    case Kept::Float64:
+        if (const double d = doubleOf(value); d != 0 && std::fabs(d) < oracleSmallest) {
+            c.value = 0.0;
+            c.rule = &belowOracleRange;
+            return c;
+        }
+        break;
+    case Kept::Timestamp:
+        if (m_target.server() == sql::Server::MySQL
+            && value.typeId() == qMetaTypeId<odbc::SqlTimestamp>()) {
+            const auto& t = *static_cast<const odbc::SqlTimestamp*>(value.constData());
+            if (t.fraction != 0) {
+                c.value = QVariant::fromValue(wholeSecond(t, m_fractionsRounded));
+                c.rule = &wholeSeconds;
+                return c;
+            }
+        }
+        break;
+    case Kept::Number:
+    case Kept::Duration:
+    case Kept::Binary:
+        break;
+    }
+    // A value a text column keeps as its value text stays as read: the
+    // comparison reads it as that text.
+    c.value = value;
+    return c;
 }
 
 } // namespace tw::copy

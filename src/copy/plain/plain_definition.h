@@ -46,12 +46,31 @@ public:
     void bind(const Row& row, Row& bound) const override;
     QStringList shown(const Row& row) const override;
 
+    // What the window's column types keep, and the values they change on
+    // purpose (README, "Known limits"), each by a rule of its own below.
+    Kept kept(int column) const override;
+    Carried carried(int column, const odbc::Value& value) const override;
+    // MySQL rounds a fraction of a second into a DATETIME to the nearest
+    // second, MariaDB cuts it off: which of the two the target does.
+    void setFractionsRounded(bool rounded) { m_fractionsRounded = rounded; }
+
+    static const MappingRule emptyAsNull; // empty text and no bytes go as NULL
+    static const MappingRule binaryAsHex; // binary data into a text column
+    static const MappingRule singlePrecision; // every number into MySQL's FLOAT
+    static const MappingRule wholeSeconds; // times into MySQL's DATETIME
+    static const MappingRule belowOracleRange; // a double too small for Oracle's NUMBER
+
 private:
+    // A value as the copy sends it.
+    odbc::Value sent(int column, const odbc::Value& value) const;
+
     const sql::Dialect& m_target;
     QList<SourceColumn> m_columns;
     // Each column's value goes as its text (else as read).
     QList<bool> m_asText;
     QList<QString> m_types; // a column's type when chosen, else null
+    QList<Kept> m_kept;
+    bool m_fractionsRounded = false;
     mutable QString m_openingTable;
     mutable QString m_opening;
 };

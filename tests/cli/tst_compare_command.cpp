@@ -83,6 +83,10 @@ class TestCompareCommand : public QObject {
             bed.mysql("CREATE TABLE uniq(code VARCHAR(5) NOT NULL, v INT, UNIQUE KEY (code)); "
                       "INSERT INTO uniq VALUES ('a', 1), ('b', 2);",
                 database);
+        else if (table == QLatin1String("empties"))
+            bed.mysql("CREATE TABLE empties(id INT PRIMARY KEY, t VARCHAR(5), b VARBINARY(5)); "
+                      "INSERT INTO empties VALUES (1, '', ''), (2, 'x', X'01');",
+                database);
         else if (table == QLatin1String("rules"))
             bed.mysql("CREATE TABLE rules(id INT PRIMARY KEY, tiny DOUBLE, t TIME(2)); INSERT INTO "
                       "rules VALUES (1, 1e-200, '-838:59:58.25'), (2, 0.1, NULL);",
@@ -226,6 +230,9 @@ void TestCompareCommand::aCopyComparesTheSame_data()
         QTest::addRow("Oracle's types, exact%s", mode)
             << To::MySQL << "SRC"
             << "exact" << 3 << R"({"char-blanks-dropped":4})";
+        QTest::addRow("empty texts into Oracle, exact%s", mode)
+            << To::Oracle << "empties"
+            << "exact" << 2 << R"({"empty-as-null":2})";
         QTest::addRow("a number below Oracle's range%s", mode)
             << To::Oracle << "rules"
             << "plain" << 2 << R"({"below-oracle-range":1})";

@@ -152,6 +152,8 @@ QStringList ExactDefinition::shown(const Row& row) const
 
 const MappingRule ExactDefinition::blankPadded { QLatin1StringView("char-blank-padded"),
     QLatin1StringView("Oracle's CHAR fills its text with blanks to its length") };
+const MappingRule ExactDefinition::emptyAsNull { QLatin1StringView("empty-as-null"),
+    QLatin1StringView("Oracle keeps an empty text or binary value as NULL (--empty-text null)") };
 const MappingRule ExactDefinition::blanksDropped { QLatin1StringView("char-blanks-dropped"),
     QLatin1StringView("MySQL's CHAR gives its text back without the blanks at its end") };
 
@@ -189,6 +191,10 @@ Carried ExactDefinition::carried(int column, const odbc::Value& value) const
         return { value, nullptr, QStringLiteral("column %1: %2").arg(c.name, checked.reason) };
     Carried out;
     out.value = std::move(checked.value);
+    if (odbc::isNull(out.value) && !odbc::isNull(value)) {
+        out.rule = &emptyAsNull;
+        return out;
+    }
     const bool fixedText = c.form == ValueForm::Text && c.parameter.sqlType == SQL_WCHAR;
     if (!fixedText || out.value.typeId() != QMetaType::QString)
         return out;

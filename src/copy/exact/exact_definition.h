@@ -55,6 +55,7 @@ public:
     // text back without the blanks at its end.
     static const MappingRule blankPadded;
     static const MappingRule blanksDropped;
+    static const MappingRule emptyAsNull;
 
 private:
     ExactTable m_table;

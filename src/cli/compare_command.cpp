@@ -26,14 +26,29 @@ int usage(const QString& message)
 
 namespace {
 
-// One table's comparison through a run's connections, reported as it goes.
+// One table's comparison through a run's connections, reported as it goes:
+// of the rows and columns `plan` says the copy read, where it says they went.
 compare::Comparison compareOne(copy::TableCopy& run, const CopyRequest& request,
     const db::LoginDetails& login, const QString& table, const QString& target,
-    DifferenceReport& report)
+    const copy::TablePlan* plan, DifferenceReport& report)
 {
     compare::CompareOptions options;
     options.types = request.types;
+    options.exact = request.exact;
     options.login = login;
+    if (plan) {
+        options.types
+            = plan->exact ? copy::CopyOptions::Types::Exact : copy::CopyOptions::Types::Plain;
+        options.rows = plan->rows;
+        if (request.job.part > 0) {
+            options.rows->parts = request.job.parts;
+            options.rows->part = request.job.part;
+        }
+        options.targetColumns = plan->targetColumns;
+        options.columnTypes = plan->request.types;
+        options.targetSubset = plan->exists
+            && (request.job.landing != copy::CopyOptions::Landing::New || request.job.part > 0);
+    }
     const compare::Comparison c = compare::compareTable(run, table, target, options, report);
     report.end(c);
     return c;
@@ -42,15 +57,17 @@ compare::Comparison compareOne(copy::TableCopy& run, const CopyRequest& request,
 } // namespace
 
 std::optional<compare::Comparison> verifyCopy(copy::TableCopy& run, const CopyRequest& request,
-    const db::LoginDetails& login, const copy::TableResult& copied, DifferenceReport& report)
+    const db::LoginDetails& login, const copy::TableResult& copied, DifferenceReport& report,
+    const copy::TablePlan* plan)
 {
     switch (copied.result) {
     case copy::TableResult::Copied:
     case copy::TableResult::CopiedOldLeft:
     case copy::TableResult::RefusedRows:
+    case copy::TableResult::DefinitionIncomplete:
         if (run.stopRequested())
             return std::nullopt;
-        return compareOne(run, request, login, copied.table, copied.target, report);
+        return compareOne(run, request, login, copied.table, copied.target, plan, report);
     default:
         return std::nullopt;
     }
@@ -96,6 +113,14 @@ int runCompare(const CopyRequest& request)
     if (!tables)
         return usage(problem);
 
+    // Each table as the copy with the same arguments plans it: its rows,
+    // columns, types and name in the target.
+    copy::CopyOptions planning;
+    planning.types = request.types;
+    planning.landing = request.job.landing;
+    planning.parts = request.job.parts;
+    planning.part = request.job.part;
+    db::NameList& targetTables = toOracle ? oracleTables : mysqlTables;
     QList<compare::Comparison> comparisons;
     for (const QString& table : *tables) {
         if (stop.requested()) {
@@ -105,12 +130,19 @@ int runCompare(const CopyRequest& request)
             comparisons.append(c);
             continue;
         }
-        // The copy's own test for a table the target has: into MySQL
-        // without regard to letter case.
-        const QString target = !toOracle && db::ListHasItemNoCase(mysqlTables, table)
-            ? db::ListFindItemNoCase(mysqlTables, table)
-            : table;
-        comparisons.append(compareOne(run, request, *details, table, target, report));
+        copy::TableRequest asked;
+        for (const copy::TableRequest& t : request.job.tables) {
+            if (t.source.compare(table, Qt::CaseInsensitive) == 0)
+                asked = t;
+        }
+        asked.source = table;
+        copy::TablePlan plan;
+        try {
+            plan = copy::planTable(run, asked, targetTables, planning);
+        } catch (const copy::PlanError& e) {
+            return usage(e.message());
+        }
+        comparisons.append(compareOne(run, request, *details, table, plan.target, &plan, report));
     }
     for (Server side : { Server::MySQL, Server::Oracle }) {
         try {

@@ -4,6 +4,7 @@
 #include "cli/compare_summary.h"
 #include "cli/difference_report.h"
 #include "copy/table_copy.h"
+#include "copy/table_plan.h"
 #include "copy/table_result.h"
 #include "db/name_list.h"
 
@@ -17,7 +18,9 @@ int runCompare(const CopyRequest& request);
 // copy --verify: the comparison of a table just copied, when its copy left
 // a table that is the copy (not a stopped, failed or skipped one, nor an
 // old table kept), through the copy's connections.
+// `plan`: the rows, columns and types the copy was planned with.
 std::optional<compare::Comparison> verifyCopy(copy::TableCopy& run, const CopyRequest& request,
-    const db::LoginDetails& login, const copy::TableResult& copied, DifferenceReport& report);
+    const db::LoginDetails& login, const copy::TableResult& copied, DifferenceReport& report,
+    const copy::TablePlan* plan = nullptr);
 
 } // namespace tw::cli

@@ -352,10 +352,8 @@ int runJob(const CopyRequest& request, copy::TableCopy& copy, const db::LoginDet
     }
     // Each table compared once every table is in, on the run's connections.
     Verified verified;
-    for (const copy::TableResult& r : std::as_const(results)) {
-        if (differences)
-            verified.append(verifyCopy(copy, request, login, r, *differences));
-    }
+    for (qsizetype i = 0; differences && i < results.size(); ++i)
+        verified.append(verifyCopy(copy, request, login, results[i], *differences, &plans[i]));
     printSummary(results, request.json, verified);
     return exitCodeOf(results, verified);
 }

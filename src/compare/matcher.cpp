@@ -54,6 +54,8 @@ bool Matcher::sameRow(const Record& source, const Record& target)
 
 void Matcher::only(const Record& row, bool source, const QString& reason)
 {
+    if (!source && m_table.targetSubset)
+        return;
     ++(source ? m_counts.onlyInSource : m_counts.onlyInTarget);
     if (!m_observer.wantsDifference())
         return;

@@ -22,6 +22,7 @@ public:
         QList<int> key; // the key's columns, in key order; empty: whole rows
         bool exact = false; // an exact copy, which changes no value
         std::vector<const copy::MappingRule*> rules; // by number - 1
+        bool targetSubset = false; // rows only in the target are not counted
     };
     Matcher(const Table& table, Comparison& counts, ComparisonObserver& observer);
 

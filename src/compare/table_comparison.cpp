@@ -148,14 +148,31 @@ public:
         }
         std::unique_ptr<copy::TableDefinition> definition;
         std::unique_ptr<copy::ExactDefinition> exact;
-        if (m_options.types == copy::CopyOptions::Types::Exact)
-            exact = std::make_unique<copy::ExactDefinition>(copy::exactTable(to, source));
+        const sql::RowSelection rows = m_options.rows.value_or(sql::RowSelection());
+        try {
+            if (m_options.types == copy::CopyOptions::Types::Exact) {
+                copy::ExactTable table = copy::exactTable(to, source, m_options.exact);
+                // As the copy made it: NOT NULL text columns holding empty
+                // values nullable in Oracle.
+                if (to == Server::Oracle)
+                    copy::allowEmptyValues(m_run.sourceConnection(), r.table, table);
+                exact = std::make_unique<copy::ExactDefinition>(std::move(table));
+                exact->choose(rows.columns, m_options.columnTypes);
+            }
+        } catch (...) {
+            return fail(current());
+        }
 
         std::optional<SideReader> sourceSide;
         std::optional<SideReader> targetSide;
         try {
-            sourceSide.emplace(opener(from, r.table, exact ? exact->textColumns() : QList<int>()));
-            targetSide.emplace(opener(to, r.target, {}));
+            sql::RowSelection read = rows;
+            read.table = r.table;
+            sourceSide.emplace(opener(from, read, exact ? exact->textColumns() : QList<int>()));
+            sql::RowSelection written;
+            written.table = r.target;
+            written.columns = m_options.targetColumns;
+            targetSide.emplace(opener(to, written, {}));
         } catch (...) {
             return fail(QStringLiteral("Reading it failed: ") + current());
         }
@@ -167,6 +184,8 @@ public:
                 definition = std::move(exact);
             } else {
                 auto plain = std::make_unique<copy::PlainDefinition>(to, columns);
+                if (!m_options.columnTypes.isEmpty())
+                    plain->choose(m_options.columnTypes);
                 if (to == Server::MySQL)
                     plain->setFractionsRounded(fractionsRounded(m_run.targetConnection()));
                 definition = std::move(plain);
@@ -225,7 +244,8 @@ public:
         targetSide.reset();
 
         const Matcher::Table table { r.table, names, key.columns,
-            m_options.types == copy::CopyOptions::Types::Exact, sourceRows.rules };
+            m_options.types == copy::CopyOptions::Types::Exact, sourceRows.rules,
+            m_options.targetSubset };
         Matcher matcher(table, r, m_observer);
         try {
             stopped = stopped
@@ -244,12 +264,12 @@ public:
     }
 
 private:
-    SideReader::Opener opener(Server side, const QString& table, const QList<int>& textColumns)
+    SideReader::Opener opener(
+        Server side, const sql::RowSelection& rows, const QList<int>& textColumns)
     {
-        return [&run = m_run, side, table, textColumns, login = m_options.login]() {
+        return [&run = m_run, side, rows, textColumns, login = m_options.login]() {
             return std::unique_ptr<copy::RowSource>(copy::openBlocks(side, run.connection(side),
-                sql::RowSelection { table, {}, {}, {}, false, {}, 0, 0 }, {}, textColumns, login,
-                copy::TableCopy::timeoutSeconds));
+                rows, {}, textColumns, login, copy::TableCopy::timeoutSeconds));
         };
     }
     void fail(const QString& message)

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "compare/comparison.h"
+#include "copy/exact/exact_options.h"
 #include "copy/table_copy.h"
 #include "copy/table_job.h"
+#include "sql/selection.h"
 
 #include <optional>
 
@@ -12,9 +14,21 @@ struct CompareOptions {
     // The column mapping the copy used, whose declared changes count as
     // none.
     copy::CopyOptions::Types types = copy::CopyOptions::Types::Plain;
+    copy::ExactOptions exact; // an exact copy's --empty-text
     // The logins, for MySQL's reading connection of its own (see
     // copy::openBlocks).
     std::optional<db::LoginDetails> login;
+    // The rows and columns the copy read (a job's condition, columns and
+    // part); none: the whole table. `targetColumns`: the target's names of
+    // those columns, when it had the table; `columnTypes`: the column types
+    // the copy was given.
+    std::optional<sql::RowSelection> rows;
+    QStringList targetColumns;
+    QList<std::pair<QString, QString>> columnTypes;
+    // The copy added to a table that holds other rows too (append, upsert,
+    // one part): only the keys it read are checked, and rows only in the
+    // target are none of its business.
+    bool targetSubset = false;
     // Where the rows are spilled; empty: the system's temporary folder.
     QString folder;
     // A partition of one side is held in memory up to `bufferBytes`, then

@@ -119,6 +119,36 @@ schema = "full"
             QStringList { "items_note" });
     }
 
+    // compare and --verify read the rows and columns the job chose, where
+    // the job put them.
+    void aJobIsComparedAsItWasCopied()
+    {
+        bed.mysql(numbered(QStringLiteral("orders"), 40), database);
+        QFile job(path(QStringLiteral("compared.toml")));
+        QVERIFY(job.open(QIODevice::WriteOnly));
+        job.write(R"toml(to = "oracle"
+types = "exact"
+[[table]]
+name = "orders"
+target = "ORDERS_N"
+where = "region = 'N'"
+columns = ["price", "id"]
+)toml");
+        job.close();
+        const CommandResult r = copy({ QStringLiteral("--job"), job.fileName(), "--verify" });
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        const QJsonObject verified = r.table(QStringLiteral("orders")).value("verify").toObject();
+        QCOMPARE(verified.value("result").toString(), QStringLiteral("same"));
+        QCOMPARE(verified.value("sourceRows").toInt(), 20);
+        bed.oracle(
+            oracleUser, QStringLiteral("UPDATE \"ORDERS_N\" SET \"price\" = 1 WHERE \"id\" = 2"));
+        const CommandResult c
+            = runCommand({ "compare", "--json", QStringLiteral("--job"), job.fileName() });
+        QCOMPARE(c.exitCode, 1);
+        QCOMPARE(c.table(QStringLiteral("orders")).value("changedRows").toInt(), 1);
+        QCOMPARE(c.table(QStringLiteral("orders")).value("onlyInSource").toInt(), 0);
+    }
+
     // Appending twice doubles the rows; an upsert of changed and new rows
     // updates the first and inserts the second, and counts them.
     void appendAddsAndUpsertUpdatesAndInserts()
@@ -208,9 +238,12 @@ schema = "full"
             copy({ "--to", "oracle", "p", "--types", "exact", "--where", "id < 0" }).exitCode, 0);
         int written = 0;
         for (const char* part : { "1/3", "2/3", "3/3" }) {
+            // Each part verified against the rows it read, not the whole target.
             const CommandResult r
-                = copy({ "--to", "oracle", "p", "--types", "exact", "--part", part });
-            QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+                = copy({ "--to", "oracle", "p", "--types", "exact", "--part", part, "--verify" });
+            QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+            QCOMPARE(r.table("p").value("verify").toObject().value("result").toString(),
+                QStringLiteral("same"));
             const int n = r.table("p").value("rowsWritten").toInt();
             QVERIFY2(n > 100 && n < 250, qPrintable(QString::number(n)));
             written += n;

@@ -382,10 +382,16 @@ int main(int argc, char** argv)
         takeRound(toMySQL, c, r == 0);
         mysqlStream << QStringLiteral("DROP TABLE IF EXISTS `bench_o_replay`");
         for (const QString& q : log.queries(QStringLiteral("root@127.0.0.1 on ") + database)) {
+            // Every table the copy made or dropped, the trial of a replacing
+            // copy's new table included, under a name of the replay's own.
             QString replay = q;
             replay.replace(QStringLiteral("`BENCH_O`"), QStringLiteral("`bench_o_replay`"));
+            replay.replace(QStringLiteral("`BENCH_O_tw_new`"), QStringLiteral("`bench_o_trial`"));
+            if (replay.startsWith(QLatin1String("DROP TABLE `")))
+                replay.insert(11, QLatin1String("IF EXISTS "));
             if (replay.startsWith(QLatin1String("CREATE TABLE"))
-                || replay.startsWith(QLatin1String("INSERT INTO")))
+                || replay.startsWith(QLatin1String("INSERT INTO"))
+                || replay.startsWith(QLatin1String("DROP TABLE")))
                 mysqlStream << replay;
         }
         const double replay = replayMySQL(bed, database, mysqlStream);

@@ -2,6 +2,7 @@
 
 #include "odbc/error.h"
 #include "odbc/handles.h"
+#include "odbc/number_text.h"
 #include "odbc/utf8.h"
 
 #include <QDate>
@@ -9,7 +10,6 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
-#include <type_traits>
 
 namespace tw::bulk {
 
@@ -40,37 +40,6 @@ qsizetype fixedSizeOf(SQLSMALLINT cType)
     throw odbc::DbError(QStringLiteral("A value of type %1 cannot be sent as %2.")
                             .arg(QLatin1String(value.typeName() ? value.typeName() : "unknown"),
                                 QLatin1String(what)));
-}
-
-// Decimal text as ASCII in a buffer of its own, without allocating: the
-// digits of a number are short.
-bool asciiDigits(const QString& text, std::array<char, 128>& out, qsizetype& size)
-{
-    const QString trimmed = text.trimmed();
-    size = trimmed.size();
-    if (size == 0 || size > qsizetype(out.size()))
-        return false;
-    const char16_t* from = reinterpret_cast<const char16_t*>(trimmed.utf16());
-    for (qsizetype i = 0; i < size; ++i) {
-        if (from[i] > 0x7F)
-            return false;
-        out[size_t(i)] = char(from[i]);
-    }
-    return true;
-}
-
-template <typename Number> bool parseNumber(const QString& text, Number& out)
-{
-    std::array<char, 128> ascii;
-    qsizetype size = 0;
-    if (!asciiDigits(text, ascii, size))
-        return false;
-    const char* begin = ascii.data();
-    const char* end = begin + size;
-    if (*begin == '+' && std::is_floating_point_v<Number>)
-        ++begin;
-    const auto [ptr, ec] = std::from_chars(begin, end, out);
-    return ec == std::errc() && ptr == end;
 }
 
 // The value held, read straight from the variant: QVariant's own
@@ -121,9 +90,8 @@ SQLDOUBLE doubleOf(const odbc::Value& value)
     if (isUnsigned(type))
         return double(heldUnsigned(value));
     if (type == QMetaType::QString) {
-        double v = 0;
-        if (parseNumber(*static_cast<const QString*>(value.constData()), v))
-            return v;
+        if (const auto v = odbc::doubleOf(*static_cast<const QString*>(value.constData())))
+            return *v;
     }
     cannot(value, "a number");
 }

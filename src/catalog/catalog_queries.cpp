@@ -1,6 +1,7 @@
 #include "catalog/catalog_queries.h"
 
 #include "db/recordset.h"
+#include "sql/dialect.h"
 
 namespace tw::catalog {
 
@@ -16,9 +17,7 @@ QString mysqlTableWhere(const QString& table)
 
 QString oracleText(const QString& text)
 {
-    QString out = text;
-    out.replace(u'\'', QLatin1String("''"));
-    return u'\'' + out + u'\'';
+    return sql::Dialect::textLiteral(text);
 }
 
 QList<QList<odbc::Value>> queryRows(db::Connection& connection, const QString& sql)

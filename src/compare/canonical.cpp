@@ -1,6 +1,7 @@
 #include "compare/canonical.h"
 
 #include "odbc/date_text.h"
+#include "odbc/number_text.h"
 #include "odbc/utf8.h"
 #include "sql/value_text.h"
 
@@ -303,7 +304,7 @@ template <typename Float> std::optional<Float> ieeeOf(const Value& v)
         const QString& text = *static_cast<const QString*>(v.constData());
         if (const auto special = specialText(text))
             return Float(*special);
-        if (const auto d = sql::doubleOf(text))
+        if (const auto d = odbc::doubleOf(text))
             return Float(*d);
         return std::nullopt;
     }
@@ -355,7 +356,7 @@ template <typename Float> bool holdsExactly(const Value& v, Float f)
         return double(f) == double(v.toULongLong()) && double(f) < 9007199254740992.0;
     case QMetaType::QString: {
         const QString& text = *static_cast<const QString*>(v.constData());
-        const auto d = sql::doubleOf(text);
+        const auto d = odbc::doubleOf(text);
         if (!d)
             return specialText(text).has_value();
         if (double(f) != *d)

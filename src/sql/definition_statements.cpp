@@ -15,13 +15,6 @@ QString joined(const QStringList& parts)
 
 } // namespace
 
-QString Dialect::textLiteral(const QString& text)
-{
-    QString out = text;
-    out.replace(u'\'', QLatin1String("''"));
-    return u'\'' + out + u'\'';
-}
-
 QString Dialect::indexColumn(const QString& column, bool descending) const
 {
     return quote(column) + (descending ? QStringLiteral(" DESC") : QString());

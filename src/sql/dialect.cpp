@@ -78,4 +78,11 @@ const Dialect& dialect(Server server)
     return oracle;
 }
 
+QString Dialect::textLiteral(const QString& text)
+{
+    QString out = text;
+    out.replace(u'\'', QLatin1String("''"));
+    return u'\'' + out + u'\'';
+}
+
 } // namespace tw::sql

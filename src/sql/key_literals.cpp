@@ -24,11 +24,4 @@ bool wellFormed(const KeyValue& value)
     return false;
 }
 
-QString quotedLiteral(const QString& text)
-{
-    QString out = text;
-    out.replace(u'\'', QLatin1String("''"));
-    return u'\'' + out + u'\'';
-}
-
 } // namespace tw::sql

@@ -10,7 +10,4 @@ namespace tw::sql {
 // early.
 bool wellFormed(const KeyValue& value);
 
-// Single quotes around `text`, each quote inside doubled.
-QString quotedLiteral(const QString& text);
-
 } // namespace tw::sql

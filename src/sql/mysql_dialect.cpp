@@ -19,13 +19,6 @@ constexpr WordTest tests[] = {
 };
 constexpr QLatin1StringView otherwise(" VARCHAR(8000),");
 
-QString quotedText(const QString& text)
-{
-    QString out = text;
-    out.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + out + QLatin1Char('\'');
-}
-
 const QString handlerName = QStringLiteral("`tw_rows`");
 
 } // namespace
@@ -116,7 +109,7 @@ QString MySQLDialect::transactionalQuery(const QString& table) const
                           "information_schema.ENGINES e ON e.ENGINE = t.ENGINE WHERE "
                           "t.TABLE_SCHEMA = DATABASE() AND t.TABLE_NAME = %1 AND BINARY "
                           "t.TABLE_NAME = %1")
-        .arg(quotedText(table));
+        .arg(Dialect::textLiteral(table));
 }
 
 QString MySQLDialect::sessionQuery() const

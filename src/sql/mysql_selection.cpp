@@ -36,7 +36,7 @@ QString MySQLDialect::keyLiteral(const KeyValue& value) const
     case KeyValue::Kind::Number:
         return value.text;
     case KeyValue::Kind::Timestamp:
-        return quotedLiteral(value.text);
+        return Dialect::textLiteral(value.text);
     case KeyValue::Kind::Binary:
         return QStringLiteral("X'") + value.text + u'\'';
     case KeyValue::Kind::Text:
@@ -64,7 +64,7 @@ QList<QStringList> MySQLDialect::uniqueKeyQueries(const QString& table) const
 {
     const QString where = QStringLiteral(" FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = "
                                          "DATABASE() AND TABLE_NAME = %1")
-                              .arg(quotedLiteral(table));
+                              .arg(Dialect::textLiteral(table));
     return { { QStringLiteral("SELECT DISTINCT INDEX_NAME") + where
             + QStringLiteral(" AND NON_UNIQUE = 0"),
         QStringLiteral("SELECT INDEX_NAME, COLUMN_NAME") + where

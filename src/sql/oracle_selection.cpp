@@ -29,17 +29,17 @@ QString OracleDialect::partCondition(const QStringList& key, int part, int parts
 QString OracleDialect::keyLiteral(const KeyValue& value) const
 {
     if (!wellFormed(value))
-        return quotedLiteral(value.text);
+        return Dialect::textLiteral(value.text);
     switch (value.kind) {
     case KeyValue::Kind::Number:
         return value.text;
     case KeyValue::Kind::Timestamp:
-        return QStringLiteral("TIMESTAMP ") + quotedLiteral(value.text);
+        return QStringLiteral("TIMESTAMP ") + Dialect::textLiteral(value.text);
     case KeyValue::Kind::Binary: // RAW compares with text read as hex
     case KeyValue::Kind::Text:
         break;
     }
-    return quotedLiteral(value.text);
+    return Dialect::textLiteral(value.text);
 }
 
 QString OracleDialect::markerUpsert(
@@ -71,7 +71,7 @@ QString OracleDialect::markerUpsert(
 
 QList<QStringList> OracleDialect::uniqueKeyQueries(const QString& table) const
 {
-    const QString name = quotedLiteral(table);
+    const QString name = Dialect::textLiteral(table);
     return { { QStringLiteral("SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = %1 "
                               "AND CONSTRAINT_TYPE IN ('P', 'U')")
                      .arg(name),

@@ -4,13 +4,6 @@ namespace tw::sql {
 
 namespace {
 
-QString quotedText(const QString& text)
-{
-    QString out = text;
-    out.replace(u'\'', QLatin1String("''"));
-    return u'\'' + out + u'\'';
-}
-
 QString joined(const Dialect& d, const QStringList& names, const QString& prefix = QString())
 {
     QStringList quoted;
@@ -97,35 +90,35 @@ QString Dialect::markerInsert(const QString& table, const QStringList& columns) 
 QString Dialect::resumeInsert(const QString& run, const QString& name) const
 {
     return QStringLiteral("INSERT INTO %1 VALUES (%2, %3, NULL)")
-        .arg(quote(resumeTable()), quotedText(run), quotedText(name));
+        .arg(quote(resumeTable()), Dialect::textLiteral(run), Dialect::textLiteral(name));
 }
 
 QString Dialect::resumeUpdate(const QString& run, const QString& name, const QString& key) const
 {
     return QStringLiteral("UPDATE %1 SET %2 = %3 WHERE %4 = %5 AND %6 = %7")
-        .arg(quote(resumeTable()), quote(QStringLiteral("LAST_KEY")), quotedText(key),
-            quote(QStringLiteral("RUN")), quotedText(run), quote(QStringLiteral("NAME")),
-            quotedText(name));
+        .arg(quote(resumeTable()), quote(QStringLiteral("LAST_KEY")), Dialect::textLiteral(key),
+            quote(QStringLiteral("RUN")), Dialect::textLiteral(run), quote(QStringLiteral("NAME")),
+            Dialect::textLiteral(name));
 }
 
 QString Dialect::resumeQuery(const QString& run, const QString& name) const
 {
     return QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4 AND %5 = %6")
         .arg(quote(QStringLiteral("LAST_KEY")), quote(resumeTable()), quote(QStringLiteral("RUN")),
-            quotedText(run), quote(QStringLiteral("NAME")), quotedText(name));
+            Dialect::textLiteral(run), quote(QStringLiteral("NAME")), Dialect::textLiteral(name));
 }
 
 QString Dialect::resumeDelete(const QString& run, const QString& name) const
 {
     return QStringLiteral("DELETE FROM %1 WHERE %2 = %3 AND %4 = %5")
-        .arg(quote(resumeTable()), quote(QStringLiteral("RUN")), quotedText(run),
-            quote(QStringLiteral("NAME")), quotedText(name));
+        .arg(quote(resumeTable()), quote(QStringLiteral("RUN")), Dialect::textLiteral(run),
+            quote(QStringLiteral("NAME")), Dialect::textLiteral(name));
 }
 
 QString Dialect::resumeDeleteRun(const QString& run) const
 {
     return QStringLiteral("DELETE FROM %1 WHERE %2 = %3")
-        .arg(quote(resumeTable()), quote(QStringLiteral("RUN")), quotedText(run));
+        .arg(quote(resumeTable()), quote(QStringLiteral("RUN")), Dialect::textLiteral(run));
 }
 
 } // namespace tw::sql

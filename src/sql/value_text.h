@@ -39,12 +39,6 @@ QString valueText(const tw::odbc::Value& value);
 // -1, the digits it needs as valueText writes them.
 QString timestampText(const tw::odbc::SqlTimestamp& timestamp, int fractionDigits = -1);
 
-// The double nearest to the number `text` writes ("-1.5", "1e-7", ".5",
-// blanks around), as both servers read a number's text; none for text that
-// is no number. Quicker than QString::toDouble, which a comparison calls for
-// every value of a column.
-std::optional<double> doubleOf(QStringView text);
-
 // Appends valueText(value) to `out` when that text cannot hold a quote
 // (Null, numbers, truth values, bytes, dates and times), without a string
 // of its own; answers false and appends nothing for text and other kinds.

@@ -1,5 +1,7 @@
 #include "copy/exact/exact_values.h"
 
+#include "odbc/number_text.h"
+#include "sql/dialect.h"
 #include "sql/value_text.h"
 
 #include <QRegularExpression>
@@ -38,18 +40,6 @@ ExactValue refused(QString why)
 ExactValue parameterOnly(Value value, QString why)
 {
     return { Carry::Parameter, std::move(why), std::move(value) };
-}
-
-QString quoted(const QString& text)
-{
-    QString out = text;
-    out.replace(u'\'', QLatin1String("''"));
-    return u'\'' + out + u'\'';
-}
-
-QString twoDigits(int n)
-{
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
 // ---- numbers -----------------------------------------------------------
@@ -266,23 +256,10 @@ QString ieeeLiteral(const ExactColumn& column, double d)
         return std::isnan(d) ? QStringLiteral("'NaN'")
                              : (d < 0 ? QStringLiteral("'-Inf'") : QStringLiteral("'Inf'"));
     const QString text = mantissaExponent(d);
-    return column.server == Server::Oracle ? quoted(text) : text;
+    return column.server == Server::Oracle ? sql::Dialect::textLiteral(text) : text;
 }
 
 // ---- dates and times ---------------------------------------------------
-
-QString clockText(int hour, int minute, int second)
-{
-    return twoDigits(hour) + u':' + twoDigits(minute) + u':' + twoDigits(second);
-}
-
-// '.' and the first `digits` of the nanoseconds; nothing for none.
-QString fractionText(quint32 nanoseconds, int digits)
-{
-    if (digits <= 0)
-        return {};
-    return u'.' + QStringLiteral("%1").arg(nanoseconds, 9, 10, QLatin1Char('0')).left(digits);
-}
 
 // The fractional digits a value needs: 0 for whole seconds.
 int neededDigits(quint32 nanoseconds)
@@ -335,13 +312,15 @@ QString dateTimeLiteral(const ExactColumn& column, const Value& v)
     const SqlTimestamp t = *timestampOf(v);
     const QString text = sql::timestampText(t);
     if (column.server == Server::MySQL)
-        return quoted(text);
+        return sql::Dialect::textLiteral(text);
     if (column.form == ValueForm::Timestamp)
-        return QStringLiteral("TIMESTAMP ") + quoted(text);
+        return QStringLiteral("TIMESTAMP ") + sql::Dialect::textLiteral(text);
     if (v.typeId() == qMetaTypeId<SqlDate>())
         return QStringLiteral("DATE ")
-            + quoted(sql::valueText(QVariant::fromValue(SqlDate { t.year, t.month, t.day })));
-    return QStringLiteral("TO_DATE(") + quoted(text) + QStringLiteral(", 'YYYY-MM-DD HH24:MI:SS')");
+            + sql::Dialect::textLiteral(
+                sql::valueText(QVariant::fromValue(SqlDate { t.year, t.month, t.day })));
+    return QStringLiteral("TO_DATE(") + sql::Dialect::textLiteral(text)
+        + QStringLiteral(", 'YYYY-MM-DD HH24:MI:SS')");
 }
 
 // Oracle's TIMESTAMP(7..9) in MySQL: fixed width, so that text order is
@@ -395,23 +374,22 @@ ExactValue duration(const ExactColumn& column, const Value& v)
     if (digits > column.fractionDigits)
         return refused(QStringLiteral("%1 has more fractional digits than %2 keeps")
                            .arg(sql::valueText(v), column.type));
-    const QString sign = d->negative ? QStringLiteral("-") : QString();
-    const QString fraction = fractionText(d->nanoseconds, digits);
     if (column.server == Server::MySQL) {
         constexpr qint64 longest = (838LL * 60 + 59) * 60 + 59; // seconds
         const qint64 seconds = (d->hours * 60 + d->minute) * 60 + d->second;
         if (seconds > longest || (seconds == longest && d->nanoseconds > 0))
             return refused(QStringLiteral("%1 is longer than MySQL's TIME holds (838:59:59)")
                                .arg(sql::valueText(v)));
-        return checked(sign + QStringLiteral("%1").arg(d->hours, 2, 10, QLatin1Char('0')) + u':'
-            + twoDigits(d->minute) + u':' + twoDigits(d->second) + fraction);
+        return checked(sql::valueText(QVariant::fromValue(
+            SqlTime { d->negative, int(d->hours), d->minute, d->second, d->nanoseconds })));
     }
     const qint64 days = d->hours / 24;
     if (QString::number(days).size() > column.dayDigits)
         return refused(
             QStringLiteral("%1 has more days than %2 holds").arg(sql::valueText(v), column.type));
-    return checked(sign + QString::number(days) + u' '
-        + clockText(int(d->hours % 24), d->minute, d->second) + fraction);
+    return checked((d->negative ? QStringLiteral("-") : QString()) + QString::number(days) + u' '
+        + sql::valueText(QVariant::fromValue(
+            SqlTime { false, int(d->hours % 24), d->minute, d->second, d->nanoseconds })));
 }
 
 // ---- text and bytes ----------------------------------------------------
@@ -455,7 +433,7 @@ QString textLiteral(const ExactColumn& column, const QString& s)
     // bytes read the same in every mode.
     if (column.server == Server::MySQL && (s.contains(u'\\') || s.contains(QChar(0))))
         return QStringLiteral("_utf8mb4 X'") + QString::fromLatin1(s.toUtf8().toHex()) + u'\'';
-    return quoted(s);
+    return sql::Dialect::textLiteral(s);
 }
 
 ExactValue binary(const ExactColumn& column, const Value& v)
@@ -493,14 +471,7 @@ std::optional<double> ieeeValue(const Value& v)
     if (const auto special = ieeeSpecial(v))
         return special;
     const auto text = decimalText(v);
-    if (!text)
-        return std::nullopt;
-    const QByteArray latin = text->toLatin1();
-    double d = 0;
-    const auto [end, ec] = std::from_chars(latin.constData(), latin.constEnd(), d);
-    if (ec != std::errc() || end != latin.constEnd())
-        return std::nullopt;
-    return d;
+    return text ? odbc::doubleOf(*text) : std::nullopt;
 }
 
 } // namespace
@@ -550,9 +521,9 @@ QString literalOf(const ExactColumn& column, const ExactValue& checked)
     case ValueForm::Timestamp:
         return dateTimeLiteral(column, v);
     case ValueForm::Time:
-        return quoted(v.toString());
+        return sql::Dialect::textLiteral(v.toString());
     case ValueForm::Interval:
-        return QStringLiteral("INTERVAL ") + quoted(v.toString())
+        return QStringLiteral("INTERVAL ") + sql::Dialect::textLiteral(v.toString())
             + QStringLiteral(" DAY(%1) TO SECOND(%2)")
                   .arg(column.dayDigits)
                   .arg(column.fractionDigits);
@@ -560,11 +531,12 @@ QString literalOf(const ExactColumn& column, const ExactValue& checked)
         return textLiteral(column, v.toString());
     case ValueForm::Binary: {
         const QString hex = QString::fromLatin1(v.toByteArray().toHex()).toUpper();
-        return column.server == Server::MySQL ? QStringLiteral("X'") + hex + u'\'' : quoted(hex);
+        return column.server == Server::MySQL ? QStringLiteral("X'") + hex + u'\''
+                                              : sql::Dialect::textLiteral(hex);
     }
     case ValueForm::NumberText:
     case ValueForm::TimestampText:
-        return quoted(v.toString());
+        return sql::Dialect::textLiteral(v.toString());
     }
     return {};
 }

@@ -3,6 +3,7 @@
 #include "db/ado_types.h"
 #include "db/value_helpers.h"
 #include "odbc/error.h"
+#include "odbc/number_text.h"
 #include "sql/plain_statements.h"
 #include "sql/value_text.h"
 
@@ -201,7 +202,7 @@ constexpr double oracleSmallest = 1e-130;
 double doubleOf(const odbc::Value& value)
 {
     if (value.typeId() == QMetaType::QString)
-        return sql::doubleOf(*static_cast<const QString*>(value.constData())).value_or(0);
+        return odbc::doubleOf(*static_cast<const QString*>(value.constData())).value_or(0);
     return value.toDouble();
 }
 

@@ -11,7 +11,9 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace tw::bench {
 
@@ -28,16 +30,16 @@ struct Run {
     QHash<QString, QString> environment;
 };
 
-// `tablewright copy --to oracle ... --json` with the test bed's logins.
-Run command(const db::LoginDetails& d, const QStringList& extra)
+// `tablewright copy --to TO ... --json` with the test bed's logins.
+Run command(const db::LoginDetails& d, const QStringList& extra,
+    const QString& to = QStringLiteral("oracle"))
 {
     return { QStringList { QCoreApplication::applicationDirPath() + QStringLiteral("/tablewright"),
-                 QStringLiteral("copy"), QStringLiteral("--to"), QStringLiteral("oracle"),
-                 QStringLiteral("--json"), QStringLiteral("--oracle-sid"), d.oracleSid,
-                 QStringLiteral("--oracle-user"), d.oracleUser, QStringLiteral("--mysql-server"),
-                 d.mysqlServer, QStringLiteral("--mysql-port"), d.mysqlPort,
-                 QStringLiteral("--mysql-user"), d.mysqlUser, QStringLiteral("--mysql-database"),
-                 d.mysqlDatabase }
+                 QStringLiteral("copy"), QStringLiteral("--to"), to, QStringLiteral("--json"),
+                 QStringLiteral("--oracle-sid"), d.oracleSid, QStringLiteral("--oracle-user"),
+                 d.oracleUser, QStringLiteral("--mysql-server"), d.mysqlServer,
+                 QStringLiteral("--mysql-port"), d.mysqlPort, QStringLiteral("--mysql-user"),
+                 d.mysqlUser, QStringLiteral("--mysql-database"), d.mysqlDatabase }
             + extra,
         { { QStringLiteral("TABLEWRIGHT_ORACLE_PASSWORD"), d.oraclePassword },
             { QStringLiteral("TABLEWRIGHT_MYSQL_PASSWORD"), d.mysqlPassword } } };
@@ -73,30 +75,36 @@ int runJobsBenchmark(const QStringList& arguments)
     say(QStringLiteral("machine: %1").arg(machineDescription()));
 
     // 8 tables of `rows` rows, by 1 and by 4 side by side.
-    bed.mysql(mysqlBenchTable(rows) + QStringLiteral("ALTER TABLE bench ADD PRIMARY KEY (id);"),
-        database);
-    QStringList tables;
-    for (int t = 1; t <= 8; ++t) {
-        tables << QStringLiteral("bench%1").arg(t);
-        bed.mysql(QStringLiteral("CREATE TABLE bench%1 LIKE bench; INSERT INTO bench%1 SELECT * "
-                                 "FROM bench;")
-                      .arg(t),
+    const auto makeMySQLTables = [&](int n) {
+        bed.freshMySQLDatabase(QStringLiteral("tw_bench_jobs"));
+        bed.mysql(mysqlBenchTable(n) + QStringLiteral("ALTER TABLE bench ADD PRIMARY KEY (id);"),
             database);
-    }
-    say(QStringLiteral("8 tables of %1 rows into Oracle").arg(rows));
-    for (const bool fast : { false, true }) {
+        for (int t = 1; t <= 8; ++t)
+            bed.mysql(
+                QStringLiteral("CREATE TABLE bench%1 LIKE bench; INSERT INTO bench%1 SELECT * "
+                               "FROM bench;")
+                    .arg(t),
+                database);
+    };
+    QStringList tables;
+    for (int t = 1; t <= 8; ++t)
+        tables << QStringLiteral("bench%1").arg(t);
+    // Each copy starts from an empty target; the source stays.
+    const auto sideBySide = [&](const QString& to, const QStringList& how, bool fast,
+                                const std::function<void()>& emptyTarget) {
+        const QString label = fast ? QStringLiteral("--fast") : QStringLiteral("row by row");
         double rate[2] = { 0, 0 };
         for (const int jobs : { 1, 4 }) {
-            bed.freshOracleUser(user);
-            QStringList extra = tables;
+            emptyTarget();
+            QStringList extra = tables + how;
             extra << QStringLiteral("--jobs") << QString::number(jobs);
             if (fast)
                 extra << QStringLiteral("--fast");
-            const Run run = command(details, extra);
+            const Run run = command(details, extra, to);
             const Child c = runMeasured(run.arguments, run.environment);
             rate[jobs == 4] = c.seconds > 0 ? written(c) / c.seconds : 0;
             say(QStringLiteral("  %1 --jobs %2: %3 rows in %4 s, %5 rows/s, peak resident %6 MB%7")
-                    .arg(fast ? QStringLiteral("--fast") : QStringLiteral("row by row"))
+                    .arg(label)
                     .arg(jobs)
                     .arg(written(c))
                     .arg(c.seconds, 0, 'f', 2)
@@ -106,9 +114,26 @@ int runJobsBenchmark(const QStringList& arguments)
                                          : QStringLiteral(" (exit %1)").arg(c.exitCode)));
         }
         say(QStringLiteral("  %1: --jobs 4 / --jobs 1 = %2 (goal at least 1.5 row by row)")
-                .arg(fast ? QStringLiteral("--fast") : QStringLiteral("row by row"))
+                .arg(label)
                 .arg(rate[0] > 0 ? rate[1] / rate[0] : 0, 0, 'f', 2));
-    }
+    };
+    makeMySQLTables(rows);
+    say(QStringLiteral("8 tables of %1 rows into Oracle").arg(rows));
+    for (const bool fast : { false, true })
+        sideBySide(QStringLiteral("oracle"), {}, fast, [&] { bed.freshOracleUser(user); });
+    // Into MySQL, where the row-by-row copy waits on a server of its own
+    // process. Exact types both ways, so that the tables come back as they
+    // were; a fifth of the rows, as one row at a time into MySQL is slower.
+    const int mysqlRows = std::max(1, rows / 5);
+    makeMySQLTables(mysqlRows);
+    bed.freshOracleUser(user);
+    const QStringList exact { QStringLiteral("--types"), QStringLiteral("exact") };
+    const Run seed = command(details, tables + exact + QStringList { QStringLiteral("--fast") });
+    runMeasured(seed.arguments, seed.environment);
+    say(QStringLiteral("8 tables of %1 rows into MySQL (exact types)").arg(mysqlRows));
+    for (const bool fast : { false, true })
+        sideBySide(QStringLiteral("mysql"), exact, fast,
+            [&] { bed.freshMySQLDatabase(QStringLiteral("tw_bench_jobs")); });
 
     // Resume: killed at about half, run again with the same state.
     bed.freshMySQLDatabase(QStringLiteral("tw_bench_jobs"));

@@ -89,24 +89,10 @@ int runCompare(const CopyRequest& request)
         return missing.isEmpty() ? ExitStopped : usage(missing);
 
     copy::TableCopy run(request.target, &stop, request.types == copy::CopyOptions::Types::Exact);
-    for (Server side : { Server::Oracle, Server::MySQL }) {
-        try {
-            run.connect(side, *details);
-        } catch (...) {
-            return usage(QStringLiteral("cannot connect to %1: %2")
-                             .arg(sql::serverName(side), odbc::describe(std::current_exception())));
-        }
-    }
-    const db::FixedLogin login(*details);
     db::NameList mysqlTables;
     db::NameList oracleTables;
-    try {
-        db::ListMySQLTables(mysqlTables, login);
-        db::ListOracleTables(oracleTables, login);
-    } catch (...) {
-        return usage(
-            QStringLiteral("cannot list the tables: ") + odbc::describe(std::current_exception()));
-    }
+    if (const auto failed = openBothSides(run, *details, mysqlTables, oracleTables))
+        return usage(*failed);
     const bool toOracle = request.target == Server::Oracle;
     const std::optional<QStringList> tables
         = chosenTables(request, toOracle ? mysqlTables : oracleTables, &problem);

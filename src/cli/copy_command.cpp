@@ -109,27 +109,12 @@ int runCopy(const CopyRequest& request)
     if (!details)
         return missing.isEmpty() ? ExitStopped : usage(missing);
 
-    // Oracle first, as the window opens them.
     copy::TableCopy copy(request.target, &stop, request.types == copy::CopyOptions::Types::Exact);
-    for (Server side : { Server::Oracle, Server::MySQL }) {
-        try {
-            copy.connect(side, *details);
-        } catch (...) {
-            return usage(QStringLiteral("cannot connect to %1: %2")
-                             .arg(sql::serverName(side), odbc::describe(std::current_exception())));
-        }
-    }
-    const bool toOracle = request.target == Server::Oracle;
-    const db::FixedLogin login(*details);
     db::NameList mysqlTables;
     db::NameList oracleTables;
-    try {
-        db::ListMySQLTables(mysqlTables, login);
-        db::ListOracleTables(oracleTables, login);
-    } catch (...) {
-        return usage(
-            QStringLiteral("cannot list the tables: ") + odbc::describe(std::current_exception()));
-    }
+    if (const auto failed = openBothSides(copy, *details, mysqlTables, oracleTables))
+        return usage(*failed);
+    const bool toOracle = request.target == Server::Oracle;
     db::NameList& source = toOracle ? mysqlTables : oracleTables;
     db::NameList& target = toOracle ? oracleTables : mysqlTables;
     const std::optional<QStringList> tables = chosenTables(request, source, &problem);

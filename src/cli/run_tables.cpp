@@ -3,8 +3,32 @@
 #include "catalog/table_catalog.h"
 #include "cli/list_command.h"
 #include "cli/nearest.h"
+#include "db/listing.h"
+#include "odbc/error.h"
 
 namespace tw::cli {
+
+std::optional<QString> openBothSides(copy::TableCopy& run, const db::LoginDetails& details,
+    db::NameList& mysqlTables, db::NameList& oracleTables)
+{
+    for (sql::Server side : { sql::Server::Oracle, sql::Server::MySQL }) {
+        try {
+            run.connect(side, details);
+        } catch (...) {
+            return QStringLiteral("cannot connect to %1: %2")
+                .arg(sql::serverName(side), odbc::describe(std::current_exception()));
+        }
+    }
+    const db::FixedLogin login(details);
+    try {
+        db::ListMySQLTables(mysqlTables, login);
+        db::ListOracleTables(oracleTables, login);
+    } catch (...) {
+        return QStringLiteral("cannot list the tables: ")
+            + odbc::describe(std::current_exception());
+    }
+    return std::nullopt;
+}
 
 std::optional<QStringList> chosenTables(
     const TableChoice& choice, const db::NameList& source, QString* problem)

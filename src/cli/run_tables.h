@@ -2,6 +2,7 @@
 
 #include "cli/command_line.h"
 #include "copy/schema/run_plan.h"
+#include "copy/table_copy.h"
 #include "copy/table_plan.h"
 #include "copy/table_result.h"
 #include "db/connection.h"
@@ -17,6 +18,12 @@ namespace tw::cli {
 // Nothing when one is missing; `problem` then says which.
 std::optional<QStringList> chosenTables(
     const TableChoice& choice, const db::NameList& source, QString* problem);
+
+// Connects both sides of `run` (Oracle first, as the window opens them)
+// and lists each side's tables. Nothing when all went well; else what the
+// usage error says.
+std::optional<QString> openBothSides(copy::TableCopy& run, const db::LoginDetails& details,
+    db::NameList& mysqlTables, db::NameList& oracleTables);
 
 // What a run of copy or ddl knows of its tables before the first: an exact
 // copy's plan (see copy::schema::RunPlan), the order the tables go in (with

@@ -261,17 +261,4 @@ QString valueText(const tw::odbc::Value& value)
     return text;
 }
 
-QStringList shownValues(const QList<tw::odbc::Value>& row, bool exactCopy)
-{
-    QStringList values;
-    for (const tw::odbc::Value& v : row) {
-        const QString text = valueText(v);
-        if (exactCopy)
-            values << (tw::odbc::isNull(v) ? QString() : text.isNull() ? QStringLiteral("") : text);
-        else
-            values << (text.isEmpty() ? QString() : text);
-    }
-    return values;
-}
-
 } // namespace tw::sql

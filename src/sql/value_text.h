@@ -44,9 +44,4 @@ QString timestampText(const tw::odbc::SqlTimestamp& timestamp, int fractionDigit
 // of its own; answers false and appends nothing for text and other kinds.
 bool appendQuoteFreeText(QString& out, const tw::odbc::Value& value);
 
-// A row's values as the report of a refused row shows them: the value
-// texts, and a null string for each value sent as NULL. The plain copy
-// sends an empty text as NULL; an exact copy only NULL itself.
-QStringList shownValues(const QList<tw::odbc::Value>& row, bool exactCopy);
-
 } // namespace tw::sql

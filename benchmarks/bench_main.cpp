@@ -39,14 +39,9 @@
 #include <tuple>
 
 using namespace tw;
+using bench::say;
 
 namespace {
-
-void say(const QString& line)
-{
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
 
 struct Copy {
     double seconds = 0;
@@ -133,17 +128,12 @@ struct CommandCopy {
 
 CommandCopy runCommandCopy(const db::LoginDetails& details, bool toOracle, const QString& table)
 {
-    // The logins as options and environment: the user's saved ones stay untouched.
     test::CommandProcess command(
-        { QStringLiteral("copy"), QStringLiteral("--to"),
+        QStringList { QStringLiteral("copy"), QStringLiteral("--to"),
             toOracle ? QStringLiteral("oracle") : QStringLiteral("mysql"), table,
-            QStringLiteral("--overwrite"), QStringLiteral("yes"), QStringLiteral("--json"),
-            QStringLiteral("--oracle-sid"), details.oracleSid, QStringLiteral("--oracle-user"),
-            details.oracleUser, QStringLiteral("--mysql-server"), details.mysqlServer,
-            QStringLiteral("--mysql-port"), details.mysqlPort, QStringLiteral("--mysql-user"),
-            details.mysqlUser, QStringLiteral("--mysql-database"), details.mysqlDatabase },
-        { { QStringLiteral("TABLEWRIGHT_ORACLE_PASSWORD"), details.oraclePassword },
-            { QStringLiteral("TABLEWRIGHT_MYSQL_PASSWORD"), details.mysqlPassword } });
+            QStringLiteral("--overwrite"), QStringLiteral("yes"), QStringLiteral("--json") }
+            + bench::loginArguments(details),
+        bench::passwordEnvironment(details));
     QElapsedTimer clock;
     clock.start();
     command.start();

@@ -1,6 +1,9 @@
 #include "bench_support.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QSysInfo>
@@ -8,6 +11,7 @@
 #include <QThread>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -142,6 +146,42 @@ Child runMeasured(const QStringList& command, const QHash<QString, QString>& env
         c.out = out.readAll();
     }
     return c;
+}
+
+void say(const QString& line)
+{
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+QStringList loginArguments(const db::LoginDetails& d)
+{
+    return { QStringLiteral("--oracle-sid"), d.oracleSid, QStringLiteral("--oracle-user"),
+        d.oracleUser, QStringLiteral("--mysql-server"), d.mysqlServer,
+        QStringLiteral("--mysql-port"), d.mysqlPort, QStringLiteral("--mysql-user"), d.mysqlUser,
+        QStringLiteral("--mysql-database"), d.mysqlDatabase };
+}
+
+QHash<QString, QString> passwordEnvironment(const db::LoginDetails& d)
+{
+    return { { QStringLiteral("TABLEWRIGHT_ORACLE_PASSWORD"), d.oraclePassword },
+        { QStringLiteral("TABLEWRIGHT_MYSQL_PASSWORD"), d.mysqlPassword } };
+}
+
+Child runProgram(const QStringList& arguments, const db::LoginDetails& d, const QString& program)
+{
+    const QString path = program.isEmpty()
+        ? QCoreApplication::applicationDirPath() + QStringLiteral("/tablewright")
+        : program;
+    return runMeasured(
+        QStringList { path } + arguments + loginArguments(d), passwordEnvironment(d));
+}
+
+QJsonObject firstTable(const Child& c)
+{
+    const QJsonArray tables
+        = QJsonDocument::fromJson(c.out).object().value(QStringLiteral("tables")).toArray();
+    return tables.isEmpty() ? QJsonObject() : tables.first().toObject();
 }
 
 } // namespace tw::bench

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "db/login_details.h"
+
 #include <QByteArray>
 #include <QHash>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -44,5 +47,21 @@ struct Child {
 // this process had when it forked, so the caller keeps small.
 Child runMeasured(const QStringList& command, const QHash<QString, QString>& environment = {},
     const QString& inputPath = QString(), const QString& outputPath = QString());
+
+// Prints a line at once: the figures are read while the benchmark runs.
+void say(const QString& line);
+
+// The logins as options and the passwords in the environment, so that the
+// user's saved details stay untouched.
+QStringList loginArguments(const db::LoginDetails& d);
+QHash<QString, QString> passwordEnvironment(const db::LoginDetails& d);
+
+// `program` (this build's tablewright when empty) with `arguments` and the
+// logins, measured by runMeasured.
+Child runProgram(
+    const QStringList& arguments, const db::LoginDetails& d, const QString& program = QString());
+
+// The first table's object in a `--json` summary; empty when there is none.
+QJsonObject firstTable(const Child& c);
 
 } // namespace tw::bench

@@ -15,12 +15,6 @@ namespace tw::bench {
 
 namespace {
 
-void say(const QString& line)
-{
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
 double megabytes(qint64 bytes)
 {
     return bytes / 1048576.0;
@@ -38,17 +32,12 @@ struct Compared {
 Compared runCompare(
     const db::LoginDetails& details, bool toOracle, const QString& table, const QStringList& extra)
 {
-    QStringList command { QCoreApplication::applicationDirPath() + QStringLiteral("/tablewright"),
-        QStringLiteral("compare"), QStringLiteral("--to"),
-        toOracle ? QStringLiteral("oracle") : QStringLiteral("mysql"), table,
-        QStringLiteral("--json") };
-    command << extra << loginArguments(details);
-    const Child c = runMeasured(command,
-        { { QStringLiteral("TABLEWRIGHT_ORACLE_PASSWORD"), details.oraclePassword },
-            { QStringLiteral("TABLEWRIGHT_MYSQL_PASSWORD"), details.mysqlPassword } });
-    const QJsonArray tables
-        = QJsonDocument::fromJson(c.out).object().value(QStringLiteral("tables")).toArray();
-    const QJsonObject summary = tables.isEmpty() ? QJsonObject() : tables.first().toObject();
+    const Child c = runProgram(QStringList { QStringLiteral("compare"), QStringLiteral("--to"),
+                                   toOracle ? QStringLiteral("oracle") : QStringLiteral("mysql"),
+                                   table, QStringLiteral("--json") }
+            + extra,
+        details);
+    const QJsonObject summary = firstTable(c);
     Compared r;
     r.processSeconds = c.seconds;
     r.peakBytes = c.peakBytes;

@@ -25,26 +25,6 @@
 
 namespace tw::bench {
 
-namespace {
-
-void say(const QString& line)
-{
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
-} // namespace
-
-// The logins as options and the passwords in the environment, so that the
-// user's saved details stay untouched.
-QStringList loginArguments(const db::LoginDetails& d)
-{
-    return { QStringLiteral("--oracle-sid"), d.oracleSid, QStringLiteral("--oracle-user"),
-        d.oracleUser, QStringLiteral("--mysql-server"), d.mysqlServer,
-        QStringLiteral("--mysql-port"), d.mysqlPort, QStringLiteral("--mysql-user"), d.mysqlUser,
-        QStringLiteral("--mysql-database"), d.mysqlDatabase };
-}
-
 Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& table,
     const QStringList& extra, const QString& program)
 {
@@ -56,23 +36,16 @@ Copy runCopy(const db::LoginDetails& details, bool toOracle, const QString& tabl
         bed.oracle(details.oracleUser, QStringLiteral("DROP TABLE \"%1\"").arg(table), &dropped);
     else
         bed.mysql(QStringLiteral("DROP TABLE IF EXISTS `%1`;").arg(table), details.mysqlDatabase);
-    QStringList command { program.isEmpty()
-            ? QCoreApplication::applicationDirPath() + QStringLiteral("/tablewright")
-            : program,
-        QStringLiteral("copy"), QStringLiteral("--to"),
-        toOracle ? QStringLiteral("oracle") : QStringLiteral("mysql"), table,
-        QStringLiteral("--json") };
-    command << extra << loginArguments(details);
-    const Child c = runMeasured(command,
-        { { QStringLiteral("TABLEWRIGHT_ORACLE_PASSWORD"), details.oraclePassword },
-            { QStringLiteral("TABLEWRIGHT_MYSQL_PASSWORD"), details.mysqlPassword } });
+    const Child c = runProgram(QStringList { QStringLiteral("copy"), QStringLiteral("--to"),
+                                   toOracle ? QStringLiteral("oracle") : QStringLiteral("mysql"),
+                                   table, QStringLiteral("--json") }
+            + extra,
+        details, program);
     Copy copy;
     copy.processSeconds = c.seconds;
     copy.peakBytes = c.peakBytes;
     copy.cpuSeconds = c.cpuSeconds;
-    const QJsonArray tables
-        = QJsonDocument::fromJson(c.out).object().value(QStringLiteral("tables")).toArray();
-    const QJsonObject summary = tables.isEmpty() ? QJsonObject() : tables.first().toObject();
+    const QJsonObject summary = firstTable(c);
     copy.tableSeconds = summary.value(QStringLiteral("seconds")).toDouble();
     copy.written = summary.value(QStringLiteral("rowsWritten")).toInteger();
     if (c.exitCode != 0)

@@ -20,10 +20,6 @@ namespace tw::bench {
 // resident memory. Prints figures; asserts nothing.
 int runFastBenchmark(const QStringList& arguments);
 
-// The logins as options and the passwords in the environment, so that the
-// user's saved details stay untouched.
-QStringList loginArguments(const db::LoginDetails& d);
-
 struct Copy {
     double tableSeconds = 0; // the summary's: the table alone
     double processSeconds = 0;

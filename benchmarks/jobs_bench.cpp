@@ -19,30 +19,12 @@ namespace tw::bench {
 
 namespace {
 
-void say(const QString& line)
-{
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
-struct Run {
-    QStringList arguments;
-    QHash<QString, QString> environment;
-};
-
 // `tablewright copy --to TO ... --json` with the test bed's logins.
-Run command(const db::LoginDetails& d, const QStringList& extra,
-    const QString& to = QStringLiteral("oracle"))
+QStringList copyTo(const QStringList& extra, const QString& to = QStringLiteral("oracle"))
 {
-    return { QStringList { QCoreApplication::applicationDirPath() + QStringLiteral("/tablewright"),
-                 QStringLiteral("copy"), QStringLiteral("--to"), to, QStringLiteral("--json"),
-                 QStringLiteral("--oracle-sid"), d.oracleSid, QStringLiteral("--oracle-user"),
-                 d.oracleUser, QStringLiteral("--mysql-server"), d.mysqlServer,
-                 QStringLiteral("--mysql-port"), d.mysqlPort, QStringLiteral("--mysql-user"),
-                 d.mysqlUser, QStringLiteral("--mysql-database"), d.mysqlDatabase }
-            + extra,
-        { { QStringLiteral("TABLEWRIGHT_ORACLE_PASSWORD"), d.oraclePassword },
-            { QStringLiteral("TABLEWRIGHT_MYSQL_PASSWORD"), d.mysqlPassword } } };
+    return QStringList { QStringLiteral("copy"), QStringLiteral("--to"), to,
+        QStringLiteral("--json") }
+    + extra;
 }
 
 qint64 written(const Child& c)
@@ -100,8 +82,7 @@ int runJobsBenchmark(const QStringList& arguments)
             extra << QStringLiteral("--jobs") << QString::number(jobs);
             if (fast)
                 extra << QStringLiteral("--fast");
-            const Run run = command(details, extra, to);
-            const Child c = runMeasured(run.arguments, run.environment);
+            const Child c = runProgram(copyTo(extra, to), details);
             rate[jobs == 4] = c.seconds > 0 ? written(c) / c.seconds : 0;
             say(QStringLiteral("  %1 --jobs %2: %3 rows in %4 s, %5 rows/s, peak resident %6 MB%7")
                     .arg(label)
@@ -128,8 +109,7 @@ int runJobsBenchmark(const QStringList& arguments)
     makeMySQLTables(mysqlRows);
     bed.freshOracleUser(user);
     const QStringList exact { QStringLiteral("--types"), QStringLiteral("exact") };
-    const Run seed = command(details, tables + exact + QStringList { QStringLiteral("--fast") });
-    runMeasured(seed.arguments, seed.environment);
+    runProgram(copyTo(tables + exact + QStringList { QStringLiteral("--fast") }), details);
     say(QStringLiteral("8 tables of %1 rows into MySQL (exact types)").arg(mysqlRows));
     for (const bool fast : { false, true })
         sideBySide(QStringLiteral("mysql"), exact, fast,
@@ -144,16 +124,17 @@ int runJobsBenchmark(const QStringList& arguments)
     const QString state = QDir::temp().filePath(
         QStringLiteral("tw_bench_state_%1.json").arg(QCoreApplication::applicationPid()));
     QFile::remove(state);
-    const Run resumed = command(details,
-        { QStringLiteral("bench"), QStringLiteral("--types"), QStringLiteral("exact"),
-            QStringLiteral("--resume"), state });
+    const QStringList resumed = copyTo({ QStringLiteral("bench"), QStringLiteral("--types"),
+        QStringLiteral("exact"), QStringLiteral("--resume"), state });
     QProcess killed;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (auto it = resumed.environment.begin(); it != resumed.environment.end(); ++it)
+    const QHash<QString, QString> passwords = passwordEnvironment(details);
+    for (auto it = passwords.begin(); it != passwords.end(); ++it)
         env.insert(it.key(), it.value());
     killed.setProcessEnvironment(env);
     const double start = now();
-    killed.start(resumed.arguments.first(), resumed.arguments.mid(1));
+    killed.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tablewright"),
+        resumed + loginArguments(details));
     killed.waitForStarted();
     int atKill = 0;
     while (killed.state() == QProcess::Running
@@ -163,7 +144,7 @@ int runJobsBenchmark(const QStringList& arguments)
     killed.waitForFinished();
     const double first = now() - start;
     atKill = oracleCount(user, QStringLiteral("bench"));
-    const Child again = runMeasured(resumed.arguments, resumed.environment);
+    const Child again = runProgram(resumed, details);
     const int total = oracleCount(user, QStringLiteral("bench"));
     say(QStringLiteral("resume: %1 rows, killed (SIGKILL) after %2 s with %3 rows committed; the "
                        "resumed run wrote %4 rows in %5 s; the table holds %6 rows (%7)")
@@ -182,16 +163,15 @@ int runJobsBenchmark(const QStringList& arguments)
     double rates[2] = { 0, 0 };
     for (const bool upsert : { false, true }) {
         bed.freshOracleUser(user);
-        const Run make = command(details,
-            { QStringLiteral("bench"), QStringLiteral("--types"), QStringLiteral("exact"),
-                QStringLiteral("--where"),
-                upsert ? QStringLiteral("id % 10 = 0") : QStringLiteral("1 = 0") });
-        runMeasured(make.arguments, make.environment);
-        const Run run = command(details,
-            { QStringLiteral("bench"), QStringLiteral("--types"), QStringLiteral("exact"),
-                QStringLiteral("--mode"),
-                upsert ? QStringLiteral("upsert") : QStringLiteral("append") });
-        const Child c = runMeasured(run.arguments, run.environment);
+        runProgram(copyTo({ QStringLiteral("bench"), QStringLiteral("--types"),
+                       QStringLiteral("exact"), QStringLiteral("--where"),
+                       upsert ? QStringLiteral("id % 10 = 0") : QStringLiteral("1 = 0") }),
+            details);
+        const Child c
+            = runProgram(copyTo({ QStringLiteral("bench"), QStringLiteral("--types"),
+                             QStringLiteral("exact"), QStringLiteral("--mode"),
+                             upsert ? QStringLiteral("upsert") : QStringLiteral("append") }),
+                details);
         rates[upsert] = c.seconds > 0 ? resumeRows / c.seconds : 0;
         say(QStringLiteral("  %1 of %2 rows: %3 s, %4 rows/s, peak resident %5 MB%6")
                 .arg(upsert ? QStringLiteral("upsert (10 % exist)") : QStringLiteral("append"))

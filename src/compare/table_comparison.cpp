@@ -4,8 +4,7 @@
 #include "compare/matcher.h"
 #include "compare/side_reader.h"
 #include "copy/bulk/block_sources.h"
-#include "copy/exact/exact_definition.h"
-#include "copy/plain/plain_definition.h"
+#include "copy/definition_choice.h"
 #include "db/recordset.h"
 #include "odbc/error.h"
 #include "sql/mysql_dialect.h"
@@ -147,9 +146,10 @@ public:
             return fail(QStringLiteral("Reading the target's table failed: ") + current());
         }
         std::unique_ptr<copy::TableDefinition> definition;
-        std::unique_ptr<copy::ExactDefinition> exact;
+        std::optional<copy::DefinitionChoice> choice;
         const sql::RowSelection rows = m_options.rows.value_or(sql::RowSelection());
         try {
+            std::unique_ptr<copy::ExactDefinition> exact;
             if (m_options.types == copy::CopyOptions::Types::Exact) {
                 copy::ExactTable table = copy::exactTable(to, source, m_options.exact);
                 // As the copy made it: NOT NULL text columns holding empty
@@ -157,8 +157,8 @@ public:
                 if (to == Server::Oracle)
                     copy::allowEmptyValues(m_run.sourceConnection(), r.table, table);
                 exact = std::make_unique<copy::ExactDefinition>(std::move(table));
-                exact->choose(rows.columns, m_options.columnTypes);
             }
+            choice.emplace(to, std::move(exact), rows.columns, m_options.columnTypes);
         } catch (...) {
             return fail(current());
         }
@@ -168,7 +168,7 @@ public:
         try {
             sql::RowSelection read = rows;
             read.table = r.table;
-            sourceSide.emplace(opener(from, read, exact ? exact->textColumns() : QList<int>()));
+            sourceSide.emplace(opener(from, read, choice->textColumns()));
             sql::RowSelection written;
             written.table = r.target;
             written.columns = m_options.targetColumns;
@@ -179,17 +179,8 @@ public:
         const QList<copy::SourceColumn> columns = sourceSide->columns();
         const QList<copy::SourceColumn> targetColumns = targetSide->columns();
         try {
-            if (exact) {
-                exact->checkColumns(columns);
-                definition = std::move(exact);
-            } else {
-                auto plain = std::make_unique<copy::PlainDefinition>(to, columns);
-                if (!m_options.columnTypes.isEmpty())
-                    plain->choose(m_options.columnTypes);
-                if (to == Server::MySQL)
-                    plain->setFractionsRounded(fractionsRounded(m_run.targetConnection()));
-                definition = std::move(plain);
-            }
+            definition = choice->finish(
+                columns, to == Server::MySQL && fractionsRounded(m_run.targetConnection()));
         } catch (...) {
             return fail(current());
         }

@@ -2,12 +2,11 @@
 
 #include "copy/bulk/array_target.h"
 #include "copy/bulk/block_sources.h"
+#include "copy/definition_choice.h"
 #include "copy/empty_text_tally.h"
-#include "copy/exact/exact_definition.h"
 #include "copy/leftovers.h"
 #include "copy/loop/feed.h"
 #include "copy/loop/row_loop.h"
-#include "copy/plain/plain_definition.h"
 #include "copy/replace.h"
 #include "copy/resume_state.h"
 #include "copy/rowwise/recordset_source.h"
@@ -49,32 +48,23 @@ public:
 
     const TableDefinition& definition() const { return *m_definition; }
 
-    // The one place a copy's definition is chosen: an exact copy reads the
-    // source's declarations before its rows (which columns to read as text),
-    // and checks the columns read against them after; either takes the
-    // column types the plan chose.
+    // An exact copy's definition comes from the run's plan, else from the
+    // source's declarations read here; either takes the plan's columns and
+    // types (see DefinitionChoice).
     template <typename Open>
     void define(const TablePlan& plan, TableCopy& copy, const CopyOptions& options, Open open)
     {
         std::unique_ptr<ExactDefinition> exact;
-        if (plan.exact) {
+        if (plan.exact)
             exact = std::make_unique<ExactDefinition>(options.plan
                     ? options.plan->definition(plan.request.source)
                     : ExactDefinition::read(
                         copy.sourceConnection(), copy.target(), plan.request.source));
-            exact->choose(plan.request.columns, plan.request.types);
-        }
-        open(exact ? exact->textColumns() : QList<int>());
+        DefinitionChoice choice(
+            copy.target(), std::move(exact), plan.request.columns, plan.request.types);
+        open(choice.textColumns());
         try {
-            if (exact) {
-                exact->checkColumns(source().columns());
-                m_definition = std::move(exact);
-            } else {
-                auto plain = std::make_unique<PlainDefinition>(copy.target(), source().columns());
-                if (!plan.request.types.isEmpty())
-                    plain->choose(plan.request.types);
-                m_definition = std::move(plain);
-            }
+            m_definition = choice.finish(source().columns());
         } catch (...) {
             close();
             throw;

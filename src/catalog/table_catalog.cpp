@@ -290,6 +290,54 @@ void readUniqueKeys(
     }
 }
 
+QList<QSet<QString>> readEveryUniqueness(
+    db::Connection& connection, sql::Server server, const QString& table)
+{
+    // Pairs of queries: the names of a kind of unique key, then every
+    // key's columns (name, column).
+    QList<QStringList> queries;
+    if (server == sql::Server::MySQL) {
+        const QString where
+            = QStringLiteral(" FROM information_schema.STATISTICS") + mysqlTableWhere(table);
+        queries = { { QStringLiteral("SELECT DISTINCT INDEX_NAME") + where
+                + QStringLiteral(" AND NON_UNIQUE = 0"),
+            QStringLiteral("SELECT INDEX_NAME, COLUMN_NAME") + where
+                + QStringLiteral(" ORDER BY INDEX_NAME, SEQ_IN_INDEX") } };
+    } else {
+        const QString name = oracleText(table);
+        queries
+            = { { QStringLiteral("SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = "
+                                 "%1 AND CONSTRAINT_TYPE IN ('P', 'U')")
+                        .arg(name),
+                    QStringLiteral("SELECT CONSTRAINT_NAME, COLUMN_NAME FROM USER_CONS_COLUMNS "
+                                   "WHERE TABLE_NAME = %1 ORDER BY CONSTRAINT_NAME, POSITION")
+                        .arg(name) },
+                  { QStringLiteral("SELECT INDEX_NAME FROM USER_INDEXES WHERE TABLE_NAME = %1 AND "
+                                   "UNIQUENESS = 'UNIQUE'")
+                          .arg(name),
+                      QStringLiteral("SELECT INDEX_NAME, COLUMN_NAME FROM USER_IND_COLUMNS WHERE "
+                                     "TABLE_NAME = %1 ORDER BY INDEX_NAME, COLUMN_POSITION")
+                          .arg(name) } };
+    }
+    QList<QSet<QString>> keys;
+    for (const QStringList& pair : std::as_const(queries)) {
+        QSet<QString> names;
+        for (auto rs = connection.Execute(pair[0]); rs && !rs->atEnd(); rs->MoveNext())
+            names << rs->field(0).Value.toString();
+        QHash<QString, QSet<QString>> columns;
+        for (auto rs = connection.Execute(pair[1]); rs && !rs->atEnd(); rs->MoveNext()) {
+            const QString key = rs->field(0).Value.toString();
+            if (names.contains(key))
+                columns[key] << rs->field(1).Value.toString().toUpper();
+        }
+        for (const QSet<QString>& set : std::as_const(columns)) {
+            if (!keys.contains(set))
+                keys << set;
+        }
+    }
+    return keys;
+}
+
 TableCatalog readTableCatalog(
     db::Connection& connection, sql::Server server, const QString& table, bool whole)
 {

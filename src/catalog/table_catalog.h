@@ -4,6 +4,7 @@
 #include "sql/server.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -131,5 +132,13 @@ QStringList readMySQLViews(db::Connection& connection);
 // Throws DbError.
 void readUniqueKeys(
     db::Connection& connection, sql::Server server, const QString& table, TableCatalog& out);
+
+// Every uniqueness the server enforces on `table`, each as the set of its
+// columns in upper case, without repeats: unique indexes of any kind (MySQL
+// prefixes and Oracle function-based ones included) and on Oracle the
+// primary and unique constraints, whose index need not be unique. What an
+// upsert must know, since a row may meet any of them. Throws DbError.
+QList<QSet<QString>> readEveryUniqueness(
+    db::Connection& connection, sql::Server server, const QString& table);
 
 } // namespace tw::catalog

@@ -63,31 +63,6 @@ QStringList columnNames(const catalog::TableCatalog& table)
     return names;
 }
 
-// The sets of columns each unique key of `table` holds, in upper case.
-QList<QSet<QString>> uniqueKeys(
-    db::Connection& connection, const sql::Dialect& dialect, const QString& table)
-{
-    QList<QSet<QString>> keys;
-    for (const QStringList& queries : dialect.uniqueKeyQueries(table)) {
-        QSet<QString> names;
-        std::unique_ptr<db::Recordset> rs = connection.Execute(queries[0]);
-        for (; rs && !rs->atEnd(); rs->MoveNext())
-            names << rs->field(0).Value.toString();
-        QHash<QString, QSet<QString>> columns;
-        rs = connection.Execute(queries[1]);
-        for (; rs && !rs->atEnd(); rs->MoveNext()) {
-            const QString key = rs->field(0).Value.toString();
-            if (names.contains(key))
-                columns[key] << rs->field(1).Value.toString().toUpper();
-        }
-        for (const QSet<QString>& set : std::as_const(columns)) {
-            if (!keys.contains(set))
-                keys << set;
-        }
-    }
-    return keys;
-}
-
 QString listed(const QSet<QString>& set)
 {
     QStringList names(set.begin(), set.end());
@@ -202,7 +177,7 @@ TablePlan planTable(TableCopy& copy, const TableRequest& request, const db::Name
     }
     QList<QSet<QString>> keys;
     try {
-        keys = uniqueKeys(copy.targetConnection(), copy.targetDialect(), plan.target);
+        keys = catalog::readEveryUniqueness(copy.targetConnection(), copy.target(), plan.target);
     } catch (...) {
         throw PlanError(
             table + QStringLiteral("reading the keys of %1 failed: ").arg(plan.target) + current());

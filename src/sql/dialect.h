@@ -91,10 +91,6 @@ public:
     // `columns` in their order.
     virtual QString markerUpsert(
         const QString& table, const QStringList& columns, const QStringList& key) const = 0;
-    // The unique keys of a table, as pairs of queries: the first gives the
-    // names of a kind of unique key (one per row), the second each key's
-    // columns (name, column).
-    virtual QList<QStringList> uniqueKeyQueries(const QString& table) const = 0;
 
     // Where a resumable copy keeps the last key it committed, in the
     // target, in the batch's own transaction: a row per table of a run.

@@ -21,7 +21,6 @@ public:
     QString keyLiteral(const KeyValue& value) const override;
     QString markerUpsert(
         const QString& table, const QStringList& columns, const QStringList& key) const override;
-    QList<QStringList> uniqueKeyQueries(const QString& table) const override;
     QString resumeTable() const override;
     QString createResumeTable() const override;
     QString columnClauses(const ColumnClauses& clauses) const override;

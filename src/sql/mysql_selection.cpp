@@ -60,17 +60,6 @@ QString MySQLDialect::markerUpsert(
         + updates.join(QLatin1String(", "));
 }
 
-QList<QStringList> MySQLDialect::uniqueKeyQueries(const QString& table) const
-{
-    const QString where = QStringLiteral(" FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = "
-                                         "DATABASE() AND TABLE_NAME = %1")
-                              .arg(Dialect::textLiteral(table));
-    return { { QStringLiteral("SELECT DISTINCT INDEX_NAME") + where
-            + QStringLiteral(" AND NON_UNIQUE = 0"),
-        QStringLiteral("SELECT INDEX_NAME, COLUMN_NAME") + where
-            + QStringLiteral(" ORDER BY INDEX_NAME, SEQ_IN_INDEX") } };
-}
-
 QString MySQLDialect::resumeTable() const
 {
     return QStringLiteral("tw_resume");

@@ -69,23 +69,6 @@ QString OracleDialect::markerUpsert(
         + QStringLiteral(") VALUES (") + values.join(QLatin1String(", ")) + u')';
 }
 
-QList<QStringList> OracleDialect::uniqueKeyQueries(const QString& table) const
-{
-    const QString name = Dialect::textLiteral(table);
-    return { { QStringLiteral("SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME = %1 "
-                              "AND CONSTRAINT_TYPE IN ('P', 'U')")
-                     .arg(name),
-                 QStringLiteral("SELECT CONSTRAINT_NAME, COLUMN_NAME FROM USER_CONS_COLUMNS WHERE "
-                                "TABLE_NAME = %1 ORDER BY CONSTRAINT_NAME, POSITION")
-                     .arg(name) },
-        { QStringLiteral("SELECT INDEX_NAME FROM USER_INDEXES WHERE TABLE_NAME = %1 AND "
-                         "UNIQUENESS = 'UNIQUE'")
-                .arg(name),
-            QStringLiteral("SELECT INDEX_NAME, COLUMN_NAME FROM USER_IND_COLUMNS WHERE TABLE_NAME "
-                           "= %1 ORDER BY INDEX_NAME, COLUMN_POSITION")
-                .arg(name) } };
-}
-
 QString OracleDialect::resumeTable() const
 {
     return QStringLiteral("TW_RESUME");
